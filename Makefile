@@ -1,0 +1,40 @@
+# Thin wrapper over CMake. Each configuration builds in its own folder.
+JOBS ?= $(shell nproc)
+CMAKE ?= cmake
+
+.PHONY: all deps run test bench fuzz format clean
+
+all: run
+
+deps:
+	@scripts/setup-deps
+
+# Builds the engine and runs the demo game (headless, with a screenshot, when there is no display).
+run: deps
+	$(CMAKE) -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVRAKKO_TESTS=OFF
+	$(CMAKE) --build build/release -j $(JOBS)
+	scripts/run-demo build/release
+
+# The test suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+test: deps
+	$(CMAKE) -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DVRAKKO_SANITIZE=ON
+	$(CMAKE) --build build/asan -j $(JOBS)
+	cd build/asan && ctest --output-on-failure -j $(JOBS)
+
+bench: deps
+	$(CMAKE) -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DVRAKKO_TESTS=OFF -DVRAKKO_BENCH=ON
+	$(CMAKE) --build build/bench -j $(JOBS)
+	scripts/run-benchmarks build/bench
+
+# Every fuzz target for FUZZ_SECONDS each.
+FUZZ_SECONDS ?= 30
+fuzz: deps
+	CC=clang CXX=clang++ $(CMAKE) -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVRAKKO_TESTS=OFF -DVRAKKO_FUZZ=ON
+	$(CMAKE) --build build/fuzz -j $(JOBS)
+	scripts/run-fuzzers build/fuzz $(FUZZ_SECONDS)
+
+format:
+	find src tests bench fuzz tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

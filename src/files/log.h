@@ -1,0 +1,34 @@
+#pragma once
+#include <string>
+
+// Appends one formatted line to the log ("save/logfile.txt" once the file
+// manager installs its sink). Lines that cannot be written go to stderr.
+void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// printf-style formatting into a std::string of whatever length is needed.
+std::string FormatString(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// A sink receives each finished line (with its line feed) and returns false when it
+// could not store it. The file manager installs one; nullptr restores stderr.
+using vK_LogSink = bool (*)(const std::string& line);
+void SetLogSink(vK_LogSink sink);
+
+// Tests capture log lines: while a capture is active every line is also appended
+// to the capture buffer (without its line feed).
+class vK_LogCapture {
+public:
+    vK_LogCapture();
+    ~vK_LogCapture();
+    vK_LogCapture(const vK_LogCapture&) = delete;
+    vK_LogCapture& operator=(const vK_LogCapture&) = delete;
+    const std::string& Text() const { return text_; }
+    bool Contains(const std::string& fragment) const { return text_.find(fragment) != std::string::npos; }
+    int Count() const { return count_; }
+    void Clear() { text_.clear(); count_ = 0; }
+
+private:
+    friend void Log(const char*, ...);
+    std::string text_;
+    int count_ = 0;
+    vK_LogCapture* previous_;
+};
