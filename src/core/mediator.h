@@ -1,0 +1,102 @@
+#pragma once
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/message_id.h"
+#include "data/data.h"
+
+class vK_Listener;
+class vK_ListenerBase;
+
+// What the script host installs so that script functions can subscribe to
+// messages. Until it is installed, script subscriptions are kept but delivering to
+// them does nothing and two handles are the same function when they are the same
+// handle object.
+struct vK_MediatorScriptHooks {
+    // Calls fn with args (the message name and the payload's clone); results are dropped.
+    void (*call)(const vK_DataScriptFunction& fn, vK_DataArray& args) = nullptr;
+    // Whether two handles refer to the same script function value.
+    bool (*same)(const vK_DataScriptFunction& a, const vK_DataScriptFunction& b) = nullptr;
+    // Sets the script global named name to the string name.
+    void (*set_global)(const std::string& name) = nullptr;
+};
+
+// Delivers named messages synchronously, in subscription order, over a snapshot of
+// the subscribers. A subscription removed while a delivery is under way (by
+// Unsubscribe or by destroying its receiver) is not called afterwards.
+class vK_Mediator {
+public:
+    class ListenerInterface {
+    public:
+        virtual ~ListenerInterface() = default;
+        virtual void OnMessage(const vK_MessageId& id, vK_DataTable* payload) = 0;
+        virtual bool Equals(const ListenerInterface& other) const = 0;
+        virtual int Kind() const = 0;
+
+        bool IsActive() const { return active_; }
+        void Deactivate() { active_ = false; }
+
+    private:
+        bool active_ = true;
+    };
+
+    class StandartListener : public ListenerInterface {
+    public:
+        explicit StandartListener(vK_ListenerBase* target);
+        void OnMessage(const vK_MessageId& id, vK_DataTable* payload) override;
+        bool Equals(const ListenerInterface& other) const override;
+        int Kind() const override { return 1; }
+        vK_ListenerBase* GetTarget() const { return target_; }
+        // The receiver as its root class, taken while it was alive.
+        const vK_Listener* GetRoot() const { return root_; }
+
+    private:
+        vK_ListenerBase* target_;  // not owned
+        const vK_Listener* root_;
+        std::weak_ptr<void> alive_;
+    };
+
+    class ScriptListener : public ListenerInterface {
+    public:
+        explicit ScriptListener(const vK_DataScriptFunction& function);
+        void OnMessage(const vK_MessageId& id, vK_DataTable* payload) override;
+        bool Equals(const ListenerInterface& other) const override;
+        int Kind() const override { return 2; }
+        const vK_DataScriptFunction& GetFunction() const { return function_; }
+
+    private:
+        vK_DataScriptFunction function_;
+    };
+
+    vK_Mediator();
+    virtual ~vK_Mediator();
+    vK_Mediator(const vK_Mediator&) = delete;
+    vK_Mediator& operator=(const vK_Mediator&) = delete;
+
+    static vK_Mediator* Instance();
+    static void SetScriptHooks(const vK_MediatorScriptHooks& hooks);
+    static const vK_MediatorScriptHooks& GetScriptHooks();
+
+    void Subscribe(const vK_MessageId& id, vK_ListenerBase* listener);
+    void Unsubscribe(const vK_MessageId& id, vK_ListenerBase* listener);
+    void UnsubscribeAll(vK_Listener* listener);
+    void SubscribeScript(const std::string& name, const vK_DataScriptFunction& function);
+    void UnsubscribeScript(const std::string& name, const vK_DataScriptFunction& function);
+    void Send(const vK_MessageId& id, vK_DataTable* payload);
+    vK_MessageId* GetMessageId(const std::string& name);
+    void DropScriptListeners();
+
+    // Number of live subscriptions of id (tests and diagnostics).
+    size_t CountListeners(const vK_MessageId& id) const;
+
+private:
+    using ListenerList = std::vector<std::shared_ptr<ListenerInterface>>;
+
+    void AddListener(const vK_MessageId& id, std::shared_ptr<ListenerInterface> listener);
+    void RemoveEqual(const vK_MessageId& id, const ListenerInterface& probe);
+
+    std::vector<std::shared_ptr<vK_MessageId>> dynamic_ids_;
+    std::map<const vK_MessageId*, ListenerList> subscriptions_;
+};

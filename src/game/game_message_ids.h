@@ -1,0 +1,60 @@
+#pragma once
+#include "core/message_id.h"
+
+// The game layer's static message ids (senders and payloads are the game classes').
+extern vK_MessageId MSG_Command_Application_SwitchLevel;
+extern vK_MessageId MSG_Request_Application_GetMatrix;
+extern vK_MessageId MSG_Request_Application_GetWidht;
+extern vK_MessageId MSG_Request_Application_IsForceFullscreen;
+extern vK_MessageId MSG_Request_Application_Scale;
+extern vK_MessageId MSG_Event_Application_ToggleFullScreen;
+extern vK_MessageId MSG_Event_Application_Closing;
+extern vK_MessageId MSG_Event_Application_Unpaused;
+extern vK_MessageId MSG_Command_Application_ChangeWidescreen;
+extern vK_MessageId MSG_Command_Level_Pause;
+extern vK_MessageId MSG_Request_Level_IsLoading;
+extern vK_MessageId MSG_Request_Level_TryApplyObj;
+extern vK_MessageId MSG_Event_Level_CheaterSaveScreenshot;
+extern vK_MessageId MSG_Event_Level_ScreenshotSaved;
+extern vK_MessageId MSG_Event_Level_CheatKeyPressed;
+extern vK_MessageId MSG_Event_Cheater_KeyPressed;
+extern vK_MessageId MSG_Command_Level_SetZoom;
+extern vK_MessageId MSG_Command_Pause_Show;
+extern vK_MessageId MSG_Command_Pause_Hide;
+extern vK_MessageId MSG_Command_Interface_UpdateGameMode;
+extern vK_MessageId MSG_Command_Interface_SetInput;
+extern vK_MessageId MSG_Command_Interface_UpdateTextures;
+extern vK_MessageId MSG_Command_Transporter_MoveObject;
+extern vK_MessageId MSG_Command_Transporter_StopAnim;
+extern vK_MessageId MSG_Event_Logic_ModifierEnd;
+extern vK_MessageId MSG_Event_GotoMainMenu;
+extern vK_MessageId MSG_Event_FullHideWait;
+extern vK_MessageId MSG_Event_FullBack;
+extern vK_MessageId MSG_Event_IOS_RateGame;
+extern vK_MessageId MSG_Event_IOS_Support;
+extern vK_MessageId MSG_Event_IOS_PrivacyPolicy;
+extern vK_MessageId MSG_Event_IOS_TermsOfService;
+extern vK_MessageId MSG_Event_IOS_OpenUrl;
+extern vK_MessageId MSG_Command_Level_CanShowLoading;
+extern vK_MessageId MSG_Command_Level_SubRoomInside;
+extern vK_MessageId MSG_Command_Level_ResetZoom;
+extern vK_MessageId MSG_Command_Level_ResetZoomDeploy;
+extern vK_MessageId MSG_Command_Level_ResetZoomHO;
+extern vK_MessageId MSG_Command_Level_RestoreZoom;
+extern vK_MessageId MSG_Request_Level_Zoom;
+extern vK_MessageId MSG_Request_Interface_IsHo;
+extern vK_MessageId MSG_Command_Level_Loaded;
+extern vK_MessageId MSG_Event_KWL_Version_Check_Response;
+extern vK_MessageId MSG_Event_KWL_Version_Check_Update_Available;
+extern vK_MessageId MSG_Event_KWL_Version_Check_Update_Required;
+extern vK_MessageId MSG_Event_KWL_Version_Check_Perform_Update;
+extern vK_MessageId MSG_Event_Android_BackPressed;
+extern vK_MessageId MSG_Event_ObbDownloadProgress_Internal;
+extern vK_MessageId MSG_Event_ObbDownloadProgress;
+extern vK_MessageId MSG_Event_ObbDownloadCompleted_Internal;
+extern vK_MessageId MSG_Event_ObbDownloadCompleted;
+extern vK_MessageId MSG_Event_ObbDownloadStateChanged_Internal;
+extern vK_MessageId MSG_Event_ObbDownloadStateChanged;
+
+// Number of the ids above; referencing it links them into a program.
+int GameMessageIdCount();
