@@ -1,0 +1,140 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "graphics/draw_params.h"
+#include "graphics/index_list.h"
+#include "graphics/rect.h"
+#include "graphics/vertex_list.h"
+
+class vK_DeviceTexture;
+class vK_GeneratedTexture;
+class vK_Texture;
+
+// The drawing service. Coordinates are target pixels (origin top-left, y down). Draws
+// that share a texture page, blend mode and key collect into one batch that is handed
+// to the back end (DrawBatch) as one draw call. This class holds everything that does
+// not depend on the device: batching, the crop stack, render-to-texture bookkeeping,
+// the blurred copies, the gamma overlay and the screenshot. Back ends (OpenGL, the
+// recording renderer of the tests) derive from it.
+class vK_Render {
+public:
+    enum Blend : int {
+        kBlendNormal = 0,    // source alpha, one minus source alpha (also any unknown value)
+        kBlendAdd = 2,       // source alpha, one
+        kBlendDarken = 3,    // zero, one minus source colour
+        kBlendMultiply = 4,  // zero, source colour
+    };
+    // The state a batch is submitted with.
+    struct BatchInfo {
+        int frame = 0;
+        int blend = 0;
+    };
+
+    static vK_Render* Instance();
+
+    vK_Render();
+    virtual ~vK_Render();
+    vK_Render(const vK_Render&) = delete;
+    vK_Render& operator=(const vK_Render&) = delete;
+
+    // Stores the target size, clears the flags and resets the crop.
+    virtual void Init(float width, float height);
+    // Releases device objects (before a device reset and at shut-down).
+    virtual void Release();
+    virtual void BeginFrame();
+    // Gamma overlay, cursor, crop stack emptied.
+    virtual void EndFrame();
+    virtual void BeginDraw();
+    virtual void EndDraw();
+    virtual void BeginRenderToTexture(int width, int height);
+    // The texture drawn into since BeginRenderToTexture, or empty when it could not be made.
+    virtual std::shared_ptr<vK_Texture> EndRenderToTexture();
+    virtual void AddVertices(const std::shared_ptr<vK_Texture>& texture, const vK_VertexList& vertices,
+                             const vK_DrawState& state);
+    // An indexed mesh is always a batch of its own.
+    virtual void AddIndexedVertices(const std::shared_ptr<vK_Texture>& texture, const vK_VertexList& vertices,
+                                    const vK_IndexList& indices, const vK_DrawState& state);
+    virtual void DrawSprite(const std::shared_ptr<vK_Texture>& texture, const vK_DrawParams& params);
+    // One untextured line, not batched; colour is {red, green, blue}.
+    virtual void DrawLine(float x0, float y0, float z0, float x1, float y1, float z1, const float* colour,
+                          const vK_DrawParams& params);
+    // Narrows the visible area; a zero-sized rectangle is refused.
+    virtual bool PushCrop(const vK_Rect& rect);
+    virtual void PopCrop();
+    virtual vK_Rect GetCrop() const { return crop_; }
+    // A blurred copy of source at width x height (0 = the source's size).
+    virtual std::shared_ptr<vK_Texture> MakeBlurredTexture(const std::shared_ptr<vK_Texture>& source,
+                                                           int width, int height, float radius);
+    // Renders the scene into a texture and writes it to path + ".jpg".
+    virtual bool SaveScreenshot(const std::string& path);
+    // Called at every flush with key > 0; does nothing.
+    virtual void OnBatchKey(bool /*positive*/) {}
+    // Submits one batch to the device (only while drawing or rendering into a texture).
+    virtual void DrawBatch(const std::shared_ptr<vK_Texture>& texture, const vK_VertexList& vertices,
+                           const vK_IndexList& indices, const BatchInfo& info);
+
+    // Device storage for a new texture; nullptr when there is no device.
+    virtual std::unique_ptr<vK_DeviceTexture> CreateDeviceTexture() = 0;
+    // A new generated texture on this device (fonts, video frames, overlays).
+    std::shared_ptr<vK_GeneratedTexture> CreateGeneratedTexture();
+
+    float GetTargetWidth() const { return targetWidth_; }
+    float GetTargetHeight() const { return targetHeight_; }
+    bool IsDrawingEnabled() const { return drawingEnabled_; }
+    bool IsRenderTargetActive() const { return renderTargetActive_; }
+    const std::vector<vK_Rect>& GetCropStack() const { return cropStack_; }
+
+    // The gamma value the overlay simulates (1 = no overlay); the engine sets it each frame.
+    void SetGamma(float gamma) { gamma_ = gamma; }
+    float GetGamma() const { return gamma_; }
+    // Draws the scene root (screenshots); set by the engine.
+    void SetSceneDrawer(std::function<void(vK_Render&)> drawer) { sceneDrawer_ = std::move(drawer); }
+    // Draws the cursor at the end of the frame; set by the engine.
+    void SetCursorDrawer(std::function<void(vK_Render&)> drawer) { cursorDrawer_ = std::move(drawer); }
+
+protected:
+    // Submits the batch and empties it.
+    void Flush();
+    bool CanSubmit() const { return drawingEnabled_ || renderTargetActive_; }
+    // The full area of the current target: the render-target texture or the back buffer.
+    vK_Rect TargetArea() const;
+
+    // Back-end hooks.
+    // Makes the device texture the drawing target (nullptr: the back buffer).
+    virtual bool BindTarget(vK_DeviceTexture* /*target*/) { return true; }
+    // Clears the current target to an ARGB colour.
+    virtual void ClearTarget(uint32_t /*argb*/) {}
+    // Draws the two vertices of a line with a blend mode; the crop applies.
+    virtual void SubmitLine(const vK_VertexList& /*vertices*/, int /*blend*/) {}
+
+private:
+    void ChangeState(const std::shared_ptr<vK_Texture>& texture, int frame, int blend, float key);
+    void RecomputeCrop();
+    void DrawGammaOverlay();
+
+    float targetWidth_ = 0.0f;
+    float targetHeight_ = 0.0f;
+    std::vector<vK_Rect> cropStack_;
+    vK_Rect crop_;
+    struct Batch {
+        std::shared_ptr<vK_Texture> texture;
+        int frame = 0;
+        int blend = 0;
+        float key = 0.0f;
+        vK_VertexList vertices;
+        vK_IndexList indices;
+    } batch_;
+    bool drawingEnabled_ = false;
+    bool renderTargetActive_ = false;
+    std::shared_ptr<vK_GeneratedTexture> renderTarget_;
+    vK_VertexList scratch_;
+    std::shared_ptr<vK_GeneratedTexture> whiteTexture_;
+    std::shared_ptr<vK_GeneratedTexture> blackTexture_;
+    float gamma_ = 1.0f;
+    std::function<void(vK_Render&)> sceneDrawer_;
+    std::function<void(vK_Render&)> cursorDrawer_;
+};

@@ -1,0 +1,40 @@
+#pragma once
+#include <cstddef>
+#include <vector>
+
+// Vertices of triangle lists: 8 floats each (x, y, u, v, red, green, blue, alpha).
+class vK_VertexList {
+public:
+    static constexpr int kFloatsPerVertex = 8;
+
+    virtual ~vK_VertexList() = default;
+
+    // Alpha is clamped to 0..1; texture coordinates above 1 mark the list as needing wrap.
+    void Add(float x, float y, float u, float v, float red, float green, float blue, float alpha) {
+        alpha = alpha < 0.0f ? 0.0f : (alpha > 1.0f ? 1.0f : alpha);
+        if (u > 1.0f || v > 1.0f) needsWrap_ = true;
+        floats_.insert(floats_.end(), {x, y, u, v, red, green, blue, alpha});
+    }
+    // Appends every vertex of another list and carries its wrap mark over.
+    void Append(const vK_VertexList& other) {
+        floats_.insert(floats_.end(), other.floats_.begin(), other.floats_.end());
+        if (other.needsWrap_) needsWrap_ = true;
+    }
+    void Clear() {
+        floats_.clear();
+        needsWrap_ = false;
+    }
+    void Reserve(size_t floats) { floats_.reserve(floats); }
+
+    size_t VertexCount() const { return floats_.size() / kFloatsPerVertex; }
+    bool Empty() const { return floats_.empty(); }
+    bool NeedsWrap() const { return needsWrap_; }
+    void SetNeedsWrap(bool wrap) { needsWrap_ = wrap; }
+    const float* Data() const { return floats_.data(); }
+    const float* Vertex(size_t index) const { return floats_.data() + index * kFloatsPerVertex; }
+    const std::vector<float>& Floats() const { return floats_; }
+
+private:
+    std::vector<float> floats_;
+    bool needsWrap_ = false;
+};
