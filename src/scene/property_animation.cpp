@@ -1,0 +1,173 @@
+#include "scene/property_animation.h"
+
+#include <algorithm>
+
+#include "scene/key_track.h"
+
+struct vK_PropertyAnimation::Entry {
+    int parameter = kAnimNone;
+    std::string property;
+    vK_DataScriptFunction handler;
+    bool additive = false;
+    std::unique_ptr<vK_KeyTrack> track;
+};
+
+namespace {
+struct NamedParameter {
+    const char* name;
+    int parameter;
+};
+constexpr NamedParameter kParameterNames[] = {
+    {"alp", kAnimAlpha},      {"pos_xy", kAnimPosXY},   {"pos_x", kAnimPosX},
+    {"pos_y", kAnimPosY},     {"ang", kAnimAngle},      {"scale_xy", kAnimScaleXY},
+    {"scale_x", kAnimScaleX}, {"scale_y", kAnimScaleY}, {"color_r", kAnimColorR},
+    {"color_g", kAnimColorG}, {"color_b", kAnimColorB}, {"color_rgb", kAnimColorRGB},
+};
+
+float Clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
+
+bool IsTransformParameter(int parameter) { return parameter >= kAnimPosX && parameter <= kAnimAngle; }
+
+void ApplyAdditive(int parameter, const float* v, vK_AnimationModifiers& m) {
+    switch (parameter) {
+        case kAnimPosX:
+            m.offset_x += v[0];
+            break;
+        case kAnimPosY:
+            m.offset_y += v[0];
+            break;
+        case kAnimPosXY:
+            m.offset_x += v[0];
+            m.offset_y += v[1];
+            break;
+        case kAnimScaleX:
+            m.scale_x *= v[0];
+            break;
+        case kAnimScaleY:
+            m.scale_y *= v[0];
+            break;
+        case kAnimScaleXY:
+            m.scale_x *= v[0];
+            m.scale_y *= v[1];
+            break;
+        case kAnimAngle:
+            m.angle += v[0];
+            break;
+        case kAnimAlpha:
+            m.alpha *= v[0];
+            break;
+        case kAnimColorR:
+            m.red *= v[0];
+            break;
+        case kAnimColorG:
+            m.green *= v[0];
+            break;
+        case kAnimColorB:
+            m.blue *= v[0];
+            break;
+        case kAnimColorRGB:
+            m.red *= v[0];
+            m.green *= v[1];
+            m.blue *= v[2];
+            break;
+        default:
+            break;
+    }
+}
+
+void ApplyAbsolute(const std::string& property, int parameter, const float* v, vK_AnimationTarget& target) {
+    if (parameter == kAnimNone) return;
+    float values[vK_KeyTrack::kMaxValues] = {v[0], 0, 0};
+    const int count = AnimParameterStride(parameter) - 2;
+    for (int i = 1; i < count; ++i) values[i] = v[i];
+    if (parameter >= kAnimAlpha && parameter <= kAnimColorRGB) {
+        for (int i = 0; i < count; ++i) values[i] = Clamp01(values[i]);
+    }
+    target.SetAnimatedValues(parameter, property, values);
+}
+}  // namespace
+
+int AnimParameterStride(int parameter) {
+    switch (parameter) {
+        case kAnimPosXY:
+        case kAnimScaleXY:
+            return 4;
+        case kAnimColorRGB:
+            return 5;
+        default:
+            return parameter >= kAnimPosX && parameter <= kAnimByName ? 3 : 0;
+    }
+}
+
+int AnimParameterFromName(const std::string& name) {
+    for (const NamedParameter& p : kParameterNames) {
+        if (name == p.name) return p.parameter;
+    }
+    return kAnimByName;
+}
+
+vK_PropertyAnimation::vK_PropertyAnimation() = default;
+vK_PropertyAnimation::~vK_PropertyAnimation() = default;
+
+bool vK_PropertyAnimation::Animate(int parameter, const std::string& property, bool loop, bool additive,
+                                   const vK_DataScriptFunction& handler, const float* values, int count) {
+    const int stride = AnimParameterStride(parameter);
+    if (stride == 0) return false;
+    std::unique_ptr<vK_KeyTrack> track = vK_KeyTrack::Create(stride, values, count, loop);
+    if (!track) return false;
+    Stop(parameter, property);
+    auto entry = std::make_unique<Entry>();
+    entry->parameter = parameter;
+    if (parameter == kAnimByName) entry->property = property;
+    entry->handler.CopyFrom(handler);
+    entry->additive = additive && parameter != kAnimByName;
+    entry->track = std::move(track);
+    entries_.push_back(std::move(entry));
+    return true;
+}
+
+bool vK_PropertyAnimation::Stop(int parameter, const std::string& property) {
+    for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+        const Entry& e = **it;
+        if (e.parameter == parameter && (parameter != kAnimByName || e.property == property)) {
+            entries_.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+void vK_PropertyAnimation::Clear() { entries_.clear(); }
+
+bool vK_PropertyAnimation::Has(int parameter, const std::string& property) const {
+    return std::any_of(entries_.begin(), entries_.end(), [&](const std::unique_ptr<Entry>& e) {
+        return e->parameter == parameter && (parameter != kAnimByName || e->property == property);
+    });
+}
+
+bool vK_PropertyAnimation::Tick(float dt, vK_AnimationTarget& target, vK_AnimationModifiers& modifiers,
+                                std::vector<vK_ScriptHandle>& handlers) {
+    bool transform_changed = false;
+    // Absolute writes cannot add or remove animations, but the loop still goes by
+    // index so that it stays in bounds whatever a target does.
+    std::vector<Entry*> reported;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        Entry* e = entries_[i].get();
+        float values[vK_KeyTrack::kMaxValues] = {0, 0, 0};
+        const vK_KeyTrack::Step step = e->track->Advance(dt, values);
+        if (e->additive) {
+            ApplyAdditive(e->parameter, values, modifiers);
+        } else {
+            ApplyAbsolute(e->property, e->parameter, values, target);
+        }
+        if (IsTransformParameter(e->parameter) && e->parameter != kAnimNone) transform_changed = true;
+        if (step != vK_KeyTrack::Step::kRunning) reported.push_back(e);
+    }
+    for (Entry* e : reported) {
+        if (!e->handler.IsEmpty()) handlers.push_back(e->handler.GetHandle());
+    }
+    entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
+                                  [](const std::unique_ptr<Entry>& e) { return e->track->IsFinished(); }),
+                   entries_.end());
+    return transform_changed;
+}

@@ -1,0 +1,87 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/data.h"
+
+class vK_KeyTrack;
+
+// Parameter ids of property animations; the value is also the script-visible number.
+enum vK_AnimParameter : int {
+    kAnimPosX = 0,
+    kAnimPosY = 1,
+    kAnimNone = 2,
+    kAnimPosXY = 3,
+    kAnimScaleX = 4,
+    kAnimScaleY = 5,
+    kAnimScaleXY = 6,
+    kAnimAngle = 7,
+    kAnimAlpha = 8,
+    kAnimColorR = 9,
+    kAnimColorG = 10,
+    kAnimColorB = 11,
+    kAnimColorRGB = 12,
+    kAnimByName = 13,
+};
+
+// Floats per key for a parameter (time, easing and the values); 0 for unknown ids.
+int AnimParameterStride(int parameter);
+// Script names: "alp" 8, "pos_xy" 3, ... ; any other name is kAnimByName.
+int AnimParameterFromName(const std::string& name);
+
+// The per-frame state additive animations write; rebuilt every frame.
+struct vK_AnimationModifiers {
+    float offset_x = 0, offset_y = 0, offset_z = 0, angle = 0;
+    float scale_x = 1, scale_y = 1;
+    float alpha = 1, red = 1, green = 1, blue = 1;
+
+    // True when offsets, angle and scale factors leave the transform unchanged.
+    bool IsTransformNeutral() const {
+        return offset_x == 0 && offset_y == 0 && offset_z == 0 && angle == 0 && scale_x == 1 && scale_y == 1;
+    }
+};
+
+// What an animated object offers for absolute animations: parameters 0 to 12 with
+// their values (already clamped where the parameter is a colour or alpha), and 13
+// with the property name.
+class vK_AnimationTarget {
+public:
+    virtual ~vK_AnimationTarget() = default;
+    virtual void SetAnimatedValues(int parameter, const std::string& property, const float* values) = 0;
+};
+
+// The ordered property animations of one object. Each entry animates one parameter
+// (or one named property) along its own key track, once or looping, either
+// writing the property (absolute) or acting on the per-frame modifiers (additive).
+class vK_PropertyAnimation {
+public:
+    vK_PropertyAnimation();
+    ~vK_PropertyAnimation();
+    vK_PropertyAnimation(const vK_PropertyAnimation&) = delete;
+    vK_PropertyAnimation& operator=(const vK_PropertyAnimation&) = delete;
+
+    // Replaces a running animation of the same parameter (for kAnimByName, of the
+    // same property name) without calling its handler, then appends the new one.
+    // Refused (false, nothing changes) for unknown parameters and for tracks that
+    // hold no whole key; kAnimByName is never additive.
+    bool Animate(int parameter, const std::string& property, bool loop, bool additive,
+                 const vK_DataScriptFunction& handler, const float* values, int count);
+    // Removes the matching entry without calling its handler; false when none.
+    bool Stop(int parameter, const std::string& property);
+    void Clear();
+    size_t Count() const { return entries_.size(); }
+    bool Has(int parameter, const std::string& property = {}) const;
+
+    // Advances every entry by dt, applies absolute values to target and additive
+    // values to modifiers (which the caller resets first), and appends the handler
+    // of every entry that wrapped or ended, in entry order; ended entries are removed.
+    // Returns whether an absolute entry wrote a transform parameter (0 to 7) or an
+    // additive one changed the transform modifiers.
+    bool Tick(float dt, vK_AnimationTarget& target, vK_AnimationModifiers& modifiers,
+              std::vector<vK_ScriptHandle>& handlers);
+
+private:
+    struct Entry;
+    std::vector<std::unique_ptr<Entry>> entries_;
+};
