@@ -24,7 +24,10 @@ public:
     const std::string& Text() const { return text_; }
     bool Contains(const std::string& fragment) const { return text_.find(fragment) != std::string::npos; }
     int Count() const { return count_; }
-    void Clear() { text_.clear(); count_ = 0; }
+    void Clear() {
+        text_.clear();
+        count_ = 0;
+    }
 
 private:
     friend void Log(const char*, ...);

@@ -1,0 +1,138 @@
+#include "files/data_provider_base.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "files/path_rules.h"
+
+vK_DataProviderBase::vK_DataProviderBase(std::shared_ptr<const vK_FileLocations> locations)
+    : locations_(locations ? std::move(locations) : std::make_shared<vK_FileLocations>()) {}
+
+vK_DataProviderBase::~vK_DataProviderBase() = default;
+
+std::string CurrentDirectory() {
+    std::vector<char> buffer(4096);
+    while (!getcwd(buffer.data(), buffer.size())) {
+        if (errno != ERANGE || buffer.size() > (1u << 20)) return {};
+        buffer.resize(buffer.size() * 2);
+    }
+    return buffer.data();
+}
+
+bool IsRegularFile(const std::string& file_path) {
+    struct stat st;
+    return stat(file_path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool ReadRegularFile(const std::string& file_path, std::vector<uint8_t>& bytes) {
+    bytes.clear();
+    const int fd = open(file_path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    // fopen of a directory succeeds on Linux; only regular files are read.
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return false;
+    }
+    const size_t size = static_cast<size_t>(st.st_size);
+    bytes.resize(size);
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = read(fd, bytes.data() + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    close(fd);
+    if (done != size) {
+        bytes.clear();
+        return false;
+    }
+    return true;
+}
+
+const std::map<std::string, std::string>& vK_DataProviderBase::Listing(const std::string& dir) {
+    // A listing is read once and reused while the folder's modification time stays
+    // the same: a miss costs one stat per path segment, not a folder scan.
+    struct stat st;
+    int64_t stamp = -1;
+    if (stat(dir.c_str(), &st) == 0)
+        stamp = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    auto it = listings_.find(dir);
+    if (it != listings_.end() && it->second.stamp == stamp) return it->second.names;
+    std::map<std::string, std::string> names;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (dirent* e = readdir(d)) {
+            const std::string name = e->d_name;
+            if (name == "." || name == "..") continue;
+            // Several names differing only in case: the smallest wins, whatever
+            // order the directory lists them in.
+            auto [pos, inserted] = names.emplace(LowerAscii(name), name);
+            if (!inserted && name < pos->second) pos->second = name;
+        }
+        closedir(d);
+    }
+    CachedListing& entry = listings_[dir];
+    entry.stamp = stamp;
+    entry.names = std::move(names);
+    return entry.names;
+}
+
+std::string vK_DataProviderBase::LocateUnder(const std::string& root, const std::string& rest) {
+    const std::string exact = root + "/" + rest;
+    struct stat st;
+    if (stat(exact.c_str(), &st) == 0) return exact;
+    std::string current = root;
+    size_t start = 0;
+    while (start <= rest.size()) {
+        size_t end = rest.find('/', start);
+        if (end == std::string::npos) end = rest.size();
+        const std::string segment = rest.substr(start, end - start);
+        start = end + 1;
+        if (segment.empty() || segment == ".") continue;
+        const auto& names = Listing(current);
+        auto found = names.find(LowerAscii(segment));
+        if (found == names.end()) return exact;
+        current += "/" + found->second;
+    }
+    return current;
+}
+
+std::string vK_DataProviderBase::ResolvePath(const std::string& path) {
+    std::string cleaned;
+    if (ClassifyRequestPath(path, &cleaned) != vK_PathArea::kAssets) return {};
+    const std::string root = Locations().asset_root.empty() ? CurrentDirectory() : Locations().asset_root;
+    if (root.empty()) return {};
+    return LocateUnder(root, cleaned);
+}
+
+bool vK_DataProviderBase::Exists(const std::string& path) {
+    const std::string resolved = ResolvePath(path);
+    return !resolved.empty() && IsRegularFile(resolved);
+}
+
+bool vK_DataProviderBase::ReadAll(const std::string& path, std::vector<uint8_t>& bytes) {
+    bytes.clear();
+    const std::string resolved = ResolvePath(path);
+    return !resolved.empty() && ReadRegularFile(resolved, bytes);
+}
+
+FILE* vK_DataProviderBase::OpenFile(const std::string& path) {
+    return Exists(path) ? OpenRaw(path) : nullptr;
+}
+
+bool vK_DataProviderBase::Write(const std::string&, const std::vector<uint8_t>&, bool) { return false; }
+
+bool vK_DataProviderBase::Delete(const std::string&) { return false; }
+
+FILE* vK_DataProviderBase::OpenRaw(const std::string& path) {
+    const std::string resolved = ResolvePath(path);
+    if (resolved.empty() || !IsRegularFile(resolved)) return nullptr;
+    return std::fopen(resolved.c_str(), "rb");
+}
+
+FILE* vK_DataProviderBase::OpenForWrite(const std::string&, bool) { return nullptr; }

@@ -1,0 +1,159 @@
+#include "files/file_manager.h"
+
+#include "files/data_provider_archive.h"
+#include "files/data_provider_save.h"
+#include "files/log.h"
+#include "files/path_rules.h"
+#include "files/protected_file.h"
+
+namespace {
+vK_FileManager* g_instance = nullptr;
+constexpr const char* kLogFile = "save/logfile.txt";
+constexpr const char* kArchiveBase = "assets/data";
+constexpr const char* kArchiveName = "assets/data.pck";
+constexpr const char* kArchivePassword = "dunKerrow";
+}  // namespace
+
+vK_FileManager::vK_FileManager() : locations_(std::make_shared<vK_FileLocations>()) {
+    g_instance = this;
+    SetLogSink(&vK_FileManager::LogSink);
+}
+
+vK_FileManager::~vK_FileManager() {
+    if (g_instance == this) {
+        SetLogSink(nullptr);
+        g_instance = nullptr;
+    }
+}
+
+vK_FileManager* vK_FileManager::Instance() { return g_instance; }
+
+bool vK_FileManager::LogSink(const std::string& line) {
+    vK_FileManager* fm = g_instance;
+    if (!fm) return false;
+    // A line that cannot be stored goes to stderr instead (Log's fallback), and
+    // storing it never logs a second line.
+    const std::vector<uint8_t> bytes(line.begin(), line.end());
+    const bool was_silent = fm->silent_;
+    fm->silent_ = true;
+    const bool stored = fm->SaveFile(kLogFile, bytes, 0, true);
+    fm->silent_ = was_silent;
+    return stored;
+}
+
+void vK_FileManager::SetIdentity(const std::string& publisher, const std::string& game) {
+    locations_->publisher = publisher;
+    locations_->game = game;
+}
+
+void vK_FileManager::RegisterProviders() {
+    readers_.push_back(std::make_shared<vK_DataProviderBase>(locations_));
+    readers_.push_back(std::make_shared<vK_DataProviderSave>(locations_));
+    bool archive_present = false;
+    for (auto it = readers_.rbegin(); it != readers_.rend() && !archive_present; ++it) {
+        archive_present = (*it)->Exists(kArchiveName);
+    }
+    if (archive_present) {
+        readers_.push_back(
+            std::make_shared<vK_DataProviderArchive>(locations_, readers_, kArchiveBase, kArchivePassword));
+    }
+    writers_.push_back(std::make_shared<vK_DataProviderSave>(locations_));
+}
+
+bool vK_FileManager::Admit(const std::string& path) const {
+    if (ClassifyRequestPath(path) != vK_PathArea::kRefused) return true;
+    Log("Error: refused path %s (only assets/ and save/ paths are served).", path.c_str());
+    return false;
+}
+
+bool vK_FileManager::ReadFromReaders(const std::string& path, std::vector<uint8_t>& bytes) {
+    bytes.clear();
+    if (ClassifyRequestPath(path) == vK_PathArea::kRefused) return false;
+    for (auto it = readers_.rbegin(); it != readers_.rend(); ++it) {
+        if ((*it)->ReadAll(path, bytes)) return true;
+    }
+    bytes.clear();
+    return false;
+}
+
+int vK_FileManager::LoadFile(const std::string& path, std::vector<uint8_t>& bytes, int kind) {
+    bytes.clear();
+    if (!Admit(path)) return 1;
+    if (ReadFromReaders(path, bytes)) {
+        const int status = UnprotectBytes(bytes, kind);
+        if (status != 0) bytes.clear();
+        return status;
+    }
+    if (!silent_) Log("Error: file not found %s.", path.c_str());
+    return 1;
+}
+
+bool vK_FileManager::WriteToWriters(const std::string& path, const std::vector<uint8_t>& stored,
+                                    bool append) {
+    for (auto it = writers_.rbegin(); it != writers_.rend(); ++it) {
+        if ((*it)->Write(path, stored, append)) return true;
+    }
+    return false;
+}
+
+bool vK_FileManager::SaveFile(const std::string& path, const std::vector<uint8_t>& bytes, int kind,
+                              bool append) {
+    if (locations_->publisher.empty() || locations_->game.empty()) return false;
+    if (!Admit(path)) return false;
+    std::vector<uint8_t> content;
+    const std::vector<uint8_t>* source = &bytes;
+    if (append && kind != 0) {
+        // A protected file is rewritten whole: old content, then the new bytes.
+        const bool was_silent = silent_;
+        silent_ = true;
+        if (LoadFile(path, content, kind) != 0) content.clear();
+        silent_ = was_silent;
+        content.insert(content.end(), bytes.begin(), bytes.end());
+        source = &content;
+        append = false;
+    }
+    const std::vector<uint8_t> stored = kind == 0 ? std::vector<uint8_t>() : ProtectBytes(*source, kind);
+    if (WriteToWriters(path, kind == 0 ? *source : stored, append)) return true;
+    if (!silent_) Log("Error while saving data to file %s.", path.c_str());
+    return false;
+}
+
+bool vK_FileManager::DeleteFile(const std::string& path) {
+    if (!Admit(path)) return false;
+    for (auto it = writers_.rbegin(); it != writers_.rend(); ++it) {
+        if ((*it)->Delete(path)) return true;
+    }
+    return false;
+}
+
+int vK_FileManager::Exists(const std::string& path) {
+    if (ClassifyRequestPath(path) == vK_PathArea::kRefused) return 1;
+    for (auto it = readers_.rbegin(); it != readers_.rend(); ++it) {
+        if ((*it)->Exists(path)) return 0;
+    }
+    return 1;
+}
+
+int vK_FileManager::ResolvePath(const std::string& path, std::string& out) {
+    if (!Admit(path)) return 1;
+    for (auto it = readers_.rbegin(); it != readers_.rend(); ++it) {
+        std::string resolved = (*it)->ResolvePath(path);
+        if (!resolved.empty()) {
+            out = std::move(resolved);
+            return 0;
+        }
+    }
+    return 1;
+}
+
+int vK_FileManager::OpenFile(const std::string& path, FILE*& out) {
+    out = nullptr;
+    if (!Admit(path)) return 1;
+    for (auto it = readers_.rbegin(); it != readers_.rend(); ++it) {
+        if (FILE* f = (*it)->OpenFile(path)) {
+            out = f;
+            return 0;
+        }
+    }
+    return 1;
+}

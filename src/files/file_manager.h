@@ -1,0 +1,69 @@
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "files/data_provider_base.h"
+
+// All file access of the engine. Readers and writers are consulted from the last
+// registered to the first; after RegisterProviders a read tries the archive
+// "assets/data.pck" (when present), then the save folder, then the asset folder,
+// and writes go to the save folder. Only "assets/..." and "save/..." paths are
+// served; anything else is refused with a log line. Status results: 0 success,
+// 1 not found (or refused), 2 damaged.
+class vK_FileManager {
+public:
+    vK_FileManager();
+    virtual ~vK_FileManager();
+    vK_FileManager(const vK_FileManager&) = delete;
+    vK_FileManager& operator=(const vK_FileManager&) = delete;
+
+    static vK_FileManager* Instance();
+
+    // Folders and names. The engine sets the publisher and game names (saving is
+    // refused while either is empty); --root and --save-dir and tests set folders.
+    void SetAssetRoot(const std::string& dir) { locations_->asset_root = dir; }
+    void SetSaveFolder(const std::string& dir) { locations_->save_folder = dir; }
+    void SetIdentity(const std::string& publisher, const std::string& game);
+    void SetGameName(const std::string& game) { locations_->game = game; }
+    const vK_FileLocations& GetLocations() const { return *locations_; }
+    std::shared_ptr<const vK_FileLocations> SharedLocations() const { return locations_; }
+
+    void RegisterProviders();
+    void AddReader(std::shared_ptr<vK_DataProviderBase> provider) { readers_.push_back(std::move(provider)); }
+    void AddWriter(std::shared_ptr<vK_DataProviderBase> provider) { writers_.push_back(std::move(provider)); }
+    const std::vector<std::shared_ptr<vK_DataProviderBase>>& GetReaders() const { return readers_; }
+    const std::vector<std::shared_ptr<vK_DataProviderBase>>& GetWriters() const { return writers_; }
+
+    void SetSilent(bool silent) { silent_ = silent; }
+    bool IsSilent() const { return silent_; }
+
+    // Reads path with protection kind 0..3: 0 loaded, 1 not found, 2 damaged.
+    int LoadFile(const std::string& path, std::vector<uint8_t>& bytes, int kind);
+    // Stores bytes with protection kind. With append and kind 0 the bytes are
+    // appended; with append and another kind the file is rewritten with the old
+    // content followed by the new. The caller's bytes are left unchanged.
+    bool SaveFile(const std::string& path, const std::vector<uint8_t>& bytes, int kind, bool append);
+    // True when a writer removed the file (or it was not there).
+    bool DeleteFile(const std::string& path);
+    int Exists(const std::string& path);
+    int ResolvePath(const std::string& path, std::string& out);
+    int OpenFile(const std::string& path, FILE*& out);
+
+    // Reads the whole file from the first reader that has it (last to first), with
+    // no protection and no log line; false when none has it or the path is refused.
+    bool ReadFromReaders(const std::string& path, std::vector<uint8_t>& bytes);
+
+private:
+    // Logs the refusal and returns false for a path outside "assets/" and "save/".
+    bool Admit(const std::string& path) const;
+    bool WriteToWriters(const std::string& path, const std::vector<uint8_t>& stored, bool append);
+    static bool LogSink(const std::string& line);
+
+    bool silent_ = false;
+    std::shared_ptr<vK_FileLocations> locations_;
+    std::vector<std::shared_ptr<vK_DataProviderBase>> readers_;
+    std::vector<std::shared_ptr<vK_DataProviderBase>> writers_;
+};
