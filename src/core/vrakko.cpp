@@ -1,0 +1,282 @@
+#include "core/vrakko.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "core/application.h"
+#include "core/input_event.h"
+#include "graphics/render.h"
+
+namespace {
+
+Vrakko* g_engine = nullptr;
+
+// Run-time window (ms) in which the loop polls for a lost focus.
+constexpr double kFocusPollStart = 250.0;
+constexpr double kFocusPollEnd = 2000.0;
+constexpr double kRateSampleMs = 250.0;
+constexpr int kMaxFrameIntervalsPerStep = 3;
+
+template <typename T>
+void RemoveFirst(std::vector<T*>& list, T* item) {
+    auto it = std::find(list.begin(), list.end(), item);
+    if (it != list.end()) list.erase(it);
+}
+
+template <typename T>
+bool Contains(const std::vector<T*>& list, T* item) {
+    return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+}  // namespace
+
+Vrakko* Vrakko::Instance() { return g_engine; }
+
+Vrakko::Vrakko() {
+    g_engine = this;
+    // TODO(config): read "Vrakko.publisherName" and "Vrakko.gameName" once vK_Config lands.
+}
+
+Vrakko::~Vrakko() {
+    renderer_.reset();
+    if (g_engine == this) g_engine = nullptr;
+}
+
+double Vrakko::Now() const {
+    if (clock_) return clock_();
+    using namespace std::chrono;
+    static const steady_clock::time_point origin = steady_clock::now();
+    return duration<double, std::milli>(steady_clock::now() - origin).count();
+}
+
+void Vrakko::Init(vK_Application* application) {
+    if (!application) application = application_;
+    if (!application) return;
+    const vK_DisplayMode mode = application->GetDisplayMode();
+    InitDisplay(mode);
+    CreateRenderer();
+    SetApplication(application);
+    const std::vector<vK_ApplicationListener*> listeners = applicationListeners_;
+    for (vK_ApplicationListener* l : listeners)
+        if (Contains(applicationListeners_, l)) l->AfterInit();
+}
+
+void Vrakko::Shutdown() {
+    const std::vector<vK_ApplicationListener*> listeners = applicationListeners_;
+    for (vK_ApplicationListener* l : listeners)
+        if (Contains(applicationListeners_, l)) l->OnShutdown();
+    if (renderer_) {
+        ReleaseRenderer();
+        renderer_.reset();
+    }
+}
+
+void Vrakko::Run(vK_Application* application) {
+    Init(application);
+    RunLoop();
+    Shutdown();
+}
+
+void Vrakko::SetFPS(float fps) {
+    if (fps > 0.0f) frameInterval_ = 1.0f / fps;
+}
+
+float Vrakko::GetAverageFPS() const {
+    float sum = 0.0f;
+    for (float t : ring_) sum += t;
+    return static_cast<float>(kRingSize) / sum;
+}
+
+bool Vrakko::InitDisplay(const vK_DisplayMode& mode) {
+    fullscreen_ = mode.fullscreen;
+    width_ = mode.width;
+    height_ = mode.height;
+    const std::vector<vK_DrawListener*> listeners = drawListeners_;
+    for (vK_DrawListener* l : listeners)
+        if (Contains(drawListeners_, l)) l->OnDisplayModeChanged(mode);
+    return true;
+}
+
+bool Vrakko::SetDisplayMode(const vK_DisplayMode& mode) { return Vrakko::InitDisplay(mode); }
+
+void Vrakko::SetApplication(vK_Application* application) {
+    if (application == application_) return;
+    if (application_) {
+        RemoveApplicationListener(application_);
+        RemoveDrawListener(application_);
+        RemoveInputListener(application_);
+        RemoveProcessListener(application_);
+    }
+    application_ = application;
+    if (application_) {
+        AddApplicationListener(application_);
+        AddDrawListener(application_);
+        AddInputListener(application_);
+        AddProcessListener(application_);
+    }
+}
+
+void Vrakko::AddApplicationListener(vK_ApplicationListener* l) { applicationListeners_.push_back(l); }
+void Vrakko::AddInputListener(vK_InputListener* l) { inputListeners_.push_back(l); }
+void Vrakko::AddDrawListener(vK_DrawListener* l) { drawListeners_.push_back(l); }
+void Vrakko::AddProcessListener(vK_ProcessListener* l) { processListeners_.push_back(l); }
+void Vrakko::RemoveApplicationListener(vK_ApplicationListener* l) { RemoveFirst(applicationListeners_, l); }
+void Vrakko::RemoveInputListener(vK_InputListener* l) { RemoveFirst(inputListeners_, l); }
+void Vrakko::RemoveDrawListener(vK_DrawListener* l) { RemoveFirst(drawListeners_, l); }
+void Vrakko::RemoveProcessListener(vK_ProcessListener* l) { RemoveFirst(processListeners_, l); }
+
+bool Vrakko::Process(const vK_FrameInfo& frame) {
+    ring_[ringIndex_] = frame.elapsed;
+    ringIndex_ = (ringIndex_ + 1) % kRingSize;
+
+    const std::vector<vK_ProcessListener*> listeners = processListeners_;
+    bool allPassed = true;
+    for (vK_ProcessListener* l : listeners) {
+        if (!Contains(processListeners_, l)) continue;
+        if (!l->OnPreProcess(frame)) {
+            allPassed = false;
+            break;
+        }
+    }
+    for (vK_ProcessListener* l : listeners)
+        if (Contains(processListeners_, l)) l->OnProcess(frame);
+    if (!allPassed) return false;
+    // TODO(scene): synthetic pointer move to the scene at the cursor position, the script
+    // host's deferred handlers, then the scene update and its result.
+    return true;
+}
+
+void Vrakko::Draw() {
+    vK_Render* render = renderer_.get();
+    if (!render) return;
+    render->SetGamma(factor_);
+    render->BeginFrame();
+    render->BeginDraw();
+    std::vector<vK_DrawListener*> called;
+    bool allPassed = true;
+    const std::vector<vK_DrawListener*> listeners = drawListeners_;
+    for (vK_DrawListener* l : listeners) {
+        if (!Contains(drawListeners_, l)) continue;
+        called.push_back(l);
+        if (!l->OnPreDraw(*render)) {
+            allPassed = false;
+            break;
+        }
+    }
+    if (allPassed) {
+        // TODO(scene): draw the live root "vk_origin" with the default draw parameters.
+    }
+    for (vK_DrawListener* l : called) l->OnPostDraw(*render);
+    render->EndDraw();
+    render->EndFrame();
+}
+
+void Vrakko::Input(const vK_InputEvent& event) {
+    // TODO(cursor): SetPosition of the cursor for pointer press, release and move.
+    std::vector<vK_InputListener*> called;
+    bool allPassed = true;
+    const std::vector<vK_InputListener*> listeners = inputListeners_;
+    for (vK_InputListener* l : listeners) {
+        if (!Contains(inputListeners_, l)) continue;
+        called.push_back(l);
+        if (!l->OnPreInput(event)) {
+            allPassed = false;
+            break;
+        }
+    }
+    if (allPassed) {
+        // TODO(scene): DispatchInput of the scene.
+    }
+    for (vK_InputListener* l : called) l->OnPostInput(event);
+}
+
+bool Vrakko::SetFullscreen(bool fullscreen) {
+    std::vector<vK_DrawListener*> agreed;
+    bool allAgreed = true;
+    const std::vector<vK_DrawListener*> listeners = drawListeners_;
+    for (vK_DrawListener* l : listeners) {
+        if (!Contains(drawListeners_, l)) continue;
+        if (!l->CanChangeDisplayMode(fullscreen)) {
+            allAgreed = false;
+            break;
+        }
+        agreed.push_back(l);
+    }
+    bool result = false;
+    if (allAgreed && application_) result = SetDisplayMode(application_->GetDisplayMode(fullscreen));
+    for (vK_DrawListener* l : agreed) l->OnDisplayModeChangeDone(fullscreen_);
+    return result;
+}
+
+void Vrakko::Activate() {
+    const std::vector<vK_InputListener*> listeners = inputListeners_;
+    for (vK_InputListener* l : listeners)
+        if (Contains(inputListeners_, l)) l->OnActivate();
+    vK_InputEvent event;
+    event.type = vK_InputEvent::kActivated;
+    Input(event);
+}
+
+void Vrakko::Deactivate() {
+    vK_InputEvent event;
+    event.type = vK_InputEvent::kDeactivated;
+    Input(event);
+    const std::vector<vK_InputListener*> listeners = inputListeners_;
+    for (vK_InputListener* l : listeners)
+        if (Contains(inputListeners_, l)) l->OnDeactivate();
+}
+
+void Vrakko::RestoreDeviceResources() {
+    // TODO(scene): RestoreGraphics (recursive) of the live root "vk_origin".
+    const std::vector<vK_DrawListener*> listeners = drawListeners_;
+    for (vK_DrawListener* l : listeners)
+        if (Contains(drawListeners_, l)) l->OnDeviceRestored();
+}
+
+void Vrakko::PollFocus() {
+    const bool foreground = IsForeground();
+    if (runTime_ >= kFocusPollStart && runTime_ <= kFocusPollEnd && focused_ != 0.0 && !foreground) {
+        focused_ = 0.0;
+        if (active_) {
+            active_ = false;
+            PauseSounds(true);
+            Deactivate();
+        }
+    } else if (focused_ == 0.0 && runTime_ >= kFocusPollStart && foreground) {
+        focused_ = 1.0;
+        if (!active_) {
+            active_ = true;
+            PauseSounds(false);
+            Activate();
+        }
+    }
+}
+
+void Vrakko::SampleRate(double now) {
+    ++frameCounter_;
+    const double window = now - lastSampleTime_;
+    if (window > kRateSampleMs) {
+        measuredRate_ = static_cast<float>(frameCounter_ * 1000.0 / window);
+        frameCounter_ = 0;
+        runTime_ += lastSampleTime_ == 0.0 ? kRateSampleMs : window;
+        lastSampleTime_ = now;
+    }
+}
+
+bool Vrakko::RunFrame(double now) {
+    elapsed_ = static_cast<float>((now - lastFrameTime_) / 1000.0);
+    if (frameInterval_ > elapsed_) return false;
+    PollFocus();
+    SampleRate(now);
+    lastFrameTime_ = now;
+    vK_FrameInfo frame;
+    frame.dt = std::min(elapsed_, kMaxFrameIntervalsPerStep * frameInterval_);
+    frame.elapsed = elapsed_;
+    frame.time = static_cast<float>(now / 1000.0);
+    lastFrame_ = frame;
+    ++frameCount_;
+    Process(frame);
+    // TODO(sound): the sound hub's per-frame update.
+    // TODO(cursor): UpdateCursor (frame).
+    return true;
+}

@@ -1,0 +1,138 @@
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/display_mode.h"
+#include "core/frame_info.h"
+
+class vK_Application;
+class vK_ApplicationListener;
+class vK_DrawListener;
+class vK_InputListener;
+class vK_ProcessListener;
+class vK_Render;
+struct vK_InputEvent;
+
+// The engine singleton: the four listener lists, the frame work (Process, Draw, Input),
+// the display-mode protocol and the timing of the frame loop. The platform class
+// (Vrakko_Impl) supplies the window, the device and the event pump.
+class Vrakko {
+public:
+    static constexpr float kDefaultFrameInterval = 1.0f / 60.0f;
+    static constexpr int kRingSize = 60;
+
+    static Vrakko* Instance();
+
+    Vrakko();
+    virtual ~Vrakko();
+    Vrakko(const Vrakko&) = delete;
+    Vrakko& operator=(const Vrakko&) = delete;
+
+    virtual void Init(vK_Application* application);
+    virtual void Shutdown();
+    virtual void Run(vK_Application* application);
+    virtual bool Process(const vK_FrameInfo& frame);
+    virtual void Draw();
+    virtual void Input(const vK_InputEvent& event);
+    virtual int GetWidth() const { return width_; }
+    virtual int GetHeight() const { return height_; }
+    virtual void SetFPS(float fps);
+    virtual float GetFPS() const { return 1.0f / frameInterval_; }
+    virtual float GetAverageFPS() const;
+    virtual void EnableMultitouch(bool /*enable*/) {}
+    virtual bool IsSupported() const { return true; }
+    virtual std::string GetInterfaceOrientation() const { return "undefined"; }
+    virtual std::string GetInterfaceParadigm() const { return "undefined"; }
+    virtual void SetFactor(float factor) { factor_ = factor; }
+    virtual float GetFactor() const { return factor_; }
+    virtual void Quit() {}
+    virtual std::vector<float> GetDesktopSize() const { return {0.0f, 0.0f}; }
+    virtual std::vector<float> GetMaxDisplaySize() const { return {0.0f, 0.0f}; }
+    virtual void SetWallpaper(const std::string& /*path*/) {}
+    virtual void InstallScreensaver(const std::string& /*path*/) {}
+    virtual std::string CopyToDocuments(const std::string& /*path*/) { return {}; }
+    virtual void OpenUrl(const std::string& /*url*/) {}
+    virtual bool InitDisplay(const vK_DisplayMode& mode);
+    virtual bool SetDisplayMode(const vK_DisplayMode& mode);
+    virtual void RunLoop() = 0;
+    virtual void CreateRenderer() = 0;
+    virtual void ReleaseRenderer() = 0;
+
+    void SetApplication(vK_Application* application);
+    vK_Application* GetApplication() const { return application_; }
+    void AddApplicationListener(vK_ApplicationListener* listener);
+    void AddInputListener(vK_InputListener* listener);
+    void AddDrawListener(vK_DrawListener* listener);
+    void AddProcessListener(vK_ProcessListener* listener);
+    void RemoveApplicationListener(vK_ApplicationListener* listener);
+    void RemoveInputListener(vK_InputListener* listener);
+    void RemoveDrawListener(vK_DrawListener* listener);
+    void RemoveProcessListener(vK_ProcessListener* listener);
+
+    // The display-mode change protocol: every draw listener may refuse.
+    bool SetFullscreen(bool fullscreen);
+    bool IsFullscreen() const { return fullscreen_; }
+    void Activate();
+    void Deactivate();
+    void RestoreDeviceResources();
+
+    std::string GetPublisherName() const { return publisherName_; }
+    std::string GetGameName() const { return gameName_; }
+    void SetGameName(const std::string& name) { gameName_ = name; }
+    vK_Render* GetRenderer() const { return renderer_.get(); }
+    float GetFrameInterval() const { return frameInterval_; }
+
+    // The millisecond clock of the loop (a steady clock unless replaced, e.g. by tests).
+    void SetClock(std::function<double()> clock) { clock_ = std::move(clock); }
+    double Now() const;
+    // The timing and processing part of one loop pass at time now (ms): frame interval
+    // cap, focus polling, rate sampling, frame info, Process, cursor update. False when
+    // the frame interval has not passed yet (nothing was done).
+    bool RunFrame(double now);
+    const vK_FrameInfo& GetLastFrame() const { return lastFrame_; }
+    // Frames run so far.
+    long GetFrameCount() const { return frameCount_; }
+
+protected:
+    // Whether the game window is the foreground window (focus polling).
+    virtual bool IsForeground() const { return true; }
+    // Pauses or resumes every sound.
+    virtual void PauseSounds(bool /*pause*/) {}
+    // Starts the loop clock: last frame time = now.
+    void StartClock() { lastFrameTime_ = Now(); }
+
+    std::unique_ptr<vK_Render> renderer_;
+    bool active_ = false;
+    double focused_ = 1.0;
+    float measuredRate_ = 0.0f;
+
+private:
+    void PollFocus();
+    void SampleRate(double now);
+
+    vK_Application* application_ = nullptr;
+    std::vector<vK_ApplicationListener*> applicationListeners_;
+    std::vector<vK_InputListener*> inputListeners_;
+    std::vector<vK_DrawListener*> drawListeners_;
+    std::vector<vK_ProcessListener*> processListeners_;
+    float frameInterval_ = kDefaultFrameInterval;
+    int width_ = 0;
+    int height_ = 0;
+    bool fullscreen_ = false;
+    float factor_ = 1.0f;
+    std::string publisherName_ = "Brindlewick";
+    std::string gameName_ = "Game";
+    float ring_[kRingSize] = {};
+    int ringIndex_ = 0;
+
+    std::function<double()> clock_;
+    double lastFrameTime_ = 0.0;
+    float elapsed_ = 0.0f;
+    int frameCounter_ = 0;
+    double lastSampleTime_ = 0.0;
+    double runTime_ = 0.0;
+    vK_FrameInfo lastFrame_;
+    long frameCount_ = 0;
+};
