@@ -1,5 +1,8 @@
 #include "data/data.h"
 
+#include <locale.h>
+#include <stdlib.h>
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -32,9 +35,9 @@ vK_ScriptHandle ResolveScriptFunction(const std::string& name) {
 }
 
 const char* vK_Data::TypeName(int tag) {
-    static const char* const kNames[] = {"Data_Null",   "Data_ScriptFunction", "Data_Int",   "Data_Long",
-                                         "Data_Float",  "Data_Double",         "Data_Bool",  "Data_String",
-                                         "Data_Array",  "Data_Table"};
+    static const char* const kNames[] = {"Data_Null",  "Data_ScriptFunction", "Data_Int",  "Data_Long",
+                                         "Data_Float", "Data_Double",         "Data_Bool", "Data_String",
+                                         "Data_Array", "Data_Table"};
     return tag >= 0 && tag <= 9 ? kNames[tag] : "unknown";
 }
 
@@ -63,19 +66,23 @@ double TextToDouble(const std::string& text) {
     const char* first = text.data() + i;
     const char* last = text.data() + text.size();
     // A second sign after the first one is not a number, as with atof.
-    if (first < last && *first != '+' && *first != '-') {
-        auto result = std::from_chars(first, last, value, std::chars_format::general);
-        if (result.ec == std::errc::result_out_of_range) {
-            // As with strtod: overflow gives infinity, underflow (a negative exponent) zero.
-            value = HUGE_VAL;
-            for (const char* p = first; p + 1 < result.ptr; ++p) {
-                if ((*p == 'e' || *p == 'E') && p[1] == '-') value = 0.0;
-            }
-        } else if (result.ec != std::errc()) {
-            value = 0.0;
-        }
-    }
+    if (first < last && *first != '+' && *first != '-') ParseDouble(first, last, value);
     return negative ? -value : value;
+}
+
+const char* ParseDouble(const char* first, const char* last, double& value) {
+    auto result = std::from_chars(first, last, value, std::chars_format::general);
+    if (result.ec == std::errc()) return result.ptr;
+    if (result.ec == std::errc::result_out_of_range) {
+        // from_chars leaves the value alone here; strtod in the C locale gives the
+        // saturated or subnormal result of the same digits.
+        static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+        const std::string digits(first, result.ptr);
+        value = c_locale ? strtod_l(digits.c_str(), nullptr, c_locale) : std::strtod(digits.c_str(), nullptr);
+        return result.ptr;
+    }
+    value = 0.0;
+    return first;
 }
 
 std::string vK_DataInt::ToString() const { return std::to_string(value_); }
@@ -138,20 +145,25 @@ vK_Data* vK_DataTable::Get(const std::string& key) const {
 
 vK_Data* vK_DataTable::Clone() const {
     auto* copy = new vK_DataTable();
-    for (const auto& [key, value] : items_) copy->items_.emplace_hint(copy->items_.end(), key, value->Clone());
+    for (const auto& [key, value] : items_)
+        copy->items_.emplace_hint(copy->items_.end(), key, value->Clone());
     return copy;
 }
 
-void vK_DataTable::Set(const std::string& key, vK_Data* value) {
+void vK_DataTable::Set(std::string key, vK_Data* value) {
     if (!value) value = new vK_Data();
-    auto it = items_.find(key);
-    if (it != items_.end()) {
+    if (items_.empty() || items_.rbegin()->first < key) {
+        items_.emplace_hint(items_.end(), std::move(key), value);
+        return;
+    }
+    auto it = items_.lower_bound(key);
+    if (it != items_.end() && it->first == key) {
         if (it->second == value) return;
         delete it->second;
         it->second = value;
         return;
     }
-    items_.emplace(key, value);
+    items_.emplace_hint(it, std::move(key), value);
 }
 
 void vK_DataTable::SetCopy(const std::string& key, const vK_Data* value) {

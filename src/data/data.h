@@ -225,9 +225,10 @@ public:
 
     size_t Size() const { return items_.size(); }
     bool Empty() const { return items_.empty(); }
-    // Takes ownership; an existing value under key is deleted first.
-    void Set(const std::string& key, vK_Data* value);
-    void Set(const std::string& key, std::unique_ptr<vK_Data> value) { Set(key, value.release()); }
+    // Takes ownership; an existing value under key is deleted first. Keys that
+    // arrive in ascending order (as in written documents) are appended without a search.
+    void Set(std::string key, vK_Data* value);
+    void Set(std::string key, std::unique_ptr<vK_Data> value) { Set(std::move(key), value.release()); }
     void SetCopy(const std::string& key, const vK_Data* value);
     void SetInt(const std::string& key, int32_t v) { Set(key, new vK_DataInt(v)); }
     void SetFloat(const std::string& key, float v) { Set(key, new vK_DataFloat(v)); }
@@ -272,5 +273,10 @@ std::string FindString(const vK_Data* root, const std::string& path, const std::
 // independent of the process locale.
 int32_t TextToInt(const std::string& text);
 double TextToDouble(const std::string& text);
+// strtod in the C locale over [first, last) without a leading sign of '+', blanks or
+// hexadecimal: parses the longest prefix that is a decimal number (overflow gives
+// infinity, underflow zero or a subnormal) and returns its end, or first (with value
+// 0) when nothing converts.
+const char* ParseDouble(const char* first, const char* last, double& value);
 // printf "%.*g" (fixed false) or "%.*f" (fixed true) in the C locale, any magnitude.
 std::string FormatNumber(double value, bool fixed, int precision);
