@@ -1,0 +1,17 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "data/data.h"
+
+// JSON files through the file manager.
+
+// LoadFile (path, kind) and, when it succeeds, ParseJson of the bytes; null when
+// the file is missing, damaged or not valid JSON.
+std::unique_ptr<vK_Data> LoadJson(const std::string& path, int kind);
+// WriteJson (compact or styled), then SaveFile (path, kind, no append).
+bool SaveJson(const vK_Data* value, const std::string& path, int kind, bool compact);
+// The configuration document: path + ".json" read from the readers (last to
+// first), parsed; always a value: an empty table when the file is missing
+// ("Error: file not found %s." unless silent) or unparsable.
+vK_DataPtr LoadDocument(const std::string& path);
