@@ -1,0 +1,78 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "graphics/text_style.h"
+
+struct FT_FaceRec_;
+struct FT_LibraryRec_;
+
+// A block of B, G, R, A pixels (straight alpha), rows top first.
+struct vK_TextBitmap {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> pixels;
+};
+
+// A font family of up to four FreeType faces (0 regular, 1 bold, 2 italic, 3 bold
+// italic) loaded from scrambled ".vkfnt" files. A whole string, with markup, word wrap,
+// alignment, shadow and outline, is rasterised on the CPU into one pixel block.
+class vK_Font {
+public:
+    static constexpr int kStyleCount = 4;
+    // Largest side of a rendered block; pixels beyond it are dropped.
+    static constexpr int kMaxBlockSide = 8192;
+    static constexpr int kMaxFontSize = 2048;
+
+    // Reads a whole file; false when it does not exist.
+    using FileReader = std::function<bool(const std::string& path, std::vector<uint8_t>& bytes)>;
+
+    vK_Font();
+    ~vK_Font();
+    vK_Font(const vK_Font&) = delete;
+    vK_Font& operator=(const vK_Font&) = delete;
+
+    // Loads every style file of the font named name that exists; true when at least one
+    // face was created.
+    bool Load(const std::string& name);
+    bool LoadWith(const std::string& name, const FileReader& reader);
+
+    // Descrambles one ".vkfnt" file image and makes it the face of style; false when
+    // FreeType refuses the result (nothing is kept then).
+    bool AddScrambledFace(int style, const uint8_t* data, size_t size);
+    // Takes a plain TrueType/OpenType file image as the face of style.
+    bool AddFace(int style, std::vector<uint8_t> bytes);
+
+    bool HasFace(int style) const { return faces_.count(style) != 0; }
+    const std::string& GetName() const { return name_; }
+
+    // Sets the pixel size of one face (all faces when style is -1).
+    void SetSize(int style, int size);
+    // Horizontal advance in pixels at the size last set on that face; 0 when the face or
+    // the glyph is missing.
+    int GetAdvance(int32_t code, int style) const;
+
+    // Lays out and rasterises text (UTF-8 with markup) at most maxWidth pixels wide
+    // (no limit below 1). False, with an empty block, when the style's default face is
+    // missing or the font size is out of range.
+    bool RenderBitmap(const std::string& text, int maxWidth, const vK_TextStyle& style, vK_TextBitmap& out);
+
+    // File name of a style of the font named name: N.vkfnt, N_b, N_i, N_bi.
+    static std::string StyleFileName(const std::string& name, int style);
+
+private:
+    struct Face {
+        FT_FaceRec_* face = nullptr;
+        std::vector<uint8_t> buffer;  // FreeType reads from it while the face lives
+    };
+    class Rasterizer;
+
+    std::string name_;
+    std::map<int, Face> faces_;
+    std::shared_ptr<FT_LibraryRec_> library_;
+};
