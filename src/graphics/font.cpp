@@ -7,25 +7,25 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <unordered_map>
 
+#include "files/file_manager.h"
 #include "files/log.h"
 #include "graphics/font_scrambler.h"
+#include "graphics/generated_texture.h"
 #include "graphics/glyph_rasterizer.h"
+#include "graphics/render.h"
 #include "graphics/text_layout.h"
 
 namespace {
 
 const char* const kStyleSuffix[vK_Font::kStyleCount] = {"", "_b", "_i", "_bi"};
 
-bool ReadPlainFile(const std::string& path, std::vector<uint8_t>& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
+// Missing style files are normal: the providers are asked directly, which logs nothing.
+bool ReadThroughProviders(const std::string& path, std::vector<uint8_t>& bytes) {
+    vK_FileManager* files = vK_FileManager::Instance();
+    return files != nullptr && files->ReadFromReaders(path, bytes);
 }
 
 // An 8-bit coverage bitmap of one glyph, placed relative to the pen.
@@ -265,8 +265,8 @@ private:
     std::unordered_map<uint64_t, std::optional<Glyph>> cache_;
 };
 
-vK_Font::vK_Font() : name_("vk_dummyres") {
-    name_ = "dummyfont";
+vK_Font::vK_Font() {
+    SetName("dummyfont");
     if (vK_GlyphRasterizer* rasterizer = vK_GlyphRasterizer::Instance()) library_ = rasterizer->GetLibrary();
 }
 
@@ -281,17 +281,17 @@ std::string vK_Font::StyleFileName(const std::string& name, int style) {
     return name + kStyleSuffix[style] + ".vkfnt";
 }
 
-bool vK_Font::Load(const std::string& name) { return LoadWith(name, ReadPlainFile); }
+bool vK_Font::Load(const std::string& name) { return LoadWith(name, ReadThroughProviders); }
 
 bool vK_Font::LoadWith(const std::string& name, const FileReader& reader) {
-    name_ = name;
+    SetName(name);
     for (int style = 0; style < kStyleCount; ++style) {
         std::vector<uint8_t> bytes;
         if (!reader(StyleFileName(name, style), bytes)) continue;
         AddScrambledFace(style, bytes.data(), bytes.size());
     }
     if (faces_.empty()) {
-        Log("Error: font %s could not find \"%s\" file to load!", name_.c_str(), name_.c_str());
+        Log("Error: font %s could not find \"%s\" file to load!", GetName().c_str(), GetName().c_str());
         return false;
     }
     return true;
@@ -343,7 +343,7 @@ bool vK_Font::RenderBitmap(const std::string& text, int maxWidth, const vK_TextS
     const vK_TextStyle style = Sanitized(requested);
     if (!HasFace(style.fonttype)) return false;
     if (style.fontsize < 1 || style.fontsize > kMaxFontSize) {
-        Log("Warning: font %s cannot render at size %d", name_.c_str(), static_cast<int>(style.fontsize));
+        Log("Warning: font %s cannot render at size %d", GetName().c_str(), static_cast<int>(style.fontsize));
         return false;
     }
     // Faces are shared between every object using this font: size them all before the
@@ -361,4 +361,16 @@ bool vK_Font::RenderBitmap(const std::string& text, int maxWidth, const vK_TextS
     out.pixels.assign(static_cast<size_t>(out.width) * static_cast<size_t>(out.height) * 4, 0);
     rasterizer.Draw(records);
     return true;
+}
+
+std::shared_ptr<vK_Texture> vK_Font::RenderText(const std::string& text, int maxWidth,
+                                                const vK_TextStyle& style) {
+    vK_TextBitmap block;
+    if (!RenderBitmap(text, maxWidth, style, block)) return nullptr;
+    vK_Render* render = vK_Render::Instance();
+    if (render == nullptr) return nullptr;
+    std::shared_ptr<vK_GeneratedTexture> texture = render->CreateGeneratedTexture();
+    if (!texture || !texture->CreateFromPixels(block.pixels.data(), block.width, block.height))
+        return nullptr;
+    return texture;
 }

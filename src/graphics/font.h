@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "graphics/resource.h"
 #include "graphics/text_style.h"
 
 struct FT_FaceRec_;
 struct FT_LibraryRec_;
+class vK_Texture;
 
 // A block of B, G, R, A pixels (straight alpha), rows top first.
 struct vK_TextBitmap {
@@ -22,7 +24,7 @@ struct vK_TextBitmap {
 // A font family of up to four FreeType faces (0 regular, 1 bold, 2 italic, 3 bold
 // italic) loaded from scrambled ".vkfnt" files. A whole string, with markup, word wrap,
 // alignment, shadow and outline, is rasterised on the CPU into one pixel block.
-class vK_Font {
+class vK_Font : public vK_Resource {
 public:
     static constexpr int kStyleCount = 4;
     // Largest side of a rendered block; pixels beyond it are dropped.
@@ -33,13 +35,14 @@ public:
     using FileReader = std::function<bool(const std::string& path, std::vector<uint8_t>& bytes)>;
 
     vK_Font();
-    ~vK_Font();
+    ~vK_Font() override;
     vK_Font(const vK_Font&) = delete;
     vK_Font& operator=(const vK_Font&) = delete;
 
-    // Loads every style file of the font named name that exists; true when at least one
-    // face was created.
-    bool Load(const std::string& name);
+    // Loads every style file of the font named name that exists, read silently through
+    // the file manager's providers; true when at least one face was created.
+    bool Load(const std::string& name) override;
+    // The same with another source of files (tools, tests).
     bool LoadWith(const std::string& name, const FileReader& reader);
 
     // Descrambles one ".vkfnt" file image and makes it the face of style; false when
@@ -49,7 +52,6 @@ public:
     bool AddFace(int style, std::vector<uint8_t> bytes);
 
     bool HasFace(int style) const { return faces_.count(style) != 0; }
-    const std::string& GetName() const { return name_; }
 
     // Sets the pixel size of one face (all faces when style is -1).
     void SetSize(int style, int size);
@@ -62,6 +64,10 @@ public:
     // missing or the font size is out of range.
     bool RenderBitmap(const std::string& text, int maxWidth, const vK_TextStyle& style, vK_TextBitmap& out);
 
+    // RenderBitmap uploaded as one generated texture (centred on the caller's origin);
+    // empty when nothing was rendered or there is no graphics device.
+    std::shared_ptr<vK_Texture> RenderText(const std::string& text, int maxWidth, const vK_TextStyle& style);
+
     // File name of a style of the font named name: N.vkfnt, N_b, N_i, N_bi.
     static std::string StyleFileName(const std::string& name, int style);
 
@@ -72,7 +78,6 @@ private:
     };
     class Rasterizer;
 
-    std::string name_;
     std::map<int, Face> faces_;
     std::shared_ptr<FT_LibraryRec_> library_;
 };

@@ -1,8 +1,6 @@
 #include "graphics/font.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -11,9 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "files/file_manager.h"
 #include "files/log.h"
+#include "graphics/device_texture.h"
 #include "graphics/font_scrambler.h"
 #include "graphics/glyph_rasterizer.h"
+#include "graphics/texture.h"
+#include "support/recording_render.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -30,17 +33,19 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-class TempDir {
+// A temporary asset tree served by a file manager, as the engine reads fonts.
+class Assets {
 public:
-    TempDir() {
-        char pattern[] = "/tmp/vrakko_font_XXXXXX";
-        path_ = mkdtemp(pattern);
+    Assets() {
+        files.SetAssetRoot(folder.Path());
+        files.SetSaveFolder(folder.Path() + "/save");
+        files.SetIdentity("Publisher", "Game");
+        files.RegisterProviders();
+        std::filesystem::create_directories(folder.Path() + "/assets/fonts");
     }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
+    std::string Path(const std::string& relative) const { return folder.Path() + "/" + relative; }
+    TempFolder folder;
+    vK_FileManager files;
 };
 
 // Coverage of a block: pixels with non-zero alpha.
@@ -63,19 +68,19 @@ protected:
 }  // namespace
 
 TEST_F(FontTest, Load_ToolOutputOfDejaVuLoadsAllFourStyles) {
-    TempDir dir;
+    Assets assets;
     const std::string tool = std::string(VRAKKO_BINARY_DIR) + "/vkfont";
     ASSERT_TRUE(std::filesystem::exists(tool));
-    const std::string name = dir.Path() + "/sans";
+    const std::string name = "assets/fonts/sans";
     const char* sources[] = {kDejaVu, kDejaVuBold, "/usr/share/fonts/truetype/dejavu/DejaVuSans-Oblique.ttf",
                              "/usr/share/fonts/truetype/dejavu/DejaVuSans-BoldOblique.ttf"};
     for (int style = 0; style < 4; ++style) {
         const std::string command =
-            tool + " -q " + sources[style] + " " + vK_Font::StyleFileName(name, style) + " 2>&1";
+            tool + " -q " + sources[style] + " " + assets.Path(vK_Font::StyleFileName(name, style)) + " 2>&1";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
     }
     // The scrambled file is the tool's output and reads back to the original bytes.
-    const std::vector<uint8_t> scrambled = ReadFile(name + ".vkfnt");
+    const std::vector<uint8_t> scrambled = ReadFile(assets.Path(name + ".vkfnt"));
     EXPECT_EQ(scrambled.size(), regular_.size() + regular_.size() / 35);
     EXPECT_EQ(vK_FontScrambler::Descramble(scrambled.data(), scrambled.size()), regular_);
 
@@ -89,7 +94,7 @@ TEST_F(FontTest, Load_ToolOutputOfDejaVuLoadsAllFourStyles) {
 }
 
 TEST_F(FontTest, Load_ToolRoundTripsShortFilesAndRefusesBadInput) {
-    TempDir dir;
+    TempFolder dir;
     const std::string tool = std::string(VRAKKO_BINARY_DIR) + "/vkfont";
     for (size_t n : {1u, 34u, 35u, 36u, 70u, 71u, 200u}) {
         std::vector<uint8_t> data(n);
@@ -115,21 +120,22 @@ TEST_F(FontTest, Load_ToolRoundTripsShortFilesAndRefusesBadInput) {
 }
 
 TEST_F(FontTest, Load_MissingFilesLogTheDesignMessageAndJunkIsTreatedAsMissing) {
-    TempDir dir;
+    Assets assets;
     vK_LogCapture capture;
     vK_Font font;
-    EXPECT_FALSE(font.Load(dir.Path() + "/nothing"));
-    EXPECT_TRUE(capture.Contains("Error: font " + dir.Path() + "/nothing could not find \"" + dir.Path() +
-                                 "/nothing\" file to load!"));
+    EXPECT_FALSE(font.Load("assets/fonts/nothing"));
+    EXPECT_TRUE(capture.Contains(
+        "Error: font assets/fonts/nothing could not find \"assets/fonts/nothing\" file to load!"));
+    EXPECT_EQ(capture.Count(), 1);  // missing style files themselves are silent
     // A file FreeType refuses after descrambling counts as missing.
-    WriteFile(dir.Path() + "/junk.vkfnt", std::vector<uint8_t>(300, 1));
+    WriteFile(assets.Path("assets/fonts/junk.vkfnt"), std::vector<uint8_t>(300, 1));
     vK_Font junk;
-    EXPECT_FALSE(junk.Load(dir.Path() + "/junk"));
+    EXPECT_FALSE(junk.Load("assets/fonts/junk"));
     // Only the bold file present: the font loads with that style alone.
     const std::vector<uint8_t> bold = ReadFile(kDejaVuBold);
-    WriteFile(dir.Path() + "/b_b.vkfnt", vK_FontScrambler::Scramble(bold.data(), bold.size()));
+    WriteFile(assets.Path("assets/fonts/b_b.vkfnt"), vK_FontScrambler::Scramble(bold.data(), bold.size()));
     vK_Font boldOnly;
-    EXPECT_TRUE(boldOnly.Load(dir.Path() + "/b"));
+    EXPECT_TRUE(boldOnly.Load("assets/fonts/b"));
     EXPECT_FALSE(boldOnly.HasFace(0));
     EXPECT_TRUE(boldOnly.HasFace(1));
 }
@@ -260,4 +266,24 @@ TEST_F(FontTest, Render_FontOutlivesTheRasterizerService) {
     vK_TextBitmap block;
     EXPECT_TRUE(font->RenderBitmap("still here", -1, vK_TextStyle{}, block));
     font.reset();
+}
+
+TEST_F(FontTest, RenderText_UploadsTheBlockAsOneCentredGeneratedTexture) {
+    vK_Font font;
+    ASSERT_TRUE(font.AddFace(0, regular_));
+    vK_TextStyle style;
+    EXPECT_EQ(font.RenderText("Hey", -1, style), nullptr);  // no renderer, no texture
+    vK_RecordingRender render(1024, 768);
+    vK_TextBitmap block;
+    ASSERT_TRUE(font.RenderBitmap("Hey", -1, style, block));
+    const std::shared_ptr<vK_Texture> texture = font.RenderText("Hey", -1, style);
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(texture->GetWidth(), block.width);
+    EXPECT_EQ(texture->GetHeight(), block.height);
+    const vK_Rect rect = texture->GetRect(0);
+    EXPECT_EQ(rect,
+              (vK_Rect{-block.width / 2.0f, -block.height / 2.0f, float(block.width), float(block.height)}));
+    std::vector<uint8_t> pixels;
+    ASSERT_TRUE(texture->GetDeviceTexture(0)->Read(pixels));
+    EXPECT_EQ(pixels, block.pixels);
 }
