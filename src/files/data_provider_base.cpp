@@ -7,6 +7,7 @@
 
 #include <cerrno>
 
+#include "files/in_file_stream.h"
 #include "files/path_rules.h"
 
 vK_DataProviderBase::vK_DataProviderBase(std::shared_ptr<const vK_FileLocations> locations)
@@ -123,6 +124,13 @@ bool vK_DataProviderBase::ReadAll(const std::string& path, std::vector<uint8_t>&
 
 FILE* vK_DataProviderBase::OpenFile(const std::string& path) {
     return Exists(path) ? OpenRaw(path) : nullptr;
+}
+
+std::shared_ptr<vK_InStreamInterface> vK_DataProviderBase::OpenStream(const std::string& path) {
+    if (!Exists(path)) return nullptr;
+    FILE* file = OpenRaw(path);
+    if (!file) return nullptr;
+    return std::make_shared<vK_InFileStream>(file);
 }
 
 bool vK_DataProviderBase::Write(const std::string&, const std::vector<uint8_t>&, bool) { return false; }

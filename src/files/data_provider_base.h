@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+class vK_InStreamInterface;
+
 // Where the providers find their folders. The file manager owns one and hands it
 // to its providers, so a change (the game name, a test's folders) is seen at once.
 struct vK_FileLocations {
@@ -37,6 +39,8 @@ public:
     // a short read.
     virtual bool ReadAll(const std::string& path, std::vector<uint8_t>& bytes);
     virtual FILE* OpenFile(const std::string& path);
+    // A vK_InFileStream over the opened file; empty when it cannot be opened.
+    virtual std::shared_ptr<vK_InStreamInterface> OpenStream(const std::string& path);
     virtual bool Write(const std::string& path, const std::vector<uint8_t>& bytes, bool append);
     // True when the file is gone afterwards.
     virtual bool Delete(const std::string& path);

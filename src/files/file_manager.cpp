@@ -1,8 +1,10 @@
 #include "files/file_manager.h"
 
 #include "core/vrakko.h"
+#include "files/byte_buffer.h"
 #include "files/data_provider_archive.h"
 #include "files/data_provider_save.h"
+#include "files/in_stream_interface.h"
 #include "files/log.h"
 #include "files/path_rules.h"
 #include "files/protected_file.h"
@@ -171,4 +173,24 @@ int vK_FileManager::OpenFile(const std::string& path, FILE*& out) {
         }
     }
     return 1;
+}
+
+int vK_FileManager::OpenStream(const std::string& path, std::shared_ptr<vK_InStreamInterface>& out) {
+    SyncIdentity();
+    out.reset();
+    if (!Admit(path)) return 1;
+    for (auto it = readers_.rbegin(); it != readers_.rend(); ++it) {
+        if (auto stream = (*it)->OpenStream(path)) {
+            out = std::move(stream);
+            return 0;
+        }
+    }
+    return 1;
+}
+
+int vK_FileManager::LoadIntoBuffer(const std::string& path, vK_ByteBuffer& buffer) {
+    std::vector<uint8_t> bytes;
+    const int status = LoadFile(path, bytes, 0);
+    buffer.Assign(std::move(bytes));
+    return status;
 }

@@ -7,6 +7,9 @@
 
 #include "files/data_provider_base.h"
 
+class vK_ByteBuffer;
+class vK_InStreamInterface;
+
 // All file access of the engine. Readers and writers are consulted from the last
 // registered to the first; after RegisterProviders a read tries the archive
 // "assets/data.pck" (when present), then the save folder, then the asset folder,
@@ -52,6 +55,11 @@ public:
     int Exists(const std::string& path);
     int ResolvePath(const std::string& path, std::string& out);
     int OpenFile(const std::string& path, FILE*& out);
+    int OpenStream(const std::string& path, std::shared_ptr<vK_InStreamInterface>& out);
+    // LoadFile (kind 0) into the buffer's own storage, read position at the start
+    // offset; an empty or missing file gives the one-zero-byte buffer. The status
+    // of LoadFile.
+    int LoadIntoBuffer(const std::string& path, vK_ByteBuffer& buffer);
 
     // Reads the whole file from the first reader that has it (last to first), with
     // no protection and no log line; false when none has it or the path is refused.

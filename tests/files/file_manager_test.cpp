@@ -7,7 +7,9 @@
 
 #include <cstdlib>
 
+#include "files/byte_buffer.h"
 #include "files/data_provider_save.h"
+#include "files/in_stream_interface.h"
 #include "files/log.h"
 #include "support/temp_folder.h"
 
@@ -179,4 +181,28 @@ TEST_F(FileManagerTest, LogLinesGoToSaveFolderLogFile) {
     Log("Warning: first line %d", 1);
     Log("second");
     EXPECT_EQ(folder.ReadFile("save/logfile.txt"), "Warning: first line 1\nsecond\n");
+}
+
+TEST_F(FileManagerTest, StreamsAndBuffersComeFromTheReaders) {
+    folder.WriteFile("root/assets/Music/Theme.ogg", "OggS....");
+    std::shared_ptr<vK_InStreamInterface> stream;
+    ASSERT_EQ(fm.OpenStream("assets/music/theme.ogg", stream), 0);
+    std::vector<uint8_t> head;
+    ASSERT_TRUE(stream->ReadInto(4, head));
+    EXPECT_EQ(Text(head), "OggS");
+    EXPECT_EQ(fm.OpenStream("assets/music/none.ogg", stream), 1);
+    EXPECT_EQ(stream, nullptr);
+    folder.WriteFile("root/assets/dir/x", "x");
+    EXPECT_EQ(fm.OpenStream("assets/dir", stream), 1);
+
+    vK_ByteBuffer buffer;
+    ASSERT_EQ(fm.LoadIntoBuffer("assets/Music/Theme.ogg", buffer), 0);
+    EXPECT_EQ(buffer.Size(), 8u);
+    EXPECT_EQ(buffer.Position(), buffer.Start());
+    folder.WriteFile("root/assets/empty.bin", "");
+    ASSERT_EQ(fm.LoadIntoBuffer("assets/empty.bin", buffer), 0);
+    ASSERT_NE(buffer.Data(), nullptr);
+    EXPECT_EQ(buffer.Data()[0], 0);
+    vK_LogCapture log;
+    EXPECT_EQ(fm.LoadIntoBuffer("assets/none.bin", buffer), 1);
 }
