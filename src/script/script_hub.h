@@ -1,0 +1,110 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/data.h"
+
+struct lua_State;
+struct lua_Debug;
+
+// The signature of every native function exposed to scripts: it reads the
+// converted arguments, and appends newly allocated result values to results (the
+// array owns them); the number appended is the number of values the call returns.
+using ScriptApiFunction = void (*)(const vK_DataArray& args, void* context, vK_DataArray& results);
+
+// Receives every script error or breakpoint report (the table of the event
+// "Event_Vrakko_ScriptHub_Script_Error"). The hub sends reports through the
+// mediator when one exists; a sink installed here replaces that route.
+using vK_ScriptReportSink = void (*)(vK_DataTable& report);
+
+// The one Lua state of the game and the only place where engine code touches it.
+//
+// Safety rules of this file: engine code runs every piece of script (snippets,
+// module bodies, handlers) through lua_pcall, and from C++ frames it calls only Lua
+// API functions that cannot raise a Lua error (raw table access, lua_next over keys
+// it does not change, pushes after lua_checkstack); so no Lua error unwinds across
+// C++ frames with destructors still to run. Conversions guard against cyclic,
+// shared and very deep tables with an in-progress set, a depth limit and a value
+// budget. Every operation leaves the Lua stack at the height at which it found it.
+class vK_ScriptHub {
+public:
+    // Conversions stop descending below this many nested tables (deeper values
+    // become nil / null).
+    static constexpr int kMaxDepth = 256;
+    // At most this many values are made by one Lua-to-data conversion; shared
+    // subtables are converted once per reference, so this bounds the work.
+    static constexpr int kMaxValues = 1000000;
+
+    vK_ScriptHub();
+    virtual ~vK_ScriptHub();
+    vK_ScriptHub(const vK_ScriptHub&) = delete;
+    vK_ScriptHub& operator=(const vK_ScriptHub&) = delete;
+
+    static vK_ScriptHub* Instance();
+
+    // Creates the state, opens the standard libraries, defines __breakpoint and
+    // routes math.random / math.randomseed to the engine's generator.
+    bool Init();
+    // Empties the deferred queue and closes the state.
+    void Shutdown();
+    lua_State* GetLuaState() const { return state_; }
+
+    // Pushes exactly one value for data (nil for null or unconvertible values).
+    // Returns false only when the Lua stack cannot grow (then nothing is pushed).
+    bool PushData(const vK_Data* data);
+    // Converts the top value into a new vK_Data (null for an empty stack) and pops it.
+    std::unique_ptr<vK_Data> PopData();
+
+    void SetGlobal(const vK_Data* value, const std::string& name);
+    std::unique_ptr<vK_Data> GetGlobal(const std::string& name);
+
+    vK_DataScriptFunction CompileCode(const std::string& text);
+    // Module form 1: the module's table becomes the global variable name.
+    void LoadModuleCode(const std::string& code, const std::string& name);
+    // Module form 2: returns the module's table as a script function value.
+    vK_DataScriptFunction LoadModuleTable(const std::string& code, const std::string& name);
+
+    // Exposes function under every name in names (split at ';' and blanks); dotted
+    // names create the nested tables.
+    void RegisterFunction(const std::string& names, ScriptApiFunction function, void* context);
+
+    bool CallFunction(const vK_DataScriptFunction& function, const vK_DataArray* args);
+    bool CallHandler(const vK_DataScriptFunction& function, const std::string& sender, bool deferred);
+    void RunDeferredHandlers();
+    size_t GetDeferredCount() const { return deferred_.size(); }
+
+    // Whether a and b refer to the same script value (raw equality).
+    bool SameFunction(const vK_DataScriptFunction& a, const vK_DataScriptFunction& b);
+    // Kind, chunk, function name and line of every active stack level.
+    std::string GetCallStackText();
+
+    static void SetReportSink(vK_ScriptReportSink sink);
+
+private:
+    struct DeferredCall {
+        vK_ScriptHandle function;
+        std::string sender;
+    };
+    struct PopContext;
+
+    // Pushes the value a handle of this state refers to; false (nothing pushed)
+    // for foreign or empty handles.
+    bool PushHandleValue(const vK_DataScriptFunction& function);
+    bool PushValue(const vK_Data* data, int depth);
+    vK_Data* PopValue(PopContext& ctx, int depth);
+    vK_Data* PopTable(PopContext& ctx, int depth);
+    void BuildAndSendReport(lua_State* L, bool breakpoint, const std::string& module, int line,
+                            int first_level);
+    bool RunProtected(int nargs, int nresults, int errfunc_index, std::string* error);
+    static int Dispatch(lua_State* L);
+    static int ReportHandler(lua_State* L);
+    static void LineHook(lua_State* L, lua_Debug* ar);
+    static int MathRandom(lua_State* L);
+    static int MathRandomSeed(lua_State* L);
+
+    lua_State* state_ = nullptr;
+    std::vector<DeferredCall> deferred_;
+    int report_handler_ref_ = -1;
+    bool reporting_ = false;
+};
