@@ -7,6 +7,8 @@
 #include <lua.hpp>
 #include <unordered_set>
 
+#include "core/mediator.h"
+#include "core/message_ids.h"
 #include "core/random.h"
 #include "files/log.h"
 #include "script/lua_script.h"
@@ -160,17 +162,41 @@ bool vK_ScriptHub::Init() {
     lua_pop(state_, 1);
 
     SetScriptResolver(&ResolveGlobalFunction);
+    if (g_instance == this) InstallMediatorHooks();
     return true;
 }
 
 void vK_ScriptHub::Shutdown() {
     deferred_.clear();
     if (!state_) return;
-    if (g_instance == this) SetScriptResolver(nullptr);
+    if (g_instance == this) {
+        SetScriptResolver(nullptr);
+        vK_Mediator::SetScriptHooks(vK_MediatorScriptHooks());
+    }
     vK_LuaScript::MarkStateClosed(state_);
     lua_close(state_);
     state_ = nullptr;
     report_handler_ref_ = -1;
+}
+
+// The mediator reaches script subscribers through these: the process-wide hub calls
+// them, compares them and sets the message-name globals.
+void vK_ScriptHub::InstallMediatorHooks() {
+    vK_MediatorScriptHooks hooks;
+    hooks.call = [](const vK_DataScriptFunction& fn, vK_DataArray& args) {
+        if (vK_ScriptHub* hub = Instance()) hub->CallFunction(fn, &args);
+    };
+    hooks.same = [](const vK_DataScriptFunction& a, const vK_DataScriptFunction& b) {
+        vK_ScriptHub* hub = Instance();
+        return hub ? hub->SameFunction(a, b) : a.GetHandle() == b.GetHandle();
+    };
+    hooks.set_global = [](const std::string& name) {
+        if (vK_ScriptHub* hub = Instance()) {
+            vK_DataString value(name);
+            hub->SetGlobal(&value, name);
+        }
+    };
+    vK_Mediator::SetScriptHooks(hooks);
 }
 
 // ---- Conversions ----------------------------------------------------------------
@@ -629,7 +655,11 @@ void vK_ScriptHub::BuildAndSendReport(lua_State* L, bool breakpoint, const std::
     // A script that listens to reports and fails itself is not reported again:
     // its error is logged, and the nested report is dropped instead of recursing.
     reporting_ = true;
-    if (g_report_sink) g_report_sink(report);
+    if (g_report_sink) {
+        g_report_sink(report);
+    } else if (vK_Mediator* mediator = vK_Mediator::Instance()) {
+        mediator->Send(MSG_Event_Vrakko_ScriptHub_Script_Error, &report);
+    }
     reporting_ = false;
 }
 

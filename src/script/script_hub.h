@@ -91,6 +91,7 @@ private:
     // Pushes the value a handle of this state refers to; false (nothing pushed)
     // for foreign or empty handles.
     bool PushHandleValue(const vK_DataScriptFunction& function);
+    void InstallMediatorHooks();
     bool PushValue(const vK_Data* data, int depth);
     vK_Data* PopValue(PopContext& ctx, int depth);
     vK_Data* PopTable(PopContext& ctx, int depth);

@@ -4,6 +4,8 @@
 
 #include <lua.hpp>
 
+#include "core/mediator.h"
+#include "core/message_ids.h"
 #include "core/random.h"
 #include "files/log.h"
 #include "script/lua_script.h"
@@ -401,4 +403,36 @@ TEST(ScriptHub, CallStackTextListsLevels) {
     EXPECT_NE(text.find("C\t=[C]\tstack_text\t-1\t\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Lua\t"), std::string::npos) << text;
     EXPECT_NE(text.find("\touter\t1\t\n"), std::string::npos) << text;
+}
+
+TEST(ScriptHub, ScriptListenersOfTheErrorEventGetOneReportEach) {
+    vK_Mediator mediator;
+    vK_ScriptHub hub;
+    vK_LogCapture log;
+    RunLua(hub,
+           "reports = 0; names = '';"
+           "function on_error(name, report) reports = reports + 1; names = names .. name;"
+           "  assert(report.crash == '1' and #report.callstack > 0); error('listener fails') end;"
+           "function other(name, report) reports = reports + 10 end");
+    std::unique_ptr<vK_Data> listener = hub.GetGlobal("on_error");
+    std::unique_ptr<vK_Data> other = hub.GetGlobal("other");
+    auto& fn = *static_cast<vK_DataScriptFunction*>(listener.get());
+    auto& fn2 = *static_cast<vK_DataScriptFunction*>(other.get());
+    mediator.SubscribeScript("Event_Vrakko_ScriptHub_Script_Error", fn);
+    mediator.SubscribeScript("Event_Vrakko_ScriptHub_Script_Error", fn);  // same function: kept once
+    mediator.SubscribeScript("Event_Vrakko_ScriptHub_Script_Error", fn2);
+    EXPECT_EQ(mediator.CountListeners(MSG_Event_Vrakko_ScriptHub_Script_Error), 2u);
+
+    vK_DataScriptFunction bad = hub.CompileCode("local t = {}; t.t = t; error(t)");
+    EXPECT_FALSE(hub.CallFunction(bad, nullptr));
+    EXPECT_EQ(hub.GetGlobal("reports")->GetInt(), 11);
+    EXPECT_EQ(hub.GetGlobal("names")->ToString(), "Event_Vrakko_ScriptHub_Script_Error");
+    EXPECT_EQ(log.Count(), 2);
+
+    mediator.UnsubscribeScript("Event_Vrakko_ScriptHub_Script_Error", fn);
+    EXPECT_EQ(mediator.CountListeners(MSG_Event_Vrakko_ScriptHub_Script_Error), 1u);
+    mediator.GetMessageId("Event_Fresh_Name");
+    EXPECT_EQ(hub.GetGlobal("Event_Fresh_Name")->ToString(), "Event_Fresh_Name");
+    mediator.DropScriptListeners();
+    EXPECT_EQ(mediator.CountListeners(MSG_Event_Vrakko_ScriptHub_Script_Error), 0u);
 }

@@ -1,0 +1,664 @@
+#include "scene/object.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <unordered_map>
+
+#include "core/frame_info.h"
+#include "core/input_event.h"
+#include "files/log.h"
+#include "graphics/render.h"
+#include "script/script_hub.h"
+
+const char* const vK_Object::kEventKeys[kEventCount] = {
+    "event_mdown",       "event_mup",       "event_menter",   "event_mleave", "event_menter_drag",
+    "event_mleave_drag", "event_startdrag", "event_dragdrop", "event_drag"};
+
+namespace {
+std::unordered_map<std::string, vK_Object*>& Registry() {
+    static std::unordered_map<std::string, vK_Object*> registry;
+    return registry;
+}
+
+std::map<std::string, vK_Object::Creator>& Factory() {
+    static std::map<std::string, vK_Object::Creator> factory = {
+        {"obj", []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_Object>(); }}};
+    return factory;
+}
+
+// Parentless objects that nobody else owns, keyed by address.
+std::unordered_map<vK_Object*, std::unique_ptr<vK_Object>>& LoosePool() {
+    static std::unordered_map<vK_Object*, std::unique_ptr<vK_Object>> pool;
+    return pool;
+}
+
+std::vector<std::unique_ptr<vK_Object>>& Graveyard() {
+    static std::vector<std::unique_ptr<vK_Object>> graveyard;
+    return graveyard;
+}
+
+vK_ObjectSceneHooks g_scene_hooks;
+
+// Registry entries are cleared only when they still point to the object, so that
+// removing one of two same-named objects leaves the other one findable.
+void Unregister(const std::string& name, const vK_Object* object) {
+    auto& registry = Registry();
+    auto it = registry.find(name);
+    if (it != registry.end() && it->second == object) registry.erase(it);
+}
+
+// Even-odd crossing test of the quadrilateral of rect's corners under matrix.
+bool PointInRect(float px, float py, const vK_Rect& rect, const vK_Matrix& matrix) {
+    float xs[4], ys[4];
+    matrix.Transform(rect.x, rect.y, xs[0], ys[0]);
+    matrix.Transform(rect.x + rect.w, rect.y, xs[1], ys[1]);
+    matrix.Transform(rect.x + rect.w, rect.y + rect.h, xs[2], ys[2]);
+    matrix.Transform(rect.x, rect.y + rect.h, xs[3], ys[3]);
+    bool inside = false;
+    for (int i = 0, j = 3; i < 4; j = i++) {
+        if ((ys[i] > py) != (ys[j] > py)) {
+            float cross = (xs[j] - xs[i]) * (py - ys[i]) / (ys[j] - ys[i]) + xs[i];
+            if (px < cross) inside = !inside;
+        }
+    }
+    return inside;
+}
+}  // namespace
+
+vK_Object::vK_Object(const std::string& name) : name_(name), self_(std::make_shared<vK_Object*>(this)) {
+    Reset();
+}
+
+vK_Object::~vK_Object() {
+    // Objects freed without Destroy (the scene's roots at shut-down, their subtrees)
+    // still leave the registry and the scene's pointers.
+    if (!dead_) MarkDead();
+    children_.clear();
+}
+
+// ---- life ---------------------------------------------------------------------------------
+
+void vK_Object::MarkDead() {
+    if (dead_) return;
+    dead_ = true;
+    *self_ = nullptr;
+    if (g_scene_hooks.forget) g_scene_hooks.forget(this);
+    animations_.Clear();
+    Unregister(name_, this);
+    for (auto& child : children_) child->MarkDead();
+}
+
+std::unique_ptr<vK_Object> vK_Object::TakeOwnership(vK_Object* object) {
+    if (object->parent_) return object->parent_->TakeChild(object);
+    auto& pool = LoosePool();
+    auto it = pool.find(object);
+    if (it == pool.end()) return nullptr;
+    std::unique_ptr<vK_Object> owned = std::move(it->second);
+    pool.erase(it);
+    return owned;
+}
+
+std::unique_ptr<vK_Object> vK_Object::TakeChild(vK_Object* child) {
+    for (auto it = children_.begin(); it != children_.end(); ++it) {
+        if (it->get() == child) {
+            std::unique_ptr<vK_Object> owned = std::move(*it);
+            children_.erase(it);
+            owned->parent_ = nullptr;
+            return owned;
+        }
+    }
+    return nullptr;
+}
+
+bool vK_Object::Destroy(vK_Object* object) {
+    if (!object || object->dead_) return false;
+    if (object->root_) {
+        Log("Error: the scene root %s can not be deleted", object->name_.c_str());
+        return false;
+    }
+    object->MarkDead();
+    std::unique_ptr<vK_Object> owned = TakeOwnership(object);
+    // An object owned by someone else (not a child, not loose) is only marked; its
+    // owner frees it.
+    if (owned) Graveyard().push_back(std::move(owned));
+    return true;
+}
+
+void vK_Object::FlushGraveyard() {
+    // Freeing runs no script code, but loop in case a destructor destroys more.
+    while (!Graveyard().empty()) {
+        std::vector<std::unique_ptr<vK_Object>> batch;
+        batch.swap(Graveyard());
+    }
+}
+
+size_t vK_Object::GetGraveyardSize() { return Graveyard().size(); }
+
+vK_Object* vK_Object::Adopt(std::unique_ptr<vK_Object> object) {
+    if (!object) return nullptr;
+    vK_Object* raw = object.get();
+    if (raw->parent_ || raw->dead_) return nullptr;
+    LoosePool()[raw] = std::move(object);
+    return raw;
+}
+
+size_t vK_Object::GetLooseCount() { return LoosePool().size(); }
+
+void vK_Object::ReleaseAll() {
+    std::vector<vK_Object*> loose;
+    for (auto& [raw, owned] : LoosePool()) loose.push_back(raw);
+    for (vK_Object* object : loose) {
+        object->root_ = false;
+        Destroy(object);
+    }
+    FlushGraveyard();
+}
+
+// ---- registry and factory -------------------------------------------------------------------
+
+vK_Object* vK_Object::FindObject(const std::string& name) {
+    auto& registry = Registry();
+    auto it = registry.find(name);
+    return it == registry.end() ? nullptr : it->second;
+}
+
+void vK_Object::RegisterObjectType(const std::string& type, Creator creator) {
+    if (creator) Factory()[type] = creator;
+}
+
+void vK_Object::RegisterEngineTypes() {
+    RegisterObjectType("obj", []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_Object>(); });
+}
+
+vK_Object* vK_Object::CreateObject(const std::string& type, const std::string& name) {
+    auto it = Factory().find(type);
+    if (it == Factory().end()) return nullptr;
+    std::unique_ptr<vK_Object> object = it->second();
+    if (!object) return nullptr;
+    object->SetName(name);
+    return Adopt(std::move(object));
+}
+
+vK_Object* vK_Object::CloneObject(const vK_Object* source, const std::string& suffix, bool deep) {
+    if (!source) return nullptr;
+    vK_Object* clone = CreateObject(source->GetType(), source->GetName() + suffix);
+    if (!clone) return nullptr;
+    vK_DataTable props;
+    source->GetProperties(props, false);
+    props.Remove("name");
+    clone->SetProperties(props);
+    if (deep) {
+        for (vK_Object* child : source->SnapshotChildren()) {
+            if (!source->IsLiveChild(child)) continue;
+            if (vK_Object* copy = CloneObject(child, suffix, true)) clone->AddChild(copy);
+        }
+    }
+    return clone;
+}
+
+void vK_Object::SetSceneHooks(const vK_ObjectSceneHooks& hooks) { g_scene_hooks = hooks; }
+
+vK_Object* vK_Object::GetDraggedObject() { return g_scene_hooks.dragged ? g_scene_hooks.dragged() : nullptr; }
+
+// ---- names, resources, reset ------------------------------------------------------------------
+
+void vK_Object::SetName(const std::string& name) {
+    if (dead_) return;
+    if (name != name_) Unregister(name_, this);
+    // The entry of the new name points here even when the name is unchanged (a
+    // same-named object registered later may have taken it).
+    Registry()[name] = this;
+    name_ = name;
+}
+
+bool vK_Object::SetResourceName(const std::string& name) {
+    if (name == resource_name_) return true;
+    resource_name_ = name;
+    bool was_in_scene = in_scene_;
+    bool result = true;
+    if (was_in_scene) result = LeaveScene();
+    result = Unload();
+    result = Load();
+    if (was_in_scene) result = EnterScene();
+    return result;
+}
+
+void vK_Object::Reset() {
+    parent_ = nullptr;
+    active_ = input_ = visible_ = true;
+    drag_ = realdrag_ = false;
+    update_children_ = input_children_ = draw_children_ = true;
+    batch_ = false;
+    loaded_ = in_scene_ = false;
+    blur_radius_ = 0;
+    attach_type_ = 0;
+    input_rect_enabled_ = crop_rect_enabled_ = false;
+    angle_ = 0;
+    scale_x_ = scale_y_ = 1;
+    modifiers_.angle = 0;
+    modifiers_.scale_x = modifiers_.scale_y = 1;
+    world_ = vK_Matrix();
+    user_data_.reset();
+    transform_dirty_ = true;
+}
+
+bool vK_Object::Load() {
+    loaded_ = true;
+    return true;
+}
+
+bool vK_Object::Unload() {
+    loaded_ = false;
+    return true;
+}
+
+bool vK_Object::EnterScene() {
+    in_scene_ = true;
+    return true;
+}
+
+bool vK_Object::LeaveScene() {
+    in_scene_ = false;
+    return true;
+}
+
+void vK_Object::RestoreGraphics(bool recursive) {
+    if (!recursive) return;
+    for (vK_Object* child : SnapshotChildren()) {
+        if (IsLiveChild(child)) child->RestoreGraphics(true);
+    }
+}
+
+// ---- hierarchy ------------------------------------------------------------------------------
+
+bool vK_Object::IsAncestorOf(const vK_Object* object) const {
+    for (const vK_Object* p = object ? object->parent_ : nullptr; p; p = p->parent_) {
+        if (p == this) return true;
+    }
+    return false;
+}
+
+std::vector<vK_Object*> vK_Object::SnapshotChildren() const {
+    std::vector<vK_Object*> snapshot;
+    snapshot.reserve(children_.size());
+    for (const auto& child : children_) snapshot.push_back(child.get());
+    return snapshot;
+}
+
+void vK_Object::SortChildren() {
+    std::stable_sort(children_.begin(), children_.end(),
+                     [](const std::unique_ptr<vK_Object>& a, const std::unique_ptr<vK_Object>& b) {
+                         return a->z_ < b->z_;
+                     });
+}
+
+bool vK_Object::AddChild(vK_Object* child) {
+    if (!child || child == this || child->IsAncestorOf(this) || dead_ || child->dead_) return false;
+    if (child->root_) {
+        Log("Error: the scene root %s can not be attached to %s", child->name_.c_str(), name_.c_str());
+        return false;
+    }
+    std::unique_ptr<vK_Object> owned = TakeOwnership(child);
+    if (!owned) {
+        Log("Error: object %s is not managed by the object tree and can not be attached",
+            child->name_.c_str());
+        return false;
+    }
+    owned->parent_ = this;
+    children_.push_back(std::move(owned));
+    Registry()[child->name_] = child;
+    SortChildren();
+    if (in_scene_) {
+        child->EnterSceneTree();
+    } else {
+        child->LeaveSceneTree();
+    }
+    return true;
+}
+
+// Children enter before their parent; a subtree already in the scene is skipped.
+void vK_Object::EnterSceneTree() {
+    if (in_scene_) return;
+    for (vK_Object* child : SnapshotChildren()) {
+        if (IsLiveChild(child)) child->EnterSceneTree();
+    }
+    EnterScene();
+}
+
+// Parents leave before their children; a subtree not in the scene is skipped.
+void vK_Object::LeaveSceneTree() {
+    if (!in_scene_) return;
+    LeaveScene();
+    for (vK_Object* child : SnapshotChildren()) {
+        if (IsLiveChild(child)) child->LeaveSceneTree();
+    }
+}
+
+vK_Object* vK_Object::RemoveChildAt(size_t index) {
+    if (index >= children_.size()) return nullptr;
+    return RemoveChild(children_[index].get(), false);
+}
+
+vK_Object* vK_Object::RemoveChild(vK_Object* child, bool recursive) {
+    if (!child) return nullptr;
+    if (std::unique_ptr<vK_Object> owned = TakeChild(child)) return Adopt(std::move(owned));
+    if (!recursive) return nullptr;
+    for (const auto& c : children_) {
+        if (vK_Object* removed = c->RemoveChild(child, true)) return removed;
+    }
+    return nullptr;
+}
+
+vK_Object* vK_Object::RemoveChildByName(const std::string& name, bool recursive) {
+    vK_Object* child = FindChild(name, recursive);
+    return child ? RemoveChild(child, recursive) : nullptr;
+}
+
+void vK_Object::DeleteChildren() {
+    for (vK_Object* child : SnapshotChildren()) {
+        if (IsLiveChild(child)) Destroy(child);
+    }
+}
+
+void vK_Object::Detach() {
+    if (parent_) parent_->RemoveChild(this, false);
+}
+
+vK_Object* vK_Object::GetChild(size_t index) const {
+    return index < children_.size() ? children_[index].get() : nullptr;
+}
+
+vK_Object* vK_Object::FindChild(const std::string& name, bool recursive) const {
+    for (const auto& child : children_) {
+        if (child->name_ == name) return child.get();
+    }
+    if (!recursive) return nullptr;
+    for (const auto& child : children_) {
+        if (vK_Object* found = child->FindChild(name, true)) return found;
+    }
+    return nullptr;
+}
+
+size_t vK_Object::GetChildCount(bool recursive) const {
+    size_t count = children_.size();
+    if (recursive) {
+        for (const auto& child : children_) count += child->GetChildCount(true);
+    }
+    return count;
+}
+
+// ---- per frame --------------------------------------------------------------------------------
+
+void vK_Object::Update(const vK_FrameInfo& frame) {
+    SortChildren();
+    if (!active_) return;
+    Tick(frame);
+    if (!update_children_) return;
+    for (vK_Object* child : SnapshotChildren()) {
+        if (IsLiveChild(child)) child->Update(frame);
+    }
+}
+
+void vK_Object::Tick(const vK_FrameInfo& frame) {
+    if (!modifiers_.IsTransformNeutral()) transform_dirty_ = true;
+    modifiers_ = vK_AnimationModifiers();
+    if (animations_.Count() == 0) return;
+    std::vector<vK_ScriptHandle> ended;
+    if (animations_.Tick(frame.dt, *this, modifiers_, ended)) transform_dirty_ = true;
+    vK_ScriptHub* hub = vK_ScriptHub::Instance();
+    for (const vK_ScriptHandle& handler : ended) {
+        if (hub) hub->CallHandler(vK_DataScriptFunction(handler), name_, true);
+    }
+}
+
+void vK_Object::SetAnimatedValues(int parameter, const std::string& property, const float* values) {
+    switch (parameter) {
+        case kAnimPosX:
+            x_ = values[0];
+            break;
+        case kAnimPosY:
+            y_ = values[0];
+            break;
+        case kAnimPosXY:
+            x_ = values[0];
+            y_ = values[1];
+            break;
+        case kAnimScaleX:
+            scale_x_ = values[0];
+            break;
+        case kAnimScaleY:
+            scale_y_ = values[0];
+            break;
+        case kAnimScaleXY:
+            scale_x_ = values[0];
+            scale_y_ = values[1];
+            break;
+        case kAnimAngle:
+            angle_ = values[0];
+            break;
+        case kAnimAlpha:
+            params_.alpha = values[0];
+            return;
+        case kAnimColorR:
+            params_.red = values[0];
+            return;
+        case kAnimColorG:
+            params_.green = values[0];
+            return;
+        case kAnimColorB:
+            params_.blue = values[0];
+            return;
+        case kAnimColorRGB:
+            params_.red = values[0];
+            params_.green = values[1];
+            params_.blue = values[2];
+            return;
+        case kAnimByName: {
+            vK_DataTable table;
+            table.SetFloat(property, values[0]);
+            SetProperties(table);
+            return;
+        }
+        default:
+            return;
+    }
+    transform_dirty_ = true;
+}
+
+bool vK_Object::AnimateProperty(int parameter, bool loop, bool additive, const vK_DataScriptFunction& handler,
+                                const float* values, int count) {
+    if (parameter < 0 || parameter >= kAnimByName) return false;
+    return animations_.Animate(parameter, std::string(), loop, additive, handler, values, count);
+}
+
+bool vK_Object::AnimatePropertyByName(const std::string& property, bool loop,
+                                      const vK_DataScriptFunction& handler, const float* values, int count) {
+    return animations_.Animate(kAnimByName, property, loop, false, handler, values, count);
+}
+
+bool vK_Object::StopAnimateProperty(int parameter, const std::string& property) {
+    return animations_.Stop(parameter, property);
+}
+
+// ---- transform --------------------------------------------------------------------------------
+
+void vK_Object::SetPosition(float x, float y) {
+    x_ = x;
+    y_ = y;
+    transform_dirty_ = true;
+}
+
+void vK_Object::SetAngle(float angle) {
+    angle_ = angle;
+    transform_dirty_ = true;
+}
+
+void vK_Object::SetScale(float sx, float sy) {
+    scale_x_ = sx;
+    scale_y_ = sy;
+    transform_dirty_ = true;
+}
+
+void vK_Object::SetDragPosition(float x, float y, float z) {
+    drag_x_ = x;
+    drag_y_ = y;
+    drag_z_ = z;
+}
+
+void vK_Object::SetInputRect(bool enabled, const vK_Rect& rect) {
+    input_rect_enabled_ = enabled;
+    input_rect_ = rect;
+}
+
+void vK_Object::SetCropRect(bool enabled, const vK_Rect& rect) {
+    crop_rect_enabled_ = enabled;
+    crop_rect_ = rect;
+}
+
+vK_Matrix vK_Object::ComputeLocalMatrix(int mode) const {
+    vK_Matrix m;
+    if (mode == 3) return m;
+    if (mode == 0 || mode == 1) {
+        float sx = scale_x_ * modifiers_.scale_x, sy = scale_y_ * modifiers_.scale_y;
+        if (sx != 1 || sy != 1) m = m * vK_Matrix::Scale(sx, sy);
+    }
+    if (mode == 0) {
+        float a = angle_ + modifiers_.angle;
+        if (a != 0) {
+            // Rows (cos a, -sin a) and (sin a, cos a).
+            vK_Matrix r;
+            r.At(1, 1) = std::cos(a);
+            r.At(1, 2) = -std::sin(a);
+            r.At(2, 1) = std::sin(a);
+            r.At(2, 2) = std::cos(a);
+            m = m * r;
+        }
+    }
+    float tx = x_ + modifiers_.offset_x, ty = y_ + modifiers_.offset_y;
+    if (tx != 0 || ty != 0) m = m * vK_Matrix::Translation(tx, ty);
+    return m;
+}
+
+vK_DrawParams vK_Object::ComputeDrawState(const vK_DrawParams& parent, int mode) {
+    vK_DrawParams state = params_;
+    vK_Matrix local;
+    if (mode == 0) {
+        if (transform_dirty_) {
+            local_ = ComputeLocalMatrix(0);
+            transform_dirty_ = false;
+        }
+        local = local_;
+    } else {
+        local = ComputeLocalMatrix(mode);
+    }
+    state.alpha = modifiers_.alpha * params_.alpha * parent.alpha;
+    state.red = modifiers_.red * params_.red * parent.red;
+    state.green = modifiers_.green * params_.green * parent.green;
+    state.blue = modifiers_.blue * params_.blue * parent.blue;
+    if (attach_type_ >= 1 && attach_type_ <= 3 && parent_) {
+        vK_Matrix grand = parent_->parent_ ? parent_->parent_->world_ : vK_Matrix();
+        state.matrix = local * (parent_->ComputeLocalMatrix(attach_type_) * grand);
+    } else {
+        state.matrix = local * parent.matrix;
+    }
+    if (mode != 3 && GetDraggedObject() == this) {
+        state.matrix.At(4, 1) = drag_x_;
+        state.matrix.At(4, 2) = drag_y_;
+    }
+    world_ = state.matrix;
+    return state;
+}
+
+// ---- drawing and input -------------------------------------------------------------------------
+
+void vK_Object::Draw(vK_Render& render, const vK_DrawParams& parent) {
+    if (!visible_) return;
+    vK_DrawParams state = ComputeDrawState(parent, 0);
+    state.key = parent.key + blur_radius_;
+    bool cropped = false;
+    if (crop_rect_enabled_) {
+        vK_Rect r;
+        world_.Transform(crop_rect_.x, crop_rect_.y, r.x, r.y);
+        r.w = crop_rect_.w * std::hypot(world_.M11(), world_.M12());
+        r.h = crop_rect_.h * std::hypot(world_.M21(), world_.M22());
+        cropped = render.PushCrop(r);
+    }
+    DrawSelf(render, state);
+    if (draw_children_) DrawChildren(render, state);
+    if (cropped) render.PopCrop();
+}
+
+void vK_Object::DrawSelf(vK_Render& /*render*/, const vK_DrawParams& /*state*/) {}
+
+void vK_Object::DrawChildren(vK_Render& render, const vK_DrawParams& state) {
+    for (vK_Object* child : SnapshotChildren()) {
+        if (IsLiveChild(child)) child->Draw(render, state);
+    }
+}
+
+bool vK_Object::HitTest(float x, float y, const vK_DrawParams& state) const {
+    return input_rect_enabled_ && PointInRect(x, y, input_rect_, state.matrix);
+}
+
+vK_Object* vK_Object::InputTest(const vK_InputEvent& event, vK_Object* hit, const vK_DrawParams& parent) {
+    if (!input_ || dead_) return hit;
+    vK_DrawParams state = ComputeDrawState(parent, 0);
+    vK_InputEvent copy = event;
+    if (crop_rect_enabled_ && !PointInRect(event.x, event.y, crop_rect_, world_)) copy.flag = true;
+    if (input_children_) hit = InputChildren(copy, hit, state);
+    bool handled = HandleInput(copy, hit, state);
+    return (!hit && handled) ? this : hit;
+}
+
+vK_Object* vK_Object::InputChildren(const vK_InputEvent& event, vK_Object* hit, const vK_DrawParams& state) {
+    std::vector<vK_Object*> snapshot = SnapshotChildren();
+    for (auto it = snapshot.rbegin(); it != snapshot.rend(); ++it) {
+        if (IsLiveChild(*it)) hit = (*it)->InputTest(event, hit, state);
+    }
+    return hit;
+}
+
+bool vK_Object::HandleInput(const vK_InputEvent& event, vK_Object* hit, const vK_DrawParams& state) {
+    if (event.type == vK_InputEvent::kKeyDown || event.type == vK_InputEvent::kKeyUp) return false;
+    if (hit || event.flag) return false;
+    if (!HitTest(event.x, event.y, state)) return false;
+    vK_Object* dragged = GetDraggedObject();
+    if (dragged == this) return false;  // the dragged object is transparent
+    if (!dragged) {
+        if (event.type == vK_InputEvent::kPointerDown) QueueEvent(kEventMouseDown);
+        if (event.type == vK_InputEvent::kPointerUp) QueueEvent(kEventMouseUp);
+    }
+    return true;
+}
+
+// ---- events -------------------------------------------------------------------------------------
+
+const vK_DataScriptFunction& vK_Object::GetHandler(int event) const {
+    static const vK_DataScriptFunction empty;
+    return (event >= 0 && event < kEventCount) ? handlers_[event] : empty;
+}
+
+void vK_Object::SetHandler(int event, const vK_DataScriptFunction& handler) {
+    if (event >= 0 && event < kEventCount) handlers_[event].CopyFrom(handler);
+}
+
+bool vK_Object::QueueEvent(int event) {
+    vK_ScriptHub* hub = vK_ScriptHub::Instance();
+    if (!hub || event < 0 || event >= kEventCount) return false;
+    return hub->CallHandler(handlers_[event], name_, true);
+}
+
+// ---- debugging ----------------------------------------------------------------------------------
+
+void vK_Object::DumpLine(bool skip, int indent) const {
+    if (skip) return;
+    std::string pad(indent > 1 ? static_cast<size_t>(indent) * 2 : 0, ' ');
+    Log("%s%s; type=%s; active=%d; v=%d; alpha=%f; res=%s", pad.c_str(), name_.c_str(), GetType().c_str(),
+        active_ ? 1 : 0, visible_ ? 1 : 0, params_.alpha, resource_name_.c_str());
+}
+
+void vK_Object::DumpTree(bool skip, int depth) const {
+    DumpLine(skip, depth);
+    for (const auto& child : children_) child->DumpTree(false, depth + 1);
+}

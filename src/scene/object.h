@@ -1,0 +1,261 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/data.h"
+#include "graphics/draw_params.h"
+#include "graphics/rect.h"
+#include "scene/property_animation.h"
+
+class vK_Object;
+class vK_Render;
+class vK_Resource;
+struct vK_FrameInfo;
+struct vK_InputEvent;
+
+// What the scene installs so that object code can consult and update its state:
+// the dragged object (drawn at the drag position and transparent to hits) and the
+// notice that an object dies (the scene queues the hover leave, ends a drag without
+// a drop and clears every pointer it holds to the object).
+struct vK_ObjectSceneHooks {
+    vK_Object* (*dragged)() = nullptr;
+    void (*forget)(vK_Object* object) = nullptr;
+};
+
+// Everything in the scene tree is a vK_Object: a unique name in the process-wide
+// registry, a property table, children sorted by z, a transform composed down the
+// tree, colour and alpha, a crop rectangle, an input rectangle with nine deferred
+// script event handlers, and property animations.
+//
+// Ownership and deferred destruction. Parents own their children. An object without
+// a parent is owned either by its creator (the scene's two roots) or by the object
+// layer's pool of loose objects: CreateObject, CloneObject and Adopt put new objects
+// there, and RemoveChild / Detach move removed children there. Destroy never frees
+// memory at once: it marks the object and its subtree dead, clears their registry
+// entries (only entries that still point to them), tells the scene (hover, drag),
+// discards their animations, detaches the object from its parent or the pool and
+// moves it into the graveyard. The frame loop frees the graveyard at its safe point
+// (FlushGraveyard, between frames). Tree walks (Update, Draw, InputTest) iterate over
+// a snapshot of the child list and skip entries that died or stopped being children
+// meanwhile, so scripts and native code may delete, move or re-parent objects at any
+// time without a walk touching freed memory. Objects marked as roots can be neither
+// destroyed nor attached anywhere.
+class vK_Object : public vK_AnimationTarget {
+public:
+    // The nine script event handlers, in their property order.
+    enum Event : int {
+        kEventMouseDown = 0,
+        kEventMouseUp,
+        kEventMouseEnter,
+        kEventMouseLeave,
+        kEventMouseEnterDrag,
+        kEventMouseLeaveDrag,
+        kEventStartDrag,
+        kEventDragDrop,
+        kEventDrag,
+        kEventCount
+    };
+    static const char* const kEventKeys[kEventCount];
+
+    explicit vK_Object(const std::string& name = std::string());
+    ~vK_Object() override;
+    vK_Object(const vK_Object&) = delete;
+    vK_Object& operator=(const vK_Object&) = delete;
+
+    // ---- virtual operations, in slot order ------------------------------------------
+    virtual std::string GetResourceName() const { return resource_name_; }
+    virtual bool SetResourceName(const std::string& name);
+    virtual std::shared_ptr<vK_Resource> GetResource() const { return nullptr; }
+    virtual void SetProperties(const vK_DataTable& table);
+    virtual void GetProperties(vK_DataTable& table, bool full) const;
+    virtual void Update(const vK_FrameInfo& frame);
+    virtual vK_Object* InputTest(const vK_InputEvent& event, vK_Object* hit, const vK_DrawParams& parent);
+    virtual void Draw(vK_Render& render, const vK_DrawParams& parent);
+    // Attaches a managed object (a loose one or another object's child); refused for
+    // null, dead or root children, this object and its ancestors.
+    virtual bool AddChild(vK_Object* child);
+    // The removed child becomes a loose object.
+    virtual vK_Object* RemoveChildAt(size_t index);
+    virtual vK_Object* RemoveChild(vK_Object* child, bool recursive);
+    virtual vK_Object* RemoveChildByName(const std::string& name, bool recursive);
+    // Destroys every child (deferred).
+    virtual void DeleteChildren();
+    virtual void Detach();
+    virtual vK_Object* GetChild(size_t index) const;
+    virtual vK_Object* FindChild(const std::string& name, bool recursive) const;
+    virtual vK_Object* GetParent() const { return parent_; }
+    virtual size_t GetChildCount(bool recursive) const;
+    virtual const std::string& GetName() const { return name_; }
+    virtual void SetName(const std::string& name);
+    virtual std::string GetType() const { return "obj"; }
+    virtual vK_Rect GetDrawRect() const { return {}; }
+    virtual bool HitTest(float x, float y, const vK_DrawParams& state) const;
+    virtual void RestoreGraphics(bool recursive);
+    virtual void Reset();
+    virtual bool Load();
+    virtual bool Unload();
+    virtual bool EnterScene();
+    virtual bool LeaveScene();
+    virtual void Tick(const vK_FrameInfo& frame);
+    virtual bool HandleInput(const vK_InputEvent& event, vK_Object* hit, const vK_DrawParams& state);
+    virtual vK_Object* InputChildren(const vK_InputEvent& event, vK_Object* hit, const vK_DrawParams& state);
+    virtual void DrawSelf(vK_Render& render, const vK_DrawParams& state);
+    virtual void DrawChildren(vK_Render& render, const vK_DrawParams& state);
+    virtual void DumpLine(bool skip, int indent) const;
+
+    // ---- transform and draw state ---------------------------------------------------
+    // The state the object is drawn and hit-tested with (mode 0); modes 1 to 3 are the
+    // reduced parent transforms of the attach types. Stores the world matrix.
+    vK_DrawParams ComputeDrawState(const vK_DrawParams& parent, int mode = 0);
+    const vK_Matrix& GetWorldMatrix() const { return world_; }
+    void MarkTransformDirty() { transform_dirty_ = true; }
+    bool IsTransformDirty() const { return transform_dirty_; }
+
+    void SetPosition(float x, float y);
+    float GetX() const { return x_; }
+    float GetY() const { return y_; }
+    float GetZ() const { return z_; }
+    void SetZ(float z) { z_ = z; }
+    void SetAngle(float angle);
+    float GetAngle() const { return angle_; }
+    void SetScale(float sx, float sy);
+    float GetScaleX() const { return scale_x_; }
+    float GetScaleY() const { return scale_y_; }
+    void SetAttachType(int type) { attach_type_ = type; }
+    int GetAttachType() const { return attach_type_; }
+    void SetDragPosition(float x, float y, float z);
+    vK_DrawParams& GetOwnParams() { return params_; }
+    const vK_DrawParams& GetOwnParams() const { return params_; }
+    const std::string& GetAnimTag() const { return anim_tag_; }
+
+    void SetInputRect(bool enabled, const vK_Rect& rect);
+    bool HasInputRect() const { return input_rect_enabled_; }
+    const vK_Rect& GetInputRect() const { return input_rect_; }
+    void SetCropRect(bool enabled, const vK_Rect& rect);
+
+    // ---- flags ------------------------------------------------------------------------
+    bool IsActive() const { return active_; }
+    bool IsInputEnabled() const { return input_; }
+    bool IsVisible() const { return visible_; }
+    bool IsDraggable() const { return drag_; }
+    bool IsRealDrag() const { return realdrag_; }
+    void SetActive(bool v) { active_ = v; }
+    void SetInputEnabled(bool v) { input_ = v; }
+    void SetVisible(bool v) { visible_ = v; }
+    void SetUpdateChildren(bool v) { update_children_ = v; }
+    void SetInputChildren(bool v) { input_children_ = v; }
+    void SetDrawChildren(bool v) { draw_children_ = v; }
+    bool IsLoaded() const { return loaded_; }
+    bool IsInScene() const { return in_scene_; }
+
+    // ---- events -----------------------------------------------------------------------
+    const vK_DataScriptFunction& GetHandler(int event) const;
+    void SetHandler(int event, const vK_DataScriptFunction& handler);
+    // Queues the handler as a deferred script call with {sender = name}; false when
+    // there is no handler or no script host.
+    bool QueueEvent(int event);
+
+    const vK_DataTable* GetUserData() const { return user_data_.get(); }
+
+    // ---- property animations (run by Tick) ------------------------------------------
+    bool AnimateProperty(int parameter, bool loop, bool additive, const vK_DataScriptFunction& handler,
+                         const float* values, int count);
+    bool AnimatePropertyByName(const std::string& property, bool loop, const vK_DataScriptFunction& handler,
+                               const float* values, int count);
+    bool StopAnimateProperty(int parameter, const std::string& property);
+    vK_PropertyAnimation& GetAnimations() { return animations_; }
+    const vK_AnimationModifiers& GetModifiers() const { return modifiers_; }
+    void SetAnimatedValues(int parameter, const std::string& property, const float* values) override;
+
+    // ---- life ---------------------------------------------------------------------------
+    bool IsDead() const { return dead_; }
+    bool IsRoot() const { return root_; }
+    // Roots (the scene's "vk_origin" and "vk_storage") can be neither destroyed nor
+    // attached under another object.
+    void SetRoot(bool root) { root_ = root; }
+    // A handle that reads nullptr once the object died.
+    std::weak_ptr<vK_Object*> GetWeakRef() const { return self_; }
+
+    // Destroys object and its subtree (deferred, see above); false for roots, dead
+    // objects and null.
+    static bool Destroy(vK_Object* object);
+    // Frees every destroyed object. The frame loop calls it at its safe point.
+    static void FlushGraveyard();
+    static size_t GetGraveyardSize();
+    // Hands a new parentless object to the pool of loose objects.
+    static vK_Object* Adopt(std::unique_ptr<vK_Object> object);
+    static size_t GetLooseCount();
+    // Shut-down: destroys and frees every loose object and the graveyard.
+    static void ReleaseAll();
+
+    // ---- registry and factory -----------------------------------------------------------
+    static vK_Object* FindObject(const std::string& name);
+    using Creator = std::unique_ptr<vK_Object> (*)();
+    // Registering a type again replaces its creator.
+    static void RegisterObjectType(const std::string& type, Creator creator);
+    // A new loose object of the type, named name; nullptr for unknown types.
+    static vK_Object* CreateObject(const std::string& type, const std::string& name);
+    // A loose copy of source's property table (handlers, resource, flags; not the user
+    // data, animations or children), named source name + suffix; deep copies children.
+    static vK_Object* CloneObject(const vK_Object* source, const std::string& suffix, bool deep);
+    // Registers the engine's base type "obj".
+    static void RegisterEngineTypes();
+
+    static void SetSceneHooks(const vK_ObjectSceneHooks& hooks);
+    static vK_Object* GetDraggedObject();
+
+    void DumpTree(bool skip, int depth) const;
+
+protected:
+    // Builds the local matrix of the mode (0: scale, rotation, translation with the
+    // animation offsets and factors; 1: scale and translation; 2: translation; 3: none).
+    vK_Matrix ComputeLocalMatrix(int mode) const;
+    // Child list snapshot for walks that may run script-visible code.
+    std::vector<vK_Object*> SnapshotChildren() const;
+    bool IsLiveChild(const vK_Object* child) const {
+        return child && !child->dead_ && child->parent_ == this;
+    }
+    void SortChildren();
+    bool IsAncestorOf(const vK_Object* object) const;
+
+private:
+    std::unique_ptr<vK_Object> TakeChild(vK_Object* child);
+    static std::unique_ptr<vK_Object> TakeOwnership(vK_Object* object);
+    void EnterSceneTree();
+    void LeaveSceneTree();
+    void MarkDead();
+    void ReadFloat(const vK_DataTable& t, const char* key, float& field);
+    void ReadBool(const vK_DataTable& t, const char* key, bool& field);
+
+    std::string name_;
+    std::vector<std::unique_ptr<vK_Object>> children_;
+    vK_Object* parent_ = nullptr;  // not owned
+    bool loaded_ = false;
+    bool in_scene_ = false;
+    std::string resource_name_;
+    bool input_rect_enabled_ = false;
+    vK_Rect input_rect_;
+    bool crop_rect_enabled_ = false;
+    vK_Rect crop_rect_;
+    bool active_ = true, input_ = true, visible_ = true, drag_ = false, realdrag_ = false;
+    bool update_children_ = true, input_children_ = true, draw_children_ = true, batch_ = false;
+    vK_DataScriptFunction handlers_[kEventCount];
+    // Property animations: the entries Tick runs, and the per-frame state that the
+    // additive ones rebuild (offsets, angle, scale factors, alpha and colour factors).
+    vK_PropertyAnimation animations_;
+    vK_AnimationModifiers modifiers_;
+    float x_ = 0, y_ = 0, z_ = 0, angle_ = 0, scale_x_ = 1, scale_y_ = 1, blur_radius_ = 0;
+    vK_DrawParams params_;
+    float drag_x_ = 0, drag_y_ = 0, drag_z_ = 0;
+    int attach_type_ = 0;
+    std::string anim_tag_;
+    vK_Matrix world_;
+    bool transform_dirty_ = true;
+    vK_Matrix local_;
+    std::unique_ptr<vK_DataTable> user_data_;
+
+    bool dead_ = false;
+    bool root_ = false;
+    std::shared_ptr<vK_Object*> self_;
+};
