@@ -136,3 +136,12 @@ TEST_F(ArchiveTest, NoArchiveMeansTwoReaders) {
     EXPECT_EQ(fm.GetReaders().size(), 2u);
     EXPECT_EQ(Load("assets/both.txt"), "from the folder");
 }
+
+TEST_F(ArchiveTest, UnencryptedEntriesReadDespiteThePassword) {
+    const std::string cmd =
+        "cd '" + folder.Path() + "/src' && zip -q -r '" + folder.Path() + "/root/assets/data.pck' assets";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    Start();
+    EXPECT_EQ(Load("assets/both.txt"), "from the archive");
+    EXPECT_EQ(Load("assets/stored.bin"), "\x01\x02\x03");
+}

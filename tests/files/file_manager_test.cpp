@@ -206,3 +206,38 @@ TEST_F(FileManagerTest, StreamsAndBuffersComeFromTheReaders) {
     vK_LogCapture log;
     EXPECT_EQ(fm.LoadIntoBuffer("assets/none.bin", buffer), 1);
 }
+
+TEST(SaveFolder, FollowsXdgDataHomeElseHome) {
+    struct Case {
+        const char* xdg;  // nullptr: unset
+        const char* home;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"/data", "/home/u", "/data/Pub/Game"},
+        {nullptr, "/home/u", "/home/u/.local/share/Pub/Game"},
+        {"relative/dir", "/home/u", "/home/u/.local/share/Pub/Game"},  // only absolute values count
+        {"", "/home/u", "/home/u/.local/share/Pub/Game"},
+    };
+    const char* old_home = std::getenv("HOME");
+    const std::string saved_home = old_home ? old_home : "";
+    auto locations = std::make_shared<vK_FileLocations>();
+    locations->publisher = "Pub";
+    locations->game = "Game";
+    vK_DataProviderSave provider(locations);
+    for (const Case& c : cases) {
+        if (c.xdg) {
+            setenv("XDG_DATA_HOME", c.xdg, 1);
+        } else {
+            unsetenv("XDG_DATA_HOME");
+        }
+        setenv("HOME", c.home, 1);
+        EXPECT_EQ(provider.SaveFolder(), c.expected) << (c.xdg ? c.xdg : "(unset)");
+    }
+    unsetenv("XDG_DATA_HOME");
+    if (old_home) setenv("HOME", saved_home.c_str(), 1);
+    locations->save_folder = "/explicit";
+    EXPECT_EQ(provider.SaveFolder(), "/explicit");
+    EXPECT_EQ(provider.ResolvePath("save/p_000001.json"), "/explicit/p_000001.json");
+    EXPECT_EQ(provider.ResolvePath("assets/x"), "");
+}
