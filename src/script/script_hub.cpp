@@ -683,19 +683,15 @@ int vK_ScriptHub::ReportHandler(lua_State* L) {
     return 1;
 }
 
-// Once a breakpoint was hit, every new line of script sends a report too.
-void vK_ScriptHub::LineHook(lua_State* L, lua_Debug* /*ar*/) {
+// Once a breakpoint was hit, every new line of script sends a report too. Such a
+// step is reported like a breakpoint at the line being entered (module = the chunk's
+// source name), never as a crash, so a listener can tell stepping from failures.
+void vK_ScriptHub::LineHook(lua_State* L, lua_Debug* ar) {
     vK_ScriptHub* hub = Instance();
-    if (!hub || hub->state_ != L || hub->reporting_) return;
-    int top = lua_gettop(L);
-    bool breakpoint = top >= 2 && lua_type(L, 1) == LUA_TSTRING && lua_type(L, 2) == LUA_TNUMBER;
-    std::string module = breakpoint ? ErrorText(L, 1) : std::string();
-    int line = 0;
-    if (breakpoint) {
-        double number = lua_tonumber(L, 2);
-        line = (number >= INT32_MIN && number <= INT32_MAX) ? static_cast<int>(number) : 0;
-    }
-    hub->BuildAndSendReport(L, breakpoint, module, line, breakpoint ? 1 : 0);
+    if (!hub || hub->state_ != L || hub->reporting_ || !ar) return;
+    std::string module;
+    if (lua_getinfo(L, "S", ar) && ar->source) module = ar->source;
+    hub->BuildAndSendReport(L, true, module, ar->currentline, 0);
 }
 
 // ---- math.random on the engine's generator --------------------------------------------

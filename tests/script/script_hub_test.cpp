@@ -436,3 +436,29 @@ TEST(ScriptHub, ScriptListenersOfTheErrorEventGetOneReportEach) {
     mediator.DropScriptListeners();
     EXPECT_EQ(mediator.CountListeners(MSG_Event_Vrakko_ScriptHub_Script_Error), 0u);
 }
+
+namespace {
+std::vector<std::string> g_report_kinds;
+void KeepReportKind(vK_DataTable& report) {
+    ++g_report_count;
+    if (report.Has("module")) {
+        g_report_kinds.push_back(report.Get("module")->ToString() + ":" + report.Get("line")->ToString());
+    } else {
+        g_report_kinds.push_back("crash");
+    }
+}
+}  // namespace
+
+TEST(ScriptHub, BreakpointReportsModuleAndLineThenEveryLine) {
+    vK_ScriptHub hub;
+    SinkGuard sink(&KeepReportKind);
+    g_report_kinds.clear();
+    vK_DataScriptFunction f = hub.CompileCode("__breakpoint('level_1', 12)\nlocal a = 1\nlocal b = 2");
+    EXPECT_TRUE(hub.CallFunction(f, nullptr));
+    ASSERT_GE(g_report_kinds.size(), 3u);
+    EXPECT_EQ(g_report_kinds[0], "level_1:12");
+    // The line hook stays installed: each further line is reported as a step.
+    EXPECT_EQ(g_report_kinds[1], "__breakpoint('level_1', 12)\nlocal a = 1\nlocal b = 2:2");
+    EXPECT_EQ(g_report_kinds.back(), "__breakpoint('level_1', 12)\nlocal a = 1\nlocal b = 2:3");
+    EXPECT_EQ(lua_gettop(hub.GetLuaState()), 0);
+}
