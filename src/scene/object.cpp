@@ -17,8 +17,9 @@ const char* const vK_Object::kEventKeys[kEventCount] = {
 
 namespace {
 std::unordered_map<std::string, vK_Object*>& Registry() {
-    static std::unordered_map<std::string, vK_Object*> registry;
-    return registry;
+    // Never destroyed: objects freed during static destruction still unregister.
+    static auto* registry = new std::unordered_map<std::string, vK_Object*>();
+    return *registry;
 }
 
 std::map<std::string, vK_Object::Creator>& Factory() {
@@ -29,13 +30,13 @@ std::map<std::string, vK_Object::Creator>& Factory() {
 
 // Parentless objects that nobody else owns, keyed by address.
 std::unordered_map<vK_Object*, std::unique_ptr<vK_Object>>& LoosePool() {
-    static std::unordered_map<vK_Object*, std::unique_ptr<vK_Object>> pool;
-    return pool;
+    static auto* pool = new std::unordered_map<vK_Object*, std::unique_ptr<vK_Object>>();
+    return *pool;
 }
 
 std::vector<std::unique_ptr<vK_Object>>& Graveyard() {
-    static std::vector<std::unique_ptr<vK_Object>> graveyard;
-    return graveyard;
+    static auto* graveyard = new std::vector<std::unique_ptr<vK_Object>>();
+    return *graveyard;
 }
 
 vK_ObjectSceneHooks g_scene_hooks;
@@ -204,10 +205,8 @@ vK_Object* vK_Object::GetDraggedObject() { return g_scene_hooks.dragged ? g_scen
 // ---- names, resources, reset ------------------------------------------------------------------
 
 void vK_Object::SetName(const std::string& name) {
-    if (dead_) return;
-    if (name != name_) Unregister(name_, this);
-    // The entry of the new name points here even when the name is unchanged (a
-    // same-named object registered later may have taken it).
+    if (dead_ || name == name_) return;
+    Unregister(name_, this);
     Registry()[name] = this;
     name_ = name;
 }
