@@ -286,10 +286,14 @@ std::vector<vK_Object*> vK_Object::SnapshotChildren() const {
 }
 
 void vK_Object::SortChildren() {
-    std::stable_sort(children_.begin(), children_.end(),
-                     [](const std::unique_ptr<vK_Object>& a, const std::unique_ptr<vK_Object>& b) {
-                         return a->z_ < b->z_;
-                     });
+    // A NaN z (0/0 from a script) sorts as 0, keeping the order strict and weak.
+    auto by_z = [](const std::unique_ptr<vK_Object>& a, const std::unique_ptr<vK_Object>& b) {
+        float za = std::isnan(a->z_) ? 0.0f : a->z_, zb = std::isnan(b->z_) ? 0.0f : b->z_;
+        return za < zb;
+    };
+    // Usually already in order: checking is cheaper than sorting, which allocates.
+    if (std::is_sorted(children_.begin(), children_.end(), by_z)) return;
+    std::stable_sort(children_.begin(), children_.end(), by_z);
 }
 
 bool vK_Object::AddChild(vK_Object* child) {

@@ -462,3 +462,31 @@ TEST(ScriptHub, BreakpointReportsModuleAndLineThenEveryLine) {
     EXPECT_EQ(g_report_kinds.back(), "__breakpoint('level_1', 12)\nlocal a = 1\nlocal b = 2:3");
     EXPECT_EQ(lua_gettop(hub.GetLuaState()), 0);
 }
+
+namespace {
+// Calls its script function argument again: scripts recurse through the host.
+void Reenter(const vK_DataArray& args, void* hub, vK_DataArray&) {
+    if (args.Size() >= 1 && args.GetAt(0)->GetTag() == vK_Data::kScriptFunction) {
+        auto* h = static_cast<vK_ScriptHub*>(hub);
+        vK_DataArray again;
+        again.Push(args.GetAt(0)->Clone());
+        if (!h->CallFunction(*static_cast<const vK_DataScriptFunction*>(args.GetAt(0)), &again)) {
+            ++g_report_count;  // counts failing levels, not reports
+        }
+    }
+}
+}  // namespace
+
+TEST(ScriptHub, RunawayRecursionEndsInAnErrorNotACrash) {
+    vK_ScriptHub hub;
+    vK_LogCapture log;
+    hub.RegisterFunction("reenter", &Reenter, &hub);
+    RunLua(hub, "function deep(n) return 1 + deep(n + 1) end; function via_host(f) reenter(f) end");
+    vK_DataScriptFunction lua_only = hub.CompileCode("deep(1)");
+    EXPECT_FALSE(hub.CallFunction(lua_only, nullptr));
+    EXPECT_TRUE(log.Contains("stack overflow"));
+    vK_DataScriptFunction through_host = hub.CompileCode("via_host(via_host)");
+    EXPECT_TRUE(hub.CallFunction(through_host, nullptr));  // the innermost failure is caught inside
+    EXPECT_TRUE(log.Contains("C stack overflow"));
+    EXPECT_EQ(lua_gettop(hub.GetLuaState()), 0);
+}
