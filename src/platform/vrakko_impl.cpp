@@ -1,0 +1,355 @@
+#include "platform/vrakko_impl.h"
+
+#include <SDL.h>
+
+#include <vector>
+
+#include "core/input_event.h"
+#include "core/mediator.h"
+#include "core/message_ids.h"
+#include "data/data.h"
+#include "files/log.h"
+#include "graphics/gl/device_texture_gl.h"
+#include "graphics/gl/render_gl.h"
+#include "graphics/image_codec.h"
+#include "graphics/render_target_texture.h"
+#include "platform/key_map.h"
+#include "scene/cursor.h"
+
+namespace {
+
+constexpr int kAltKey = 18;
+constexpr int kF10Key = 121;
+constexpr int kFallbackWidth = 1024;
+constexpr int kFallbackHeight = 768;
+
+// UTF-8 text to UTF-16 code units, the characters a window reports one by one.
+std::vector<int> Utf16Units(const char* text) {
+    std::vector<int> units;
+    const auto* s = reinterpret_cast<const unsigned char*>(text);
+    while (*s) {
+        uint32_t cp = *s;
+        int extra = 0;
+        if (cp >= 0xF0)
+            cp &= 0x07, extra = 3;
+        else if (cp >= 0xE0)
+            cp &= 0x0F, extra = 2;
+        else if (cp >= 0xC0)
+            cp &= 0x1F, extra = 1;
+        ++s;
+        for (int i = 0; i < extra && (*s & 0xC0) == 0x80; ++i, ++s) cp = (cp << 6) | (*s & 0x3F);
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            units.push_back(static_cast<int>(0xD800 + (cp >> 10)));
+            units.push_back(static_cast<int>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            units.push_back(static_cast<int>(cp));
+        }
+    }
+    return units;
+}
+
+unsigned WheelKeyStates() {
+    const uint32_t buttons = SDL_GetMouseState(nullptr, nullptr);
+    const SDL_Keymod mods = SDL_GetModState();
+    unsigned states = 0;
+    if (buttons & SDL_BUTTON_LMASK) states |= kWheelLeftButton;
+    if (buttons & SDL_BUTTON_RMASK) states |= kWheelRightButton;
+    if (buttons & SDL_BUTTON_MMASK) states |= kWheelMiddleButton;
+    if (mods & KMOD_SHIFT) states |= kWheelShift;
+    if (mods & KMOD_CTRL) states |= kWheelControl;
+    return states;
+}
+
+}  // namespace
+
+Vrakko_Impl::Vrakko_Impl() : cursor_(std::make_unique<vK_Cursor>()) {
+    SetClock([] { return static_cast<double>(SDL_GetTicks64()); });
+}
+
+Vrakko_Impl::~Vrakko_Impl() {
+    renderer_.reset();
+    if (context_) {
+        // The context takes its objects along; textures still alive must not call GL.
+        vK_DeviceTexture_GL::ForgetAll();
+        SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context_));
+    }
+    if (window_) SDL_DestroyWindow(window_);
+    if (videoInitialised_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+void Vrakko_Impl::Init(vK_Application* application) {
+    // Affinity and DPI awareness have no counterpart here; the working folder is chosen
+    // by the entry point (--root).
+    Vrakko::Init(application);
+    StartClock();
+}
+
+bool Vrakko_Impl::CreateMainWindow(const vK_DisplayMode& mode) {
+    if (window_) return true;
+    if (!videoInitialised_) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            Log("Error. Could not create DirectX object.");
+            Log("Warning: no video device: %s", SDL_GetError());
+            return false;
+        }
+        videoInitialised_ = true;
+    }
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN;
+    if (mode.fullscreen) flags |= SDL_WINDOW_FULLSCREEN;
+    window_ = SDL_CreateWindow(mode.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, mode.width,
+                               mode.height, flags);
+    if (!window_) {
+        Log("Error. Could not create DirectX object.");
+        Log("Warning: no window: %s", SDL_GetError());
+        return false;
+    }
+    return true;
+}
+
+bool Vrakko_Impl::CreateGraphicsDevice(const vK_DisplayMode& mode) {
+    if (context_) return true;
+    SDL_GLContext context = SDL_GL_CreateContext(window_);
+    if (!context) {
+        Log("Error. Could not create DirectX device. Error: %d. Size: %d x %d. DeviceType: %d.", -1,
+            mode.width, mode.height, 1);
+        Log("Warning: no OpenGL 3.3 core context: %s", SDL_GetError());
+        return false;
+    }
+    context_ = context;
+    SDL_GL_MakeCurrent(window_, context);
+    SDL_GL_SetSwapInterval(mode.fullscreen ? 1 : 0);
+    return true;
+}
+
+bool Vrakko_Impl::InitDisplay(const vK_DisplayMode& mode) {
+    if (!CreateMainWindow(mode) || !CreateGraphicsDevice(mode)) return false;
+    // TODO(sound): open the audio device (44100 Hz) once the sound hub exists.
+    return Vrakko::InitDisplay(mode);
+}
+
+void Vrakko_Impl::CreateRenderer() {
+    // Without a GL context there is no device to draw with: no renderer at all.
+    if (!context_) return;
+    auto render = std::make_unique<vK_Render_Impl>();
+    render->Init(static_cast<float>(GetWidth()), static_cast<float>(GetHeight()));
+    renderer_ = std::move(render);
+}
+
+void Vrakko_Impl::ApplyWindowMode(const vK_DisplayMode& mode) {
+    if (!window_) return;
+    if (!mode.fullscreen) SDL_SetWindowFullscreen(window_, 0);
+    SDL_SetWindowSize(window_, mode.width, mode.height);
+    if (mode.fullscreen) {
+        SDL_DisplayMode display{};
+        display.w = mode.width;
+        display.h = mode.height;
+        SDL_SetWindowDisplayMode(window_, &display);
+        SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN);
+    } else {
+        SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+}
+
+bool Vrakko_Impl::ResetDevice(const vK_DisplayMode& mode) {
+    // GL keeps its objects across a mode change, but the protocol stays the same:
+    // render targets and the renderer's device objects go, the renderer comes back at
+    // the new size.
+    vK_RenderTargetTexture_Impl::ReleaseAll();
+    if (!renderer_) return false;
+    renderer_->Release();
+    renderer_->Init(static_cast<float>(mode.width), static_cast<float>(mode.height));
+    return true;
+}
+
+bool Vrakko_Impl::SetDisplayMode(const vK_DisplayMode& mode) {
+    ApplyWindowMode(mode);
+    ResetDevice(mode);
+    RestoreDeviceResources();
+    return Vrakko::SetDisplayMode(mode);
+}
+
+void Vrakko_Impl::Quit() {
+    SDL_Event event{};
+    event.type = SDL_QUIT;
+    if (!videoInitialised_ || SDL_PushEvent(&event) < 0) quit_ = true;
+}
+
+bool Vrakko_Impl::IsForeground() const {
+    return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) != 0;
+}
+
+std::vector<float> Vrakko_Impl::GetDesktopSize() const {
+    SDL_DisplayMode mode{};
+    if (videoInitialised_ && SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.w > 0 && mode.h > 0)
+        return {static_cast<float>(mode.w), static_cast<float>(mode.h)};
+    return {static_cast<float>(kFallbackWidth), static_cast<float>(kFallbackHeight)};
+}
+
+std::vector<float> Vrakko_Impl::GetMaxDisplaySize() const {
+    std::vector<float> best = {0.0f, 0.0f};
+    const int count = videoInitialised_ ? SDL_GetNumDisplayModes(0) : 0;
+    for (int i = 0; i < count; ++i) {
+        SDL_DisplayMode mode{};
+        if (SDL_GetDisplayMode(0, i, &mode) == 0 && mode.w > best[0]) best = {float(mode.w), float(mode.h)};
+    }
+    if (best[0] <= 0.0f) return GetDesktopSize();
+    return best;
+}
+
+void Vrakko_Impl::OpenUrl(const std::string& url) { SDL_OpenURL(url.c_str()); }
+
+void Vrakko_Impl::ToggleFullscreenFromKeyboard() {
+    const bool changed = SetFullscreen(!IsFullscreen());
+    if (vK_Mediator* mediator = vK_Mediator::Instance()) {
+        vK_DataTable payload;
+        mediator->Send(MSG_Event_AltEnterToggled, &payload);
+    }
+    if (changed) RestoreDeviceResources();
+}
+
+bool Vrakko_Impl::HandleEvent(const SDL_Event& e) {
+    vK_InputEvent event;
+    vK_Cursor* cursor = vK_Cursor::Instance();
+    switch (e.type) {
+        case SDL_QUIT:
+            return false;
+        case SDL_WINDOWEVENT:
+            switch (e.window.event) {
+                case SDL_WINDOWEVENT_FOCUS_GAINED:
+                    if (!active_) {
+                        active_ = true;
+                        Activate();
+                        PauseSounds(false);
+                    }
+                    break;
+                case SDL_WINDOWEVENT_FOCUS_LOST:
+                    if (active_) {
+                        active_ = false;
+                        PauseSounds(true);
+                        Deactivate();
+                    }
+                    break;
+                case SDL_WINDOWEVENT_LEAVE:
+                    event.type = vK_InputEvent::kPointerLeave;
+                    if (cursor) event.x = cursor->GetX(), event.y = cursor->GetY();
+                    Input(event);
+                    if (cursor) cursor->SetHidden(true);
+                    break;
+                default:
+                    break;
+            }
+            return true;
+        case SDL_KEYDOWN: {
+            const SDL_Keycode key = e.key.keysym.sym;
+            const bool alt = (e.key.keysym.mod & KMOD_ALT) != 0;
+            if ((key == SDLK_RETURN || key == SDLK_KP_ENTER) && alt) {
+                if (!e.key.repeat) ToggleFullscreenFromKeyboard();
+                return true;
+            }
+            event.type = vK_InputEvent::kKeyDown;
+            if (key == SDLK_LALT || key == SDLK_RALT) {
+                event.key = kAltKey;
+            } else if (key == SDLK_F10) {
+                event.key = kF10Key;
+            } else if (alt) {
+                return true;  // other keys with alt held are system keys: no event
+            } else {
+                event.key = vK_EngineKeyCode(key);
+            }
+            Input(event);
+            return true;
+        }
+        case SDL_KEYUP: {
+            const SDL_Keycode key = e.key.keysym.sym;
+            // Releases of alt, F10 and keys held with alt are system key-ups: no event.
+            if (key == SDLK_LALT || key == SDLK_RALT || key == SDLK_F10 || (e.key.keysym.mod & KMOD_ALT))
+                return true;
+            event.type = vK_InputEvent::kKeyUp;
+            event.key = vK_EngineKeyCode(key);
+            Input(event);
+            return true;
+        }
+        case SDL_TEXTINPUT:
+            for (int unit : Utf16Units(e.text.text)) {
+                vK_InputEvent ch;
+                ch.type = vK_InputEvent::kChar;
+                ch.code = unit;
+                Input(ch);
+            }
+            return true;
+        case SDL_MOUSEMOTION:
+            event.type = vK_InputEvent::kPointerMove;
+            event.key = vK_InputEvent::kPointerKey;
+            event.x = static_cast<float>(e.motion.x);
+            event.y = static_cast<float>(e.motion.y);
+            Input(event);
+            return true;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            if (e.button.button != SDL_BUTTON_LEFT) {
+                if (cursor && !cursor->IsSystem() && videoInitialised_) SDL_ShowCursor(SDL_DISABLE);
+                return true;
+            }
+            event.type =
+                e.type == SDL_MOUSEBUTTONDOWN ? vK_InputEvent::kPointerDown : vK_InputEvent::kPointerUp;
+            event.key = vK_InputEvent::kPointerKey;
+            event.x = static_cast<float>(e.button.x);
+            event.y = static_cast<float>(e.button.y);
+            Input(event);
+            return true;
+        case SDL_MOUSEWHEEL: {
+            int notches = e.wheel.y;
+            if (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) notches = -notches;
+            if (notches == 0) return true;
+            event.type = vK_InputEvent::kWheel;
+            event.code = vK_WheelCode(notches, videoInitialised_ ? WheelKeyStates() : 0);
+            if (cursor) event.x = cursor->GetX(), event.y = cursor->GetY();
+            Input(event);
+            return true;
+        }
+        default:
+            return true;
+    }
+}
+
+bool Vrakko_Impl::SaveFrame() {
+    auto* render = static_cast<vK_Render_Impl*>(renderer_.get());
+    std::vector<uint8_t> pixels;
+    const int width = static_cast<int>(render->GetTargetWidth()),
+              height = static_cast<int>(render->GetTargetHeight());
+    if (!render->ReadBackBuffer(0, 0, width, height, pixels)) return false;
+    return SaveJpeg(pixels.data(), width, height, screenshotPath_ + ".jpg");
+}
+
+void Vrakko_Impl::RunLoop() {
+    // Without a window and a GL context nothing can be shown: the loop ends at once
+    // (the failure is logged by InitDisplay).
+    if (!window_ || !context_) return;
+    while (!quit_) {
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) {
+            if (!HandleEvent(e)) {
+                quit_ = true;
+                break;
+            }
+        }
+        if (quit_) break;
+        if (!RunFrame(Now())) {
+            // The frame interval caps the rate; yield the processor instead of spinning.
+            SDL_Delay(1);
+            continue;
+        }
+        if (!renderer_) continue;
+        Draw();
+        const bool last = frameLimit_ > 0 && GetFrameCount() >= frameLimit_;
+        if (last && !screenshotPath_.empty()) screenshotSaved_ = SaveFrame();
+        SDL_GL_SwapWindow(window_);
+        if (last) quit_ = true;
+    }
+}

@@ -1,0 +1,63 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "core/vrakko.h"
+
+union SDL_Event;
+struct SDL_Window;
+class vK_Cursor;
+
+// The engine on SDL2: one window with an OpenGL 3.3 core context, the event pump mapped
+// to engine input events, Alt+Return, activation, and the release/restore protocol
+// when the display mode changes. Without a display or a GL context it logs and the loop
+// ends at once.
+class Vrakko_Impl : public Vrakko {
+public:
+    Vrakko_Impl();
+    ~Vrakko_Impl() override;
+
+    void Init(vK_Application* application) override;
+    float GetFPS() const override { return measuredRate_; }
+    std::string GetInterfaceOrientation() const override { return "landscape"; }
+    std::string GetInterfaceParadigm() const override { return "large"; }
+    void Quit() override;
+    std::vector<float> GetDesktopSize() const override;
+    std::vector<float> GetMaxDisplaySize() const override;
+    void OpenUrl(const std::string& url) override;
+    bool InitDisplay(const vK_DisplayMode& mode) override;
+    bool SetDisplayMode(const vK_DisplayMode& mode) override;
+    void RunLoop() override;
+    void CreateRenderer() override;
+    void ReleaseRenderer() override {}
+
+    // Turns one SDL event into engine calls; false for the quit event.
+    bool HandleEvent(const SDL_Event& event);
+    bool HasDisplay() const { return context_ != nullptr; }
+
+    // Run options: end the loop after this many frames (0 = never); save a JPEG of the
+    // last frame drawn to path (without ".jpg") before ending.
+    void SetFrameLimit(long frames) { frameLimit_ = frames; }
+    void SetScreenshotPath(const std::string& path) { screenshotPath_ = path; }
+    bool ScreenshotSaved() const { return screenshotSaved_; }
+
+protected:
+    bool IsForeground() const override;
+
+private:
+    bool CreateMainWindow(const vK_DisplayMode& mode);
+    bool CreateGraphicsDevice(const vK_DisplayMode& mode);
+    bool ResetDevice(const vK_DisplayMode& mode);
+    void ApplyWindowMode(const vK_DisplayMode& mode);
+    void ToggleFullscreenFromKeyboard();
+    bool SaveFrame();
+
+    SDL_Window* window_ = nullptr;
+    void* context_ = nullptr;  // SDL_GLContext
+    bool videoInitialised_ = false;
+    bool quit_ = false;
+    long frameLimit_ = 0;
+    std::string screenshotPath_;
+    bool screenshotSaved_ = false;
+    std::unique_ptr<vK_Cursor> cursor_;
+};
