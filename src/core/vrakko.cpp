@@ -5,7 +5,9 @@
 
 #include "core/application.h"
 #include "core/input_event.h"
+#include "data/config.h"
 #include "graphics/render.h"
+#include "scene/cursor.h"
 
 namespace {
 
@@ -34,7 +36,10 @@ Vrakko* Vrakko::Instance() { return g_engine; }
 
 Vrakko::Vrakko() {
     g_engine = this;
-    // TODO(config): read "Vrakko.publisherName" and "Vrakko.gameName" once vK_Config lands.
+    if (vK_Config* config = vK_Config::Instance()) {
+        publisherName_ = config->GetString("Vrakko.publisherName", publisherName_);
+        gameName_ = config->GetString("Vrakko.gameName", gameName_);
+    }
 }
 
 Vrakko::~Vrakko() {
@@ -55,6 +60,11 @@ void Vrakko::Init(vK_Application* application) {
     const vK_DisplayMode mode = application->GetDisplayMode();
     InitDisplay(mode);
     CreateRenderer();
+    if (renderer_) {
+        renderer_->SetCursorDrawer([](vK_Render& render) {
+            if (vK_Cursor* cursor = vK_Cursor::Instance()) cursor->DrawCursor(render);
+        });
+    }
     SetApplication(application);
     const std::vector<vK_ApplicationListener*> listeners = applicationListeners_;
     for (vK_ApplicationListener* l : listeners)
@@ -172,7 +182,12 @@ void Vrakko::Draw() {
 }
 
 void Vrakko::Input(const vK_InputEvent& event) {
-    // TODO(cursor): SetPosition of the cursor for pointer press, release and move.
+    if (event.type == vK_InputEvent::kPointerDown || event.type == vK_InputEvent::kPointerUp ||
+        event.type == vK_InputEvent::kPointerMove) {
+        if (vK_Cursor* cursor = vK_Cursor::Instance())
+            cursor->SetPosition(static_cast<float>(static_cast<int>(event.x)),
+                                static_cast<float>(static_cast<int>(event.y)));
+    }
     std::vector<vK_InputListener*> called;
     bool allPassed = true;
     const std::vector<vK_InputListener*> listeners = inputListeners_;
@@ -277,6 +292,6 @@ bool Vrakko::RunFrame(double now) {
     ++frameCount_;
     Process(frame);
     // TODO(sound): the sound hub's per-frame update.
-    // TODO(cursor): UpdateCursor (frame).
+    if (vK_Cursor* cursor = vK_Cursor::Instance()) cursor->UpdateCursor(frame);
     return true;
 }

@@ -254,3 +254,49 @@ bool SaveJpeg(const uint8_t* pixels, int width, int height, const std::string& p
     if (!RunJpegEncode(s, pixels, width, height, line)) return false;
     return std::fclose(std::exchange(s.file, nullptr)) == 0;
 }
+
+namespace {
+
+void PngWrite(png_structp png, png_bytep data, png_size_t length) {
+    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + length);
+}
+void PngFlush(png_structp) {}
+
+struct PngWriteState {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    std::vector<png_bytep> rows;
+    ~PngWriteState() {
+        if (png) png_destroy_write_struct(&png, info ? &info : nullptr);
+    }
+};
+
+bool RunPngEncode(PngWriteState& s, int width, int height, std::vector<uint8_t>& out) {
+    if (setjmp(png_jmpbuf(s.png))) return false;
+    png_set_write_fn(s.png, &out, PngWrite, PngFlush);
+    png_set_IHDR(s.png, s.info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(s.png, s.info);
+    png_set_bgr(s.png);
+    png_write_image(s.png, s.rows.data());
+    png_write_end(s.png, nullptr);
+    return true;
+}
+
+}  // namespace
+
+bool EncodePng(const uint8_t* pixels, int width, int height, std::vector<uint8_t>& out) {
+    out.clear();
+    if (!pixels || !ImageSizeAllowed(width, height)) return false;
+    PngWriteState s;
+    s.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
+    if (!s.png) return false;
+    s.info = png_create_info_struct(s.png);
+    if (!s.info) return false;
+    s.rows.resize(static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y)
+        s.rows[static_cast<size_t>(y)] = const_cast<png_bytep>(pixels + static_cast<size_t>(y) * width * 4);
+    return RunPngEncode(s, width, height, out);
+}

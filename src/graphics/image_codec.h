@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct vK_Image;
 
@@ -18,5 +19,7 @@ bool DecodeJpeg(const uint8_t* data, size_t length, vK_Image& image);
 // Writes a B, G, R, A block as a JPEG file (quality 97, RGB); false when the file
 // cannot be written.
 bool SaveJpeg(const uint8_t* pixels, int width, int height, const std::string& path);
+// Encodes a B, G, R, A block as an 8-bit RGBA PNG into out.
+bool EncodePng(const uint8_t* pixels, int width, int height, std::vector<uint8_t>& out);
 // True when width x height is within the decoders' limits.
 bool ImageSizeAllowed(long long width, long long height);

@@ -13,6 +13,7 @@
 #include "graphics/gl/render_gl.h"
 #include "graphics/image_codec.h"
 #include "graphics/render_target_texture.h"
+#include "platform/driver_leak_scope.h"
 #include "platform/key_map.h"
 #include "scene/cursor.h"
 
@@ -69,6 +70,7 @@ Vrakko_Impl::Vrakko_Impl() : cursor_(std::make_unique<vK_Cursor>()) {
 
 Vrakko_Impl::~Vrakko_Impl() {
     renderer_.reset();
+    vK_DriverLeakScope driverState;
     if (context_) {
         // The context takes its objects along; textures still alive must not call GL.
         vK_DeviceTexture_GL::ForgetAll();
@@ -76,6 +78,7 @@ Vrakko_Impl::~Vrakko_Impl() {
     }
     if (window_) SDL_DestroyWindow(window_);
     if (videoInitialised_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SDL_Quit();
 }
 
 void Vrakko_Impl::Init(vK_Application* application) {
@@ -87,6 +90,7 @@ void Vrakko_Impl::Init(vK_Application* application) {
 
 bool Vrakko_Impl::CreateMainWindow(const vK_DisplayMode& mode) {
     if (window_) return true;
+    vK_DriverLeakScope driverState;
     if (!videoInitialised_) {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             Log("Error. Could not create DirectX object.");
@@ -114,6 +118,7 @@ bool Vrakko_Impl::CreateMainWindow(const vK_DisplayMode& mode) {
 
 bool Vrakko_Impl::CreateGraphicsDevice(const vK_DisplayMode& mode) {
     if (context_) return true;
+    vK_DriverLeakScope driverState;
     SDL_GLContext context = SDL_GL_CreateContext(window_);
     if (!context) {
         Log("Error. Could not create DirectX device. Error: %d. Size: %d x %d. DeviceType: %d.", -1,

@@ -1,0 +1,121 @@
+// The entry point: options, engine start-up, the application, shut-down.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "app/bootstrap_application.h"
+#include "core/engine_startup.h"
+#include "data/exception.h"
+#include "files/log.h"
+#include "platform/vrakko_impl.h"
+
+namespace {
+
+const char* kUsage =
+    "Usage: vrakko [options]\n"
+    "  --root DIR         the folder that holds assets/ (default: the executable's folder)\n"
+    "  --save-dir DIR     the save folder (default: $XDG_DATA_HOME/<publisher>/<game>)\n"
+    "  --frames N         quit after N frames\n"
+    "  --screenshot PATH  save the last frame as a JPEG file at PATH\n"
+    "  --windowed         run in a window\n"
+    "  --fullscreen       run full screen\n"
+    "  --help             show this text\n";
+
+struct Options {
+    vK_StartupOptions startup;
+    long frames = 0;
+    std::string screenshot;
+    bool fullscreen = false;
+};
+
+std::string ExecutableFolder() {
+    char path[4096] = {};
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof(path) - 1);
+    if (n <= 0) return ".";
+    std::string s(path, static_cast<size_t>(n));
+    const size_t slash = s.rfind('/');
+    return slash == std::string::npos ? "." : s.substr(0, slash);
+}
+
+// 0: run; 1: stop with success (--help); 2: bad usage.
+int ParseOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 1;
+        } else if (arg == "--windowed") {
+            options.fullscreen = false;
+        } else if (arg == "--fullscreen") {
+            options.fullscreen = true;
+        } else if (arg == "--root" && hasValue) {
+            options.startup.assetRoot = argv[++i];
+        } else if (arg == "--save-dir" && hasValue) {
+            options.startup.saveFolder = argv[++i];
+        } else if (arg == "--frames" && hasValue) {
+            char* end = nullptr;
+            options.frames = std::strtol(argv[++i], &end, 10);
+            if (!end || *end || options.frames < 0) {
+                std::fprintf(stderr, "vrakko: --frames needs a count\n%s", kUsage);
+                return 2;
+            }
+        } else if (arg == "--screenshot" && hasValue) {
+            options.screenshot = argv[++i];
+        } else {
+            std::fprintf(stderr, "vrakko: unknown or incomplete option %s\n%s", arg.c_str(), kUsage);
+            return 2;
+        }
+    }
+    if (options.startup.assetRoot.empty()) options.startup.assetRoot = ExecutableFolder();
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    const int parsed = ParseOptions(argc, argv, options);
+    if (parsed != 0) return parsed == 1 ? 0 : 2;
+
+    try {
+        EngineStartup("assets/config", options.startup);
+    } catch (const vK_Exception& e) {
+        Log("Error: start-up stopped: %s", e.what());
+        EngineShutdown();
+        return 1;
+    }
+    auto* engine = static_cast<Vrakko_Impl*>(Vrakko::Instance());
+    std::string shot = options.screenshot;
+    if (shot.size() > 4 && shot.compare(shot.size() - 4, 4, ".jpg") == 0) shot.resize(shot.size() - 4);
+    engine->SetFrameLimit(options.frames);
+    engine->SetScreenshotPath(shot);
+
+    int status = 0;
+    {
+        vK_BootstrapApplication application(options.fullscreen);
+        try {
+            if (application.CanStart()) {
+                engine->Run(&application);
+                if (!engine->HasDisplay())
+                    std::fprintf(stderr, "vrakko: no display could be opened; see the log\n");
+                if (!shot.empty() && !engine->ScreenshotSaved()) {
+                    std::fprintf(stderr, "vrakko: no screenshot was saved\n");
+                    status = 1;
+                }
+            } else {
+                std::fprintf(stderr, "vrakko: the assets could not be started; see the log\n");
+                status = 1;
+            }
+        } catch (const vK_Exception& e) {
+            Log("Error: %s", e.what());
+            status = 1;
+        }
+        engine->SetApplication(nullptr);
+    }
+    EngineShutdown();
+    return status;
+}

@@ -1,0 +1,72 @@
+#include "core/engine_startup.h"
+
+#include <memory>
+#include <vector>
+
+#include "core/mediator.h"
+#include "data/config.h"
+#include "data/json.h"
+#include "data/string_table.h"
+#include "files/file_manager.h"
+#include "files/log.h"
+#include "graphics/resource_manager.h"
+#include "platform/vrakko_impl.h"
+
+namespace {
+
+// The services EngineStartup made, in creation order.
+struct Services {
+    std::unique_ptr<vK_Mediator> mediator;
+    std::unique_ptr<vK_StringTable> strings;
+    std::unique_ptr<vK_FileManager> files;
+    std::unique_ptr<vK_ResourceManager> resources;
+    std::unique_ptr<vK_Config> config;
+    std::unique_ptr<Vrakko> engine;
+};
+
+Services& TheServices() {
+    static Services services;
+    return services;
+}
+
+std::unique_ptr<vK_Config> LoadConfig(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    vK_DataPtr root;
+    if (!path.empty() && vK_FileManager::Instance()->LoadFile(path + ".json", bytes, 0) == 0)
+        root = vK_DataPtr(ParseJson(bytes.data(), bytes.size()).release());
+    return std::make_unique<vK_Config>(root);
+}
+
+}  // namespace
+
+void EngineStartup(const char* configPath, const vK_StartupOptions& options) {
+    Services& s = TheServices();
+    // TODO(fonts): the glyph rasteriser library comes first once fonts land.
+    s.mediator = std::make_unique<vK_Mediator>();
+    s.strings = std::make_unique<vK_StringTable>();
+    // TODO(sound): the sound hub comes here once it lands.
+    s.files = std::make_unique<vK_FileManager>();
+    if (!options.assetRoot.empty()) s.files->SetAssetRoot(options.assetRoot);
+    if (!options.saveFolder.empty()) s.files->SetSaveFolder(options.saveFolder);
+    s.files->RegisterProviders();
+    s.resources = std::make_unique<vK_ResourceManager>();
+    if (!vK_Config::Instance()) s.config = LoadConfig(configPath ? configPath : "");
+    // TODO(scene, script): the scene, the script host, the script API, the object
+    // factories come here once they land.
+    if (vK_Config* config = vK_Config::Instance()) s.strings->LoadList(config->GetData("Vrakko.strings"));
+    s.engine = std::make_unique<Vrakko_Impl>();
+    s.files->SetIdentity(s.engine->GetPublisherName(), s.engine->GetGameName());
+}
+
+void EngineShutdown() {
+    Services& s = TheServices();
+    s.engine.reset();
+    if (s.mediator) s.mediator->DropScriptListeners();
+    if (s.resources) s.resources->Clear();
+    if (s.strings) s.strings->Clear();
+    s.config.reset();
+    s.mediator.reset();
+    s.strings.reset();
+    s.files.reset();
+    s.resources.reset();
+}

@@ -1,0 +1,143 @@
+// Draws the demo game's images into an asset folder: a JPEG backdrop, a PNG title
+// panel and an atlas page of four items with its frame-texture XML. Everything is
+// drawn from shapes and gradients; no outside art.
+#include <sys/stat.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "graphics/image_codec.h"
+
+namespace {
+
+struct Canvas {
+    int width, height;
+    std::vector<uint8_t> bgra;
+    Canvas(int w, int h) : width(w), height(h), bgra(static_cast<size_t>(w) * h * 4, 0) {}
+    void Put(int x, int y, float r, float g, float b, float a) {
+        if (x < 0 || y < 0 || x >= width || y >= height) return;
+        uint8_t* p = &bgra[(static_cast<size_t>(y) * width + x) * 4];
+        // Source-over onto what is there.
+        const float da = p[3] / 255.0f, oa = a + da * (1 - a);
+        auto mix = [&](uint8_t d, float s) {
+            return static_cast<uint8_t>(oa > 0 ? (s * a + d / 255.0f * da * (1 - a)) / oa * 255.0f + 0.5f
+                                               : 0);
+        };
+        p[0] = mix(p[0], b);
+        p[1] = mix(p[1], g);
+        p[2] = mix(p[2], r);
+        p[3] = static_cast<uint8_t>(oa * 255.0f + 0.5f);
+    }
+};
+
+float Clamp01(float v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
+
+// Coverage of a pixel by a shape given as a signed distance (negative inside).
+float Coverage(float distance) { return Clamp01(0.5f - distance); }
+
+void Disc(Canvas& c, float cx, float cy, float radius, float r, float g, float b, float a = 1) {
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) {
+            const float d = std::hypot(x + 0.5f - cx, y + 0.5f - cy) - radius;
+            if (d < 1) c.Put(x, y, r, g, b, a * Coverage(d));
+        }
+}
+
+void Box(Canvas& c, float x0, float y0, float x1, float y1, float radius, float r, float g, float b,
+         float a = 1) {
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) {
+            const float px = x + 0.5f, py = y + 0.5f;
+            const float qx = std::fabs(px - (x0 + x1) / 2) - ((x1 - x0) / 2 - radius);
+            const float qy = std::fabs(py - (y0 + y1) / 2) - ((y1 - y0) / 2 - radius);
+            const float outside = std::hypot(std::fmax(qx, 0.0f), std::fmax(qy, 0.0f));
+            const float d = outside + std::fmin(std::fmax(qx, qy), 0.0f) - radius;
+            if (d < 1) c.Put(x, y, r, g, b, a * Coverage(d));
+        }
+}
+
+bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+bool WritePng(const std::string& path, const Canvas& c) {
+    std::vector<uint8_t> png;
+    return EncodePng(c.bgra.data(), c.width, c.height, png) && WriteFile(path, png);
+}
+
+Canvas Backdrop() {
+    Canvas c(1024, 768);
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) {
+            const float t = y / 767.0f, v = 0.5f + 0.5f * std::sin(x / 60.0f) * 0.05f;
+            c.Put(x, y, 0.25f + 0.2f * t * v, 0.16f + 0.1f * t, 0.1f + 0.05f * t, 1);
+        }
+    for (int beam = 0; beam < 6; ++beam)
+        Box(c, 60 + beam * 170, 0, 90 + beam * 170, 768, 4, 0.18f, 0.11f, 0.06f);
+    Box(c, 0, 600, 1024, 768, 0, 0.2f, 0.13f, 0.08f);
+    return c;
+}
+
+Canvas Title() {
+    Canvas c(512, 128);
+    Box(c, 4, 4, 508, 124, 24, 0.95f, 0.85f, 0.55f);
+    Box(c, 14, 14, 498, 114, 16, 0.45f, 0.25f, 0.1f);
+    for (int i = 0; i < 12; ++i) Disc(c, 60 + i * 36, 64, 10, 0.95f, 0.8f - i * 0.03f, 0.4f);
+    return c;
+}
+
+// Four 64 x 64 items side by side on a 256 x 64 page.
+Canvas Items() {
+    Canvas c(256, 64);
+    Disc(c, 32, 32, 28, 0.9f, 0.8f, 0.3f);  // clock
+    Disc(c, 32, 32, 22, 0.98f, 0.96f, 0.9f);
+    Box(c, 30, 14, 34, 34, 2, 0.1f, 0.1f, 0.1f);
+    Box(c, 30, 30, 46, 34, 2, 0.1f, 0.1f, 0.1f);
+    Disc(c, 80, 32, 12, 0.8f, 0.7f, 0.2f);  // key
+    Disc(c, 80, 32, 6, 0, 0, 0, 0);
+    Box(c, 90, 29, 122, 35, 2, 0.8f, 0.7f, 0.2f);
+    Box(c, 112, 35, 116, 44, 1, 0.8f, 0.7f, 0.2f);
+    Box(c, 150, 8, 170, 40, 8, 0.95f, 0.9f, 0.5f, 0.9f);  // lamp
+    Box(c, 140, 40, 180, 56, 4, 0.35f, 0.35f, 0.4f);
+    for (int tooth = 0; tooth < 8; ++tooth) {  // gear
+        const float a = tooth * 3.14159265f / 4;
+        Disc(c, 224 + 22 * std::cos(a), 32 + 22 * std::sin(a), 7, 0.55f, 0.6f, 0.65f);
+    }
+    Disc(c, 224, 32, 20, 0.55f, 0.6f, 0.65f);
+    Disc(c, 224, 32, 7, 0.2f, 0.2f, 0.25f);
+    return c;
+}
+
+const char* kItemsXml =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+    "<frametexture>\n"
+    "  <frame texture=\"items_page\" left=\"0\" top=\"0\" widht=\"64\" height=\"64\" x=\"32\" y=\"32\"/>\n"
+    "  <frame texture=\"items_page\" left=\"64\" top=\"0\" widht=\"64\" height=\"64\" x=\"32\" y=\"32\"/>\n"
+    "  <frame texture=\"items_page\" left=\"128\" top=\"0\" widht=\"64\" height=\"64\" x=\"32\" y=\"32\"/>\n"
+    "  <frame texture=\"items_page\" left=\"192\" top=\"0\" widht=\"64\" height=\"64\" x=\"32\" y=\"32\"/>\n"
+    "</frametexture>\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: demo_assets OUTPUT_ASSETS_DIR\n");
+        return 2;
+    }
+    const std::string images = std::string(argv[1]) + "/images";
+    mkdir(argv[1], 0755);
+    mkdir(images.c_str(), 0755);
+    const Canvas backdrop = Backdrop();
+    bool ok = SaveJpeg(backdrop.bgra.data(), backdrop.width, backdrop.height, images + "/backdrop.jpg");
+    ok = WritePng(images + "/title.png", Title()) && ok;
+    ok = WritePng(images + "/items_page.png", Items()) && ok;
+    const std::string xml = kItemsXml;
+    ok = WriteFile(images + "/items.xml", std::vector<uint8_t>(xml.begin(), xml.end())) && ok;
+    if (!ok) std::fprintf(stderr, "demo_assets: could not write the images into %s\n", images.c_str());
+    return ok ? 0 : 1;
+}
