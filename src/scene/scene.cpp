@@ -1,0 +1,175 @@
+#include "scene/scene.h"
+
+#include <cmath>
+
+#include "core/frame_info.h"
+#include "core/input_event.h"
+#include "graphics/draw_params.h"
+#include "scene/object.h"
+#include "script/script_hub.h"
+
+namespace {
+vK_Scene* g_instance = nullptr;
+
+void QueueHandler(const vK_ScriptHandle& handle, const std::string& sender) {
+    vK_ScriptHub* hub = vK_ScriptHub::Instance();
+    if (!hub || !handle) return;
+    hub->CallHandler(vK_DataScriptFunction(handle), sender, true);
+}
+
+vK_Object* DraggedHook() { return g_instance ? g_instance->GetDragged() : nullptr; }
+void ForgetHook(vK_Object* object) {
+    if (g_instance) g_instance->ForgetObject(object);
+}
+
+std::unique_ptr<vK_Object> MakeRoot(const char* name) {
+    auto root = std::make_unique<vK_Object>(name);
+    root->SetName(name);
+    root->SetRoot(true);
+    return root;
+}
+}  // namespace
+
+vK_Scene::vK_Scene() {
+    g_instance = this;
+    vK_Object::SetSceneHooks({&DraggedHook, &ForgetHook});
+    live_root_ = MakeRoot("vk_origin");
+    live_root_->EnterScene();
+    storage_root_ = MakeRoot("vk_storage");
+}
+
+vK_Scene::~vK_Scene() {
+    // The subtrees die while the scene still answers the hooks; then every
+    // object freed, and only then the hooks go.
+    for (vK_Object* root : {live_root_.get(), storage_root_.get()}) root->DeleteChildren();
+    vK_Object::FlushGraveyard();
+    live_root_.reset();
+    storage_root_.reset();
+    pending_ = dragged_ = hovered_ = nullptr;
+    vK_Object::SetSceneHooks({});
+    if (g_instance == this) g_instance = nullptr;
+}
+
+vK_Scene* vK_Scene::Instance() { return g_instance; }
+
+void vK_Scene::QueueEvent(vK_Object* object, int event) {
+    if (object) object->QueueEvent(event);
+}
+
+void vK_Scene::DispatchInput(const vK_InputEvent& event) {
+    if (event.type == kPress || event.type == kRelease || event.type == kMove) {
+        pointer_x_ = event.x;
+        pointer_y_ = event.y;
+    }
+    vK_Object* hit = live_root_->InputTest(event, nullptr, vK_DrawParams());
+    switch (event.type) {
+        case kPress:
+            HandlePress(hit);
+            break;
+        case kRelease:
+            HandleRelease(hit);
+            break;
+        case kMove:
+            HandleMove(hit, event.x, event.y);
+            break;
+        default:
+            break;
+    }
+}
+
+void vK_Scene::HandlePress(vK_Object* hit) {
+    if (dragged_) {
+        StopDrag();
+        return;
+    }
+    if (!hit || !hit->IsDraggable()) return;
+    if (!hit->IsRealDrag()) {
+        StartDrag(hit);
+        return;
+    }
+    pending_ = hit;
+    press_x_ = pointer_x_;
+    press_y_ = pointer_y_;
+}
+
+void vK_Scene::HandleRelease(vK_Object* hit) {
+    if (dragged_ && dragged_->IsRealDrag()) StopDrag();
+    pending_ = nullptr;
+    if (hit) waiters_.erase(hit->GetName());
+    // Handlers only run later, so the map can be emptied before they are queued.
+    std::map<std::string, vK_ScriptHandle> waiters;
+    waiters.swap(waiters_);
+    for (const auto& [name, handle] : waiters) QueueHandler(handle, name);
+}
+
+void vK_Scene::HandleMove(vK_Object* hit, float x, float y) {
+    if (pending_ && (std::fabs(x - press_x_) > kDragThreshold || std::fabs(y - press_y_) > kDragThreshold)) {
+        vK_Object* object = pending_;
+        pending_ = nullptr;
+        StartDrag(object);
+    }
+    if (dragged_ && !drop_pending_) {
+        dragged_->SetDragPosition(x, y, 0);
+        QueueEvent(dragged_, vK_Object::kEventDrag);
+    }
+    if (hit == hovered_ || (hit && hit == dragged_)) return;
+    const bool dragging = dragged_ != nullptr;
+    QueueEvent(hovered_, dragging ? vK_Object::kEventMouseLeaveDrag : vK_Object::kEventMouseLeave);
+    hovered_ = hit;
+    QueueEvent(hovered_, dragging ? vK_Object::kEventMouseEnterDrag : vK_Object::kEventMouseEnter);
+}
+
+void vK_Scene::StartDrag(vK_Object* object) {
+    if (!object || object->IsDead() || IsRoot(object)) return;
+    if (object == hovered_) {
+        QueueEvent(hovered_, vK_Object::kEventMouseLeave);
+        hovered_ = nullptr;
+    }
+    if (object == pending_) pending_ = nullptr;
+    dragged_ = object;
+    object->SetDragPosition(pointer_x_, pointer_y_, 0);
+    QueueEvent(object, vK_Object::kEventStartDrag);
+}
+
+void vK_Scene::StopDrag() {
+    // While a drop is pending its "event_dragdrop" is already queued; a second stop
+    // before UpdateScene resolves it must not queue another.
+    if (!dragged_ || drop_pending_) return;
+    QueueEvent(dragged_, vK_Object::kEventDragDrop);
+    drop_pending_ = true;
+}
+
+void vK_Scene::WaitForMouseUp(const std::string& name, const vK_DataScriptFunction& function) {
+    if (function.GetHandle() == nullptr) return;
+    waiters_[name] = function.GetHandle();
+}
+
+void vK_Scene::UpdateScene(const vK_FrameInfo& frame) {
+    if (drop_pending_) {
+        drop_pending_ = false;
+        if (dragged_) {
+            if (do_not_drop_) {
+                do_not_drop_ = false;
+            } else {
+                dragged_ = nullptr;
+                QueueEvent(hovered_, vK_Object::kEventMouseEnter);
+            }
+        }
+    }
+    live_root_->Update(frame);
+}
+
+void vK_Scene::ForgetObject(vK_Object* object) {
+    if (!object) return;
+    if (object == hovered_) {
+        QueueEvent(object, vK_Object::kEventMouseLeave);
+        hovered_ = nullptr;
+    }
+    if (object == dragged_) {
+        // The drag ends without a drop event; a refusal still pending is void.
+        dragged_ = nullptr;
+        drop_pending_ = false;
+        do_not_drop_ = false;
+    }
+    if (object == pending_) pending_ = nullptr;
+}

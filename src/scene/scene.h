@@ -1,0 +1,77 @@
+#pragma once
+#include <map>
+#include <memory>
+#include <string>
+
+#include "data/data.h"
+
+class vK_Object;
+struct vK_InputEvent;
+struct vK_FrameInfo;
+
+// Owns the two roots of the object tree ("vk_origin", live; "vk_storage", parked)
+// and turns pointer events into deferred script events: one hit-test pass per
+// event, hover enter/leave, click-to-pick and press-and-move drag and drop with a
+// drop that handlers may refuse, and one-shot mouse-up waiters.
+//
+// The scene keeps non-owning pointers to the pending drag, dragged and hovered
+// objects. An object that dies reports it (ForgetObject) before its name or tree
+// links go, so none of them ever dangles.
+class vK_Scene {
+public:
+    // Pointer event types the scene acts on.
+    static constexpr int kPress = 3;
+    static constexpr int kRelease = 4;
+    static constexpr int kMove = 5;
+    // A pressed realdrag object starts dragging once the pointer moved further
+    // than this (reference units) in x or in y.
+    static constexpr float kDragThreshold = 2.0f;
+
+    vK_Scene();
+    ~vK_Scene();
+    vK_Scene(const vK_Scene&) = delete;
+    vK_Scene& operator=(const vK_Scene&) = delete;
+
+    static vK_Scene* Instance();
+
+    void DispatchInput(const vK_InputEvent& event);
+    void StartDrag(vK_Object* object);
+    void StopDrag();
+    void DoNotDrop() { do_not_drop_ = true; }
+    void WaitForMouseUp(const std::string& name, const vK_DataScriptFunction& function);
+    // Resolves a pending drop, then updates the live tree.
+    void UpdateScene(const vK_FrameInfo& frame);
+
+    vK_Object* GetLiveRoot() const { return live_root_.get(); }
+    vK_Object* GetStorageRoot() const { return storage_root_.get(); }
+    bool IsRoot(const vK_Object* object) const {
+        return object && (object == live_root_.get() || object == storage_root_.get());
+    }
+
+    vK_Object* GetDragged() const { return dragged_; }
+    vK_Object* GetHovered() const { return hovered_; }
+    vK_Object* GetPendingDrag() const { return pending_; }
+    bool IsDropPending() const { return drop_pending_; }
+    size_t GetWaiterCount() const { return waiters_.size(); }
+
+    // Called when object dies: queues its "event_mleave" when it is hovered, ends
+    // its drag without a drop event, and clears every reference the scene holds.
+    void ForgetObject(vK_Object* object);
+
+private:
+    void QueueEvent(vK_Object* object, int event);
+    void HandlePress(vK_Object* hit);
+    void HandleRelease(vK_Object* hit);
+    void HandleMove(vK_Object* hit, float x, float y);
+
+    std::unique_ptr<vK_Object> live_root_;
+    std::unique_ptr<vK_Object> storage_root_;
+    vK_Object* pending_ = nullptr;  // not owned
+    float press_x_ = 0, press_y_ = 0;
+    bool drop_pending_ = false;
+    bool do_not_drop_ = false;
+    std::map<std::string, vK_ScriptHandle> waiters_;
+    vK_Object* dragged_ = nullptr;  // not owned
+    vK_Object* hovered_ = nullptr;  // not owned
+    float pointer_x_ = 0, pointer_y_ = 0;
+};

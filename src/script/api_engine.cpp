@@ -1,0 +1,70 @@
+// The engine queries of the vk table and vk.config.GetData.
+#include "core/vrakko.h"
+#include "data/config.h"
+#include "files/log.h"
+#include "script/api_args.h"
+#include "script/script_api.h"
+
+namespace {
+constexpr int kVersionMajor = 1;
+constexpr int kVersionMinor = 4;
+constexpr int kVersionBuild = 198;
+constexpr const char* kBuildDate = "Dec 24 2015";
+
+void GetEngineVersion(const vK_DataArray&, void*, vK_DataArray& results) {
+    results.PushString(FormatString("%d.%d.%d.%s", kVersionMajor, kVersionMinor, kVersionBuild, kBuildDate));
+}
+
+void GetFPS(const vK_DataArray&, void*, vK_DataArray& results) {
+    results.PushFloat(Vrakko::Instance() ? Vrakko::Instance()->GetFPS() : 0.0f);
+}
+
+// The engine-wide draw-call counter is never advanced by the renderer.
+void GetNumDrawCalls(const vK_DataArray&, void*, vK_DataArray& results) { results.PushInt(0); }
+
+void GetPlatform(const vK_DataArray&, void*, vK_DataArray& results) { results.PushString("pc"); }
+
+void GetInterfaceParadigm(const vK_DataArray&, void*, vK_DataArray& results) {
+    results.PushString(Vrakko::Instance() ? Vrakko::Instance()->GetInterfaceParadigm() : std::string());
+}
+
+void GetInterfaceOrientation(const vK_DataArray&, void*, vK_DataArray& results) {
+    results.PushString(Vrakko::Instance() ? Vrakko::Instance()->GetInterfaceOrientation() : std::string());
+}
+
+void IsEditor(const vK_DataArray&, void*, vK_DataArray& results) { results.PushBool(false); }
+
+void EnableMultitouch(const vK_DataArray& args, void*, vK_DataArray&) {
+    const vK_Data* flag = vK_ApiArgs::At(args, 0);
+    if (flag && Vrakko::Instance()) Vrakko::Instance()->EnableMultitouch(flag->GetBool());
+}
+
+void EnableStartScreens(const vK_DataArray&, void*, vK_DataArray& results) { results.PushBool(true); }
+
+void ConfigGetData(const vK_DataArray& args, void*, vK_DataArray& results) {
+    const vK_Data* key = vK_ApiArgs::At(args, 0);
+    if (!key) {
+        Log("Error: empty key in vk.config.GetData");
+        return;
+    }
+    vK_Config* config = vK_Config::Instance();
+    const vK_Data* value = config ? config->GetData(key->ToString()) : nullptr;
+    if (value) results.Push(value->Clone());
+}
+
+// "vk.LoadTexturesInThread" joins before config.GetData with the resource cache.
+constexpr vK_ScriptApiEntry kEntries[] = {
+    {"vk.GetEngineVersion; GetEngineVersion", &GetEngineVersion},
+    {"vk.GetFPS; GetFPS", &GetFPS},
+    {"vk.GetNumDrawCalls", &GetNumDrawCalls},
+    {"vk.GetPlatform; GetPlatform", &GetPlatform},
+    {"vk.GetInterfaceParadigm; GetInterfaceParadigm", &GetInterfaceParadigm},
+    {"vk.GetInterfaceOrientation; GetInterfaceOrientation", &GetInterfaceOrientation},
+    {"vk.IsEditor; IsEditor", &IsEditor},
+    {"vk.EnableMultitouch; EnableMultitouch", &EnableMultitouch},
+    {"vk.EnableStartScreens; EnableStartScreens", &EnableStartScreens},
+    {"vk.config.GetData", &ConfigGetData},
+};
+}  // namespace
+
+vK_ScriptApiGroup ScriptApiEngine() { return kEntries; }

@@ -1,0 +1,28 @@
+// vk.mod: loading modules, as globals or as instances.
+#include "script/api_args.h"
+#include "script/module_file.h"
+#include "script/script_api.h"
+
+namespace {
+void ModLoad(const vK_DataArray& args, void*, vK_DataArray&) {
+    if (const vK_Data* path = vK_ApiArgs::At(args, 0)) LoadModule(path->ToString());
+}
+
+void ModLoadInstance(const vK_DataArray& args, void*, vK_DataArray& results) {
+    const vK_Data* path = vK_ApiArgs::At(args, 0);
+    if (!path) return;
+    // The flag counts only when it is a boolean: the number 1 keeps no objects.
+    const vK_Data* keep = FindData(&args, "1");
+    const bool with_objects = keep && keep->GetTag() == vK_Data::kBool && keep->GetBool();
+    const std::string prefix = FindString(&args, "2", "");
+    vK_DataScriptFunction table = LoadModuleInstance(path->ToString(), with_objects, prefix);
+    results.Push(table.Clone());  // an empty function reaches the script as nil
+}
+
+constexpr vK_ScriptApiEntry kEntries[] = {
+    {"vk.mod.Load; ModLoad", &ModLoad},
+    {"vk.mod.LoadInstance", &ModLoadInstance},
+};
+}  // namespace
+
+vK_ScriptApiGroup ScriptApiModules() { return kEntries; }

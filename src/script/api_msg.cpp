@@ -1,0 +1,47 @@
+// vk.msg: sending messages and script subscriptions through the mediator.
+#include "core/mediator.h"
+#include "script/api_args.h"
+#include "script/script_api.h"
+
+namespace {
+using vK_ApiArgs::At;
+
+void MsgSend(const vK_DataArray& args, void*, vK_DataArray& results) {
+    const vK_Data* name = At(args, 0);
+    vK_Mediator* mediator = vK_Mediator::Instance();
+    if (!name || !mediator) return;
+    const vK_Data* payload = At(args, 1);
+    vK_DataTable* table =
+        payload && payload->AsTable() ? payload->AsTable()->Clone()->AsTable() : new vK_DataTable();
+    results.Push(table);  // the result array owns it; native receivers write into it
+    mediator->Send(*mediator->GetMessageId(name->ToString()), table);
+}
+
+const vK_DataScriptFunction* FunctionArg(const vK_DataArray& args, unsigned index) {
+    const vK_Data* v = At(args, index);
+    return v && v->GetTag() == vK_Data::kScriptFunction ? static_cast<const vK_DataScriptFunction*>(v)
+                                                        : nullptr;
+}
+
+void MsgSubscribe(const vK_DataArray& args, void*, vK_DataArray&) {
+    const vK_Data* name = At(args, 0);
+    const vK_DataScriptFunction* fn = FunctionArg(args, 1);
+    if (!name || !fn || !vK_Mediator::Instance()) return;
+    vK_Mediator::Instance()->SubscribeScript(name->ToString(), *fn);
+}
+
+void MsgUnsubscribe(const vK_DataArray& args, void*, vK_DataArray&) {
+    const vK_Data* name = At(args, 0);
+    const vK_DataScriptFunction* fn = FunctionArg(args, 1);
+    if (!name || !fn || !vK_Mediator::Instance()) return;
+    vK_Mediator::Instance()->UnsubscribeScript(name->ToString(), *fn);
+}
+
+constexpr vK_ScriptApiEntry kEntries[] = {
+    {"vk.msg.Send; MsgSend; SendMessage", &MsgSend},
+    {"vk.msg.Subscribe; MsgSubscribe", &MsgSubscribe},
+    {"vk.msg.Unsubscribe; MsgUnsubscribe", &MsgUnsubscribe},
+};
+}  // namespace
+
+vK_ScriptApiGroup ScriptApiMessages() { return kEntries; }

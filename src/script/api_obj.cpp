@@ -1,0 +1,221 @@
+// vk.obj: creating, finding, changing, animating, attaching, cloning and deleting
+// objects, and the scene's drag and drop.
+#include "files/log.h"
+#include "graphics/matrix.h"
+#include "scene/object.h"
+#include "scene/property_animation.h"
+#include "scene/scene.h"
+#include "script/api_args.h"
+#include "script/script_api.h"
+
+namespace {
+using vK_ApiArgs::At;
+using vK_ApiArgs::Object;
+
+vK_Object* StorageRoot() { return vK_Scene::Instance() ? vK_Scene::Instance()->GetStorageRoot() : nullptr; }
+
+void ObjSet(const vK_DataArray& args, void*, vK_DataArray&) {
+    vK_Object* object = Object(args, 0);
+    const vK_Data* table = At(args, 1);
+    if (object && table && table->AsTable()) object->SetProperties(*table->AsTable());
+}
+
+void ObjMultiSet(const vK_DataArray& args, void*, vK_DataArray&) {
+    const vK_Data* list = At(args, 0);
+    const vK_DataArray* pairs = list ? list->AsArray() : nullptr;
+    if (!pairs || pairs->Empty()) {
+        Log("Error: empty table in ObjMultiSet");
+        return;
+    }
+    for (const vK_Data* pair : *pairs) {
+        const vK_DataArray* p = pair ? pair->AsArray() : nullptr;
+        if (!p) continue;
+        const vK_Data* name = p->GetAt(0);
+        const vK_Data* table = p->GetAt(1);
+        vK_Object* object = name ? vK_Object::FindObject(name->ToString()) : nullptr;
+        if (object && !object->IsDead() && table && table->AsTable())
+            object->SetProperties(*table->AsTable());
+    }
+}
+
+void ObjGet(const vK_DataArray& args, void*, vK_DataArray& results) {
+    vK_Object* object = Object(args, 0);
+    if (!object) return;
+    vK_DataTable* table = results.PushTable();
+    object->GetProperties(*table, true);
+}
+
+void ObjAttach(const vK_DataArray& args, void*, vK_DataArray&) {
+    vK_Object* child = Object(args, 0);
+    vK_Object* parent = Object(args, 1);
+    // The object layer refuses roots as children, cycles and dead objects.
+    if (child && parent) parent->AddChild(child);
+}
+
+void ObjDetach(const vK_DataArray& args, void*, vK_DataArray&) {
+    vK_Object* object = Object(args, 0);
+    vK_Object* storage = StorageRoot();
+    if (object && storage) storage->AddChild(object);
+}
+
+void ObjDelete(const vK_DataArray& args, void*, vK_DataArray&) {
+    // Roots are refused by Destroy.
+    if (vK_Object* object = Object(args, 0)) vK_Object::Destroy(object);
+}
+
+// The four corners of an object's input rectangle under its world matrix.
+void Corners(const vK_Object& o, float (&xs)[4], float (&ys)[4]) {
+    const vK_Rect& r = o.GetInputRect();
+    const float lx[4] = {r.x, r.x + r.w, r.x + r.w, r.x};
+    const float ly[4] = {r.y, r.y, r.y + r.h, r.y + r.h};
+    for (int i = 0; i < 4; ++i) o.GetWorldMatrix().Transform(lx[i], ly[i], xs[i], ys[i]);
+}
+
+// Even-odd crossing test of a point against a quadrilateral.
+bool InsideQuad(const float (&xs)[4], const float (&ys)[4], float px, float py) {
+    bool inside = false;
+    for (int i = 0, j = 3; i < 4; j = i++) {
+        if ((ys[i] > py) != (ys[j] > py) && px < (xs[j] - xs[i]) * (py - ys[i]) / (ys[j] - ys[i]) + xs[i]) {
+            inside = !inside;
+        }
+    }
+    return inside;
+}
+
+bool AnyCornerInside(const float (&ax)[4], const float (&ay)[4], const float (&bx)[4], const float (&by)[4]) {
+    for (int i = 0; i < 4; ++i) {
+        if (InsideQuad(bx, by, ax[i], ay[i])) return true;
+    }
+    return false;
+}
+
+void ObjIntersect(const vK_DataArray& args, void*, vK_DataArray& results) {
+    vK_Object* a = Object(args, 0);
+    vK_Object* b = Object(args, 1);
+    if (!a || !b) {
+        results.PushBool(false);
+        return;
+    }
+    float ax[4], ay[4], bx[4], by[4];
+    Corners(*a, ax, ay);
+    Corners(*b, bx, by);
+    results.PushBool(AnyCornerInside(ax, ay, bx, by) || AnyCornerInside(bx, by, ax, ay));
+}
+
+// A parameter as a number is the id itself; as a string it is mapped by name, any
+// other name animating the property of that name.
+bool ReadParameter(const vK_Data& v, int& parameter, std::string& property) {
+    if (v.GetTag() == vK_Data::kString) {
+        property = v.ToString();
+        parameter = AnimParameterFromName(property);
+        return true;
+    }
+    parameter = v.GetInt();
+    // A numeric id outside the known ones (or 13, which needs a name) is ignored.
+    return parameter >= kAnimPosX && parameter < kAnimByName;
+}
+
+void ObjAnimate(const vK_DataArray& args, void*, vK_DataArray&) {
+    if (args.Size() < 6) return;
+    vK_Object* object = Object(args, 0);
+    int parameter = 0;
+    std::string property;
+    if (!object || !ReadParameter(*At(args, 1), parameter, property)) return;
+    const bool loop = At(args, 2)->GetDouble() != 0;
+    const bool additive = At(args, 3)->GetDouble() != 0;
+    const vK_DataScriptFunction handler = vK_ApiArgs::Handler(args, 4);
+    const std::vector<float> values = vK_ApiArgs::Floats(args, 5);
+    const int count = static_cast<int>(values.size());
+    if (parameter == kAnimByName) {
+        object->AnimatePropertyByName(property, loop, handler, values.data(), count);
+    } else {
+        object->AnimateProperty(parameter, loop, additive, handler, values.data(), count);
+    }
+}
+
+void ObjStopAnimate(const vK_DataArray& args, void*, vK_DataArray&) {
+    vK_Object* object = Object(args, 0);
+    int parameter = 0;
+    std::string property;
+    if (object && At(args, 1) && ReadParameter(*At(args, 1), parameter, property)) {
+        object->StopAnimateProperty(parameter, property);
+    }
+}
+
+void ObjDoNotDrop(const vK_DataArray&, void*, vK_DataArray&) {
+    if (vK_Scene* scene = vK_Scene::Instance()) scene->DoNotDrop();
+}
+
+void ObjStopDrag(const vK_DataArray&, void*, vK_DataArray&) {
+    if (vK_Scene* scene = vK_Scene::Instance()) scene->StopDrag();
+}
+
+void ObjStartDrag(const vK_DataArray& args, void*, vK_DataArray&) {
+    vK_Object* object = Object(args, 0);
+    if (object && vK_Scene::Instance()) vK_Scene::Instance()->StartDrag(object);
+}
+
+void ObjCreate(const vK_DataArray& args, void*, vK_DataArray&) {
+    const vK_Data* name = At(args, 0);
+    const vK_Data* type = At(args, 1);
+    vK_Object* storage = StorageRoot();
+    if (!name || !type || !storage) return;
+    if (vK_Object* object = vK_Object::CreateObject(type->ToString(), name->ToString()))
+        storage->AddChild(object);
+}
+
+void ObjWaitForMouseUp(const vK_DataArray& args, void*, vK_DataArray&) {
+    const vK_Data* name = At(args, 0);
+    const vK_Data* fn = At(args, 1);
+    vK_Scene* scene = vK_Scene::Instance();
+    if (!name || !fn || fn->GetTag() != vK_Data::kScriptFunction || !scene) return;
+    scene->WaitForMouseUp(name->ToString(), *static_cast<const vK_DataScriptFunction*>(fn));
+}
+
+void ObjGetRelations(const vK_DataArray& args, void*, vK_DataArray& results) {
+    vK_Object* object = Object(args, 0);
+    if (!object) return;
+    vK_DataTable* table = results.PushTable();
+    vK_Object* parent = object->GetParent();
+    table->SetString("parent", parent ? parent->GetName() : "null");
+    vK_DataArray* childs = table->SetArray("childs");
+    for (size_t i = 0; i < object->GetChildCount(false); ++i)
+        childs->PushString(object->GetChild(i)->GetName());
+}
+
+void ObjClone(const vK_DataArray& args, void*, vK_DataArray&) {
+    vK_Object* source = Object(args, 0);
+    const vK_Data* suffix = At(args, 1);
+    if (!source || !suffix) return;
+    const bool deep = At(args, 2) && At(args, 2)->GetDouble() == 1.0;
+    vK_Object* clone = vK_Object::CloneObject(source, suffix->ToString(), deep);
+    if (!clone) return;
+    // Without a parent the clone is parked in storage, where scripts can still
+    // find, attach or delete it.
+    vK_Object* parent = Object(args, 3);
+    if (!parent || !parent->AddChild(clone)) {
+        if (vK_Object* storage = StorageRoot()) storage->AddChild(clone);
+    }
+}
+
+constexpr vK_ScriptApiEntry kEntries[] = {
+    {"vk.obj.Set; ObjSet", &ObjSet},
+    {"vk.obj.MultiSet; ObjMultiSet", &ObjMultiSet},
+    {"vk.obj.Get; ObjGet", &ObjGet},
+    {"vk.obj.Attach; ObjAttach", &ObjAttach},
+    {"vk.obj.Detach; ObjDetach", &ObjDetach},
+    {"vk.obj.Delete; ObjDelete", &ObjDelete},
+    {"vk.obj.Intersect; ObjIntersect", &ObjIntersect},
+    {"vk.obj.Animate; ObjAnimate", &ObjAnimate},
+    {"vk.obj.StopAnimate; ObjStopAnimate", &ObjStopAnimate},
+    {"vk.obj.DoNotDrop; ObjDoNotDrop", &ObjDoNotDrop},
+    {"vk.obj.StopDrag; ObjStopDrag", &ObjStopDrag},
+    {"vk.obj.StartDrag; ObjStartDrag", &ObjStartDrag},
+    {"vk.obj.Create; ObjCreate", &ObjCreate},
+    {"vk.obj.WaitForMouseUp; ObjWaitForMouseUp", &ObjWaitForMouseUp},
+    {"vk.obj.GetRelations; ObjGetRelations", &ObjGetRelations},
+    {"vk.obj.Clone; ObjClone", &ObjClone},
+};
+}  // namespace
+
+vK_ScriptApiGroup ScriptApiObjects() { return kEntries; }

@@ -1,0 +1,29 @@
+// vk.strings: texts of the string-table store.
+#include "data/string_table.h"
+#include "script/api_args.h"
+#include "script/script_api.h"
+
+namespace {
+void StringGet(const vK_DataArray& args, void*, vK_DataArray& results) {
+    const vK_Data* id = vK_ApiArgs::At(args, 0);
+    vK_StringTable* strings = vK_StringTable::Instance();
+    if (!id || !strings) return;
+    std::string p[5];
+    for (unsigned i = 0; i < 5; ++i) {
+        if (const vK_Data* v = vK_ApiArgs::At(args, i + 1)) p[i] = v->ToString();
+    }
+    results.PushString(strings->Get(id->ToString(), p[0], p[1], p[2], p[3], p[4]));
+}
+
+void StringLoad(const vK_DataArray& args, void*, vK_DataArray&) {
+    const vK_Data* path = vK_ApiArgs::At(args, 0);
+    if (path && vK_StringTable::Instance()) vK_StringTable::Instance()->Load(path->ToString());
+}
+
+constexpr vK_ScriptApiEntry kEntries[] = {
+    {"vk.strings.Get; StringGet", &StringGet},
+    {"vk.strings.Load; StringLoad", &StringLoad},
+};
+}  // namespace
+
+vK_ScriptApiGroup ScriptApiStrings() { return kEntries; }

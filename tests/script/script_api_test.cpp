@@ -1,0 +1,169 @@
+#include "script/script_api.h"
+
+#include <gtest/gtest.h>
+
+#include "core/listener_base.h"
+#include "core/mediator.h"
+#include "files/log.h"
+#include "scene/object.h"
+#include "scene/scene.h"
+#include "support/script_scene.h"
+
+namespace {
+using Records = std::vector<ScriptSceneFixture::Record>;
+
+class ScriptApi : public ::testing::Test, public ScriptSceneFixture {
+protected:
+    std::string Eval(const std::string& expr) {
+        records.clear();
+        if (!Run("Rec(tostring(" + expr + "), '')") || records.empty()) return "<error>";
+        return records.front().first;
+    }
+    vK_Mediator mediator;
+};
+}  // namespace
+
+TEST_F(ScriptApi, AliasesAreTheSameFunctions) {
+    const char* pairs[][2] = {
+        {"vk.msg.Send", "MsgSend"},
+        {"vk.msg.Send", "SendMessage"},
+        {"vk.obj.Set", "ObjSet"},
+        {"vk.obj.Clone", "ObjClone"},
+        {"vk.obj.WaitForMouseUp", "ObjWaitForMouseUp"},
+        {"vk.dbg.Trace", "DbgTrace"},
+        {"vk.mod.Load", "ModLoad"},
+        {"vk.strings.Get", "StringGet"},
+        {"vk.GetEngineVersion", "GetEngineVersion"},
+        {"vk.EnableStartScreens", "EnableStartScreens"},
+    };
+    for (const auto& p : pairs)
+        EXPECT_EQ(Eval(std::string("rawequal(") + p[0] + ", " + p[1] + ")"), "true") << p[1];
+    EXPECT_EQ(Eval("type(vk.config.GetData)"), "function");
+    EXPECT_EQ(Eval("type(vk.mod.LoadInstance)"), "function");
+    EXPECT_EQ(Eval("type(vk.dbg.Quit)"), "function");
+}
+
+TEST_F(ScriptApi, EngineQueries) {
+    EXPECT_EQ(Eval("GetEngineVersion()"), "1.4.198.Dec 24 2015");
+    EXPECT_EQ(Eval("GetPlatform()"), "pc");
+    EXPECT_EQ(Eval("IsEditor()"), "false");
+    EXPECT_EQ(Eval("EnableStartScreens()"), "true");
+    EXPECT_EQ(Eval("vk.GetNumDrawCalls()"), "0");
+}
+
+TEST_F(ScriptApi, TraceWritesTextLiterally) {
+    vK_LogCapture log;
+    ASSERT_TRUE(Run("DbgTrace('100%s done %d')"));
+    EXPECT_EQ(log.Text(), "100%s done %d");
+}
+
+TEST_F(ScriptApi, EmptyArgumentMessages) {
+    vK_LogCapture log;
+    ASSERT_TRUE(Run("ObjMultiSet(); vk.config.GetData()"));
+    EXPECT_TRUE(log.Contains("Error: empty table in ObjMultiSet"));
+    EXPECT_TRUE(log.Contains("Error: empty key in vk.config.GetData"));
+}
+
+TEST_F(ScriptApi, UnknownObjectsAndMissingArgumentsDoNothing) {
+    MakeObject("a", 0, 0, 10, 10);
+    vK_LogCapture log;
+    ASSERT_TRUE(
+        Run("ObjSet('nobody', {pos_x = 1}); ObjSet('a'); ObjAttach('a'); ObjDelete();"
+            "ObjAnimate('a', 'alp', 0, 0, nil); ObjAnimate('nobody', 'alp', 0, 0, nil, {0, 0, 1});"
+            "ObjClone('a'); ObjStartDrag('nobody'); ObjGetRelations('nobody')"));
+    EXPECT_EQ(Eval("ObjGet('nobody')"), "nil");
+    EXPECT_EQ(Eval("ObjIntersect('a', 'nobody')"), "false");
+    EXPECT_EQ(log.Count(), 0) << log.Text();
+    EXPECT_EQ(scene->GetDragged(), nullptr);
+}
+
+TEST_F(ScriptApi, MultiSetSkipsUnknownObjects) {
+    MakeObject("a", 0, 0, 10, 10);
+    MakeObject("b", 0, 0, 10, 10);
+    ASSERT_TRUE(Run("ObjMultiSet({{'a', {pos_x = 3}}, {'ghost', {pos_x = 4}}, {'b', {pos_y = 5}}})"));
+    EXPECT_FLOAT_EQ(vK_Object::FindObject("a")->GetX(), 3.0f);
+    EXPECT_FLOAT_EQ(vK_Object::FindObject("b")->GetY(), 5.0f);
+}
+
+TEST_F(ScriptApi, AnimateFadesAndCallsHandlerOnce) {
+    vK_Object* a = MakeObject("a", 0, 0, 10, 10);
+    ASSERT_TRUE(
+        Run("ObjAnimate('a', 'alp', 0, 0, function(p) Rec('faded', p.sender) end, {0, 0, 1, 1, 0, 0})"));
+    Frame(0.5f);
+    EXPECT_NEAR(a->GetOwnParams().alpha, 0.5f, 0.001f);
+    Frame(0.6f);
+    Frame(0.1f);
+    EXPECT_FLOAT_EQ(a->GetOwnParams().alpha, 0.0f);
+    EXPECT_EQ(Take(), (Records{{"faded", "a"}}));
+}
+
+TEST_F(ScriptApi, AnimateParameterTwoEndsAndUnknownNumberIgnored) {
+    vK_Object* a = MakeObject("a", 0, 0, 10, 10);
+    ASSERT_TRUE(Run("ObjAnimate('a', 2, 0, 0, 'Rec(\"end2\", vk_params.sender)', {0, 0, 5})"));
+    ASSERT_TRUE(Run("ObjAnimate('a', 14, 0, 0, 'Rec(\"end14\", vk_params.sender)', {0, 0, 5})"));
+    ASSERT_TRUE(Run("ObjAnimate('a', 13, 0, 0, 'Rec(\"end13\", vk_params.sender)', {0, 0, 5})"));
+    ASSERT_TRUE(Run("ObjAnimate('a', -1, 0, 0, 'Rec(\"endm1\", vk_params.sender)', {0, 0, 5})"));
+    EXPECT_EQ(a->GetAnimations().Count(), 1u);
+    Frame();
+    Frame();
+    EXPECT_EQ(Take(), (Records{{"end2", "a"}}));
+}
+
+TEST_F(ScriptApi, AnimateByNameAndStop) {
+    vK_Object* a = MakeObject("a", 0, 0, 10, 10);
+    ASSERT_TRUE(Run("ObjAnimate('a', 'blur_radius', 1, 1, nil, {0, 0, 0, 1, 0, 4})"));
+    ASSERT_TRUE(Run("ObjAnimate('a', 'pos_x', 1, 1, nil, {0, 0, 0, 1, 0, 4})"));
+    EXPECT_EQ(a->GetAnimations().Count(), 2u);
+    ASSERT_TRUE(Run("ObjStopAnimate('a', 'blur_radius'); ObjStopAnimate('a', 0)"));
+    EXPECT_EQ(a->GetAnimations().Count(), 0u);
+}
+
+TEST_F(ScriptApi, CloneWithoutParentIsParkedInStorage) {
+    vK_Object* btn = MakeObject("btn", 0, 0, 10, 10);
+    MakeObject("child", 0, 0, 5, 5, "", btn);
+    MakeObject("panel", 0, 0, 50, 50);
+    ASSERT_TRUE(Run("ObjClone('btn', '_2', 1, 'panel'); ObjClone('btn', '_3', 0)"));
+    vK_Object* two = vK_Object::FindObject("btn_2");
+    vK_Object* three = vK_Object::FindObject("btn_3");
+    ASSERT_TRUE(two && three);
+    EXPECT_EQ(two->GetParent(), vK_Object::FindObject("panel"));
+    EXPECT_EQ(two->GetChildCount(false), 1u);
+    EXPECT_EQ(two->GetChild(0)->GetName(), "child_2");
+    EXPECT_EQ(three->GetParent(), scene->GetStorageRoot());
+    EXPECT_EQ(three->GetChildCount(false), 0u);
+}
+
+TEST_F(ScriptApi, IntersectUsesWorldRectangles) {
+    MakeObject("a", 0, 0, 10, 10);
+    MakeObject("b", 5, 5, 10, 10);
+    MakeObject("c", 20, 20, 10, 10);
+    MakeObject("big", -100, -100, 300, 300);
+    Move(0, 0);  // one hit-test pass computes the world matrices
+    EXPECT_EQ(Eval("ObjIntersect('a', 'b')"), "true");
+    EXPECT_EQ(Eval("ObjIntersect('a', 'c')"), "false");
+    EXPECT_EQ(Eval("ObjIntersect('a', 'big')"), "true");  // contained: corners of a inside big
+    EXPECT_EQ(Eval("ObjIntersect('big', 'a')"), "true");
+}
+
+namespace {
+class Answering : public vK_ListenerBase {
+public:
+    void OnMessage(const vK_MessageId& id, vK_DataTable* payload) override {
+        if (&id == vK_Mediator::Instance()->GetMessageId("Request_Test_Answer"))
+            payload->SetString("answer", "yes");
+    }
+};
+}  // namespace
+
+TEST_F(ScriptApi, MessagesSendReturnsWhatReceiversWrote) {
+    EXPECT_EQ(Eval("next(MsgSend('Request_Nobody_Answers'))"), "nil");
+    Answering answering;
+    mediator.Subscribe(*mediator.GetMessageId("Request_Test_Answer"), &answering);
+    EXPECT_EQ(Eval("MsgSend('Request_Test_Answer', {q = 1}).answer"), "yes");
+    ASSERT_TRUE(
+        Run("got = nil; function onMsg(name, t) got = t.v end; MsgSubscribe('Event_Test', onMsg);"
+            "MsgSend('Event_Test', {v = 3})"));
+    EXPECT_EQ(Eval("got"), "3");
+    ASSERT_TRUE(Run("got = nil; MsgUnsubscribe('Event_Test', onMsg); MsgSend('Event_Test', {v = 4})"));
+    EXPECT_EQ(Eval("got"), "nil");
+}
