@@ -30,11 +30,6 @@ protected:
             names.push_back(storage->GetChild(i)->GetName());
         return names;
     }
-    std::string Eval(const std::string& expr) {
-        records.clear();
-        Run("Rec(tostring(" + expr + "), '')");
-        return records.empty() ? "<error>" : records.front().first;
-    }
 
     TempFolder folder;
     vK_FileManager files;
@@ -101,7 +96,7 @@ TEST_F(Modules, Instances_PrefixWithUnderscoreNameOnlyAndSeparateTables) {
     Write("assets/inst.lua", "local count = 0\nfunction public.inc() count = count + 1; return count end\n");
     Start(folder.Path() + "/root");
     ASSERT_TRUE(
-        Run("a = vk.mod.LoadInstance('assets/inst', true, 'a1_');"
+        Lua("a = vk.mod.LoadInstance('assets/inst', true, 'a1_');"
             "b = vk.mod.LoadInstance('assets/inst', true, 'a2_')"));
     EXPECT_NE(vK_Object::FindObject("a1_button"), nullptr);
     EXPECT_NE(vK_Object::FindObject("a2_button"), nullptr);
@@ -115,7 +110,7 @@ TEST_F(Modules, Instances_NumberOneKeepsNoObjects) {
     Write("assets/inst.xml", "<module><objs><obj><obj _name=\"button\"/></obj></objs></module>");
     Write("assets/inst.lua", "public.v = 7\n");
     Start(folder.Path() + "/root");
-    ASSERT_TRUE(Run("t = vk.mod.LoadInstance('assets/inst', 1, 'p_')"));
+    ASSERT_TRUE(Lua("t = vk.mod.LoadInstance('assets/inst', 1, 'p_')"));
     Frame();
     EXPECT_EQ(vK_Object::FindObject("p_button"), nullptr);
     EXPECT_TRUE(StorageNames().empty());
@@ -145,7 +140,9 @@ TEST_F(Modules, Failures_LoggedAndPreviousGlobalUntouched) {
         Write("assets/menu.lua", c.lua);
         vK_LogCapture log;
         LoadModule("assets/menu");
-        if (c.message) EXPECT_TRUE(log.Contains(c.message)) << log.Text();
+        if (c.message) {
+            EXPECT_TRUE(log.Contains(c.message)) << log.Text();
+        }
         EXPECT_EQ(Eval("menu.version"), "1") << c.lua;
     }
 }
@@ -188,7 +185,7 @@ TEST_F(Modules, ModuleCodeDrivesObjectsThroughVk) {
           "end\n");
     Start(folder.Path() + "/root");
     LoadModule("assets/game");
-    ASSERT_TRUE(Run("game.Start()"));
+    ASSERT_TRUE(Lua("game.Start()"));
     vK_Object* clone = vK_Object::FindObject("btn_2");
     ASSERT_NE(clone, nullptr);
     EXPECT_EQ(clone->GetParent(), vK_Object::FindObject("panel"));

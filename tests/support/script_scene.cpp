@@ -44,7 +44,7 @@ vK_Object* ScriptSceneFixture::MakeObject(const std::string& name, float x, floa
     if (!extra.empty()) props += ", " + extra;
     props += "}";
     // Run the constructor snippet and read its table through a global.
-    Run("__props = (function() " + props + " end)()");
+    Lua("__props = (function() " + props + " end)()");
     std::unique_ptr<vK_Data> table = hub.GetGlobal("__props");
     if (table && table->AsTable()) object->SetProperties(*table->AsTable());
     (parent ? parent : scene->GetLiveRoot())->AddChild(object);
@@ -76,8 +76,17 @@ std::vector<ScriptSceneFixture::Record> ScriptSceneFixture::Take() {
     return out;
 }
 
-bool ScriptSceneFixture::Run(const std::string& code) {
+bool ScriptSceneFixture::Lua(const std::string& code) {
     vK_DataScriptFunction fn = hub.CompileCode(code);
     vK_DataArray no_args;
     return hub.CallFunction(fn, &no_args);
+}
+
+std::string ScriptSceneFixture::Eval(const std::string& expr) {
+    std::vector<Record> saved;
+    saved.swap(records);
+    const bool ok = Lua("Rec(tostring(" + expr + "), '')");
+    const std::string result = ok && !records.empty() ? records.front().first : "<error>";
+    records.swap(saved);
+    return result;
 }

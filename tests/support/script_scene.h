@@ -32,7 +32,9 @@ public:
     // Runs pending handlers and returns every record since the last call.
     std::vector<Record> Take();
     // Runs Lua text at once; false on a compile or run-time error.
-    bool Run(const std::string& code);
+    bool Lua(const std::string& code);
+    // The string form of a Lua expression ("<error>" when it fails); leaves no record.
+    std::string Eval(const std::string& expr);
 
     vK_ScriptHub hub;
     vK_Scene* scene = nullptr;
