@@ -21,6 +21,25 @@ protected:
 };
 }  // namespace
 
+TEST_F(SceneInput, Hover_EnterAndLeaveFollowThePointer) {
+    Build("");
+    vK_Object* other = MakeObject("other", 300, 0, 50, 50);
+    ASSERT_NE(other, nullptr);
+    Move(50, 50);
+    Move(60, 60);  // still over the item: nothing new
+    Move(150, 150);
+    Move(310, 10);
+    Move(500, 500);
+    Frame();
+    EXPECT_EQ(Take(), (Records{{"menter", "item"},
+                               {"mleave", "item"},
+                               {"menter", "slot"},
+                               {"mleave", "slot"},
+                               {"menter", "other"},
+                               {"mleave", "other"}}));
+    EXPECT_EQ(scene->GetHovered(), nullptr);
+}
+
 TEST_F(SceneInput, RealDrag_TwoUnitMoveIsAClick) {
     Build("drag = 1, realdrag = 1");
     Move(50, 50);
