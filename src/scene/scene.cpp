@@ -23,7 +23,8 @@ void ForgetHook(vK_Object* object) {
 }
 
 std::unique_ptr<vK_Object> MakeRoot(const char* name) {
-    auto root = std::make_unique<vK_Object>(name);
+    // Constructed unnamed so that SetName registers the name.
+    auto root = std::make_unique<vK_Object>();
     root->SetName(name);
     root->SetRoot(true);
     return root;
