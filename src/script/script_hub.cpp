@@ -207,26 +207,25 @@ bool vK_ScriptHub::PushData(const vK_Data* data) {
         Log("Error: script stack overflow while converting a value");
         return false;
     }
-    return PushValue(data, 0);
+    return PushValue(state_, data, 0);
 }
 
-bool vK_ScriptHub::PushHandleValue(const vK_DataScriptFunction& function) {
+bool vK_ScriptHub::PushHandleValue(lua_State* L, const vK_DataScriptFunction& function) {
     const auto* script = dynamic_cast<const vK_LuaScript*>(function.GetHandle().get());
-    if (!script || script->GetState() != state_ || script->IsEmpty()) return false;
-    lua_rawgeti(state_, LUA_REGISTRYINDEX, script->GetReference());
+    if (!script || !state_ || script->GetState() != state_ || script->IsEmpty()) return false;
+    lua_rawgeti(L, LUA_REGISTRYINDEX, script->GetReference());
     return true;
 }
 
 // The caller guarantees one free stack slot; containers reserve what they need.
-bool vK_ScriptHub::PushValue(const vK_Data* data, int depth) {
-    lua_State* L = state_;
+bool vK_ScriptHub::PushValue(lua_State* L, const vK_Data* data, int depth) {
     if (!data) {
         lua_pushnil(L);
         return true;
     }
     switch (data->GetTag()) {
         case vK_Data::kScriptFunction:
-            if (!PushHandleValue(*static_cast<const vK_DataScriptFunction*>(data))) lua_pushnil(L);
+            if (!PushHandleValue(L, *static_cast<const vK_DataScriptFunction*>(data))) lua_pushnil(L);
             return true;
         case vK_Data::kInt:
             lua_pushnumber(L, data->GetInt());
@@ -252,7 +251,7 @@ bool vK_ScriptHub::PushValue(const vK_Data* data, int depth) {
             lua_createtable(L, static_cast<int>(std::min<size_t>(array->Size(), INT32_MAX)), 0);
             int index = 1;
             for (const vK_Data* item : *array) {
-                PushValue(item, depth + 1);
+                PushValue(L, item, depth + 1);
                 lua_rawseti(L, -2, index++);
             }
             return true;
@@ -263,7 +262,7 @@ bool vK_ScriptHub::PushValue(const vK_Data* data, int depth) {
             lua_createtable(L, 0, static_cast<int>(std::min<size_t>(table->Size(), INT32_MAX)));
             for (const auto& [key, value] : *table) {
                 lua_pushlstring(L, key.data(), key.size());
-                PushValue(value, depth + 1);
+                PushValue(L, value, depth + 1);
                 lua_rawset(L, -3);
             }
             return true;
@@ -276,20 +275,24 @@ bool vK_ScriptHub::PushValue(const vK_Data* data, int depth) {
 }
 
 std::unique_ptr<vK_Data> vK_ScriptHub::PopData() {
-    if (!state_ || lua_gettop(state_) == 0) return std::make_unique<vK_Data>();
+    if (!state_) return std::make_unique<vK_Data>();
+    return PopDataFrom(state_);
+}
+
+std::unique_ptr<vK_Data> vK_ScriptHub::PopDataFrom(lua_State* L) {
+    if (lua_gettop(L) == 0) return std::make_unique<vK_Data>();
     PopContext ctx;
-    if (lua_checkstack(state_, 1)) {
-        lua_pushvalue(state_, LUA_REGISTRYINDEX);
-        ctx.registry = lua_topointer(state_, -1);
-        lua_pop(state_, 1);
+    if (lua_checkstack(L, 1)) {
+        lua_pushvalue(L, LUA_REGISTRYINDEX);
+        ctx.registry = lua_topointer(L, -1);
+        lua_pop(L, 1);
     }
-    std::unique_ptr<vK_Data> result(PopValue(ctx, 0));
+    std::unique_ptr<vK_Data> result(PopValue(L, ctx, 0));
     if (ctx.cut) Log("Warning: script value too deep or too large, the rest was left out");
     return result;
 }
 
-vK_Data* vK_ScriptHub::PopValue(PopContext& ctx, int depth) {
-    lua_State* L = state_;
+vK_Data* vK_ScriptHub::PopValue(lua_State* L, PopContext& ctx, int depth) {
     if (++ctx.values > kMaxValues) {
         ctx.cut = true;
         lua_pop(L, 1);
@@ -324,10 +327,10 @@ vK_Data* vK_ScriptHub::PopValue(PopContext& ctx, int depth) {
             break;
         }
         case LUA_TTABLE:
-            return PopTable(ctx, depth);
+            return PopTable(L, ctx, depth);
         case LUA_TFUNCTION: {
             int ref = luaL_ref(L, LUA_REGISTRYINDEX);  // pops the function
-            return new vK_DataScriptFunction(std::make_shared<vK_LuaScript>(ref, L));
+            return new vK_DataScriptFunction(std::make_shared<vK_LuaScript>(ref, state_));
         }
         default:
             break;
@@ -336,8 +339,7 @@ vK_Data* vK_ScriptHub::PopValue(PopContext& ctx, int depth) {
     return result ? result : new vK_Data();
 }
 
-vK_Data* vK_ScriptHub::PopTable(PopContext& ctx, int depth) {
-    lua_State* L = state_;
+vK_Data* vK_ScriptHub::PopTable(lua_State* L, PopContext& ctx, int depth) {
     const void* self = lua_topointer(L, -1);
     if (depth >= kMaxDepth || !lua_checkstack(L, 3)) {
         ctx.cut = true;
@@ -376,7 +378,7 @@ vK_Data* vK_ScriptHub::PopTable(PopContext& ctx, int depth) {
                 lua_pop(L, 1);  // keys that are neither strings nor numbers are left out
                 continue;
             }
-            table->Set(key, PopValue(ctx, depth + 1));
+            table->Set(key, PopValue(L, ctx, depth + 1));
         } while (lua_next(L, -2) != 0);
         result = table;
     } else {
@@ -391,7 +393,7 @@ vK_Data* vK_ScriptHub::PopTable(PopContext& ctx, int depth) {
         do {
             bool numeric = lua_type(L, -2) == LUA_TNUMBER;
             double key = numeric ? lua_tonumber(L, -2) : 0.0;
-            items.push_back(Item{numeric, key, std::unique_ptr<vK_Data>(PopValue(ctx, depth + 1))});
+            items.push_back(Item{numeric, key, std::unique_ptr<vK_Data>(PopValue(L, ctx, depth + 1))});
         } while (lua_next(L, -2) != 0);
         std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
             if (a.numeric != b.numeric) return a.numeric;
@@ -410,7 +412,7 @@ vK_Data* vK_ScriptHub::PopTable(PopContext& ctx, int depth) {
 void vK_ScriptHub::SetGlobal(const vK_Data* value, const std::string& name) {
     if (!state_ || !lua_checkstack(state_, 2)) return;
     lua_pushlstring(state_, name.data(), name.size());
-    if (!PushValue(value, 0)) lua_pushnil(state_);
+    if (!PushValue(state_, value, 0)) lua_pushnil(state_);
     lua_rawset(state_, LUA_GLOBALSINDEX);
 }
 
@@ -528,12 +530,12 @@ int vK_ScriptHub::Dispatch(lua_State* L) {
     auto function = reinterpret_cast<ScriptApiFunction>(lua_touserdata(L, lua_upvalueindex(1)));
     void* context = lua_touserdata(L, lua_upvalueindex(2));
     auto* hub = static_cast<vK_ScriptHub*>(lua_touserdata(L, lua_upvalueindex(3)));
-    if (!function || !hub || hub->state_ != L) return 0;
+    if (!function || !hub || !hub->state_) return 0;
 
     int count = lua_gettop(L);
     std::vector<std::unique_ptr<vK_Data>> reversed;
     reversed.reserve(count);
-    for (int i = 0; i < count; ++i) reversed.push_back(hub->PopData());
+    for (int i = 0; i < count; ++i) reversed.push_back(hub->PopDataFrom(L));
     vK_DataArray args;
     args.Reserve(count);
     for (auto it = reversed.rbegin(); it != reversed.rend(); ++it) args.Push(std::move(*it));
@@ -541,7 +543,7 @@ int vK_ScriptHub::Dispatch(lua_State* L) {
 
     vK_DataArray results;
     function(args, context, results);
-    if (hub->state_ != L) return 0;  // the state was closed by the native function
+    if (!hub->state_) return 0;  // the state was closed by the native function
 
     int pushed = 0;
     for (const vK_Data* value : results) {
@@ -549,7 +551,7 @@ int vK_ScriptHub::Dispatch(lua_State* L) {
             Log("Error: script stack overflow while returning results");
             break;
         }
-        hub->PushValue(value, 0);
+        hub->PushValue(L, value, 0);
         ++pushed;
     }
     return pushed;
@@ -567,12 +569,12 @@ bool vK_ScriptHub::CallFunction(const vK_DataScriptFunction& function, const vK_
     }
     int base = lua_gettop(L);
     lua_rawgeti(L, LUA_REGISTRYINDEX, report_handler_ref_);
-    if (!PushHandleValue(function) || !lua_isfunction(L, -1)) {
+    if (!PushHandleValue(L, function) || !lua_isfunction(L, -1)) {
         lua_settop(L, base);
         return false;
     }
     if (args) {
-        for (const vK_Data* arg : *args) PushValue(arg, 0);
+        for (const vK_Data* arg : *args) PushValue(L, arg, 0);
     }
     bool ok = lua_pcall(L, nargs, LUA_MULTRET, base + 1) == 0;
     if (!ok) Log("Error: you try to execute code - lua error: %s", ErrorText(L, -1).c_str());
@@ -605,7 +607,7 @@ bool vK_ScriptHub::SameFunction(const vK_DataScriptFunction& a, const vK_DataScr
     if (a.GetHandle() == b.GetHandle()) return true;
     if (!state_ || !lua_checkstack(state_, 2)) return false;
     int base = lua_gettop(state_);
-    bool same = PushHandleValue(a) && PushHandleValue(b) && lua_rawequal(state_, -1, -2);
+    bool same = PushHandleValue(state_, a) && PushHandleValue(state_, b) && lua_rawequal(state_, -1, -2);
     lua_settop(state_, base);
     return same;
 }
@@ -647,7 +649,7 @@ void vK_ScriptHub::BuildAndSendReport(lua_State* L, bool breakpoint, const std::
         for (int index = 1; lua_checkstack(L, 1); ++index) {
             const char* name = lua_getlocal(L, &ar, index);  // pushes the value
             if (!name) break;
-            std::unique_ptr<vK_Data> value = PopData();
+            std::unique_ptr<vK_Data> value = PopDataFrom(L);
             if (value->IsNull()) value = std::make_unique<vK_DataString>("null");
             locals->Set(LocalKey(name), std::move(value));
         }
@@ -667,7 +669,7 @@ int vK_ScriptHub::ReportHandler(lua_State* L) {
     auto* hub = static_cast<vK_ScriptHub*>(lua_touserdata(L, lua_upvalueindex(1)));
     int top = lua_gettop(L);
     bool breakpoint = top >= 2 && lua_type(L, 1) == LUA_TSTRING && lua_type(L, 2) == LUA_TNUMBER;
-    if (hub && hub->state_ == L && !hub->reporting_) {
+    if (hub && hub->state_ && !hub->reporting_) {
         std::string module;
         int line = 0;
         if (breakpoint) {
@@ -688,7 +690,7 @@ int vK_ScriptHub::ReportHandler(lua_State* L) {
 // source name), never as a crash, so a listener can tell stepping from failures.
 void vK_ScriptHub::LineHook(lua_State* L, lua_Debug* ar) {
     vK_ScriptHub* hub = Instance();
-    if (!hub || hub->state_ != L || hub->reporting_ || !ar) return;
+    if (!hub || !hub->state_ || hub->reporting_ || !ar) return;
     std::string module;
     if (lua_getinfo(L, "S", ar) && ar->source) module = ar->source;
     hub->BuildAndSendReport(L, true, module, ar->currentline, 0);

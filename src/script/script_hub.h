@@ -90,11 +90,14 @@ private:
 
     // Pushes the value a handle of this state refers to; false (nothing pushed)
     // for foreign or empty handles.
-    bool PushHandleValue(const vK_DataScriptFunction& function);
+    bool PushHandleValue(lua_State* L, const vK_DataScriptFunction& function);
     void InstallMediatorHooks();
-    bool PushValue(const vK_Data* data, int depth);
-    vK_Data* PopValue(PopContext& ctx, int depth);
-    vK_Data* PopTable(PopContext& ctx, int depth);
+    // Conversions work on any thread of the state (natives may be called from
+    // coroutines); handles always keep the main state.
+    bool PushValue(lua_State* L, const vK_Data* data, int depth);
+    std::unique_ptr<vK_Data> PopDataFrom(lua_State* L);
+    vK_Data* PopValue(lua_State* L, PopContext& ctx, int depth);
+    vK_Data* PopTable(lua_State* L, PopContext& ctx, int depth);
     void BuildAndSendReport(lua_State* L, bool breakpoint, const std::string& module, int line,
                             int first_level);
     bool RunProtected(int nargs, int nresults, int errfunc_index, std::string* error);

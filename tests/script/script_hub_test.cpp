@@ -490,3 +490,32 @@ TEST(ScriptHub, RunawayRecursionEndsInAnErrorNotACrash) {
     EXPECT_TRUE(log.Contains("C stack overflow"));
     EXPECT_EQ(lua_gettop(hub.GetLuaState()), 0);
 }
+
+namespace {
+std::unique_ptr<vK_Data> g_kept_function;
+void Keep(const vK_DataArray& args, void*, vK_DataArray& results) {
+    if (args.Size() >= 1) g_kept_function.reset(args.GetAt(0)->Clone());
+    results.PushString("kept");
+}
+}  // namespace
+
+TEST(ScriptHub, NativeFunctionsWorkInsideCoroutines) {
+    vK_ScriptHub hub;
+    hub.RegisterFunction("vk.Keep; Keep", &Keep, nullptr);
+    hub.RegisterFunction("Sum", &Sum, nullptr);
+    RunLua(hub,
+           "local co = coroutine.create(function()\n"
+           "  local s, n = Sum(1, 2, {}, 4); coroutine.yield(s)\n"
+           "  result = Keep(function() called = 'yes' end)\n"
+           "end)\n"
+           "local ok, first = coroutine.resume(co); assert(ok and first == 7, tostring(first))\n"
+           "assert(coroutine.resume(co))\n"
+           "co = nil; collectgarbage('collect')");
+    EXPECT_EQ(hub.GetGlobal("result")->ToString(), "kept");
+    ASSERT_NE(g_kept_function, nullptr);
+    ASSERT_EQ(g_kept_function->GetTag(), vK_Data::kScriptFunction);
+    // The handle lives in the main state, not in the collected coroutine.
+    EXPECT_TRUE(hub.CallFunction(*static_cast<vK_DataScriptFunction*>(g_kept_function.get()), nullptr));
+    EXPECT_EQ(hub.GetGlobal("called")->ToString(), "yes");
+    g_kept_function.reset();
+}
