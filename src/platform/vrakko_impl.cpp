@@ -70,7 +70,6 @@ Vrakko_Impl::Vrakko_Impl() : cursor_(std::make_unique<vK_Cursor>()) {
 
 Vrakko_Impl::~Vrakko_Impl() {
     renderer_.reset();
-    vK_DriverLeakScope driverState;
     if (context_) {
         // The context takes its objects along; textures still alive must not call GL.
         vK_DeviceTexture_GL::ForgetAll();
@@ -78,7 +77,7 @@ Vrakko_Impl::~Vrakko_Impl() {
     }
     if (window_) SDL_DestroyWindow(window_);
     if (videoInitialised_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    SDL_Quit();
+    driverLeaks_.reset();
 }
 
 void Vrakko_Impl::Init(vK_Application* application) {
@@ -90,7 +89,7 @@ void Vrakko_Impl::Init(vK_Application* application) {
 
 bool Vrakko_Impl::CreateMainWindow(const vK_DisplayMode& mode) {
     if (window_) return true;
-    vK_DriverLeakScope driverState;
+    if (!driverLeaks_) driverLeaks_ = std::make_unique<vK_DriverLeakScope>();
     if (!videoInitialised_) {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             Log("Error. Could not create DirectX object.");
@@ -118,7 +117,6 @@ bool Vrakko_Impl::CreateMainWindow(const vK_DisplayMode& mode) {
 
 bool Vrakko_Impl::CreateGraphicsDevice(const vK_DisplayMode& mode) {
     if (context_) return true;
-    vK_DriverLeakScope driverState;
     SDL_GLContext context = SDL_GL_CreateContext(window_);
     if (!context) {
         Log("Error. Could not create DirectX device. Error: %d. Size: %d x %d. DeviceType: %d.", -1,

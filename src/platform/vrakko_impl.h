@@ -7,6 +7,7 @@
 union SDL_Event;
 struct SDL_Window;
 class vK_Cursor;
+class vK_DriverLeakScope;
 
 // The engine on SDL2: one window with an OpenGL 3.3 core context, the event pump mapped
 // to engine input events, Alt+Return, activation, and the release/restore protocol
@@ -60,4 +61,6 @@ private:
     std::string screenshotPath_;
     bool screenshotSaved_ = false;
     std::unique_ptr<vK_Cursor> cursor_;
+    // Leak reports are off while the GL driver lives (its one-time state is never freed).
+    std::unique_ptr<vK_DriverLeakScope> driverLeaks_;
 };

@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "core/application.h"
+#include "files/log.h"
+#include "graphics/generated_texture.h"
+#include "graphics/render.h"
+#include "graphics/render_target_texture.h"
+#include "platform/vrakko_impl.h"
+
+namespace {
+
+class App : public vK_Application {
+public:
+    void OnProcess(const vK_FrameInfo&) override { ++frames; }
+    void AfterInit() override { ++afterInit; }
+    void OnShutdown() override { ++shutdowns; }
+    void OnDeviceRestored() override { ++restored; }
+    vK_DisplayMode GetDisplayMode() override { return GetDisplayMode(false); }
+    vK_DisplayMode GetDisplayMode(bool fullscreen) override {
+        vK_DisplayMode m;
+        m.fullscreen = fullscreen;
+        m.width = 320;
+        m.height = 240;
+        m.title = "test";
+        return m;
+    }
+    int frames = 0, afterInit = 0, shutdowns = 0, restored = 0;
+};
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old, had_ = true;
+        setenv(name, value, 1);
+    }
+    ~ScopedEnv() {
+        if (had_)
+            setenv(name_, old_.c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::string old_;
+    bool had_ = false;
+};
+
+TEST(EngineRun, WithoutADisplayLogsAndEndsCleanly) {
+    ScopedEnv driver("SDL_VIDEODRIVER", "no-such-driver");
+    vK_LogCapture log;
+    App app;
+    {
+        Vrakko_Impl engine;
+        engine.SetFrameLimit(5);
+        engine.Run(&app);
+        EXPECT_FALSE(engine.HasDisplay());
+        EXPECT_EQ(engine.GetRenderer(), nullptr);
+        engine.SetApplication(nullptr);
+    }
+    EXPECT_TRUE(log.Contains("Error. Could not create DirectX object.")) << log.Text();
+    EXPECT_EQ(app.afterInit, 1);
+    EXPECT_EQ(app.frames, 0);
+    EXPECT_EQ(app.shutdowns, 1);
+}
+
+TEST(EngineRun, HeadlessFramesAndTheDeviceResetProtocol) {
+    App app;
+    Vrakko_Impl engine;
+    engine.SetFrameLimit(3);
+    engine.Run(&app);
+    if (!engine.HasDisplay()) GTEST_SKIP() << "no OpenGL 3.3 context";
+    EXPECT_EQ(app.frames, 3);
+    EXPECT_EQ(app.shutdowns, 1);
+
+    // A display-mode change releases render targets and restores device resources.
+    engine.CreateRenderer();
+    vK_Render* render = engine.GetRenderer();
+    ASSERT_NE(render, nullptr);
+    render->BeginRenderToTexture(16, 16);
+    std::shared_ptr<vK_Texture> target = render->EndRenderToTexture();
+    ASSERT_TRUE(target && target->GetDeviceTexture(0));
+    auto kept = render->CreateGeneratedTexture();
+    ASSERT_TRUE(kept->Create(4, 4));
+    vK_DisplayMode mode = app.GetDisplayMode(false);
+    mode.width = 400;
+    mode.height = 300;
+    EXPECT_TRUE(engine.SetDisplayMode(mode));
+    EXPECT_EQ(target->GetDeviceTexture(0), nullptr);
+    EXPECT_NE(kept->GetDeviceTexture(0), nullptr);
+    EXPECT_EQ(app.restored, 1);
+    EXPECT_FLOAT_EQ(render->GetTargetWidth(), 400.0f);
+    EXPECT_EQ(engine.GetWidth(), 400);
+    engine.SetApplication(nullptr);
+}
+
+}  // namespace
