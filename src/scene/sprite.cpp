@@ -1,0 +1,65 @@
+#include "scene/sprite.h"
+
+#include "data/data.h"
+#include "graphics/render.h"
+#include "graphics/resource_manager.h"
+#include "graphics/texture.h"
+
+vK_Sprite::~vK_Sprite() = default;
+
+void vK_Sprite::RegisterType() {
+    RegisterObjectType("spr", []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_Sprite>(); });
+}
+
+std::shared_ptr<vK_Resource> vK_Sprite::GetResource() const { return texture_; }
+
+void vK_Sprite::SetProperties(const vK_DataTable& table) {
+    vK_Object::SetProperties(table);
+    int32_t frame = 0;
+    if (table.GetInt("frame", frame)) SetFrame(frame);
+}
+
+void vK_Sprite::GetProperties(vK_DataTable& table, bool full) const {
+    vK_Object::GetProperties(table, full);
+    table.SetInt("frame", GetFrame());
+}
+
+void vK_Sprite::SetFrame(int frame) {
+    GetOwnParams().frame = frame;
+    if (texture_ && !HasInputRect()) SetInputRect(false, texture_->GetRect(frame));
+}
+
+vK_Rect vK_Sprite::GetDrawRect() const {
+    return texture_ ? texture_->GetRect(GetOwnParams().frame) : vK_Rect{};
+}
+
+bool vK_Sprite::HitTest(float x, float y, const vK_DrawParams& state) const {
+    if (HasInputRect() || !texture_) return vK_Object::HitTest(x, y, state);
+    return texture_->HitTest(x, y, state);
+}
+
+bool vK_Sprite::EnterScene() {
+    if (IsInScene()) return true;
+    vK_Object::EnterScene();
+    vK_ResourceManager* resources = vK_ResourceManager::Instance();
+    if (resources == nullptr) return false;
+    // A frame other than 0 means an atlas; frame 0 may be a plain image or an atlas.
+    const std::string& name = GetResourceName();
+    if (GetFrame() != 0) {
+        texture_ = resources->GetFrameTexture(name);
+    } else {
+        texture_ = resources->GetTexture(name);
+        if (!texture_) texture_ = resources->GetFrameTexture(name);
+    }
+    if (texture_ && !HasInputRect()) SetInputRect(false, texture_->GetRect(GetFrame()));
+    return texture_ != nullptr;
+}
+
+bool vK_Sprite::LeaveScene() {
+    texture_.reset();
+    return vK_Object::LeaveScene();
+}
+
+void vK_Sprite::DrawSelf(vK_Render& render, const vK_DrawParams& state) {
+    render.DrawSprite(texture_, state);
+}
