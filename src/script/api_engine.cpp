@@ -2,6 +2,7 @@
 #include "core/vrakko.h"
 #include "data/config.h"
 #include "files/log.h"
+#include "graphics/resource_manager.h"
 #include "script/api_args.h"
 #include "script/script_api.h"
 
@@ -41,6 +42,12 @@ void EnableMultitouch(const vK_DataArray& args, void*, vK_DataArray&) {
 
 void EnableStartScreens(const vK_DataArray&, void*, vK_DataArray& results) { results.PushBool(true); }
 
+void LoadTexturesInThread(const vK_DataArray& args, void*, vK_DataArray&) {
+    const vK_Data* flag = vK_ApiArgs::At(args, 0);
+    vK_ResourceManager* resources = vK_ResourceManager::Instance();
+    if (flag && resources) resources->SetLoadInThread(flag->GetBool());
+}
+
 void ConfigGetData(const vK_DataArray& args, void*, vK_DataArray& results) {
     const vK_Data* key = vK_ApiArgs::At(args, 0);
     if (!key) {
@@ -52,7 +59,6 @@ void ConfigGetData(const vK_DataArray& args, void*, vK_DataArray& results) {
     if (value) results.Push(value->Clone());
 }
 
-// "vk.LoadTexturesInThread" joins before config.GetData with the resource cache.
 constexpr vK_ScriptApiEntry kEntries[] = {
     {"vk.GetEngineVersion; GetEngineVersion", &GetEngineVersion},
     {"vk.GetFPS; GetFPS", &GetFPS},
@@ -63,6 +69,7 @@ constexpr vK_ScriptApiEntry kEntries[] = {
     {"vk.IsEditor; IsEditor", &IsEditor},
     {"vk.EnableMultitouch; EnableMultitouch", &EnableMultitouch},
     {"vk.EnableStartScreens; EnableStartScreens", &EnableStartScreens},
+    {"vk.LoadTexturesInThread", &LoadTexturesInThread},
     {"vk.config.GetData", &ConfigGetData},
 };
 }  // namespace

@@ -205,6 +205,24 @@ TEST_F(SceneInput, Deletion_ByOwnMouseDownHandler) {
     EXPECT_EQ(std::count(r.begin(), r.end(), ScriptSceneFixture::Record{"dragdrop", "item"}), 0);
 }
 
+TEST_F(SceneInput, ScriptStartAndStopDrag) {
+    Build("");
+    Move(50, 50);
+    ASSERT_TRUE(Lua("ObjStartDrag('item'); ObjStartDrag('vk_origin'); ObjStartDrag('nobody')"));
+    EXPECT_EQ(scene->GetDragged(), item);
+    Move(150, 150);
+    ASSERT_TRUE(Lua("ObjStopDrag()"));
+    Frame();
+    EXPECT_EQ(scene->GetDragged(), nullptr);
+    EXPECT_EQ(Take(), (Records{{"menter", "item"},
+                               {"mleave", "item"},
+                               {"startdrag", "item"},
+                               {"drag", "item"},
+                               {"menter_drag", "slot"},
+                               {"dragdrop", "item"},
+                               {"menter", "slot"}}));
+}
+
 TEST_F(SceneInput, ScriptsCannotDeleteOrMoveRoots) {
     Build("");
     ASSERT_TRUE(

@@ -156,6 +156,20 @@ TEST_F(Modules, MissingFiles_NotFoundReportsAndDummyModule) {
     EXPECT_EQ(Eval("type(dummymodule)"), "table");
 }
 
+TEST_F(Modules, LoadedTwice_NewTableAndNewestObjectsInRegistry) {
+    Write("assets/m.xml", "<module name=\"m\"><objs><obj><obj name=\"w\"/></obj></objs></module>");
+    Write("assets/m.lua", "public.t = {}\n");
+    Start(folder.Path() + "/root");
+    LoadModule("assets/m");
+    vK_Object* first = vK_Object::FindObject("w");
+    ASSERT_TRUE(Lua("first_t = m.t"));
+    LoadModule("assets/m");
+    vK_Object* second = vK_Object::FindObject("w");
+    EXPECT_NE(first, second);
+    EXPECT_EQ(StorageNames(), (std::vector<std::string>{"w", "w"}));
+    EXPECT_EQ(Eval("rawequal(first_t, m.t)"), "false");
+}
+
 TEST_F(Modules, SameModuleFromPasswordArchive) {
     folder.WriteFile("src/assets/mods/menu.xml", kThreeChildren);
     folder.WriteFile("src/assets/mods/menu.lua", "-- name=zipped\npublic.answer = 'zip'\n");

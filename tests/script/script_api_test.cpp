@@ -4,7 +4,10 @@
 
 #include "core/listener_base.h"
 #include "core/mediator.h"
+#include "data/config.h"
+#include "data/string_table.h"
 #include "files/log.h"
+#include "graphics/resource_manager.h"
 #include "scene/object.h"
 #include "scene/scene.h"
 #include "support/script_scene.h"
@@ -44,6 +47,21 @@ TEST_F(ScriptApi, EngineQueries) {
     EXPECT_EQ(Eval("IsEditor()"), "false");
     EXPECT_EQ(Eval("EnableStartScreens()"), "true");
     EXPECT_EQ(Eval("vk.GetNumDrawCalls()"), "0");
+}
+
+TEST_F(ScriptApi, ConfigStringsAndTextureSwitch) {
+    auto root = std::make_shared<vK_DataTable>();
+    root->SetTable("game")->SetInt("lives", 3);
+    vK_Config config(root);
+    EXPECT_EQ(Eval("vk.config.GetData('game.lives')"), "3");
+    EXPECT_EQ(Eval("select('#', vk.config.GetData('game.none'))"), "0");
+    EXPECT_EQ(Eval("vk.config.GetData('game').lives"), "3");
+    vK_StringTable strings;
+    strings.Set("hello", "Hello");
+    EXPECT_EQ(Eval("StringGet('hello')"), "Hello");
+    vK_ResourceManager resources;
+    ASSERT_TRUE(Lua("vk.LoadTexturesInThread(true)"));
+    EXPECT_TRUE(resources.GetLoadInThread());
 }
 
 TEST_F(ScriptApi, TraceWritesTextLiterally) {
@@ -90,6 +108,19 @@ TEST_F(ScriptApi, AnimateFadesAndCallsHandlerOnce) {
     Frame(0.1f);
     EXPECT_FLOAT_EQ(a->GetOwnParams().alpha, 0.0f);
     EXPECT_EQ(Take(), (Records{{"faded", "a"}}));
+}
+
+TEST_F(ScriptApi, AnimateWithEasingFromScript) {
+    vK_Object* a = MakeObject("a", 0, 0, 10, 10);
+    ASSERT_TRUE(
+        Lua("ObjAnimate('a', 'pos_x', 0, 0, nil, {0, 0, 0, 1, 1, 100});"
+            "ObjAnimate('a', 'pos_y', 0, 0, nil, {0, 0, 0, 1, 2, 100});"
+            "ObjAnimate('a', 'scale_xy', 0, 0, nil, {0, 0, 0, 0, 1, 3, 100, 100})"));
+    Frame(0.5f);
+    EXPECT_NEAR(a->GetX(), 29.29f, 0.01f);
+    EXPECT_NEAR(a->GetY(), 70.71f, 0.01f);
+    EXPECT_NEAR(a->GetScaleX(), 50.0f, 0.01f);
+    EXPECT_NEAR(a->GetScaleY(), 50.0f, 0.01f);
 }
 
 TEST_F(ScriptApi, AnimateParameterTwoEndsAndUnknownNumberIgnored) {

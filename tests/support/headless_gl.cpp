@@ -13,7 +13,6 @@
 #include <sanitizer/lsan_interface.h>
 #endif
 
-
 HeadlessGL::HeadlessGL(int width, int height) {
 #ifdef HEADLESS_GL_LSAN
     // Shaders compiled and buffers mapped lazily by the driver are allocated while the
