@@ -9,13 +9,20 @@
 #include "data/string_table.h"
 #include "files/file_manager.h"
 #include "files/log.h"
+#include "graphics/font.h"
+#include "graphics/glyph_rasterizer.h"
 #include "graphics/resource_manager.h"
 #include "platform/vrakko_impl.h"
+#include "scene/grid.h"
+#include "scene/sprite.h"
+#include "scene/text.h"
+#include "scene/timer_obj.h"
 
 namespace {
 
 // The services EngineStartup made, in creation order.
 struct Services {
+    std::unique_ptr<vK_GlyphRasterizer> glyphs;
     std::unique_ptr<vK_Mediator> mediator;
     std::unique_ptr<vK_StringTable> strings;
     std::unique_ptr<vK_FileManager> files;
@@ -41,7 +48,7 @@ std::unique_ptr<vK_Config> LoadConfig(const std::string& path) {
 
 void EngineStartup(const char* configPath, const vK_StartupOptions& options) {
     Services& s = TheServices();
-    // TODO(fonts): the glyph rasteriser library comes first once fonts land.
+    s.glyphs = std::make_unique<vK_GlyphRasterizer>();
     s.mediator = std::make_unique<vK_Mediator>();
     s.strings = std::make_unique<vK_StringTable>();
     // TODO(sound): the sound hub comes here once it lands.
@@ -50,9 +57,15 @@ void EngineStartup(const char* configPath, const vK_StartupOptions& options) {
     if (!options.saveFolder.empty()) s.files->SetSaveFolder(options.saveFolder);
     s.files->RegisterProviders();
     s.resources = std::make_unique<vK_ResourceManager>();
+    s.resources->SetFactory(vK_ResourceManager::kFont,
+                            []() -> std::shared_ptr<vK_Resource> { return std::make_shared<vK_Font>(); });
     if (!vK_Config::Instance()) s.config = LoadConfig(configPath ? configPath : "");
     // TODO(scene, script): the scene, the script host, the script API, the object
     // factories come here once they land.
+    vK_Sprite::RegisterType();
+    vK_Text::RegisterType();
+    vK_Grid::RegisterType();
+    vK_TimerObj::RegisterType();
     if (vK_Config* config = vK_Config::Instance()) s.strings->LoadList(config->GetData("Vrakko.strings"));
     s.engine = std::make_unique<Vrakko_Impl>();
     s.files->SetIdentity(s.engine->GetPublisherName(), s.engine->GetGameName());
@@ -69,4 +82,5 @@ void EngineShutdown() {
     s.strings.reset();
     s.files.reset();
     s.resources.reset();
+    s.glyphs.reset();
 }

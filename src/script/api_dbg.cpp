@@ -1,6 +1,7 @@
-// vk.dbg: log lines and quitting.
+// vk.dbg: log lines, screenshots and quitting.
 #include "core/vrakko.h"
 #include "files/log.h"
+#include "graphics/render.h"
 #include "script/api_args.h"
 #include "script/script_api.h"
 
@@ -14,9 +15,16 @@ void DbgQuit(const vK_DataArray&, void*, vK_DataArray&) {
     if (Vrakko* engine = Vrakko::Instance()) engine->Quit();
 }
 
-// "vk.dbg.Screenshot" joins between Trace and Quit with the renderer's screenshot.
+// Renders the scene into a texture and writes it to the path + ".jpg".
+void DbgScreenshot(const vK_DataArray& args, void*, vK_DataArray&) {
+    const vK_Data* path = vK_ApiArgs::At(args, 0);
+    vK_Render* render = vK_Render::Instance();
+    if (path && render) render->SaveScreenshot(path->ToString());
+}
+
 constexpr vK_ScriptApiEntry kEntries[] = {
     {"vk.dbg.Trace; DbgTrace", &DbgTrace},
+    {"vk.dbg.Screenshot", &DbgScreenshot},
     {"vk.dbg.Quit", &DbgQuit},
 };
 }  // namespace

@@ -12,7 +12,9 @@ constexpr GroupFn kGroups[] = {
     &ScriptApiObjects,
     &ScriptApiDebug,
     &ScriptApiModules,
-    // snd, obj.anim, obj.grid, obj.vid, obj.ps, cursor
+    // snd, obj.anim
+    &ScriptApiGrids,
+    // obj.vid, obj.ps, cursor
     &ScriptApiStrings,
     &ScriptApiEngine,
 };

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "drawable_fixture.h"
+#include "script/script_api.h"
 
 namespace {
 
@@ -192,4 +193,61 @@ TEST_F(GridTest, MissingFileOrTexture_DrawsNothing) {
     render.EndDraw();
     EXPECT_TRUE(render.batches.empty());
     EXPECT_EQ(bare->GetResource(), nullptr);
+}
+
+namespace {
+
+class GridScriptTest : public GridTest {
+protected:
+    void SetUp() override {
+        GridTest::SetUp();
+        RegisterScriptApi(hub);
+    }
+    bool Lua(const std::string& code) { return hub.CallFunction(hub.CompileCode(code), nullptr); }
+};
+
+}  // namespace
+
+TEST_F(GridScriptTest, Play_ThroughTheScriptFunctionCallsTheHandlerAtTheEnd) {
+    vK_Grid* grid = MakeGrid("g", GridXml(0, "10", 0, 0));
+    ASSERT_TRUE(Lua("vk.obj.grid.Play('g', function(p) ended = (ended or 0) + 1; who = p.sender end)"));
+    std::vector<int> frames;
+    for (int i = 0; i < 4; ++i) {
+        frames.push_back(grid->GetCurrentFrame());
+        Step(0.1f);
+    }
+    EXPECT_EQ(frames, (std::vector<int>{0, 1, 2, 2}));
+    EXPECT_EQ(Ended(), 1);
+    EXPECT_EQ(hub.GetGlobal("who")->ToString(), "g");
+    EXPECT_TRUE(Lua("GridPlay('g', 'ended = ended + 10')"));  // the alias, a code string handler
+    for (int i = 0; i < 4; ++i) Step(0.1f);
+    EXPECT_EQ(Ended(), 11);
+}
+
+TEST_F(GridScriptTest, SetSetImagePauseStop) {
+    vK_Grid* grid = MakeGrid("g", GridXml(0, "10", 0, 0));
+    ASSERT_TRUE(Lua("vk.obj.grid.Set('g', 0, {2, {pos_x = 3, tu = 0.5}, 1, {pos_y = -1}, 9, {pos_x = 1}})"));
+    grid->RebuildMesh();
+    EXPECT_FLOAT_EQ(grid->GetCurrentVertices()[2].x, 3.0f);
+    EXPECT_FLOAT_EQ(grid->GetCurrentVertices()[2].tu, 0.5f);
+    EXPECT_FLOAT_EQ(grid->GetCurrentVertices()[1].y, -1.0f);
+    ASSERT_TRUE(Lua("GridSetImage('g', 5)"));
+    EXPECT_EQ(grid->GetCurrentFrame(), 2);
+    WritePng("assets/grids/other.png", 4, 4, 0, 0, 4, 4);
+    ASSERT_TRUE(Lua("GridSetImage('g', nil, 'assets/grids/other')"));
+    EXPECT_EQ(grid->GetTexturePath(), "assets/grids/other");
+    EXPECT_EQ(grid->GetCurrentFrame(), 2);
+    ASSERT_NE(grid->GetResource(), nullptr);
+    EXPECT_EQ(grid->GetResource()->GetName(), "assets/grids/other");
+    ASSERT_TRUE(Lua("GridPlay('g', nil); GridPause('g', 1)"));
+    EXPECT_FALSE(grid->IsPlaying());
+    ASSERT_TRUE(Lua("GridPause('g', 0)"));
+    EXPECT_TRUE(grid->IsPlaying());
+    Step(0.1f);
+    ASSERT_TRUE(Lua("GridStop('g')"));
+    EXPECT_FALSE(grid->IsPlaying());
+    EXPECT_EQ(grid->GetCurrentFrame(), 1);
+    EXPECT_FLOAT_EQ(grid->GetCurrentVertices()[0].x, 100.0f);
+    // Unknown objects and objects of other types are ignored.
+    ASSERT_TRUE(Lua("GridPlay('nothing', nil); GridStop('vk_origin'); GridSet('g'); GridSetImage('g')"));
 }

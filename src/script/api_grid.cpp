@@ -1,0 +1,72 @@
+// vk.obj.grid: changing and playing grid objects.
+#include <string>
+
+#include "scene/grid.h"
+#include "script/api_args.h"
+#include "script/script_api.h"
+
+namespace {
+using vK_ApiArgs::At;
+
+vK_Grid* GridArg(const vK_DataArray& args) { return dynamic_cast<vK_Grid*>(vK_ApiArgs::Object(args, 0)); }
+
+// Element i of a script list: an array, or a table keyed "1", "2", ... as Lua numbers them.
+const vK_Data* Element(const vK_Data& list, unsigned i) {
+    if (const vK_DataArray* array = list.AsArray()) return array->GetAt(i);
+    if (const vK_DataTable* table = list.AsTable()) return table->Get(std::to_string(i + 1));
+    return nullptr;
+}
+
+size_t ElementCount(const vK_Data& list) {
+    if (const vK_DataArray* array = list.AsArray()) return array->Size();
+    if (const vK_DataTable* table = list.AsTable()) return table->Size();
+    return 0;
+}
+
+// GridSet(object, frame, {index, {pos_x=..., pos_y=..., tu=..., tv=...}, index, {...}, ...})
+void GridSet(const vK_DataArray& args, void*, vK_DataArray&) {
+    vK_Grid* grid = GridArg(args);
+    const vK_Data* frame = At(args, 1);
+    const vK_Data* list = At(args, 2);
+    if (!grid || !frame || !list) return;
+    const size_t count = ElementCount(*list);
+    for (unsigned i = 0; i + 1 < count; i += 2) {
+        const vK_Data* index = Element(*list, i);
+        const vK_Data* values = Element(*list, i + 1);
+        if (index && values && values->AsTable())
+            grid->SetVertex(frame->GetInt(), index->GetInt(), *values->AsTable());
+    }
+}
+
+// GridSetImage(object, frame or nil, texture path or nil)
+void GridSetImage(const vK_DataArray& args, void*, vK_DataArray&) {
+    vK_Grid* grid = GridArg(args);
+    if (!grid) return;
+    const vK_Data* frame = At(args, 1);
+    if (frame && frame->IsNumber()) grid->SetCurrentFrame(frame->GetInt());
+    const vK_Data* path = At(args, 2);
+    if (path && !path->IsNull()) grid->SetTexturePath(path->ToString());
+}
+
+void GridPlay(const vK_DataArray& args, void*, vK_DataArray&) {
+    if (vK_Grid* grid = GridArg(args)) grid->Play(vK_ApiArgs::Handler(args, 1));
+}
+
+void GridStop(const vK_DataArray& args, void*, vK_DataArray&) {
+    if (vK_Grid* grid = GridArg(args)) grid->Stop();
+}
+
+void GridPause(const vK_DataArray& args, void*, vK_DataArray&) {
+    vK_Grid* grid = GridArg(args);
+    const vK_Data* flag = At(args, 1);
+    if (grid) grid->Pause(flag && flag->GetFloat() >= 1.0f);
+}
+
+constexpr vK_ScriptApiEntry kEntries[] = {
+    {"vk.obj.grid.Set; GridSet", &GridSet},       {"vk.obj.grid.SetImage; GridSetImage", &GridSetImage},
+    {"vk.obj.grid.Play; GridPlay", &GridPlay},    {"vk.obj.grid.Stop; GridStop", &GridStop},
+    {"vk.obj.grid.Pause; GridPause", &GridPause},
+};
+}  // namespace
+
+vK_ScriptApiGroup ScriptApiGrids() { return kEntries; }
