@@ -1,18 +1,37 @@
 // Text rendering and sprite hit tests.
 //
+// BM_SpriteHitTests: 1,000 sprites of one 64 x 64 PNG (a disc: the corners are
+// transparent), scattered, turned and scaled, each asked whether a random point hits
+// an opaque pixel (inverse transform plus alpha-mask lookup); reported as hit tests
+// per second. BM_ScenePick: the scene's pick of the topmost sprite under a random
+// point among the same 1,000 (InputTest of the live root).
+//
 // BM_TextParagraph: layout and CPU rasterisation of a six-line paragraph (DejaVu Sans
 // 20 px, word wrap at 540 px) with shadow and outline, as a text object does on every
 // change; reported as time per render. BM_TextParagraphPlain: the same without shadow
 // and outline, to show what the two extra passes cost.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "core/input_event.h"
+#include "data/data.h"
+#include "files/file_manager.h"
+#include "graphics/device_texture.h"
 #include "graphics/font.h"
 #include "graphics/glyph_rasterizer.h"
+#include "graphics/image_codec.h"
+#include "graphics/render.h"
+#include "graphics/resource_manager.h"
+#include "scene/object.h"
+#include "scene/sprite.h"
 
 namespace {
 
@@ -63,7 +82,138 @@ void RenderParagraph(benchmark::State& state, bool effects) {
     state.counters["height"] = block.height;
 }
 
+// Device textures kept in memory: hit tests read the alpha mask, never the GPU.
+class MemoryDevice : public vK_DeviceTexture {
+public:
+    bool Allocate(int width, int height, bool, std::string&) override {
+        width_ = width;
+        height_ = height;
+        pixels_.assign(static_cast<size_t>(width) * height * 4, 0);
+        return true;
+    }
+    bool Upload(const uint8_t* bgra, int width, int height, int rowBytes) override {
+        for (int y = 0; y < height && y < height_; ++y)
+            std::copy_n(bgra + static_cast<size_t>(y) * rowBytes, std::min(width, width_) * 4,
+                        pixels_.begin() + static_cast<ptrdiff_t>(y) * width_ * 4);
+        return true;
+    }
+    bool Fill(uint8_t b, uint8_t g, uint8_t r, uint8_t a) override {
+        for (size_t i = 0; i < pixels_.size(); i += 4)
+            pixels_[i] = b, pixels_[i + 1] = g, pixels_[i + 2] = r, pixels_[i + 3] = a;
+        return true;
+    }
+    bool Read(std::vector<uint8_t>& bgra) const override {
+        bgra = pixels_;
+        return true;
+    }
+    void ReleaseDevice() override { pixels_.clear(); }
+    bool IsValid() const override { return !pixels_.empty(); }
+    int GetWidth() const override { return width_; }
+    int GetHeight() const override { return height_; }
+
+private:
+    int width_ = 0, height_ = 0;
+    std::vector<uint8_t> pixels_;
+};
+
+class MemoryRender : public vK_Render {
+public:
+    std::unique_ptr<vK_DeviceTexture> CreateDeviceTexture() override {
+        return std::make_unique<MemoryDevice>();
+    }
+};
+
+struct SpriteScene {
+    static constexpr int kSprites = 1000;
+
+    SpriteScene() {
+        char pattern[] = "/tmp/vrakko_bench_XXXXXX";
+        dir = mkdtemp(pattern);
+        std::filesystem::create_directories(dir + "/assets/images");
+        std::vector<uint8_t> disc(64 * 64 * 4, 0);
+        for (int y = 0; y < 64; ++y) {
+            for (int x = 0; x < 64; ++x) {
+                const int dx = x - 32, dy = y - 32;
+                if (dx * dx + dy * dy < 30 * 30) disc[(y * 64 + x) * 4 + 3] = 255;
+            }
+        }
+        std::vector<uint8_t> png;
+        EncodePng(disc.data(), 64, 64, png);
+        std::ofstream(dir + "/assets/images/disc.png", std::ios::binary)
+            .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+        files.SetAssetRoot(dir);
+        files.RegisterProviders();
+        render.Init(1024, 768);
+        vK_Sprite::RegisterType();
+        origin = vK_Object::CreateObject("obj", "vk_origin");
+        origin->SetRoot(true);
+        origin->EnterScene();
+        std::mt19937 random(7);
+        std::uniform_real_distribution<float> x(0, 1024), y(0, 768), angle(0, 6.28f), scale(0.5f, 1.5f);
+        for (int i = 0; i < kSprites; ++i) {
+            vK_Object* sprite = vK_Object::CreateObject("spr", "s" + std::to_string(i));
+            origin->AddChild(sprite);
+            vK_DataTable props;
+            props.SetString("res", "assets/images/disc");
+            props.SetFloat("pos_x", x(random));
+            props.SetFloat("pos_y", y(random));
+            props.SetFloat("ang", angle(random));
+            props.SetFloat("scale_x", scale(random));
+            props.SetFloat("scale_y", scale(random));
+            sprite->SetProperties(props);
+            sprites.push_back(static_cast<vK_Sprite*>(sprite));
+            states.push_back(sprite->ComputeDrawState(vK_DrawParams()));
+        }
+        for (int i = 0; i < 4096; ++i) points.push_back({x(random), y(random)});
+    }
+    ~SpriteScene() {
+        vK_Object::ReleaseAll();
+        std::filesystem::remove_all(dir);
+    }
+
+    std::string dir;
+    vK_FileManager files;
+    vK_ResourceManager resources;
+    MemoryRender render;
+    vK_Object* origin = nullptr;
+    std::vector<vK_Sprite*> sprites;
+    std::vector<vK_DrawParams> states;
+    std::vector<std::pair<float, float>> points;
+};
+
 }  // namespace
+
+static void BM_SpriteHitTests(benchmark::State& state) {
+    SpriteScene scene;
+    size_t p = 0;
+    int64_t hits = 0;
+    for (auto _ : state) {
+        const auto [x, y] = scene.points[p++ & 4095];
+        for (int i = 0; i < SpriteScene::kSprites; ++i)
+            hits += scene.sprites[i]->HitTest(x, y, scene.states[i]);
+    }
+    benchmark::DoNotOptimize(hits);
+    state.SetItemsProcessed(state.iterations() * SpriteScene::kSprites);
+    state.counters["hit_share"] = static_cast<double>(hits) / (state.iterations() * SpriteScene::kSprites);
+}
+BENCHMARK(BM_SpriteHitTests)->Unit(benchmark::kMicrosecond);
+
+static void BM_ScenePick(benchmark::State& state) {
+    SpriteScene scene;
+    size_t p = 0;
+    int picked = 0;
+    vK_InputEvent event;
+    event.type = vK_InputEvent::kPointerMove;
+    for (auto _ : state) {
+        const auto [x, y] = scene.points[p++ & 4095];
+        event.x = x;
+        event.y = y;
+        picked += scene.origin->InputTest(event, nullptr, vK_DrawParams()) != nullptr;
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.counters["picked_share"] = static_cast<double>(picked) / state.iterations();
+}
+BENCHMARK(BM_ScenePick)->Unit(benchmark::kMicrosecond);
 
 static void BM_TextParagraph(benchmark::State& state) { RenderParagraph(state, true); }
 BENCHMARK(BM_TextParagraph)->Unit(benchmark::kMillisecond);
