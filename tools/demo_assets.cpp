@@ -1,5 +1,6 @@
 // Draws the demo game's images into an asset folder: a JPEG backdrop, a PNG title
-// panel and an atlas page of four items with its frame-texture XML. Everything is
+// panel, an atlas page of four items with its frame-texture XML, the frames of a clock's
+// pendulum, and a banner with the grid that waves it. Everything is
 // drawn from shapes and gradients; no outside art.
 #include <sys/stat.h>
 
@@ -122,6 +123,107 @@ const char* kItemsXml =
     "  <frame texture=\"items_page\" left=\"192\" top=\"0\" widht=\"64\" height=\"64\" x=\"32\" y=\"32\"/>\n"
     "</frametexture>\n";
 
+// A line segment of a given thickness with round ends.
+void Segment(Canvas& c, float x0, float y0, float x1, float y1, float width, float r, float g, float b) {
+    const float dx = x1 - x0, dy = y1 - y0, length2 = dx * dx + dy * dy;
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) {
+            const float px = x + 0.5f - x0, py = y + 0.5f - y0;
+            const float t = length2 > 0 ? Clamp01((px * dx + py * dy) / length2) : 0;
+            const float d = std::hypot(px - t * dx, py - t * dy) - width / 2;
+            if (d < 1) c.Put(x, y, r, g, b, Coverage(d));
+        }
+}
+
+// A wall clock with its pendulum in eight positions, 64 x 128 each on a 512 x 128 page;
+// the timer-driven atlas animation of the start screen steps through them.
+constexpr int kPendulumFrames = 8;
+
+Canvas PendulumPage() {
+    Canvas c(64 * kPendulumFrames, 128);
+    for (int f = 0; f < kPendulumFrames; ++f) {
+        const float left = f * 64.0f;
+        const float angle = 0.45f * std::sin(f * 2 * 3.14159265f / kPendulumFrames);
+        const float hx = left + 32, hy = 44;
+        Box(c, left + 8, 40, left + 56, 124, 8, 0.35f, 0.2f, 0.1f);  // case
+        Segment(c, hx, hy, hx + 56 * std::sin(angle), hy + 56 * std::cos(angle), 3, 0.85f, 0.7f, 0.3f);
+        Disc(c, hx + 60 * std::sin(angle), hy + 60 * std::cos(angle), 8, 0.95f, 0.8f, 0.35f);
+        Disc(c, left + 32, 30, 28, 0.9f, 0.8f, 0.3f);  // face
+        Disc(c, left + 32, 30, 23, 0.98f, 0.96f, 0.9f);
+        Segment(c, left + 32, 30, left + 32, 14, 3, 0.1f, 0.1f, 0.1f);
+        Segment(c, left + 32, 30, left + 44 - f, 34, 2, 0.1f, 0.1f, 0.1f);
+    }
+    return c;
+}
+
+std::string PendulumXml() {
+    std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<frametexture>\n";
+    for (int f = 0; f < kPendulumFrames; ++f) {
+        xml += "  <frame texture=\"pendulum_page\" left=\"" + std::to_string(f * 64) +
+               "\" top=\"0\" widht=\"64\" height=\"128\" x=\"32\" y=\"64\"/>\n";
+    }
+    return xml + "</frametexture>\n";
+}
+
+// The banner a grid waves: stripes and an emblem on 256 x 128.
+Canvas Banner() {
+    Canvas c(256, 128);
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) {
+            const bool stripe = (y / 16) % 2 == 0;
+            c.Put(x, y, stripe ? 0.6f : 0.45f, stripe ? 0.1f : 0.08f, 0.12f + x / 1024.0f, 1);
+        }
+    Disc(c, 128, 64, 40, 0.95f, 0.85f, 0.4f);
+    Disc(c, 128, 64, 30, 0.45f, 0.08f, 0.12f);
+    for (int i = 0; i < 6; ++i) {
+        const float a = i * 3.14159265f / 3;
+        Disc(c, 128 + 18 * std::cos(a), 64 + 18 * std::sin(a), 5, 0.95f, 0.85f, 0.4f);
+    }
+    return c;
+}
+
+// A 9 x 5 mesh over the banner (256 x 128 units, centred on the origin) in four frames of
+// a travelling wave; the left edge stays on its pole. Frames ease in and out.
+std::string BannerGridXml() {
+    constexpr int kColumns = 9, kRows = 5, kFrames = 4;
+    std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
+    xml += "<grid texture=\"banner\" frame=\"0\" loop=\"1\" fps=\"3\">\n  <frames>\n";
+    for (int f = 0; f < kFrames; ++f) {
+        xml += "    <frame interp=\"3\">\n";
+        for (int row = 0; row < kRows; ++row) {
+            for (int column = 0; column < kColumns; ++column) {
+                const float u = column / float(kColumns - 1), v = row / float(kRows - 1);
+                const float phase = u * 5.0f - f * 3.14159265f / 2;
+                const float x = -128 + 256 * u, y = -64 + 128 * v + 14 * u * std::sin(phase);
+                char line[200];
+                std::snprintf(
+                    line, sizeof line,
+                    "      <vertex pos_x=\"%.2f\" pos_y=\"%.2f\" tu=\"%.4f\" tv=\"%.4f\" id=\"%d\"/>\n", x, y,
+                    u, v, row * kColumns + column);
+                xml += line;
+            }
+        }
+        xml += "    </frame>\n";
+    }
+    xml += "  </frames>\n  <triangles>\n";
+    for (int row = 0; row + 1 < kRows; ++row) {
+        for (int column = 0; column + 1 < kColumns; ++column) {
+            const int a = row * kColumns + column, b = a + 1, c = a + kColumns, d = c + 1;
+            char line[200];
+            std::snprintf(line, sizeof line,
+                          "    <triangle vertex_0=\"%d\" vertex_1=\"%d\" vertex_2=\"%d\"/>\n"
+                          "    <triangle vertex_0=\"%d\" vertex_1=\"%d\" vertex_2=\"%d\"/>\n",
+                          a, b, c, b, d, c);
+            xml += line;
+        }
+    }
+    return xml + "  </triangles>\n</grid>\n";
+}
+
+bool WriteText(const std::string& path, const std::string& text) {
+    return WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -138,6 +240,12 @@ int main(int argc, char** argv) {
     ok = WritePng(images + "/items_page.png", Items()) && ok;
     const std::string xml = kItemsXml;
     ok = WriteFile(images + "/items.xml", std::vector<uint8_t>(xml.begin(), xml.end())) && ok;
+    ok = WritePng(images + "/pendulum_page.png", PendulumPage()) && ok;
+    ok = WriteText(images + "/pendulum.xml", PendulumXml()) && ok;
+    const std::string grids = std::string(argv[1]) + "/grids";
+    mkdir(grids.c_str(), 0755);
+    ok = WritePng(grids + "/banner.png", Banner()) && ok;
+    ok = WriteText(grids + "/banner.xml", BannerGridXml()) && ok;
     if (!ok) std::fprintf(stderr, "demo_assets: could not write the images into %s\n", images.c_str());
     return ok ? 0 : 1;
 }
