@@ -191,6 +191,25 @@ TEST_F(SceneInput, Deletion_InEveryDragStateLeavesNoDanglingPointer) {
     }
 }
 
+TEST_F(SceneInput, Deletion_OfAnAncestorClearsHoverAndDrag) {
+    vK_Object* panel = MakeObject("panel", 0, 0, 0, 0);
+    vK_Object* hovered = MakeObject("hovered", 0, 0, 50, 50, "", panel);
+    vK_Object* carried = MakeObject("carried", 100, 100, 50, 50, "drag = 1", panel);
+    Press(120, 120);
+    Move(10, 10);
+    ASSERT_EQ(scene->GetDragged(), carried);
+    ASSERT_EQ(scene->GetHovered(), hovered);
+    Take();
+    ASSERT_TRUE(Lua("ObjDelete('panel')"));
+    EXPECT_EQ(scene->GetDragged(), nullptr);
+    EXPECT_EQ(scene->GetHovered(), nullptr);
+    Frame();
+    Move(20, 20);
+    Press(20, 20);
+    Frame();
+    EXPECT_EQ(Take(), (Records{{"mleave", "hovered"}}));
+}
+
 TEST_F(SceneInput, Deletion_ByOwnMouseDownHandler) {
     Build("drag = 1, event_mdown = \"Rec('mdown', vk_params.sender); ObjDelete(vk_params.sender)\"");
     Move(50, 50);
