@@ -2,22 +2,24 @@
 
 #include <tinyxml2.h>
 
-#include <cstdlib>
+#include <vector>
 
-#include "core/frame_info.h"
 #include "core/vrakko.h"
 #include "data/config.h"
 #include "files/file_manager.h"
 #include "files/log.h"
-#include "graphics/render.h"
-#include "graphics/resource_manager.h"
-#include "graphics/texture.h"
+#include "script/module_file.h"
+#include "script/script_hub.h"
 
 namespace {
 
-float FloatAttribute(const tinyxml2::XMLElement* e, const char* name) {
-    const char* text = e->Attribute(name);
-    return text ? std::strtof(text, nullptr) : 0.0f;
+// Lua identifiers only: the names are spliced into the trigger call.
+bool IsIdentifier(const std::string& s) {
+    if (s.empty() || (s[0] >= '0' && s[0] <= '9')) return false;
+    for (char c : s)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'))
+            return false;
+    return true;
 }
 
 }  // namespace
@@ -30,35 +32,19 @@ bool vK_BootstrapApplication::CanStart() {
         return false;
     }
     module_ = config->GetString("start_point.module", "");
+    trigger_ = config->GetString("start_point.func", "");
     std::vector<uint8_t> bytes;
     if (module_.empty() || files->LoadFile(module_ + ".xml", bytes, 0) != 0) {
         Log("[vK][Module] Error while parsing %s file", module_.c_str());
         return false;
     }
-    // TODO(modules): load the module through the script host and call "start_point.func"
-    // once modules and the scene land; until then its sprites are drawn directly.
+    // The module's global table is named by the "name" attribute, else by the path.
     tinyxml2::XMLDocument doc;
-    if (doc.Parse(reinterpret_cast<const char*>(bytes.data()), bytes.size()) != tinyxml2::XML_SUCCESS ||
-        !doc.RootElement() || std::string(doc.RootElement()->Name()) != "module") {
-        Log("[vK][Module] Error: %s file not valid module file", module_.c_str());
-        return false;
-    }
-    std::vector<const tinyxml2::XMLElement*> pending = {doc.RootElement()->FirstChildElement("objs")};
-    while (!pending.empty()) {
-        const tinyxml2::XMLElement* e = pending.back();
-        pending.pop_back();
-        if (!e) continue;
-        if (std::string(e->Name()) == "spr" && e->Attribute("res")) {
-            Sprite s;
-            s.res = e->Attribute("res");
-            s.frame = static_cast<int>(FloatAttribute(e, "frame"));
-            s.x = FloatAttribute(e, "pos_x");
-            s.y = FloatAttribute(e, "pos_y");
-            s.spin = FloatAttribute(e, "spin");
-            sprites_.push_back(s);
-        }
-        for (const tinyxml2::XMLElement* c = e->LastChildElement(); c; c = c->PreviousSiblingElement())
-            pending.push_back(c);
+    moduleName_ = module_;
+    if (doc.Parse(reinterpret_cast<const char*>(bytes.data()), bytes.size()) == tinyxml2::XML_SUCCESS &&
+        doc.RootElement()) {
+        const char* name = doc.RootElement()->Attribute("name");
+        if (name && *name) moduleName_ = name;
     }
     return true;
 }
@@ -71,32 +57,15 @@ vK_DisplayMode vK_BootstrapApplication::GetDisplayMode(bool fullscreen) {
 }
 
 void vK_BootstrapApplication::AfterInit() {
-    vK_ResourceManager* resources = vK_ResourceManager::Instance();
-    vK_FileManager* files = vK_FileManager::Instance();
-    if (!resources || !files) return;
-    for (Sprite& s : sprites_) {
-        s.texture = files->Exists(s.res + ".xml") == 0 ? resources->GetFrameTexture(s.res)
-                                                       : resources->GetTexture(s.res);
-        if (!s.texture) Log("Warning: sprite image %s could not be loaded", s.res.c_str());
+    LoadModule(module_);
+    vK_ScriptHub* scripts = vK_ScriptHub::Instance();
+    if (!scripts || trigger_.empty()) return;
+    if (!IsIdentifier(moduleName_) || !IsIdentifier(trigger_)) {
+        Log("Error: start point %s.%s is not a script name", moduleName_.c_str(), trigger_.c_str());
+        return;
     }
-}
-
-void vK_BootstrapApplication::OnProcess(const vK_FrameInfo& frame) {
-    for (Sprite& s : sprites_) s.angle += s.spin * frame.dt;
-}
-
-void vK_BootstrapApplication::OnPostDraw(vK_Render& render) {
-    Vrakko* engine = Vrakko::Instance();
-    if (!engine) return;
-    // The reference area of 1024 x 768 is scaled to the window.
-    const float scaleX = static_cast<float>(engine->GetWidth()) / 1024.0f;
-    const float scaleY = static_cast<float>(engine->GetHeight()) / 768.0f;
-    const vK_Matrix root = vK_Matrix::Scale(scaleX, scaleY);
-    for (const Sprite& s : sprites_) {
-        if (!s.texture) continue;
-        vK_DrawParams p;
-        p.frame = s.frame;
-        p.matrix = vK_Matrix::Rotation(s.angle) * vK_Matrix::Translation(s.x, s.y) * root;
-        render.DrawSprite(s.texture, p);
-    }
+    const std::string call = "local m = " + moduleName_ + "; if type(m) == 'table' and type(m." + trigger_ +
+                             ") == 'function' then m." + trigger_ + "() else DbgTrace('Error: start point " +
+                             moduleName_ + "." + trigger_ + " not found') end";
+    scripts->CallFunction(scripts->CompileCode(call), nullptr);
 }

@@ -1,16 +1,11 @@
 #pragma once
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "core/application.h"
 
-class vK_Texture;
-
-// The application the entry point runs until the game application exists: it reads
-// the configuration's "start_point.module" and draws the sprites ("spr" elements with
-// "res", "frame", "pos_x", "pos_y") of that module's object tree, turning the ones
-// marked "spin" so that the frame loop is visible.
+// The application the entry point runs until the game application exists: it loads
+// the module named by the configuration's "start_point.module" and calls its trigger
+// "start_point.func"; the module's script brings its objects into the live scene.
 class vK_BootstrapApplication : public vK_Application {
 public:
     explicit vK_BootstrapApplication(bool fullscreen) : fullscreen_(fullscreen) {}
@@ -20,19 +15,13 @@ public:
     vK_DisplayMode GetDisplayMode() override { return GetDisplayMode(fullscreen_); }
     vK_DisplayMode GetDisplayMode(bool fullscreen) override;
     void AfterInit() override;
-    void OnProcess(const vK_FrameInfo& frame) override;
-    void OnPostDraw(vK_Render& render) override;
+    void OnProcess(const vK_FrameInfo& /*frame*/) override {}
 
-    size_t SpriteCount() const { return sprites_.size(); }
+    const std::string& GetModuleName() const { return moduleName_; }
 
 private:
-    struct Sprite {
-        std::string res;
-        int frame = 0;
-        float x = 0.0f, y = 0.0f, angle = 0.0f, spin = 0.0f;
-        std::shared_ptr<vK_Texture> texture;
-    };
     bool fullscreen_;
-    std::string module_;
-    std::vector<Sprite> sprites_;
+    std::string module_;      // the module's path
+    std::string moduleName_;  // its global table
+    std::string trigger_;
 };

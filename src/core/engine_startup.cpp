@@ -14,9 +14,13 @@
 #include "graphics/resource_manager.h"
 #include "platform/vrakko_impl.h"
 #include "scene/grid.h"
+#include "scene/object.h"
+#include "scene/scene.h"
 #include "scene/sprite.h"
 #include "scene/text.h"
 #include "scene/timer_obj.h"
+#include "script/script_api.h"
+#include "script/script_hub.h"
 
 namespace {
 
@@ -28,6 +32,8 @@ struct Services {
     std::unique_ptr<vK_FileManager> files;
     std::unique_ptr<vK_ResourceManager> resources;
     std::unique_ptr<vK_Config> config;
+    std::unique_ptr<vK_Scene> scene;
+    std::unique_ptr<vK_ScriptHub> scripts;
     std::unique_ptr<Vrakko> engine;
 };
 
@@ -60,12 +66,16 @@ void EngineStartup(const char* configPath, const vK_StartupOptions& options) {
     s.resources->SetFactory(vK_ResourceManager::kFont,
                             []() -> std::shared_ptr<vK_Resource> { return std::make_shared<vK_Font>(); });
     if (!vK_Config::Instance()) s.config = LoadConfig(configPath ? configPath : "");
-    // TODO(scene, script): the scene, the script host, the script API, the object
-    // factories come here once they land.
+    s.scene = std::make_unique<vK_Scene>();
+    s.scripts = std::make_unique<vK_ScriptHub>();
+    if (s.scripts->Init()) RegisterScriptApi(*s.scripts);
+    // The message ids are static objects registered at their construction.
+    vK_Object::RegisterEngineTypes();
     vK_Sprite::RegisterType();
     vK_Text::RegisterType();
     vK_Grid::RegisterType();
     vK_TimerObj::RegisterType();
+    // TODO(objects): "partsys", "video" and "anim" register here once they exist.
     if (vK_Config* config = vK_Config::Instance()) s.strings->LoadList(config->GetData("Vrakko.strings"));
     s.engine = std::make_unique<Vrakko_Impl>();
     s.files->SetIdentity(s.engine->GetPublisherName(), s.engine->GetGameName());
@@ -75,6 +85,11 @@ void EngineShutdown() {
     Services& s = TheServices();
     s.engine.reset();
     if (s.mediator) s.mediator->DropScriptListeners();
+    s.scene.reset();
+    vK_Object::ReleaseAll();
+    if (s.scripts) s.scripts->Shutdown();
+    s.scripts.reset();
+    // TODO(sound): stop every sound here once the sound hub exists.
     if (s.resources) s.resources->Clear();
     if (s.strings) s.strings->Clear();
     s.config.reset();

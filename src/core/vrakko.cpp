@@ -8,6 +8,9 @@
 #include "data/config.h"
 #include "graphics/render.h"
 #include "scene/cursor.h"
+#include "scene/object.h"
+#include "scene/scene.h"
+#include "script/script_hub.h"
 
 namespace {
 
@@ -33,6 +36,16 @@ bool Contains(const std::vector<T*>& list, T* item) {
 }  // namespace
 
 Vrakko* Vrakko::Instance() { return g_engine; }
+
+void Vrakko::DrawScene(vK_Render& render) {
+    vK_Scene* scene = vK_Scene::Instance();
+    if (scene && scene->GetLiveRoot()) scene->GetLiveRoot()->Draw(render, vK_DrawParams());
+}
+
+void Vrakko::RestoreSceneGraphics() {
+    vK_Scene* scene = vK_Scene::Instance();
+    if (scene && scene->GetLiveRoot()) scene->GetLiveRoot()->RestoreGraphics(true);
+}
 
 Vrakko::Vrakko() {
     g_engine = this;
@@ -64,6 +77,7 @@ void Vrakko::Init(vK_Application* application) {
         renderer_->SetCursorDrawer([](vK_Render& render) {
             if (vK_Cursor* cursor = vK_Cursor::Instance()) cursor->DrawCursor(render);
         });
+        renderer_->SetSceneDrawer([](vK_Render& render) { DrawScene(render); });
     }
     SetApplication(application);
     const std::vector<vK_ApplicationListener*> listeners = applicationListeners_;
@@ -151,8 +165,16 @@ bool Vrakko::Process(const vK_FrameInfo& frame) {
     for (vK_ProcessListener* l : listeners)
         if (Contains(processListeners_, l)) l->OnProcess(frame);
     if (!allPassed) return false;
-    // TODO(scene): synthetic pointer move to the scene at the cursor position, the script
-    // host's deferred handlers, then the scene update and its result.
+    vK_Scene* scene = vK_Scene::Instance();
+    if (scene) {
+        vK_InputEvent move;
+        move.type = vK_InputEvent::kPointerMove;
+        move.key = vK_InputEvent::kPointerKey;
+        if (vK_Cursor* cursor = vK_Cursor::Instance()) move.x = cursor->GetX(), move.y = cursor->GetY();
+        scene->DispatchInput(move);
+    }
+    if (vK_ScriptHub* scripts = vK_ScriptHub::Instance()) scripts->RunDeferredHandlers();
+    if (scene) scene->UpdateScene(frame);
     return true;
 }
 
@@ -173,9 +195,7 @@ void Vrakko::Draw() {
             break;
         }
     }
-    if (allPassed) {
-        // TODO(scene): draw the live root "vk_origin" with the default draw parameters.
-    }
+    if (allPassed) DrawScene(*render);
     for (vK_DrawListener* l : called) l->OnPostDraw(*render);
     render->EndDraw();
     render->EndFrame();
@@ -200,7 +220,7 @@ void Vrakko::Input(const vK_InputEvent& event) {
         }
     }
     if (allPassed) {
-        // TODO(scene): DispatchInput of the scene.
+        if (vK_Scene* scene = vK_Scene::Instance()) scene->DispatchInput(event);
     }
     for (vK_InputListener* l : called) l->OnPostInput(event);
 }
@@ -242,7 +262,7 @@ void Vrakko::Deactivate() {
 }
 
 void Vrakko::RestoreDeviceResources() {
-    // TODO(scene): RestoreGraphics (recursive) of the live root "vk_origin".
+    RestoreSceneGraphics();
     const std::vector<vK_DrawListener*> listeners = drawListeners_;
     for (vK_DrawListener* l : listeners)
         if (Contains(drawListeners_, l)) l->OnDeviceRestored();
@@ -290,6 +310,8 @@ bool Vrakko::RunFrame(double now) {
     frame.time = static_cast<float>(now / 1000.0);
     lastFrame_ = frame;
     ++frameCount_;
+    // The safe point between frames: objects destroyed during the last one are freed.
+    vK_Object::FlushGraveyard();
     Process(frame);
     // TODO(sound): the sound hub's per-frame update.
     if (vK_Cursor* cursor = vK_Cursor::Instance()) cursor->UpdateCursor(frame);

@@ -95,6 +95,11 @@ public:
     // Frames run so far.
     long GetFrameCount() const { return frameCount_; }
 
+    // Draws the live root "vk_origin" with its subtree and the default draw parameters.
+    static void DrawScene(vK_Render& render);
+    // RestoreGraphics (recursive) of the live root.
+    static void RestoreSceneGraphics();
+
 protected:
     // Whether the game window is the foreground window (focus polling).
     virtual bool IsForeground() const { return true; }

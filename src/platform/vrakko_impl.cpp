@@ -8,6 +8,7 @@
 #include "core/mediator.h"
 #include "core/message_ids.h"
 #include "data/data.h"
+#include "files/file_manager.h"
 #include "files/log.h"
 #include "graphics/gl/device_texture_gl.h"
 #include "graphics/gl/render_gl.h"
@@ -82,7 +83,8 @@ Vrakko_Impl::~Vrakko_Impl() {
 
 void Vrakko_Impl::Init(vK_Application* application) {
     // Affinity and DPI awareness have no counterpart here; the working folder is chosen
-    // by the entry point (--root).
+    // by the entry point (--root). The log starts afresh with every run.
+    if (vK_FileManager* files = vK_FileManager::Instance()) files->DeleteFile("save/logfile.txt");
     Vrakko::Init(application);
     StartClock();
 }
@@ -174,6 +176,7 @@ bool Vrakko_Impl::SetDisplayMode(const vK_DisplayMode& mode) {
     ApplyWindowMode(mode);
     ResetDevice(mode);
     RestoreDeviceResources();
+    RestoreSceneGraphics();
     return Vrakko::SetDisplayMode(mode);
 }
 

@@ -1,3 +1,9 @@
--- The start module's trigger: the first screen needs no script work yet.
-function Start()
+-- The start module: brings its screen into the live scene and sets two items turning.
+local function Nothing() end
+
+function public.Start()
+    ObjAttach("start_screen", "vk_origin")
+    -- keys: time, easing, angle
+    ObjAnimate("item_clock", "ang", 1, 0, Nothing, {0, 0, 0, 8, 0, 6.2831853})
+    ObjAnimate("item_gear", "ang", 1, 0, Nothing, {0, 0, 0, 4, 0, -6.2831853})
 end
