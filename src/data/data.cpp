@@ -152,18 +152,15 @@ vK_Data* vK_DataTable::Clone() const {
 
 void vK_DataTable::Set(std::string key, vK_Data* value) {
     if (!value) value = new vK_Data();
-    if (items_.empty() || items_.rbegin()->first < key) {
-        items_.emplace_hint(items_.end(), std::move(key), value);
-        return;
-    }
-    auto it = items_.lower_bound(key);
-    if (it != items_.end() && it->first == key) {
-        if (it->second == value) return;
+    // With the end as hint, a key above every stored key is appended after one
+    // comparison; any other key is searched as usual. An existing key keeps its
+    // node and gets the new value.
+    const size_t size_before = items_.size();
+    auto it = items_.emplace_hint(items_.end(), std::move(key), value);
+    if (items_.size() == size_before && it->second != value) {
         delete it->second;
         it->second = value;
-        return;
     }
-    items_.emplace_hint(it, std::move(key), value);
 }
 
 void vK_DataTable::SetCopy(const std::string& key, const vK_Data* value) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "data/script_interface.h"
+#include "data/small_pool.h"
 
 class vK_DataArray;
 class vK_DataTable;
@@ -56,6 +57,10 @@ public:
 
     bool IsNull() const { return tag_ == kNull; }
     bool IsNumber() const { return tag_ >= kInt && tag_ <= kDouble; }
+
+    // Values are small and numerous: they come from the small-block pool.
+    static void* operator new(size_t size) { return SmallPoolAlloc(size); }
+    static void operator delete(void* block, size_t size) { SmallPoolFree(block, size); }
 
 protected:
     explicit vK_Data(int tag) : tag_(tag) {}
@@ -204,17 +209,19 @@ public:
     vK_DataArray* PushArray();
     void Reserve(size_t n) { items_.reserve(n); }
 
-    using const_iterator = std::vector<vK_Data*>::const_iterator;
+    using Items = std::vector<vK_Data*, vK_PoolAllocator<vK_Data*>>;
+    using const_iterator = Items::const_iterator;
     const_iterator begin() const { return items_.begin(); }
     const_iterator end() const { return items_.end(); }
 
 private:
-    std::vector<vK_Data*> items_;
+    Items items_;
 };
 
 class vK_DataTable : public vK_Data {
 public:
-    using Map = std::map<std::string, vK_Data*>;
+    using Map = std::map<std::string, vK_Data*, std::less<std::string>,
+                         vK_PoolAllocator<std::pair<const std::string, vK_Data*>>>;
 
     vK_DataTable() : vK_Data(kTable) {}
     ~vK_DataTable() override;

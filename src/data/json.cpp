@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "data/data.h"
 #include "data/json_number.h"
@@ -249,23 +250,36 @@ private:
 
     vK_Data* ReadArray(Token& token, int depth) {
         if (!CheckDepth(token, depth)) return nullptr;
-        auto array = std::make_unique<vK_DataArray>();
         SkipBlanks();
         if (current_ < end_ && *current_ == ']') {
             ++current_;
-            return array.release();
+            return new vK_DataArray();
         }
+        // Elements gather on a stack shared by all arrays being read (nested ones
+        // above this one's), so each array is allocated once at its final size.
+        const size_t base = stack_.size();
         for (;;) {
             vK_Data* value = ReadValue(depth);
-            if (!value) return nullptr;
-            array->Push(value);
+            if (!value) return DropElements(base);
+            stack_.push_back(value);
             ReadToken(token);
-            if (token.type == kTokenArrayEnd) return array.release();
+            if (token.type == kTokenArrayEnd) break;
             if (token.type != kTokenComma) {
                 ReportError("Error. vK_JsonParser : Missing ',' or ']' in array declaration", token);
-                return nullptr;
+                return DropElements(base);
             }
         }
+        auto* array = new vK_DataArray();
+        array->Reserve(stack_.size() - base);
+        for (size_t i = base; i < stack_.size(); ++i) array->Push(stack_[i]);
+        stack_.resize(base);
+        return array;
+    }
+
+    vK_Data* DropElements(size_t base) {
+        for (size_t i = base; i < stack_.size(); ++i) delete stack_[i];
+        stack_.resize(base);
+        return nullptr;
     }
 
     vK_Data* DecodeNumber(const Token& token) {
@@ -298,6 +312,17 @@ private:
                 return new vK_DataInt(static_cast<int32_t>(signed_value));
             }
             return new vK_DataLong(signed_value);
+        }
+        // Most such numbers are positive and short: parse them as a float at once.
+        // A result strictly inside (FLT_MIN, FLT_MAX) proves that the exact value is
+        // in the single range too; anything else takes the double path.
+        if (*first != '-') {
+            float f = 0.0f;
+            const auto result = std::from_chars(first, last, f, std::chars_format::general);
+            if (result.ec == std::errc() && f > FLT_MIN && f < FLT_MAX &&
+                CountSignificantDigits(first, result.ptr) <= kJsonFloatDigits) {
+                return new vK_DataFloat(f);
+            }
         }
         double d = 0.0;
         const char* stop = ParseDouble(first, last, d);
@@ -438,6 +463,7 @@ private:
     const char* begin_;
     const char* current_;
     const char* end_;
+    std::vector<vK_Data*> stack_;
 };
 
 }  // namespace

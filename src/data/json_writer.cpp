@@ -15,7 +15,17 @@ namespace {
 
 constexpr int kRightMargin = 74;
 
-bool NeedsEscape(unsigned char c) { return c < 0x20 || c == '"' || c == '\\'; }
+// Bytes that quoting escapes: the control bytes, the quote and the backslash.
+constexpr struct EscapeTable {
+    bool flag[256] = {};
+    constexpr EscapeTable() {
+        for (int c = 0; c < 0x20; ++c) flag[c] = true;
+        flag[static_cast<unsigned char>('"')] = true;
+        flag[static_cast<unsigned char>('\\')] = true;
+    }
+} kEscape;
+
+inline bool NeedsEscape(unsigned char c) { return kEscape.flag[c]; }
 
 // Quotes text; the quote, the backslash and every control byte are escaped (the
 // zero byte too, so that the text stays valid JSON for any reader). Bytes of 0x80
@@ -168,13 +178,20 @@ private:
     }
 
     static bool IsFilledContainer(const vK_Data& value) {
-        if (const vK_DataArray* a = value.AsArray()) return !a->Empty();
-        if (const vK_DataTable* t = value.AsTable()) return !t->Empty();
-        return false;
+        switch (value.GetTag()) {
+            case vK_Data::kArray:
+                return !static_cast<const vK_DataArray&>(value).Empty();
+            case vK_Data::kTable:
+                return !static_cast<const vK_DataTable&>(value).Empty();
+            default:
+                return false;
+        }
     }
 
     void WriteCompact(const vK_Data& value) {
-        if (const vK_DataArray* array = value.AsArray()) {
+        const int tag = value.GetTag();
+        if (tag == vK_Data::kArray) {
+            const auto* array = static_cast<const vK_DataArray*>(&value);
             out_ += '[';
             bool first = true;
             for (const vK_Data* item : *array) {
@@ -183,7 +200,8 @@ private:
                 WriteCompact(*item);
             }
             out_ += ']';
-        } else if (const vK_DataTable* table = value.AsTable()) {
+        } else if (tag == vK_Data::kTable) {
+            const auto* table = static_cast<const vK_DataTable*>(&value);
             out_ += '{';
             bool first = true;
             for (const auto& [key, item] : *table) {
@@ -209,10 +227,10 @@ private:
     void WriteStyled(const vK_Data& value) {
         if (!IsFilledContainer(value)) {
             AppendScalar(out_, value);
-        } else if (const vK_DataTable* table = value.AsTable()) {
-            WriteTable(*table);
+        } else if (value.GetTag() == vK_Data::kTable) {
+            WriteTable(static_cast<const vK_DataTable&>(value));
         } else {
-            WriteArray(*value.AsArray());
+            WriteArray(static_cast<const vK_DataArray&>(value));
         }
     }
 
