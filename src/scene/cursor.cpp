@@ -1,20 +1,44 @@
 #include "scene/cursor.h"
 
+#include "core/frame_info.h"
+#include "data/data.h"
+#include "files/file_manager.h"
+#include "graphics/render.h"
+#include "scene/object.h"
+
 namespace {
 vK_Cursor* g_cursor = nullptr;
+
+bool AssetExists(const std::string& path) {
+    vK_FileManager* files = vK_FileManager::Instance();
+    return files && files->Exists(path) == 0;
 }
+}  // namespace
 
 vK_Cursor* vK_Cursor::Instance() { return g_cursor; }
 
 vK_Cursor::vK_Cursor() { g_cursor = this; }
 
 vK_Cursor::~vK_Cursor() {
+    for (Entry& entry : entries_)
+        if (entry.object) vK_Object::Destroy(entry.object);
     if (g_cursor == this) g_cursor = nullptr;
 }
 
 void vK_Cursor::LoadImage(const std::string& file, int /*number*/) {
     Entry entry;
-    entry.file = file;
+    if (AssetExists(file + ".xml") || AssetExists(file + ".anm")) {
+        // TODO(anim): animated cursors play "DoAnim" once the animation object exists.
+        entry.isAnimation = true;
+    } else if (AssetExists(file + ".png")) {
+        entry.object = vK_Object::CreateObject("spr", "vk_cursor_" + std::to_string(entries_.size()));
+        if (entry.object) {
+            vK_DataTable props;
+            props.SetString("res", file);
+            entry.object->SetProperties(props);
+            entry.object->EnterScene();
+        }
+    }
     entries_.push_back(entry);
 }
 
@@ -29,10 +53,19 @@ void vK_Cursor::SetPosition(float x, float y) {
     hidden_ = false;
 }
 
-void vK_Cursor::DrawCursor(vK_Render& /*render*/) {
-    // TODO(objects): draw the current image object at the pointer position.
+void vK_Cursor::DrawCursor(vK_Render& render) {
+    if (index_ < 0 || index_ >= GetImageCount() || system_ || hidden_) return;
+    vK_Object* object = entries_[static_cast<size_t>(index_)].object;
+    if (!object || object->IsDead()) return;
+    render.BeginDraw();
+    vK_DrawParams at;
+    at.matrix = vK_Matrix::Translation(x_, y_);
+    object->Draw(render, at);
+    render.EndDraw();
 }
 
-void vK_Cursor::UpdateCursor(const vK_FrameInfo& /*frame*/) {
-    // TODO(objects): Update of the current animation entry.
+void vK_Cursor::UpdateCursor(const vK_FrameInfo& frame) {
+    if (index_ < 0 || index_ >= GetImageCount() || system_) return;
+    const Entry& entry = entries_[static_cast<size_t>(index_)];
+    if (entry.isAnimation && entry.object && !entry.object->IsDead()) entry.object->Update(frame);
 }

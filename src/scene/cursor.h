@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+class vK_Object;
 class vK_Render;
 struct vK_FrameInfo;
 
@@ -15,7 +16,8 @@ public:
     vK_Cursor(const vK_Cursor&) = delete;
     vK_Cursor& operator=(const vK_Cursor&) = delete;
 
-    // Appends an image entry for file; number names a system cursor shape.
+    // Appends an image entry for file (file + ".png" becomes a sprite); number names a
+    // system cursor shape.
     virtual void LoadImage(const std::string& file, int number);
     // Makes index current when it is a valid entry other than the current one.
     virtual void SelectImage(int index);
@@ -37,7 +39,9 @@ public:
 protected:
     struct Entry {
         bool isAnimation = false;
-        std::string file;  // TODO(objects): the owned animation or sprite object
+        // The image object: a loose object (never in the scene tree) that the cursor
+        // destroys with itself; nullptr when the file named no image.
+        vK_Object* object = nullptr;
     };
     std::vector<Entry> entries_;
     float x_ = 0.0f;

@@ -1,0 +1,284 @@
+// N moving sprites from one atlas, drawn through the scene and the OpenGL renderer,
+// headless (SDL's offscreen driver on Mesa when there is no display).
+//
+// The scenario, kept simple so that it can be repeated with other 2D engines:
+// - one 256 x 64 atlas page with four 64 x 64 frames (frame-texture XML), 1024 x 768
+//   target, normal blending, no crop;
+// - N sprites under the live root, each showing frame i % 4 at a random position with a
+//   random velocity (50..150 px/s, bouncing off the edges) and a spin of 1 rad/s;
+// - one frame = update (positions and angles set on every sprite, then the scene's
+//   update of the tree), scene draw (the tree walk building batches: transforms,
+//   quads, batch state), GL submission (uploads and draw calls inside DrawBatch) and
+//   finish (glFinish: the driver rasterising; llvmpipe does it on the CPU).
+// Reported per frame in CPU milliseconds; the table after the benchmarks also gives
+// the largest N whose update + draw + submission + finish stays within 16.7 ms.
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+#include <epoxy/gl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/frame_info.h"
+#include "data/data.h"
+#include "files/file_manager.h"
+#include "files/log.h"
+#include "graphics/gl/render_gl.h"
+#include "graphics/image_codec.h"
+#include "graphics/resource_manager.h"
+#include "scene/object.h"
+#include "scene/scene.h"
+#include "scene/sprite.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kWidth = 1024, kHeight = 768;
+constexpr double kFrameBudgetMs = 1000.0 / 60.0;
+
+double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+// Times the submission part of every batch.
+class TimedRender : public vK_Render_Impl {
+public:
+    void DrawBatch(const std::shared_ptr<vK_Texture>& texture, const vK_VertexList& vertices,
+                   const vK_IndexList& indices, const BatchInfo& info) override {
+        const auto start = Clock::now();
+        vK_Render_Impl::DrawBatch(texture, vertices, indices, info);
+        submit += Clock::now() - start;
+        ++batches;
+    }
+    Clock::duration submit{};
+    int batches = 0;
+};
+
+struct Timing {
+    double update = 0, draw = 0, submit = 0, finish = 0;
+    int batches = 0;
+    double Total() const { return update + draw + submit + finish; }
+};
+
+// The GL context, the services and the atlas, shared by every run.
+struct World {
+    World() {
+        SetLogSink([](const std::string&) { return true; });
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return;
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+        window = SDL_CreateWindow("bench", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+        if (!window) return;
+        context = SDL_GL_CreateContext(window);
+        if (!context) return;
+        SDL_GL_SetSwapInterval(0);
+        char pattern[] = "/tmp/vrakko_sprites_XXXXXX";
+        dir = mkdtemp(pattern);
+        std::filesystem::create_directories(dir + "/assets/atlas");
+        std::vector<uint8_t> page(256 * 64 * 4, 0);
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 256; ++x) {
+                const int dx = x % 64 - 32, dy = y - 32;
+                uint8_t* p = &page[(y * 256 + x) * 4];
+                p[0] = static_cast<uint8_t>(x), p[1] = static_cast<uint8_t>(y * 4), p[2] = 200;
+                p[3] = dx * dx + dy * dy < 30 * 30 ? 255 : 0;
+            }
+        std::vector<uint8_t> png;
+        EncodePng(page.data(), 256, 64, png);
+        std::ofstream(dir + "/assets/atlas/page.png", std::ios::binary)
+            .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+        std::ofstream xml(dir + "/assets/atlas/items.xml");
+        xml << "<frametexture>";
+        for (int f = 0; f < 4; ++f)
+            xml << "<frame texture=\"page\" left=\"" << f * 64
+                << "\" top=\"0\" widht=\"64\" height=\"64\" x=\"32\" y=\"32\"/>";
+        xml << "</frametexture>";
+        xml.close();
+        files = std::make_unique<vK_FileManager>();
+        files->SetAssetRoot(dir);
+        files->RegisterProviders();
+        resources = std::make_unique<vK_ResourceManager>();
+        render = std::make_unique<TimedRender>();
+        render->Init(kWidth, kHeight);
+        scene = std::make_unique<vK_Scene>();
+        vK_Sprite::RegisterType();
+    }
+    ~World() {
+        scene.reset();
+        vK_Object::ReleaseAll();
+        render.reset();
+        resources.reset();
+        files.reset();
+        if (context) SDL_GL_DeleteContext(context);
+        if (window) SDL_DestroyWindow(window);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        if (!dir.empty()) std::filesystem::remove_all(dir);
+        SetLogSink(nullptr);
+    }
+    bool Ready() const { return render != nullptr; }
+
+    SDL_Window* window = nullptr;
+    SDL_GLContext context = nullptr;
+    std::string dir;
+    std::unique_ptr<vK_FileManager> files;
+    std::unique_ptr<vK_ResourceManager> resources;
+    std::unique_ptr<TimedRender> render;
+    std::unique_ptr<vK_Scene> scene;
+};
+
+World& TheWorld() {
+    static World world;
+    return world;
+}
+
+struct Mover {
+    vK_Object* object;
+    float x, y, vx, vy, angle;
+};
+
+// N sprites under the live root; removed again when the field goes.
+class Field {
+public:
+    explicit Field(int n) {
+        World& w = TheWorld();
+        std::mt19937 random(42);
+        std::uniform_real_distribution<float> px(0, kWidth), py(0, kHeight), speed(50, 150),
+            dir(0, 6.2831853f);
+        container_ = vK_Object::CreateObject("obj", "field");
+        w.scene->GetLiveRoot()->AddChild(container_);
+        movers_.reserve(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            vK_Object* sprite = vK_Object::CreateObject("spr", "s" + std::to_string(i));
+            container_->AddChild(sprite);
+            vK_DataTable props;
+            props.SetString("res", "assets/atlas/items");
+            props.SetInt("frame", i % 4);
+            sprite->SetProperties(props);
+            const float a = dir(random), v = speed(random);
+            movers_.push_back({sprite, px(random), py(random), std::cos(a) * v, std::sin(a) * v, a});
+        }
+    }
+    ~Field() {
+        vK_Object::Destroy(container_);
+        vK_Object::FlushGraveyard();
+    }
+
+    Timing Frame(float dt) {
+        World& w = TheWorld();
+        Timing t;
+        auto start = Clock::now();
+        for (Mover& m : movers_) {
+            m.x += m.vx * dt;
+            m.y += m.vy * dt;
+            if (m.x < 0 || m.x > kWidth) m.vx = -m.vx;
+            if (m.y < 0 || m.y > kHeight) m.vy = -m.vy;
+            m.angle += dt;
+            m.object->SetPosition(m.x, m.y);
+            m.object->SetAngle(m.angle);
+        }
+        vK_FrameInfo frame;
+        frame.dt = frame.elapsed = dt;
+        w.scene->UpdateScene(frame);
+        t.update = Ms(Clock::now() - start);
+
+        w.render->submit = {};
+        w.render->batches = 0;
+        start = Clock::now();
+        w.render->BeginFrame();
+        w.render->BeginDraw();
+        w.scene->GetLiveRoot()->Draw(*w.render, vK_DrawParams());
+        w.render->EndDraw();
+        w.render->EndFrame();
+        const double drawAll = Ms(Clock::now() - start);
+        t.submit = Ms(w.render->submit);
+        t.draw = drawAll - t.submit;
+        t.batches = w.render->batches;
+        start = Clock::now();
+        glFinish();
+        t.finish = Ms(Clock::now() - start);
+        return t;
+    }
+
+    // The mean over frames after one warm-up frame.
+    Timing Measure(int frames) {
+        Frame(1.0f / 60.0f);
+        Timing sum;
+        for (int i = 0; i < frames; ++i) {
+            const Timing t = Frame(1.0f / 60.0f);
+            sum.update += t.update, sum.draw += t.draw, sum.submit += t.submit, sum.finish += t.finish;
+            sum.batches = t.batches;
+        }
+        sum.update /= frames, sum.draw /= frames, sum.submit /= frames, sum.finish /= frames;
+        return sum;
+    }
+
+private:
+    vK_Object* container_ = nullptr;
+    std::vector<Mover> movers_;
+};
+
+void BM_MovingSprites(benchmark::State& state) {
+    if (!TheWorld().Ready()) {
+        state.SkipWithError("no OpenGL 3.3 context");
+        return;
+    }
+    Field field(static_cast<int>(state.range(0)));
+    Timing sum;
+    int frames = 0;
+    for (auto _ : state) {
+        const Timing t = field.Frame(1.0f / 60.0f);
+        sum.update += t.update, sum.draw += t.draw, sum.submit += t.submit, sum.finish += t.finish;
+        sum.batches = t.batches;
+        ++frames;
+    }
+    state.counters["update_ms"] = sum.update / frames;
+    state.counters["draw_ms"] = sum.draw / frames;
+    state.counters["submit_ms"] = sum.submit / frames;
+    state.counters["finish_ms"] = sum.finish / frames;
+    state.counters["draw_calls"] = sum.batches;
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_MovingSprites)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void PrintTable() {
+    if (!TheWorld().Ready()) return;
+    std::printf("\nMoving sprites from one atlas, 1024 x 768, CPU ms per frame (mean of 20 frames)\n");
+    std::printf("%8s %9s %9s %9s %9s %9s %6s\n", "N", "update", "draw", "submit", "finish", "total", "calls");
+    int best = 0;
+    for (int n : {1000, 2000, 5000, 10000, 20000, 50000, 100000}) {
+        Field field(n);
+        const Timing t = field.Measure(20);
+        std::printf("%8d %9.2f %9.2f %9.2f %9.2f %9.2f %6d\n", n, t.update, t.draw, t.submit, t.finish,
+                    t.Total(), t.batches);
+        if (t.Total() <= kFrameBudgetMs) best = n;
+    }
+    // Narrow down between the last N within the budget and the next one.
+    int low = best, high = best == 0 ? 1000 : best * 2 + 1;
+    while (high - low > std::max(100, low / 50)) {
+        const int mid = (low + high) / 2;
+        Field field(mid);
+        if (field.Measure(10).Total() <= kFrameBudgetMs)
+            low = mid;
+        else
+            high = mid;
+    }
+    std::printf("Largest N within %.1f ms per frame: about %d sprites\n", kFrameBudgetMs, low);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    PrintTable();
+    return 0;
+}
