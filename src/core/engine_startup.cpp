@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/mediator.h"
+#include "core/message_id.h"
 #include "data/config.h"
 #include "data/json.h"
 #include "data/string_table.h"
@@ -69,7 +70,10 @@ void EngineStartup(const char* configPath, const vK_StartupOptions& options) {
     s.scene = std::make_unique<vK_Scene>();
     s.scripts = std::make_unique<vK_ScriptHub>();
     if (s.scripts->Init()) RegisterScriptApi(*s.scripts);
-    // The message ids are static objects registered at their construction.
+    // Every message name registered by now is a script global holding that name.
+    if (auto set_global = vK_Mediator::GetScriptHooks().set_global) {
+        for (const std::string& name : vK_MessageId::RegisteredNames()) set_global(name);
+    }
     vK_Object::RegisterEngineTypes();
     vK_Sprite::RegisterType();
     vK_Text::RegisterType();

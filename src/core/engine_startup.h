@@ -7,9 +7,11 @@ struct vK_StartupOptions {
     std::string saveFolder;  // the save folder itself
 };
 
-// Creates the engine services in their fixed order (mediator, string tables, file
-// manager with its providers, resource cache, configuration from configPath + ".json"
-// unless one exists, then the engine object) and loads the configured string tables.
+// Creates the engine services in their fixed order (glyph rasteriser, mediator,
+// string tables, file manager with its providers, resource cache, configuration from
+// configPath + ".json" unless one exists, the scene, the script host with the script
+// API and the message names, the object types, then the engine object) and loads
+// the configured string tables.
 void EngineStartup(const char* configPath, const vK_StartupOptions& options = {});
 // Destroys them: the engine first, the services after it.
 void EngineShutdown();
