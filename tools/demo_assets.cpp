@@ -143,7 +143,7 @@ Canvas PendulumPage() {
     Canvas c(64 * kPendulumFrames, 128);
     for (int f = 0; f < kPendulumFrames; ++f) {
         const float left = f * 64.0f;
-        const float angle = 0.45f * std::sin(f * 2 * 3.14159265f / kPendulumFrames);
+        const float angle = 0.3f * std::sin(f * 2 * 3.14159265f / kPendulumFrames);
         const float hx = left + 32, hy = 44;
         Box(c, left + 8, 40, left + 56, 124, 8, 0.35f, 0.2f, 0.1f);  // case
         Segment(c, hx, hy, hx + 56 * std::sin(angle), hy + 56 * std::cos(angle), 3, 0.85f, 0.7f, 0.3f);

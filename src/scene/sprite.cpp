@@ -1,9 +1,21 @@
 #include "scene/sprite.h"
 
 #include "data/data.h"
+#include "files/file_manager.h"
 #include "graphics/render.h"
 #include "graphics/resource_manager.h"
 #include "graphics/texture.h"
+
+namespace {
+
+bool OnlyAtlasExists(const std::string& name) {
+    vK_FileManager* files = vK_FileManager::Instance();
+    if (files == nullptr || name.empty()) return false;
+    return files->Exists(name + ".png") != 0 && files->Exists(name + ".jpg") != 0 &&
+           files->Exists(name + ".xml") == 0;
+}
+
+}  // namespace
 
 vK_Sprite::~vK_Sprite() = default;
 
@@ -44,8 +56,10 @@ bool vK_Sprite::EnterScene() {
     vK_ResourceManager* resources = vK_ResourceManager::Instance();
     if (resources == nullptr) return false;
     // A frame other than 0 means an atlas; frame 0 may be a plain image or an atlas.
+    // When only the atlas description exists, it is asked for directly, so that the
+    // plain-image attempt does not log a missing texture for a sprite that has one.
     const std::string& name = GetResourceName();
-    if (GetFrame() != 0) {
+    if (GetFrame() != 0 || OnlyAtlasExists(name)) {
         texture_ = resources->GetFrameTexture(name);
     } else {
         texture_ = resources->GetTexture(name);

@@ -1,6 +1,7 @@
 #include "scene/sprite.h"
 
 #include "drawable_fixture.h"
+#include "files/log.h"
 #include "graphics/texture.h"
 
 namespace {
@@ -74,8 +75,10 @@ TEST_F(SpriteTest, HitTest_IsPerPixelUnlessAnInputRectangleIsSet) {
 }
 
 TEST_F(SpriteTest, Atlas_FrameZeroLoadsThroughTheFrameTextureAndTheHitAreaFollowsFrames) {
+    vK_LogCapture log;
     vK_Sprite* sprite = MakeSprite("a", "assets/spr/atlas", origin);
     ASSERT_NE(sprite->GetResource(), nullptr);
+    EXPECT_EQ(log.Count(), 0) << log.Text();  // no missing-texture line for an atlas sprite
     EXPECT_EQ(sprite->GetDrawRect(), (vK_Rect{-4, -4, 8, 8}));
     EXPECT_EQ(sprite->GetInputRect(), (vK_Rect{-4, -4, 8, 8}));
     EXPECT_TRUE(Hits(sprite, 100, 100));
@@ -97,7 +100,9 @@ TEST_F(SpriteTest, Atlas_FrameZeroLoadsThroughTheFrameTextureAndTheHitAreaFollow
 
 TEST_F(SpriteTest, Draw_EmitsOneQuadOfTheFrame) {
     MakeSprite("s", "assets/spr/half", origin);
+    vK_LogCapture log;
     MakeSprite("none", "assets/spr/missing", origin);  // no texture: draws nothing
+    EXPECT_TRUE(log.Contains("Error: texture could not find \"assets/spr/missing\" file!"));
     render.BeginFrame();
     render.BeginDraw();
     origin->Draw(render, vK_DrawParams());

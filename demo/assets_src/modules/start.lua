@@ -1,4 +1,5 @@
--- The start module: brings its screen into the live scene and sets two items turning.
+-- The start module: brings its screen into the live scene, sets two items turning and
+-- adds the moving parts and texts of the motion module.
 local function Nothing() end
 
 function public.Start()
@@ -6,4 +7,6 @@ function public.Start()
     -- keys: time, easing, angle
     ObjAnimate("item_clock", "ang", 1, 0, Nothing, {0, 0, 0, 8, 0, 6.2831853})
     ObjAnimate("item_gear", "ang", 1, 0, Nothing, {0, 0, 0, 4, 0, -6.2831853})
+    ModLoad("assets/modules/motion")
+    motion.Show()
 end
