@@ -1,0 +1,76 @@
+// Runs the built executable on the built demo headless and checks its screenshot: the
+// sprites, the pendulum clock, the waving banner grid and the styled texts are drawn.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "graphics/image.h"
+#include "graphics/image_codec.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+struct Shot {
+    vK_Image image;
+    // Pixels in [x0, x1) x [y0, y1) whose colour passes the test.
+    template <typename Test>
+    int Count(int x0, int y0, int x1, int y1, Test test) const {
+        int count = 0;
+        for (int y = y0; y < y1; ++y) {
+            for (int x = x0; x < x1; ++x) {
+                const uint8_t* p = &image.pixels[(static_cast<size_t>(y) * image.width + x) * 4];
+                count += test(p[2], p[1], p[0]);
+            }
+        }
+        return count;
+    }
+};
+
+}  // namespace
+
+TEST(DemoScreenshot, ShowsSpritesClockBannerAndTexts) {
+    const std::string exe = std::string(VRAKKO_BINARY_DIR) + "/vrakko";
+    const std::string demo = std::string(VRAKKO_BINARY_DIR) + "/demo";
+    if (!std::filesystem::exists(exe) || !std::filesystem::exists(demo + "/assets/modules/motion.xml"))
+        GTEST_SKIP() << "the executable or the demo assets are not built";
+    TempFolder folder;
+    const std::string command =
+        "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy '" + exe + "' --root '" + demo + "' --save-dir '" +
+        folder.Path() + "/save' --frames 30 --screenshot '" + folder.Path() + "/shot' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string path = folder.Path() + "/shot.jpg";
+    if (!std::filesystem::exists(path)) GTEST_SKIP() << "no OpenGL context for a screenshot";
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    Shot shot;
+    ASSERT_TRUE(DecodeJpeg(bytes.data(), bytes.size(), shot.image));
+    ASSERT_EQ(shot.image.width, 1024);
+    ASSERT_EQ(shot.image.height, 768);
+    // Thresholds are about half of what a run shows (Mesa llvmpipe, FreeType 2.12).
+    // Nothing went wrong on the way: no log file was written.
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() + "/save/logfile.txt"));
+
+    auto light = [](int r, int g, int b) { return r > 200 && g > 200 && b > 180; };
+    auto warm = [](int r, int g, int b) { return r > 200 && g > 170 && b < 170; };
+    auto banner = [](int r, int g, int b) { return r > 90 && g < 60 && b > 20; };
+    // The clock face of the pendulum sprite (cream) around (92, 296).
+    EXPECT_GT(shot.Count(70, 275, 115, 320, light), 700);
+    // The banner grid: red and purple stripes left of its emblem.
+    EXPECT_GT(shot.Count(760, 280, 830, 360, banner), 2800);
+    // The serif caption in warm yellow with its shadow, centred at (512, 292).
+    EXPECT_GT(shot.Count(310, 270, 714, 312, warm), 800);
+    // The wrapped paragraph: three lines of light text from (184, 562) down.
+    EXPECT_GT(shot.Count(180, 560, 830, 580, light), 750);
+    EXPECT_GT(shot.Count(180, 604, 640, 624, light), 650);
+    // The counter, right-aligned at the bottom right corner.
+    EXPECT_GT(shot.Count(670, 714, 1004, 744, light), 500);
+    // The module's item sprites (the gear's grey teeth around (752, 480)).
+    EXPECT_GT(
+        shot.Count(722, 450, 782, 510, [](int r, int g, int b) { return r > 110 && b > 130 && g > 120; }),
+        200);
+}
