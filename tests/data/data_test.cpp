@@ -187,3 +187,15 @@ TEST(Data, SetReplacesAndCloneIsDeep) {
     for (const auto& entry : t) order += entry.first;
     EXPECT_EQ(order, "amz");
 }
+
+// Text that overflows or underflows a double without an exponent saturates the
+// way strtod does: many integer digits to infinity, many leading zeros to zero.
+TEST(Data, TextToDoubleSaturatesLikeStrtod) {
+    EXPECT_EQ(TextToDouble("1" + std::string(400, '0')), HUGE_VAL);
+    EXPECT_EQ(TextToDouble("-1" + std::string(400, '0')), -HUGE_VAL);
+    EXPECT_EQ(TextToDouble("0." + std::string(400, '0') + "1"), 0.0);
+    EXPECT_EQ(TextToDouble("1e-400"), 0.0);
+    EXPECT_EQ(TextToDouble("4e-320"), 4e-320);  // subnormal, kept
+    EXPECT_EQ(TextToDouble("+-5"), 0.0);
+    EXPECT_EQ(TextToDouble("  .5e1x"), 5.0);
+}
