@@ -8,8 +8,10 @@
 //   random velocity (50..150 px/s, bouncing off the edges) and a spin of 1 rad/s;
 // - one frame = update (positions and angles set on every sprite, then the scene's
 //   update of the tree), scene draw (the tree walk building batches: transforms,
-//   quads, batch state), GL submission (uploads and draw calls inside DrawBatch) and
-//   finish (glFinish: the driver rasterising; llvmpipe does it on the CPU).
+//   quads, batch state), GL submission (uploads and draw calls inside DrawBatch; with
+//   llvmpipe this includes the driver's vertex processing and binning, which a GPU
+//   driver would not do on the CPU) and finish (glFinish: the driver rasterising;
+//   llvmpipe does it on the CPU too).
 // Reported per frame in CPU milliseconds; the table after the benchmarks also gives
 // the largest N whose update + draw + submission + finish stays within 16.7 ms.
 #include <SDL.h>
@@ -63,7 +65,8 @@ public:
 struct Timing {
     double update = 0, draw = 0, submit = 0, finish = 0;
     int batches = 0;
-    double Total() const { return update + draw + submit + finish; }
+    double Engine() const { return update + draw + submit; }
+    double Total() const { return Engine() + finish; }
 };
 
 // The GL context, the services and the atlas, shared by every run.
@@ -104,6 +107,7 @@ struct World {
         files = std::make_unique<vK_FileManager>();
         files->SetAssetRoot(dir);
         files->RegisterProviders();
+        SetLogSink([](const std::string&) { return true; });  // the file manager installs its own
         resources = std::make_unique<vK_ResourceManager>();
         render = std::make_unique<TimedRender>();
         render->Init(kWidth, kHeight);
@@ -155,7 +159,9 @@ public:
         w.scene->GetLiveRoot()->AddChild(container_);
         movers_.reserve(static_cast<size_t>(n));
         for (int i = 0; i < n; ++i) {
-            vK_Object* sprite = vK_Object::CreateObject("spr", "s" + std::to_string(i));
+            std::string name = "s";
+            name += std::to_string(i);
+            vK_Object* sprite = vK_Object::CreateObject("spr", name);
             container_->AddChild(sprite);
             vK_DataTable props;
             props.SetString("res", "assets/atlas/items");
@@ -247,29 +253,52 @@ void BM_MovingSprites(benchmark::State& state) {
 }
 BENCHMARK(BM_MovingSprites)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-void PrintTable() {
-    if (!TheWorld().Ready()) return;
-    std::printf("\nMoving sprites from one atlas, 1024 x 768, CPU ms per frame (mean of 20 frames)\n");
-    std::printf("%8s %9s %9s %9s %9s %9s %6s\n", "N", "update", "draw", "submit", "finish", "total", "calls");
-    int best = 0;
-    for (int n : {1000, 2000, 5000, 10000, 20000, 50000, 100000}) {
-        Field field(n);
-        const Timing t = field.Measure(20);
-        std::printf("%8d %9.2f %9.2f %9.2f %9.2f %9.2f %6d\n", n, t.update, t.draw, t.submit, t.finish,
-                    t.Total(), t.batches);
-        if (t.Total() <= kFrameBudgetMs) best = n;
-    }
-    // Narrow down between the last N within the budget and the next one.
-    int low = best, high = best == 0 ? 1000 : best * 2 + 1;
+// The largest N in [low, high) whose cost (by measure) stays within the frame budget,
+// to about 2 %.
+template <typename Cost>
+int Bisect(int low, int high, Cost cost) {
     while (high - low > std::max(100, low / 50)) {
         const int mid = (low + high) / 2;
         Field field(mid);
-        if (field.Measure(10).Total() <= kFrameBudgetMs)
+        if (cost(field.Measure(5)) <= kFrameBudgetMs)
             low = mid;
         else
             high = mid;
     }
-    std::printf("Largest N within %.1f ms per frame: about %d sprites\n", kFrameBudgetMs, low);
+    return low;
+}
+
+void PrintTable() {
+    if (!TheWorld().Ready()) return;
+    std::printf("\nMoving sprites from one atlas, 1024 x 768, CPU ms per frame\n");
+    std::printf("%8s %9s %9s %9s %9s %9s %9s %6s\n", "N", "update", "draw", "submit", "engine", "finish",
+                "total", "calls");
+    int bestEngine = 0, bestTotal = 0, firstOverEngine = 0, firstOverTotal = 0;
+    for (int n : {1000, 2000, 5000, 10000, 20000, 50000, 100000}) {
+        Field field(n);
+        const Timing t = field.Measure(n >= 20000 ? 5 : 20);
+        std::printf("%8d %9.2f %9.2f %9.2f %9.2f %9.2f %9.2f %6d\n", n, t.update, t.draw, t.submit,
+                    t.Engine(), t.finish, t.Total(), t.batches);
+        if (t.Engine() <= kFrameBudgetMs)
+            bestEngine = n;
+        else if (!firstOverEngine)
+            firstOverEngine = n;
+        if (t.Total() <= kFrameBudgetMs)
+            bestTotal = n;
+        else if (!firstOverTotal)
+            firstOverTotal = n;
+    }
+    std::printf(
+        "engine = update + draw + submit; finish = glFinish, the driver rasterising (on the CPU\n"
+        "with Mesa's llvmpipe; a GPU takes it off the CPU).\n");
+    if (firstOverEngine)
+        bestEngine = Bisect(bestEngine, firstOverEngine, [](const Timing& t) { return t.Engine(); });
+    if (firstOverTotal)
+        bestTotal = Bisect(bestTotal, firstOverTotal, [](const Timing& t) { return t.Total(); });
+    std::printf("Largest N within %.1f ms of engine CPU per frame: about %d sprites\n", kFrameBudgetMs,
+                bestEngine);
+    std::printf("Largest N within %.1f ms including the driver's rasterising: about %d sprites\n",
+                kFrameBudgetMs, bestTotal);
 }
 
 }  // namespace

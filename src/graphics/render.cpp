@@ -165,6 +165,7 @@ void vK_Render::DrawLine(float x0, float y0, float /*z0*/, float x1, float y1, f
     const float r = colour ? colour[0] : 1.0f, g = colour ? colour[1] : 1.0f, b = colour ? colour[2] : 1.0f;
     float tx, ty;
     vK_VertexList line;
+    line.Reserve(2 * vK_VertexList::kFloatsPerVertex);
     params.matrix.Transform(x0, y0, tx, ty);
     line.Add(tx, ty, 0.0f, 0.0f, r, g, b, params.alpha);
     params.matrix.Transform(x1, y1, tx, ty);
