@@ -27,7 +27,9 @@ public:
         modesApplied.push_back(mode);
         return Vrakko::SetDisplayMode(mode);
     }
+    bool IsForeground() const override { return foreground; }
     double now = 0.0;
+    bool foreground = true;
     int releases = 0;
     std::vector<vK_DisplayMode> modesApplied;
 };
@@ -131,6 +133,39 @@ TEST(FrameLoop, AverageRateCountsZerosBeforeSixtyFrames) {
     EXPECT_NEAR(engine.GetAverageFPS(), 3000.0f, 0.5f);
     for (int i = 2; i <= 61; ++i) engine.RunFrame(20.0 * i);
     EXPECT_NEAR(engine.GetAverageFPS(), 50.0f, 0.01f);
+}
+
+TEST(FrameLoop, FocusPollingActivatesAndDeactivatesOnlyInItsWindow) {
+    TestEngine engine;
+    Journal j;
+    Listener a(j, "a");
+    engine.AddInputListener(&a);
+    double t = 0.0;
+    auto runUntil = [&](double end) {
+        while (t < end) {
+            t += 20.0;
+            engine.RunFrame(t);
+        }
+    };
+    // Run time reaches 250 ms at the first sample (260 ms); polling starts after it.
+    engine.foreground = false;
+    runUntil(300);  // focus lost while not yet active: no deactivation
+    EXPECT_TRUE(j.lines.empty());
+    engine.foreground = true;
+    runUntil(340);
+    EXPECT_EQ(j.lines, (std::vector<std::string>{"a.activate", "a.preinput", "a.postinput8"}));
+    j.lines.clear();
+    engine.foreground = false;
+    runUntil(380);
+    EXPECT_EQ(j.lines, (std::vector<std::string>{"a.preinput", "a.postinput9", "a.deactivate"}));
+    j.lines.clear();
+    engine.foreground = true;
+    runUntil(2600);  // regained; once run time passes 2000 ms loss is no longer polled
+    EXPECT_EQ(j.lines.size(), 3u);
+    j.lines.clear();
+    engine.foreground = false;
+    runUntil(3000);
+    EXPECT_TRUE(j.lines.empty());
 }
 
 TEST(Process, FalsePreProcessStopsFirstPassButEveryoneProcesses) {

@@ -114,6 +114,16 @@ TEST_F(Textures, Load_NoDeviceFails) {
     EXPECT_TRUE(log.Contains("Error: could not load \"assets/a\" texture."));
 }
 
+TEST_F(Textures, Load_FailedUploadIsAFailure) {
+    Put("assets/a.png", PngText(2, 2, false));
+    render.refuseUploads = true;
+    vK_LogCapture log;
+    EXPECT_FALSE(resources.GetTexture("assets/a"));
+    EXPECT_TRUE(log.Contains("Error: could not load \"assets/a\" texture.")) << log.Text();
+    render.refuseUploads = false;
+    EXPECT_TRUE(resources.GetTexture("assets/a"));  // nothing was cached
+}
+
 TEST_F(Textures, HitTest_TransparentPixelsAndEdgesDoNotHit) {
     Put("assets/half.png", PngText(8, 4, true));
     Put("assets/solid.jpg", JpegText(folder, 8, 4));

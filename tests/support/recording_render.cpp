@@ -20,7 +20,7 @@ bool vK_MemoryDeviceTexture::Allocate(int width, int height, bool renderTarget, 
 }
 
 bool vK_MemoryDeviceTexture::Upload(const uint8_t* bgra, int width, int height, int rowBytes) {
-    if (!valid_ || width > width_ || height > height_) return false;
+    if (!valid_ || refuseUploads_ || width > width_ || height > height_) return false;
     for (int y = 0; y < height; ++y)
         std::copy_n(bgra + static_cast<size_t>(y) * rowBytes, static_cast<size_t>(width) * 4,
                     pixels_.data() + static_cast<size_t>(y) * width_ * 4);
@@ -51,7 +51,7 @@ void vK_MemoryDeviceTexture::ReleaseDevice() {
 
 std::unique_ptr<vK_DeviceTexture> vK_RecordingRender::CreateDeviceTexture() {
     if (refuseTextures) return nullptr;
-    return std::make_unique<vK_MemoryDeviceTexture>(powerOfTwoOnly);
+    return std::make_unique<vK_MemoryDeviceTexture>(powerOfTwoOnly, refuseUploads);
 }
 
 void vK_RecordingRender::DrawBatch(const std::shared_ptr<vK_Texture>& texture, const vK_VertexList& vertices,

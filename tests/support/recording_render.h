@@ -12,7 +12,8 @@
 // With powerOfTwoOnly set it refuses sizes that are not powers of two, like old devices.
 class vK_MemoryDeviceTexture : public vK_DeviceTexture {
 public:
-    explicit vK_MemoryDeviceTexture(bool powerOfTwoOnly = false) : powerOfTwoOnly_(powerOfTwoOnly) {}
+    explicit vK_MemoryDeviceTexture(bool powerOfTwoOnly = false, bool refuseUploads = false)
+        : powerOfTwoOnly_(powerOfTwoOnly), refuseUploads_(refuseUploads) {}
     bool Allocate(int width, int height, bool renderTarget, std::string& error) override;
     bool Upload(const uint8_t* bgra, int width, int height, int rowBytes) override;
     bool Fill(uint8_t b, uint8_t g, uint8_t r, uint8_t a) override;
@@ -26,6 +27,7 @@ public:
 
 private:
     bool powerOfTwoOnly_;
+    bool refuseUploads_;
     bool valid_ = false;
     bool renderTarget_ = false;
     int width_ = 0;
@@ -68,6 +70,7 @@ public:
     int targetBinds = 0;           // render targets bound (the back buffer not counted)
     bool powerOfTwoOnly = false;   // new device textures refuse other sizes
     bool refuseTextures = false;   // CreateDeviceTexture returns nullptr (no device)
+    bool refuseUploads = false;    // new device textures refuse pixel uploads
 
 protected:
     bool BindTarget(vK_DeviceTexture* target) override;
