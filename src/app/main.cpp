@@ -100,9 +100,11 @@ int main(int argc, char** argv) {
         try {
             if (application.CanStart()) {
                 engine->Run(&application);
-                if (!engine->HasDisplay())
-                    std::fprintf(stderr, "vrakko: no display could be opened; see the log\n");
-                if (!shot.empty() && !engine->ScreenshotSaved()) {
+                if (!engine->HasDisplay()) {
+                    // Logged by the engine; ending without drawing is the sound outcome here.
+                    std::fprintf(stderr,
+                                 "vrakko: no display or OpenGL 3.3 context could be opened; see the log\n");
+                } else if (!shot.empty() && !engine->ScreenshotSaved()) {
                     std::fprintf(stderr, "vrakko: no screenshot was saved\n");
                     status = 1;
                 }
