@@ -1,14 +1,13 @@
 #include "core/engine_startup.h"
 
 #include <memory>
-#include <vector>
 
 #include "core/mediator.h"
 #include "core/message_id.h"
 #include "data/config.h"
-#include "data/json.h"
 #include "data/string_table.h"
 #include "files/file_manager.h"
+#include "files/json_file.h"
 #include "files/log.h"
 #include "graphics/font.h"
 #include "graphics/glyph_rasterizer.h"
@@ -43,14 +42,6 @@ Services& TheServices() {
     return services;
 }
 
-std::unique_ptr<vK_Config> LoadConfig(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    vK_DataPtr root;
-    if (!path.empty() && vK_FileManager::Instance()->LoadFile(path + ".json", bytes, 0) == 0)
-        root = vK_DataPtr(ParseJson(bytes.data(), bytes.size()).release());
-    return std::make_unique<vK_Config>(root);
-}
-
 }  // namespace
 
 void EngineStartup(const char* configPath, const vK_StartupOptions& options) {
@@ -66,7 +57,9 @@ void EngineStartup(const char* configPath, const vK_StartupOptions& options) {
     s.resources = std::make_unique<vK_ResourceManager>();
     s.resources->SetFactory(vK_ResourceManager::kFont,
                             []() -> std::shared_ptr<vK_Resource> { return std::make_shared<vK_Font>(); });
-    if (!vK_Config::Instance()) s.config = LoadConfig(configPath ? configPath : "");
+    if (!vK_Config::Instance())
+        s.config = std::make_unique<vK_Config>(configPath && *configPath ? LoadDocument(configPath)
+                                                                         : std::make_shared<vK_DataTable>());
     s.scene = std::make_unique<vK_Scene>();
     s.scripts = std::make_unique<vK_ScriptHub>();
     if (s.scripts->Init()) RegisterScriptApi(*s.scripts);
