@@ -151,7 +151,10 @@ struct SpriteScene {
         std::mt19937 random(7);
         std::uniform_real_distribution<float> x(0, 1024), y(0, 768), angle(0, 6.28f), scale(0.5f, 1.5f);
         for (int i = 0; i < kSprites; ++i) {
-            vK_Object* sprite = vK_Object::CreateObject("spr", "s" + std::to_string(i));
+            // Built in two steps: "s" + std::to_string(i) trips a false -Wrestrict in g++ 12.
+            std::string name = "s";
+            name += std::to_string(i);
+            vK_Object* sprite = vK_Object::CreateObject("spr", name);
             origin->AddChild(sprite);
             vK_DataTable props;
             props.SetString("res", "assets/images/disc");
