@@ -49,6 +49,18 @@ void Unregister(const std::string& name, const vK_Object* object) {
     if (it != registry.end() && it->second == object) registry.erase(it);
 }
 
+// Registers object under name. The scene roots keep their names: another object
+// named "vk_origin" (from a module, say) stays unfindable by name rather than
+// hiding the root from every script that looks the root up.
+void Register(const std::string& name, vK_Object* object) {
+    vK_Object*& entry = Registry()[name];
+    if (entry && entry != object && entry->IsRoot()) {
+        Log("Warning: the name %s belongs to a scene root and is not given to another object", name.c_str());
+        return;
+    }
+    entry = object;
+}
+
 // Even-odd crossing test of the quadrilateral of rect's corners under matrix.
 bool PointInRect(float px, float py, const vK_Rect& rect, const vK_Matrix& matrix) {
     float xs[4], ys[4];
@@ -207,7 +219,7 @@ vK_Object* vK_Object::GetDraggedObject() { return g_scene_hooks.dragged ? g_scen
 void vK_Object::SetName(const std::string& name) {
     if (dead_ || name == name_) return;
     Unregister(name_, this);
-    Registry()[name] = this;
+    Register(name, this);
     name_ = name;
 }
 
@@ -310,7 +322,7 @@ bool vK_Object::AddChild(vK_Object* child) {
     }
     owned->parent_ = this;
     children_.push_back(std::move(owned));
-    Registry()[child->name_] = child;
+    Register(child->name_, child);
     SortChildren();
     if (in_scene_) {
         child->EnterSceneTree();

@@ -343,6 +343,18 @@ TEST_F(ObjectTest, SameNamedObjectsKeepTheLiveOneRegistered) {
     EXPECT_EQ(vK_Object::FindObject("renamed"), nullptr);
 }
 
+TEST_F(ObjectTest, SceneRootsKeepTheirNames) {
+    vK_LogCapture log;
+    vK_Object* impostor = Make("vk_origin", storage);
+    vK_Object* renamed = Make("plain", storage);
+    renamed->SetName("vk_storage");
+    EXPECT_EQ(vK_Object::FindObject("vk_origin"), origin);
+    EXPECT_EQ(vK_Object::FindObject("vk_storage"), storage);
+    EXPECT_TRUE(log.Contains("Warning: the name vk_origin belongs to a scene root"));
+    vK_Object::Destroy(impostor);  // leaves the root's entry alone
+    EXPECT_EQ(vK_Object::FindObject("vk_origin"), origin);
+}
+
 TEST_F(ObjectTest, DeletionDuringUpdateDrawAndHitTestIsSafe) {
     vK_ScriptHub hub;
     TraceObject* a = Make("a", origin, 0);
