@@ -5,12 +5,12 @@
 #include "files/data_provider_archive.h"
 #include "files/file_manager.h"
 #include "files/log.h"
-#include "support/temp_folder.h"
+#include "support/file_manager_fixture.h"
 
 namespace {
 
 // Archives are made by the real zip tool, as content builds make them.
-class ArchiveTest : public ::testing::Test {
+class ArchiveTest : public FileManagerFixture {
 protected:
     void SetUp() override {
         folder.WriteFile("root/assets/both.txt", "from the folder");
@@ -32,22 +32,7 @@ protected:
         ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
     }
 
-    void Start() {
-        fm.SetAssetRoot(folder.Path() + "/root");
-        fm.SetSaveFolder(folder.Path() + "/save");
-        fm.SetIdentity("Publisher", "Game");
-        fm.RegisterProviders();
-    }
-
-    std::string Load(const std::string& path, int* status = nullptr) {
-        std::vector<uint8_t> bytes;
-        const int s = fm.LoadFile(path, bytes, 0);
-        if (status) *status = s;
-        return Text(bytes);
-    }
-
-    TempFolder folder;
-    vK_FileManager fm;
+    void Start() { StartFileManager(); }
 };
 
 }  // namespace

@@ -11,27 +11,11 @@
 #include "files/data_provider_save.h"
 #include "files/in_stream_interface.h"
 #include "files/log.h"
-#include "support/temp_folder.h"
+#include "support/file_manager_fixture.h"
 
 namespace {
 
-class FileManagerTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        fm.SetAssetRoot(folder.Path() + "/root");
-        fm.SetSaveFolder(folder.Path() + "/save");
-        fm.SetIdentity("Publisher", "Game");
-        fm.RegisterProviders();
-    }
-    std::string Load(const std::string& path, int* status = nullptr) {
-        std::vector<uint8_t> bytes;
-        const int s = fm.LoadFile(path, bytes, 0);
-        if (status) *status = s;
-        return Text(bytes);
-    }
-    TempFolder folder;
-    vK_FileManager fm;
-};
+class FileManagerTest : public StartedFileManagerFixture {};
 
 }  // namespace
 

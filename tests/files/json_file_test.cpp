@@ -4,19 +4,9 @@
 
 #include "files/file_manager.h"
 #include "files/log.h"
-#include "support/temp_folder.h"
+#include "support/file_manager_fixture.h"
 
-class JsonFileTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        fm.SetAssetRoot(folder.Path() + "/root");
-        fm.SetSaveFolder(folder.Path() + "/save");
-        fm.SetIdentity("Publisher", "Game");
-        fm.RegisterProviders();
-    }
-    TempFolder folder;
-    vK_FileManager fm;
-};
+class JsonFileTest : public StartedFileManagerFixture {};
 
 TEST_F(JsonFileTest, SaveAndLoadWithEveryKind) {
     vK_DataTable profile;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "files/file_manager.h"
-#include "support/temp_folder.h"
+#include "support/file_manager_fixture.h"
 
 // Golden vectors from tests/files/golden_vectors.py, an independent model of the
 // checksum header and the scrambling generator.
@@ -69,17 +69,7 @@ TEST(ProtectedFile, DamagedForms) {
     EXPECT_EQ(UnprotectBytes(tampered, 3), 2);
 }
 
-class ProtectedFileManager : public ::testing::Test {
-protected:
-    void SetUp() override {
-        fm.SetAssetRoot(folder.Path() + "/root");
-        fm.SetSaveFolder(folder.Path() + "/save");
-        fm.SetIdentity("Publisher", "Game");
-        fm.RegisterProviders();
-    }
-    TempFolder folder;
-    vK_FileManager fm;
-};
+class ProtectedFileManager : public StartedFileManagerFixture {};
 
 TEST_F(ProtectedFileManager, AllKindsRoundTrip) {
     std::vector<uint8_t> big(1 << 20);
