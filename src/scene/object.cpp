@@ -616,6 +616,10 @@ bool vK_Object::HitTest(float x, float y, const vK_DrawParams& state) const {
     return input_rect_enabled_ && PointInRect(x, y, input_rect_, state.matrix);
 }
 
+bool vK_Object::RectContains(float x, float y, const vK_Rect& rect, const vK_DrawParams& state) {
+    return PointInRect(x, y, rect, state.matrix);
+}
+
 vK_Object* vK_Object::InputTest(const vK_InputEvent& event, vK_Object* hit, const vK_DrawParams& parent) {
     if (!input_ || dead_) return hit;
     vK_DrawParams state = ComputeDrawState(parent, 0);

@@ -91,6 +91,8 @@ public:
     virtual std::string GetType() const { return "obj"; }
     virtual vK_Rect GetDrawRect() const { return {}; }
     virtual bool HitTest(float x, float y, const vK_DrawParams& state) const;
+    // Whether the point lies in rect (object units) under the state's matrix.
+    static bool RectContains(float x, float y, const vK_Rect& rect, const vK_DrawParams& state);
     virtual void RestoreGraphics(bool recursive);
     virtual void Reset();
     virtual bool Load();

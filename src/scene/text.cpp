@@ -153,19 +153,39 @@ void vK_Text::RefreshText() {
     }
     rendered_ = font_->RenderText(shown, maxWidth_, style_);
     ++renderCount_;
-    if (rendered_ && !HasInputRect()) SetInputRect(false, rendered_->GetRect(GetOwnParams().frame));
+    if (rendered_ && !HasInputRect()) SetInputRect(false, AlignedBlock());
+}
+
+void vK_Text::AlignmentOffset(float& dx, float& dy) const {
+    // The rendered block is centred on the origin; alignment moves an edge onto it.
+    const float halfWidth = rendered_ ? rendered_->GetWidth() / 2.0f : 0.0f;
+    const float halfHeight = rendered_ ? rendered_->GetHeight() / 2.0f : 0.0f;
+    dx = style_.align == 0 ? halfWidth : style_.align == 2 ? -halfWidth : 0.0f;
+    dy = style_.align_v == 0 ? halfHeight : style_.align_v == 2 ? -halfHeight : 0.0f;
+}
+
+vK_Rect vK_Text::AlignedBlock() const {
+    if (!rendered_) return {};
+    vK_Rect rect = rendered_->GetRect(GetOwnParams().frame);
+    float dx, dy;
+    AlignmentOffset(dx, dy);
+    rect.x += dx;
+    rect.y += dy;
+    return rect;
+}
+
+bool vK_Text::HitTest(float x, float y, const vK_DrawParams& state) const {
+    if (HasInputRect()) return vK_Object::HitTest(x, y, state);
+    return rendered_ && RectContains(x, y, AlignedBlock(), state);
 }
 
 void vK_Text::DrawSelf(vK_Render& render, const vK_DrawParams& state) {
     if (!rendered_) return;
-    // The rendered block is centred on the origin; alignment moves an edge onto it.
-    const float halfWidth = rendered_->GetWidth() / 2.0f;
-    const float halfHeight = rendered_->GetHeight() / 2.0f;
     vK_DrawParams aligned = state;
-    if (style_.align == 0) aligned.offsetX += halfWidth;
-    if (style_.align == 2) aligned.offsetX -= halfWidth;
-    if (style_.align_v == 0) aligned.offsetY += halfHeight;
-    if (style_.align_v == 2) aligned.offsetY -= halfHeight;
+    float dx, dy;
+    AlignmentOffset(dx, dy);
+    aligned.offsetX += dx;
+    aligned.offsetY += dy;
     render.DrawSprite(rendered_, aligned);
 }
 
