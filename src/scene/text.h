@@ -56,6 +56,8 @@ public:
     static void RegisterType();
 
 private:
+    static const vK_PropertyTable& TextProperties();
+
     std::shared_ptr<vK_Font> font_;
     std::shared_ptr<vK_Texture> rendered_;
     int maxWidth_ = -1;

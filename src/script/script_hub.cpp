@@ -11,6 +11,7 @@
 #include "core/message_ids.h"
 #include "core/random.h"
 #include "files/log.h"
+#include "scene/object.h"
 #include "script/lua_script.h"
 
 namespace {
@@ -162,7 +163,10 @@ bool vK_ScriptHub::Init() {
     lua_pop(state_, 1);
 
     SetScriptResolver(&ResolveGlobalFunction);
-    if (g_instance == this) InstallMediatorHooks();
+    if (g_instance == this) {
+        InstallMediatorHooks();
+        InstallObjectHooks();
+    }
     return true;
 }
 
@@ -172,6 +176,7 @@ void vK_ScriptHub::Shutdown() {
     if (g_instance == this) {
         SetScriptResolver(nullptr);
         vK_Mediator::SetScriptHooks(vK_MediatorScriptHooks());
+        vK_Object::SetScriptHooks(vK_ObjectScriptHooks());
     }
     vK_LuaScript::MarkStateClosed(state_);
     lua_close(state_);
@@ -197,6 +202,21 @@ void vK_ScriptHub::InstallMediatorHooks() {
         }
     };
     vK_Mediator::SetScriptHooks(hooks);
+}
+
+// Objects queue their event, timer, grid and animation handlers through these and
+// compile handler text given as a property.
+void vK_ScriptHub::InstallObjectHooks() {
+    vK_ObjectScriptHooks hooks;
+    hooks.queue = [](const vK_DataScriptFunction& handler, const std::string& sender) {
+        vK_ScriptHub* hub = Instance();
+        return hub != nullptr && hub->CallHandler(handler, sender, true);
+    };
+    hooks.compile = [](const std::string& code) {
+        vK_ScriptHub* hub = Instance();
+        return hub ? hub->CompileCode(code).GetHandle() : vK_ScriptHandle();
+    };
+    vK_Object::SetScriptHooks(hooks);
 }
 
 // ---- Conversions ----------------------------------------------------------------
