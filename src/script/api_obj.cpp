@@ -32,7 +32,11 @@ void ObjMultiSet(const vK_DataArray& args, void*, vK_DataArray&) {
         if (!p) continue;
         const vK_Data* name = p->GetAt(0);
         const vK_Data* table = p->GetAt(1);
-        vK_Object* object = name ? vK_Object::FindObject(name->ToString()) : nullptr;
+        vK_Object* object = nullptr;
+        if (name && name->GetTag() == vK_Data::kString)
+            object = vK_Object::FindObject(static_cast<const vK_DataString*>(name)->Value());
+        else if (name)
+            object = vK_Object::FindObject(name->ToString());
         if (object && !object->IsDead() && table && table->AsTable())
             object->SetProperties(*table->AsTable());
     }
