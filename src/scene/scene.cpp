@@ -6,16 +6,9 @@
 #include "core/input_event.h"
 #include "graphics/draw_params.h"
 #include "scene/object.h"
-#include "script/script_hub.h"
 
 namespace {
 vK_Scene* g_instance = nullptr;
-
-void QueueHandler(const vK_ScriptHandle& handle, const std::string& sender) {
-    vK_ScriptHub* hub = vK_ScriptHub::Instance();
-    if (!hub || !handle) return;
-    hub->CallHandler(vK_DataScriptFunction(handle), sender, true);
-}
 
 vK_Object* DraggedHook() { return g_instance ? g_instance->GetDragged() : nullptr; }
 void ForgetHook(vK_Object* object) {
@@ -100,7 +93,7 @@ void vK_Scene::HandleRelease(vK_Object* hit) {
     // Handlers only run later, so the map can be emptied before they are queued.
     std::map<std::string, vK_ScriptHandle> waiters;
     waiters.swap(waiters_);
-    for (const auto& [name, handle] : waiters) QueueHandler(handle, name);
+    for (const auto& [name, handle] : waiters) vK_Object::QueueHandler(vK_DataScriptFunction(handle), name);
 }
 
 void vK_Scene::HandleMove(vK_Object* hit, float x, float y) {

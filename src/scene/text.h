@@ -59,6 +59,7 @@ public:
     static void RegisterType();
 
 private:
+    static const vK_PropertyTable& TextProperties();
     // How far alignment moves the rendered block from its centred place.
     void AlignmentOffset(float& dx, float& dy) const;
     // The rendered block's rectangle as drawn, alignment included.

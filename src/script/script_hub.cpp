@@ -5,12 +5,12 @@
 #include <cmath>
 #include <cstdint>
 #include <lua.hpp>
-#include <unordered_set>
 
 #include "core/mediator.h"
 #include "core/message_ids.h"
 #include "core/random.h"
 #include "files/log.h"
+#include "scene/object.h"
 #include "script/lua_script.h"
 
 namespace {
@@ -114,7 +114,9 @@ vK_ScriptHandle ResolveGlobalFunction(const std::string& name) {
 // again while it is being converted is a cycle), the number of values made so far
 // and the registry (converting it would change it under the traversal).
 struct vK_ScriptHub::PopContext {
-    std::unordered_set<const void*> in_progress;
+    // The tables on the path from the converted value down to the current one: at
+    // most kMaxDepth, searched linearly (no allocation per table).
+    std::vector<const void*> in_progress;
     const void* registry = nullptr;
     int values = 0;
     bool cut = false;
@@ -162,7 +164,10 @@ bool vK_ScriptHub::Init() {
     lua_pop(state_, 1);
 
     SetScriptResolver(&ResolveGlobalFunction);
-    if (g_instance == this) InstallMediatorHooks();
+    if (g_instance == this) {
+        InstallMediatorHooks();
+        InstallObjectHooks();
+    }
     return true;
 }
 
@@ -172,6 +177,7 @@ void vK_ScriptHub::Shutdown() {
     if (g_instance == this) {
         SetScriptResolver(nullptr);
         vK_Mediator::SetScriptHooks(vK_MediatorScriptHooks());
+        vK_Object::SetScriptHooks(vK_ObjectScriptHooks());
     }
     vK_LuaScript::MarkStateClosed(state_);
     lua_close(state_);
@@ -197,6 +203,21 @@ void vK_ScriptHub::InstallMediatorHooks() {
         }
     };
     vK_Mediator::SetScriptHooks(hooks);
+}
+
+// Objects queue their event, timer, grid and animation handlers through these and
+// compile handler text given as a property.
+void vK_ScriptHub::InstallObjectHooks() {
+    vK_ObjectScriptHooks hooks;
+    hooks.queue = [](const vK_DataScriptFunction& handler, const std::string& sender) {
+        vK_ScriptHub* hub = Instance();
+        return hub != nullptr && hub->CallHandler(handler, sender, true);
+    };
+    hooks.compile = [](const std::string& code) {
+        vK_ScriptHub* hub = Instance();
+        return hub ? hub->CompileCode(code).GetHandle() : vK_ScriptHandle();
+    };
+    vK_Object::SetScriptHooks(hooks);
 }
 
 // ---- Conversions ----------------------------------------------------------------
@@ -348,16 +369,17 @@ vK_Data* vK_ScriptHub::PopTable(lua_State* L, PopContext& ctx, int depth) {
     }
     // A table met again while it is being converted (a cycle) and the registry
     // (which converting functions changes) become null.
-    if (self == ctx.registry || ctx.in_progress.count(self)) {
+    if (self == ctx.registry ||
+        std::find(ctx.in_progress.begin(), ctx.in_progress.end(), self) != ctx.in_progress.end()) {
         lua_pop(L, 1);
         return new vK_Data();
     }
-    ctx.in_progress.insert(self);
+    ctx.in_progress.push_back(self);
 
     lua_pushnil(L);
     if (lua_next(L, -2) == 0) {
         lua_pop(L, 1);
-        ctx.in_progress.erase(self);
+        ctx.in_progress.pop_back();
         return new vK_DataTable();
     }
     // Stack: table, key, value.
@@ -383,29 +405,36 @@ vK_Data* vK_ScriptHub::PopTable(lua_State* L, PopContext& ctx, int depth) {
         result = table;
     } else {
         // Arrays come back in key order: number keys ascending, then any other keys
-        // in traversal order, whatever order the table walk gives.
+        // in traversal order, whatever order the table walk gives. A walk that yields
+        // 1, 2, 3, ... (Lua's array part) needs no sorting; the items are sorted only
+        // when a key came out of that order.
         struct Item {
             bool numeric;
             double key;
             std::unique_ptr<vK_Data> value;
         };
-        std::vector<Item> items;
+        std::vector<Item, vK_PoolAllocator<Item>> items;
+        items.reserve(lua_objlen(L, -3));
+        bool in_order = true;
         do {
             bool numeric = lua_type(L, -2) == LUA_TNUMBER;
             double key = numeric ? lua_tonumber(L, -2) : 0.0;
+            in_order = in_order && numeric && key == static_cast<double>(items.size() + 1);
             items.push_back(Item{numeric, key, std::unique_ptr<vK_Data>(PopValue(L, ctx, depth + 1))});
         } while (lua_next(L, -2) != 0);
-        std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
-            if (a.numeric != b.numeric) return a.numeric;
-            return a.numeric && a.key < b.key;
-        });
+        if (!in_order) {
+            std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+                if (a.numeric != b.numeric) return a.numeric;
+                return a.numeric && a.key < b.key;
+            });
+        }
         auto* array = new vK_DataArray();
         array->Reserve(items.size());
         for (Item& item : items) array->Push(std::move(item.value));
         result = array;
     }
     lua_pop(L, 1);
-    ctx.in_progress.erase(self);
+    ctx.in_progress.pop_back();
     return result;
 }
 

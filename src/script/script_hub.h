@@ -92,6 +92,7 @@ private:
     // for foreign or empty handles.
     bool PushHandleValue(lua_State* L, const vK_DataScriptFunction& function);
     void InstallMediatorHooks();
+    void InstallObjectHooks();
     // Conversions work on any thread of the state (natives may be called from
     // coroutines); handles always keep the main state.
     bool PushValue(lua_State* L, const vK_Data* data, int depth);
