@@ -312,3 +312,57 @@ TEST_F(FrameAnimTest, OtherKindsOfAnimationLeaveTheObjectWithoutImplementation) 
 }
 
 }  // namespace
+
+#include "scene/cursor.h"
+#include "script/script_api.h"
+
+namespace {
+
+class AnimScriptTest : public FrameAnimTest {
+protected:
+    void SetUp() override {
+        FrameAnimTest::SetUp();
+        RegisterScriptApi(hub);
+    }
+    bool Lua(const std::string& code) { return hub.CallFunction(hub.CompileCode(code), nullptr); }
+    std::string Eval(const std::string& expr) {
+        if (!Lua("result = tostring(" + expr + ")")) return "<error>";
+        auto value = hub.GetGlobal("result");
+        return value ? value->ToString() : "";
+    }
+};
+
+TEST_F(AnimScriptTest, AnimFunctionsReachOnlyAnimationObjects) {
+    vK_Animation* anim = MakeAnim("candle");
+    vK_Object::CreateObject("obj", "plain");
+    ASSERT_TRUE(Lua("AnimPlay('plain', 'once', 'ended = 5'); AnimPlay('candle')"));
+    EXPECT_EQ(Frames(anim)->GetCurrentFunction(), -1);  // wrong type, missing name: nothing
+    ASSERT_TRUE(Lua("vk.obj.anim.Play('candle', 'once', function(p) ended = (ended or 0) + 1 end)"));
+    for (int i = 0; i < 3; ++i) Step(0.1f);
+    EXPECT_EQ(Ended(), 1);
+    ASSERT_TRUE(Lua("AnimPlay('candle', 'loop', nil); AnimPause('candle', 1)"));
+    Step(0.1f);
+    EXPECT_EQ(Frames(anim)->GetCurrentFrame(), 1);
+    ASSERT_TRUE(Lua("AnimPause('candle', 0)"));
+    Step(0.1f);
+    EXPECT_EQ(Frames(anim)->GetCurrentFrame(), 2);
+    ASSERT_TRUE(Lua("AnimStop('candle'); AnimAttachChildToObj('candle', 'a', 'b')"));
+    EXPECT_FALSE(anim->GetImpl()->IsPlaying());
+}
+
+TEST_F(AnimScriptTest, CursorFunctionsLoadSelectAndReport) {
+    vK_Cursor cursor;
+    cursor.SetPosition(12.75f, 30.5f);
+    ASSERT_TRUE(
+        Lua("CursorLoad('assets/anims/candle', 2); vk.cursor.Load('assets/none', 4); CursorLoad('x')"));
+    EXPECT_EQ(cursor.GetImageCount(), 2);
+    ASSERT_TRUE(Lua("SetCursor(1); SetCursor(5)"));
+    EXPECT_EQ(cursor.GetCurrentIndex(), 1);
+    EXPECT_EQ(Eval("CursorPosX() .. ',' .. vk.cursor.PosY()"), "12,30");
+    EXPECT_EQ(Eval("CursorGetSystem()"), "false");
+    ASSERT_TRUE(Lua("CursorSetSystem(true)"));
+    EXPECT_TRUE(cursor.IsSystem());
+    EXPECT_EQ(Eval("vk.cursor.GetSystem()"), "true");
+}
+
+}  // namespace
