@@ -14,9 +14,9 @@
 #include "graphics/gl/render_gl.h"
 #include "graphics/image_codec.h"
 #include "graphics/render_target_texture.h"
+#include "platform/cursor_impl.h"
 #include "platform/driver_leak_scope.h"
 #include "platform/key_map.h"
-#include "platform/cursor_impl.h"
 
 namespace {
 
