@@ -13,6 +13,7 @@
 #include "graphics/glyph_rasterizer.h"
 #include "graphics/resource_manager.h"
 #include "platform/vrakko_impl.h"
+#include "scene/animation.h"
 #include "scene/grid.h"
 #include "scene/object.h"
 #include "scene/scene.h"
@@ -72,6 +73,7 @@ void EngineStartup(const char* configPath, const vK_StartupOptions& options) {
     vK_Text::RegisterType();
     vK_Grid::RegisterType();
     vK_TimerObj::RegisterType();
+    vK_Animation::RegisterType();
     // TODO(objects): "partsys", "video" and "anim" register here once they exist.
     if (vK_Config* config = vK_Config::Instance()) s.strings->LoadList(config->GetData("Vrakko.strings"));
     s.engine = std::make_unique<Vrakko_Impl>();

@@ -14,9 +14,9 @@
 #include "graphics/gl/render_gl.h"
 #include "graphics/image_codec.h"
 #include "graphics/render_target_texture.h"
+#include "platform/cursor_impl.h"
 #include "platform/driver_leak_scope.h"
 #include "platform/key_map.h"
-#include "scene/cursor.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ unsigned WheelKeyStates() {
 
 }  // namespace
 
-Vrakko_Impl::Vrakko_Impl() : cursor_(std::make_unique<vK_Cursor>()) {
+Vrakko_Impl::Vrakko_Impl() : cursor_(std::make_unique<vK_Cursor_Impl>()) {
     SetClock([] { return static_cast<double>(SDL_GetTicks64()); });
 }
 

@@ -4,6 +4,7 @@
 #include "data/data.h"
 #include "files/file_manager.h"
 #include "graphics/render.h"
+#include "scene/animation.h"
 #include "scene/object.h"
 
 namespace {
@@ -27,16 +28,19 @@ vK_Cursor::~vK_Cursor() {
 
 void vK_Cursor::LoadImage(const std::string& file, int /*number*/) {
     Entry entry;
-    if (AssetExists(file + ".xml") || AssetExists(file + ".anm")) {
-        // TODO(anim): animated cursors play "DoAnim" once the animation object exists.
-        entry.isAnimation = true;
-    } else if (AssetExists(file + ".png")) {
-        entry.object = vK_Object::CreateObject("spr", "vk_cursor_" + std::to_string(entries_.size()));
+    const std::string name = "vk_cursor_" + std::to_string(entries_.size());
+    const bool animated = AssetExists(file + ".xml") || AssetExists(file + ".anm");
+    if (animated || AssetExists(file + ".png")) {
+        // Cursor images are loose objects: never in the scene tree, yet in the scene state.
+        entry.isAnimation = animated;
+        entry.object = vK_Object::CreateObject(animated ? "anim" : "spr", name);
         if (entry.object) {
             vK_DataTable props;
             props.SetString("res", file);
             entry.object->SetProperties(props);
             entry.object->EnterScene();
+            if (auto* animation = dynamic_cast<vK_Animation*>(entry.object))
+                animation->Play("DoAnim", vK_DataScriptFunction());
         }
     }
     entries_.push_back(entry);

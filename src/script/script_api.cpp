@@ -12,9 +12,11 @@ constexpr GroupFn kGroups[] = {
     &ScriptApiObjects,
     &ScriptApiDebug,
     &ScriptApiModules,
-    // snd, obj.anim
+    // snd
+    &ScriptApiAnimations,
     &ScriptApiGrids,
-    // obj.vid, obj.ps, cursor
+    // obj.vid, obj.ps
+    &ScriptApiCursor,
     &ScriptApiStrings,
     &ScriptApiEngine,
 };
