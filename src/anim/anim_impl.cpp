@@ -2,13 +2,12 @@
 
 #include "scene/handler_property.h"
 #include "scene/object.h"
-#include "script/script_hub.h"
 
 vK_AnimImpl::~vK_AnimImpl() = default;
 
 void vK_AnimImpl::SetProperties(const vK_DataTable& table) {
     table.GetString("animfunc", function_);
-    ReadHandlerProperty(table, "endtrig", endTrigger_);
+    if (const vK_Data* trigger = table.Get("endtrig")) ReadHandlerProperty(*trigger, "endtrig", endTrigger_);
     bool playing = false;
     if (!table.GetBool("playing", playing)) return;
     if (playing) {
@@ -35,7 +34,5 @@ void vK_AnimImpl::Play(const std::string& function, const vK_DataScriptFunction&
 }
 
 void vK_AnimImpl::QueueEndTrigger() {
-    // TODO(props): queue through vK_Object::QueueHandler once it lands.
-    vK_ScriptHub* hub = vK_ScriptHub::Instance();
-    if (hub && owner_) hub->CallHandler(endTrigger_, owner_->GetName(), true);
+    if (owner_) vK_Object::QueueHandler(endTrigger_, owner_->GetName());
 }
