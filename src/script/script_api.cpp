@@ -12,7 +12,8 @@ constexpr GroupFn kGroups[] = {
     &ScriptApiObjects,
     &ScriptApiDebug,
     &ScriptApiModules,
-    // snd, obj.anim
+    &ScriptApiSound,
+    // obj.anim
     &ScriptApiGrids,
     // obj.vid, obj.ps, cursor
     &ScriptApiStrings,

@@ -21,6 +21,7 @@ vK_ScriptApiGroup ScriptApiMessages();
 vK_ScriptApiGroup ScriptApiObjects();
 vK_ScriptApiGroup ScriptApiDebug();
 vK_ScriptApiGroup ScriptApiModules();
+vK_ScriptApiGroup ScriptApiSound();
 vK_ScriptApiGroup ScriptApiGrids();
 vK_ScriptApiGroup ScriptApiStrings();
 vK_ScriptApiGroup ScriptApiEngine();

@@ -1,0 +1,181 @@
+#include "media/sound_decoder.h"
+
+#include <SDL.h>
+#include <vorbis/vorbisfile.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Rates outside this range are damaged headers rather than sounds.
+constexpr long kMinSourceRate = 1000;
+constexpr long kMaxSourceRate = 192000;
+constexpr int kMaxSourceChannels = 2;
+// Samples per channel asked of the decoder at a time.
+constexpr int kBlockSamples = 1024;
+// Consecutive interruptions in the data before the stream counts as broken.
+constexpr int kMaxHoles = 64;
+
+struct MemoryFile {
+    std::vector<uint8_t> bytes;
+    size_t pos = 0;
+};
+
+size_t MemoryRead(void* out, size_t size, size_t count, void* source) {
+    auto* file = static_cast<MemoryFile*>(source);
+    if (size == 0 || file->pos >= file->bytes.size()) return 0;
+    const size_t items = std::min(count, (file->bytes.size() - file->pos) / size);
+    std::memcpy(out, file->bytes.data() + file->pos, items * size);
+    file->pos += items * size;
+    return items;
+}
+
+int MemorySeek(void* source, ogg_int64_t offset, int whence) {
+    auto* file = static_cast<MemoryFile*>(source);
+    const auto size = static_cast<ogg_int64_t>(file->bytes.size());
+    ogg_int64_t base = 0;
+    if (whence == SEEK_CUR) base = static_cast<ogg_int64_t>(file->pos);
+    if (whence == SEEK_END) base = size;
+    if (offset > size || offset < -size) return -1;
+    const ogg_int64_t target = base + offset;
+    if (target < 0 || target > size) return -1;
+    file->pos = static_cast<size_t>(target);
+    return 0;
+}
+
+long MemoryTell(void* source) { return static_cast<long>(static_cast<MemoryFile*>(source)->pos); }
+
+const char* OpenError(int code) {
+    switch (code) {
+        case OV_ENOTVORBIS:
+            return "not a Vorbis stream";
+        case OV_EVERSION:
+            return "unsupported Vorbis version";
+        case OV_EBADHEADER:
+            return "damaged Vorbis header";
+        case OV_EREAD:
+            return "truncated stream";
+        default:
+            return "unreadable Ogg stream";
+    }
+}
+
+}  // namespace
+
+struct vK_SoundDecoder::State {
+    MemoryFile file;
+    OggVorbis_File vf{};
+    bool open = false;
+    SDL_AudioStream* converter = nullptr;
+
+    ~State() {
+        if (converter) SDL_FreeAudioStream(converter);
+        if (open) ov_clear(&vf);
+    }
+};
+
+vK_SoundDecoder::vK_SoundDecoder() : state_(std::make_unique<State>()) {}
+
+vK_SoundDecoder::~vK_SoundDecoder() = default;
+
+std::unique_ptr<vK_SoundDecoder> vK_SoundDecoder::Open(std::vector<uint8_t> bytes, bool loop,
+                                                       std::string* error) {
+    auto fail = [error](const std::string& reason) {
+        if (error) *error = reason;
+        return nullptr;
+    };
+    std::unique_ptr<vK_SoundDecoder> decoder(new vK_SoundDecoder());
+    State& s = *decoder->state_;
+    s.file.bytes = std::move(bytes);
+    const ov_callbacks callbacks = {&MemoryRead, &MemorySeek, nullptr, &MemoryTell};
+    const int opened = ov_open_callbacks(&s.file, &s.vf, nullptr, 0, callbacks);
+    if (opened < 0) return fail(OpenError(opened));
+    s.open = true;
+    const vorbis_info* info = ov_info(&s.vf, -1);
+    if (!info) return fail("no stream information");
+    if (info->channels < 1 || info->channels > kMaxSourceChannels)
+        return fail("unsupported channel count " + std::to_string(info->channels));
+    if (info->rate < kMinSourceRate || info->rate > kMaxSourceRate)
+        return fail("unsupported sample rate " + std::to_string(info->rate));
+    decoder->sourceChannels_ = info->channels;
+    decoder->sourceRate_ = static_cast<int>(info->rate);
+    s.converter = SDL_NewAudioStream(AUDIO_F32SYS, static_cast<Uint8>(info->channels), decoder->sourceRate_,
+                                     AUDIO_F32SYS, kOutputChannels, kOutputRate);
+    if (!s.converter) return fail(std::string("no converter: ") + SDL_GetError());
+    const ogg_int64_t total = ov_pcm_total(&s.vf, -1);
+    if (total > 0) decoder->lengthFrames_ = total * kOutputRate / decoder->sourceRate_;
+    decoder->loop_ = loop;
+    decoder->interleaved_.resize(static_cast<size_t>(kBlockSamples) * decoder->sourceChannels_);
+    return decoder;
+}
+
+void vK_SoundDecoder::Fail(const char* reason) {
+    failed_ = true;
+    sourceDone_ = true;
+    if (failReason_.empty()) failReason_ = reason;
+    SDL_AudioStreamFlush(state_->converter);
+}
+
+bool vK_SoundDecoder::DecodeBlock() {
+    State& s = *state_;
+    float** pcm = nullptr;
+    int link = 0;
+    const long samples = ov_read_float(&s.vf, &pcm, kBlockSamples, &link);
+    if (samples == OV_HOLE) {
+        if (++holes_ > kMaxHoles) {
+            Fail("too many gaps in the stream");
+            return false;
+        }
+        return true;
+    }
+    if (samples < 0) {
+        Fail("damaged audio data");
+        return false;
+    }
+    if (samples == 0) {
+        // The end of one pass. A loop starts over in the same converter, so the
+        // resampler carries on across the seam.
+        if (loop_ && samplesThisPass_ > 0) {
+            if (ov_pcm_seek(&s.vf, 0) != 0) {
+                Fail("cannot seek to the start of the loop");
+                return false;
+            }
+            samplesThisPass_ = 0;
+            return true;
+        }
+        sourceDone_ = true;
+        SDL_AudioStreamFlush(s.converter);
+        return false;
+    }
+    holes_ = 0;
+    const vorbis_info* info = ov_info(&s.vf, link);
+    if (!info || info->channels != sourceChannels_ || info->rate != sourceRate_) {
+        // A chained stream that changes format mid-way: the sound ends with its first part.
+        sourceDone_ = true;
+        SDL_AudioStreamFlush(s.converter);
+        return false;
+    }
+    const int channels = sourceChannels_;
+    for (long i = 0; i < samples; ++i)
+        for (int c = 0; c < channels; ++c) interleaved_[static_cast<size_t>(i * channels + c)] = pcm[c][i];
+    const int bytes = static_cast<int>(samples * channels * static_cast<long>(sizeof(float)));
+    if (SDL_AudioStreamPut(s.converter, interleaved_.data(), bytes) != 0) {
+        Fail("conversion failed");
+        return false;
+    }
+    samplesThisPass_ += samples;
+    return true;
+}
+
+int vK_SoundDecoder::Read(float* out, int frames) {
+    if (frames <= 0 || ended_) return 0;
+    SDL_AudioStream* converter = state_->converter;
+    const int wanted = frames * kOutputChannels * static_cast<int>(sizeof(float));
+    while (!sourceDone_ && SDL_AudioStreamAvailable(converter) < wanted) {
+        if (!DecodeBlock()) break;
+    }
+    const int got = std::max(0, SDL_AudioStreamGet(converter, out, wanted));
+    if (got < wanted && sourceDone_ && SDL_AudioStreamAvailable(converter) == 0) ended_ = true;
+    return got / (kOutputChannels * static_cast<int>(sizeof(float)));
+}
