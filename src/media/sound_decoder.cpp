@@ -16,6 +16,8 @@ constexpr int kMaxSourceChannels = 2;
 constexpr int kBlockSamples = 1024;
 // Consecutive interruptions in the data before the stream counts as broken.
 constexpr int kMaxHoles = 64;
+// Blocks of silence that push the resampler's tail out at the end (over 20 ms at any rate).
+constexpr int kTailPaddingBlocks = 4;
 
 struct MemoryFile {
     std::vector<uint8_t> bytes;
@@ -112,9 +114,21 @@ std::unique_ptr<vK_SoundDecoder> vK_SoundDecoder::Open(std::vector<uint8_t> byte
 
 void vK_SoundDecoder::Fail(const char* reason) {
     failed_ = true;
-    sourceDone_ = true;
     if (failReason_.empty()) failReason_ = reason;
+    FinishSource();
+}
+
+void vK_SoundDecoder::FinishSource() {
+    if (sourceDone_) return;
+    sourceDone_ = true;
+    // The resampler holds back the last few milliseconds even when flushed: feed it
+    // silence first, and cut the output at the length the source had.
+    std::fill(interleaved_.begin(), interleaved_.end(), 0.0f);
+    const int padding = static_cast<int>(interleaved_.size() * sizeof(float));
+    for (int i = 0; i < kTailPaddingBlocks; ++i)
+        SDL_AudioStreamPut(state_->converter, interleaved_.data(), padding);
     SDL_AudioStreamFlush(state_->converter);
+    outputLimit_ = sourceFrames_ * kOutputRate / sourceRate_;
 }
 
 bool vK_SoundDecoder::DecodeBlock() {
@@ -144,16 +158,14 @@ bool vK_SoundDecoder::DecodeBlock() {
             samplesThisPass_ = 0;
             return true;
         }
-        sourceDone_ = true;
-        SDL_AudioStreamFlush(s.converter);
+        FinishSource();
         return false;
     }
     holes_ = 0;
     const vorbis_info* info = ov_info(&s.vf, link);
     if (!info || info->channels != sourceChannels_ || info->rate != sourceRate_) {
         // A chained stream that changes format mid-way: the sound ends with its first part.
-        sourceDone_ = true;
-        SDL_AudioStreamFlush(s.converter);
+        FinishSource();
         return false;
     }
     const int channels = sourceChannels_;
@@ -165,6 +177,7 @@ bool vK_SoundDecoder::DecodeBlock() {
         return false;
     }
     samplesThisPass_ += samples;
+    sourceFrames_ += samples;
     return true;
 }
 
@@ -175,7 +188,12 @@ int vK_SoundDecoder::Read(float* out, int frames) {
     while (!sourceDone_ && SDL_AudioStreamAvailable(converter) < wanted) {
         if (!DecodeBlock()) break;
     }
-    const int got = std::max(0, SDL_AudioStreamGet(converter, out, wanted));
-    if (got < wanted && sourceDone_ && SDL_AudioStreamAvailable(converter) == 0) ended_ = true;
-    return got / (kOutputChannels * static_cast<int>(sizeof(float)));
+    constexpr int kFrameBytes = kOutputChannels * static_cast<int>(sizeof(float));
+    int got = std::max(0, SDL_AudioStreamGet(converter, out, wanted)) / kFrameBytes;
+    if (sourceDone_) {
+        got = static_cast<int>(std::min<int64_t>(got, std::max<int64_t>(0, outputLimit_ - emittedFrames_)));
+        if (got < frames) ended_ = true;
+    }
+    emittedFrames_ += got;
+    return got;
 }

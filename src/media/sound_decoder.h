@@ -41,6 +41,8 @@ private:
     // Decodes one block into the converter; false when nothing more will come.
     bool DecodeBlock();
     void Fail(const char* reason);
+    // No more source data: pushes the converter's tail out.
+    void FinishSource();
 
     std::unique_ptr<State> state_;
     bool loop_ = false;
@@ -54,6 +56,11 @@ private:
     // Samples decoded since the last seek to the start; a loop pass that yields
     // none ends the sound instead of spinning.
     int64_t samplesThisPass_ = 0;
+    // Source frames decoded and output frames given out so far; once the source is
+    // done, the output ends at the converted length of what was decoded.
+    int64_t sourceFrames_ = 0;
+    int64_t emittedFrames_ = 0;
+    int64_t outputLimit_ = 0;
     int holes_ = 0;
     std::vector<float> interleaved_;
 };
