@@ -65,15 +65,44 @@ const char* OpenError(int code) {
 
 }  // namespace
 
+// The decoded stream and the converter to the output format. A source already in the
+// output format needs no conversion and goes through a plain queue instead.
 struct vK_SoundDecoder::State {
     MemoryFile file;
     OggVorbis_File vf{};
     bool open = false;
     SDL_AudioStream* converter = nullptr;
+    std::vector<float> queue;  // passthrough: samples not yet read, from queueStart on
+    size_t queueStart = 0;
 
     ~State() {
         if (converter) SDL_FreeAudioStream(converter);
         if (open) ov_clear(&vf);
+    }
+    bool Put(const float* samples, int bytes) {
+        if (converter) return SDL_AudioStreamPut(converter, samples, bytes) == 0;
+        if (queueStart > 0 && queueStart == queue.size()) queue.clear(), queueStart = 0;
+        queue.insert(queue.end(), samples, samples + bytes / sizeof(float));
+        return true;
+    }
+    void Flush() {
+        if (converter) SDL_AudioStreamFlush(converter);
+    }
+    int Available() const {
+        if (converter) return SDL_AudioStreamAvailable(converter);
+        return static_cast<int>((queue.size() - queueStart) * sizeof(float));
+    }
+    int Get(float* out, int bytes) {
+        if (converter) return SDL_AudioStreamGet(converter, out, bytes);
+        const size_t count = std::min(queue.size() - queueStart, static_cast<size_t>(bytes) / sizeof(float));
+        std::copy_n(queue.begin() + static_cast<std::ptrdiff_t>(queueStart), count, out);
+        queueStart += count;
+        // Keep the queue short: move the unread rest to the front once most of it is read.
+        if (queueStart > 4096 && queueStart * 2 > queue.size()) {
+            queue.erase(queue.begin(), queue.begin() + static_cast<std::ptrdiff_t>(queueStart));
+            queueStart = 0;
+        }
+        return static_cast<int>(count * sizeof(float));
     }
 };
 
@@ -102,9 +131,11 @@ std::unique_ptr<vK_SoundDecoder> vK_SoundDecoder::Open(std::vector<uint8_t> byte
         return fail("unsupported sample rate " + std::to_string(info->rate));
     decoder->sourceChannels_ = info->channels;
     decoder->sourceRate_ = static_cast<int>(info->rate);
-    s.converter = SDL_NewAudioStream(AUDIO_F32SYS, static_cast<Uint8>(info->channels), decoder->sourceRate_,
-                                     AUDIO_F32SYS, kOutputChannels, kOutputRate);
-    if (!s.converter) return fail(std::string("no converter: ") + SDL_GetError());
+    if (info->channels != kOutputChannels || decoder->sourceRate_ != kOutputRate) {
+        s.converter = SDL_NewAudioStream(AUDIO_F32SYS, static_cast<Uint8>(info->channels),
+                                         decoder->sourceRate_, AUDIO_F32SYS, kOutputChannels, kOutputRate);
+        if (!s.converter) return fail(std::string("no converter: ") + SDL_GetError());
+    }
     const ogg_int64_t total = ov_pcm_total(&s.vf, -1);
     if (total > 0) decoder->lengthFrames_ = total * kOutputRate / decoder->sourceRate_;
     decoder->loop_ = loop;
@@ -125,9 +156,8 @@ void vK_SoundDecoder::FinishSource() {
     // silence first, and cut the output at the length the source had.
     std::fill(interleaved_.begin(), interleaved_.end(), 0.0f);
     const int padding = static_cast<int>(interleaved_.size() * sizeof(float));
-    for (int i = 0; i < kTailPaddingBlocks; ++i)
-        SDL_AudioStreamPut(state_->converter, interleaved_.data(), padding);
-    SDL_AudioStreamFlush(state_->converter);
+    for (int i = 0; i < kTailPaddingBlocks; ++i) state_->Put(interleaved_.data(), padding);
+    state_->Flush();
     outputLimit_ = sourceFrames_ * kOutputRate / sourceRate_;
 }
 
@@ -172,7 +202,7 @@ bool vK_SoundDecoder::DecodeBlock() {
     for (long i = 0; i < samples; ++i)
         for (int c = 0; c < channels; ++c) interleaved_[static_cast<size_t>(i * channels + c)] = pcm[c][i];
     const int bytes = static_cast<int>(samples * channels * static_cast<long>(sizeof(float)));
-    if (SDL_AudioStreamPut(s.converter, interleaved_.data(), bytes) != 0) {
+    if (!s.Put(interleaved_.data(), bytes)) {
         Fail("conversion failed");
         return false;
     }
@@ -183,13 +213,12 @@ bool vK_SoundDecoder::DecodeBlock() {
 
 int vK_SoundDecoder::Read(float* out, int frames) {
     if (frames <= 0 || ended_) return 0;
-    SDL_AudioStream* converter = state_->converter;
     const int wanted = frames * kOutputChannels * static_cast<int>(sizeof(float));
-    while (!sourceDone_ && SDL_AudioStreamAvailable(converter) < wanted) {
+    while (!sourceDone_ && state_->Available() < wanted) {
         if (!DecodeBlock()) break;
     }
     constexpr int kFrameBytes = kOutputChannels * static_cast<int>(sizeof(float));
-    int got = std::max(0, SDL_AudioStreamGet(converter, out, wanted)) / kFrameBytes;
+    int got = std::max(0, state_->Get(out, wanted)) / kFrameBytes;
     if (sourceDone_) {
         got = static_cast<int>(std::min<int64_t>(got, std::max<int64_t>(0, outputLimit_ - emittedFrames_)));
         if (got < frames) ended_ = true;
