@@ -313,7 +313,7 @@ bool Vrakko::RunFrame(double now) {
     // The safe point between frames: objects destroyed during the last one are freed.
     vK_Object::FlushGraveyard();
     Process(frame);
-    // TODO(sound): the sound hub's per-frame update.
+    if (afterProcess_) afterProcess_(frame);
     if (vK_Cursor* cursor = vK_Cursor::Instance()) cursor->UpdateCursor(frame);
     return true;
 }

@@ -94,6 +94,11 @@ public:
     const vK_FrameInfo& GetLastFrame() const { return lastFrame_; }
     // Frames run so far.
     long GetFrameCount() const { return frameCount_; }
+    // Per-frame work of a service the core does not know (the sound hub's update),
+    // run right after Process; start-up installs it.
+    void SetAfterProcessHook(std::function<void(const vK_FrameInfo&)> hook) {
+        afterProcess_ = std::move(hook);
+    }
 
     // Draws the live root "vk_origin" with its subtree and the default draw parameters.
     static void DrawScene(vK_Render& render);
@@ -133,6 +138,7 @@ private:
     int ringIndex_ = 0;
 
     std::function<double()> clock_;
+    std::function<void(const vK_FrameInfo&)> afterProcess_;
     double lastFrameTime_ = 0.0;
     float elapsed_ = 0.0f;
     int frameCounter_ = 0;

@@ -15,6 +15,7 @@
 #include "graphics/image_codec.h"
 #include "graphics/render_target_texture.h"
 #include "platform/cursor_impl.h"
+#include "media/sound_hub.h"
 #include "platform/driver_leak_scope.h"
 #include "platform/key_map.h"
 
@@ -134,7 +135,7 @@ bool Vrakko_Impl::CreateGraphicsDevice(const vK_DisplayMode& mode) {
 
 bool Vrakko_Impl::InitDisplay(const vK_DisplayMode& mode) {
     if (!CreateMainWindow(mode) || !CreateGraphicsDevice(mode)) return false;
-    // TODO(sound): open the audio device (44100 Hz) once the sound hub exists.
+    if (vK_SoundHub* hub = vK_SoundHub::Instance()) hub->OpenDevice();
     return Vrakko::InitDisplay(mode);
 }
 
@@ -188,6 +189,10 @@ void Vrakko_Impl::Quit() {
 
 bool Vrakko_Impl::IsForeground() const {
     return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) != 0;
+}
+
+void Vrakko_Impl::PauseSounds(bool pause) {
+    if (vK_SoundHub* hub = vK_SoundHub::Instance()) hub->PauseAll(pause);
 }
 
 std::vector<float> Vrakko_Impl::GetDesktopSize() const {

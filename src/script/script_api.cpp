@@ -12,7 +12,7 @@ constexpr GroupFn kGroups[] = {
     &ScriptApiObjects,
     &ScriptApiDebug,
     &ScriptApiModules,
-    // snd
+    &ScriptApiSound,
     &ScriptApiAnimations,
     &ScriptApiGrids,
     // obj.vid, obj.ps

@@ -22,6 +22,7 @@ vK_ScriptApiGroup ScriptApiObjects();
 vK_ScriptApiGroup ScriptApiDebug();
 vK_ScriptApiGroup ScriptApiModules();
 vK_ScriptApiGroup ScriptApiAnimations();
+vK_ScriptApiGroup ScriptApiSound();
 vK_ScriptApiGroup ScriptApiGrids();
 vK_ScriptApiGroup ScriptApiCursor();
 vK_ScriptApiGroup ScriptApiStrings();

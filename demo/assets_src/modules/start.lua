@@ -11,4 +11,6 @@ function public.Start()
     motion.Show()
     ModLoad("assets/modules/candle")
     candle.Show()
+    ModLoad("assets/modules/audio")
+    audio.Start()
 end
