@@ -10,6 +10,7 @@
 #include "core/mediator.h"
 #include "core/message_ids.h"
 #include "core/random.h"
+#include "core/vrakko.h"
 #include "files/log.h"
 #include "script/lua_script.h"
 
@@ -122,6 +123,9 @@ struct vK_ScriptHub::PopContext {
 
 vK_ScriptHub::vK_ScriptHub() {
     g_instance = this;
+    Vrakko::SetScriptHooks({[] {
+        if (g_instance) g_instance->RunDeferredHandlers();
+    }});
     Init();
 }
 
