@@ -1,6 +1,7 @@
 #include "scene/cursor.h"
 
 #include "core/frame_info.h"
+#include "core/vrakko.h"
 #include "data/data.h"
 #include "files/file_manager.h"
 #include "graphics/render.h"
@@ -14,11 +15,30 @@ bool AssetExists(const std::string& path) {
     vK_FileManager* files = vK_FileManager::Instance();
     return files && files->Exists(path) == 0;
 }
+// The engine's frame loop reaches the cursor through these.
+bool PositionStage(float& x, float& y) {
+    if (!g_cursor) return false;
+    x = g_cursor->GetX();
+    y = g_cursor->GetY();
+    return true;
+}
+void MoveStage(float x, float y) {
+    if (g_cursor) g_cursor->SetPosition(x, y);
+}
+void DrawStage(vK_Render& render) {
+    if (g_cursor) g_cursor->DrawCursor(render);
+}
+void UpdateStage(const vK_FrameInfo& frame) {
+    if (g_cursor) g_cursor->UpdateCursor(frame);
+}
 }  // namespace
 
 vK_Cursor* vK_Cursor::Instance() { return g_cursor; }
 
-vK_Cursor::vK_Cursor() { g_cursor = this; }
+vK_Cursor::vK_Cursor() {
+    g_cursor = this;
+    Vrakko::SetCursorHooks({&PositionStage, &MoveStage, &DrawStage, &UpdateStage});
+}
 
 vK_Cursor::~vK_Cursor() {
     for (Entry& entry : entries_)

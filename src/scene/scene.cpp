@@ -4,11 +4,26 @@
 
 #include "core/frame_info.h"
 #include "core/input_event.h"
+#include "core/vrakko.h"
 #include "graphics/draw_params.h"
 #include "scene/object.h"
 
 namespace {
 vK_Scene* g_instance = nullptr;
+
+// The engine's frame loop reaches the scene through these.
+void InputStage(const vK_InputEvent& event) {
+    if (g_instance) g_instance->DispatchInput(event);
+}
+void UpdateStage(const vK_FrameInfo& frame) {
+    if (g_instance) g_instance->UpdateScene(frame);
+}
+void DrawStage(vK_Render& render) {
+    if (g_instance && g_instance->GetLiveRoot()) g_instance->GetLiveRoot()->Draw(render, vK_DrawParams());
+}
+void RestoreStage() {
+    if (g_instance && g_instance->GetLiveRoot()) g_instance->GetLiveRoot()->RestoreGraphics(true);
+}
 
 vK_Object* DraggedHook() { return g_instance ? g_instance->GetDragged() : nullptr; }
 void ForgetHook(vK_Object* object) {
@@ -27,6 +42,7 @@ std::unique_ptr<vK_Object> MakeRoot(const char* name) {
 vK_Scene::vK_Scene() {
     g_instance = this;
     vK_Object::SetSceneHooks({&DraggedHook, &ForgetHook});
+    Vrakko::SetSceneHooks({&vK_Object::FlushGraveyard, &InputStage, &UpdateStage, &DrawStage, &RestoreStage});
     live_root_ = MakeRoot("vk_origin");
     live_root_->EnterScene();
     storage_root_ = MakeRoot("vk_storage");

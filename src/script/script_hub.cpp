@@ -9,6 +9,7 @@
 #include "core/mediator.h"
 #include "core/message_ids.h"
 #include "core/random.h"
+#include "core/vrakko.h"
 #include "files/log.h"
 #include "scene/object.h"
 #include "script/lua_script.h"
@@ -124,6 +125,9 @@ struct vK_ScriptHub::PopContext {
 
 vK_ScriptHub::vK_ScriptHub() {
     g_instance = this;
+    Vrakko::SetScriptHooks({[] {
+        if (g_instance) g_instance->RunDeferredHandlers();
+    }});
     Init();
 }
 

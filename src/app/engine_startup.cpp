@@ -1,4 +1,4 @@
-#include "core/engine_startup.h"
+#include "app/engine_startup.h"
 
 #include <memory>
 
@@ -7,7 +7,7 @@
 #include "data/config.h"
 #include "data/string_table.h"
 #include "files/file_manager.h"
-#include "files/json_file.h"
+#include "data/json_file.h"
 #include "files/log.h"
 #include "graphics/font.h"
 #include "graphics/glyph_rasterizer.h"
@@ -79,7 +79,6 @@ void EngineStartup(const char* configPath, const vK_StartupOptions& options) {
     // TODO(objects): "partsys", "video" and "anim" register here once they exist.
     if (vK_Config* config = vK_Config::Instance()) s.strings->LoadList(config->GetData("Vrakko.strings"));
     s.engine = std::make_unique<Vrakko_Impl>();
-    s.files->SetIdentity(s.engine->GetPublisherName(), s.engine->GetGameName());
     // sound: the hub's update follows Process every frame.
     s.engine->SetAfterProcessHook([](const vK_FrameInfo& frame) {
         if (vK_SoundHub* hub = vK_SoundHub::Instance()) hub->Update(frame);
