@@ -15,6 +15,7 @@
 #include "platform/vrakko_impl.h"
 #include "scene/grid.h"
 #include "scene/object.h"
+#include "scene/particle_system.h"
 #include "scene/scene.h"
 #include "scene/sprite.h"
 #include "scene/text.h"
@@ -72,7 +73,8 @@ void EngineStartup(const char* configPath, const vK_StartupOptions& options) {
     vK_Text::RegisterType();
     vK_Grid::RegisterType();
     vK_TimerObj::RegisterType();
-    // TODO(objects): "partsys", "video" and "anim" register here once they exist.
+    vK_ParticleSystem::RegisterType();
+    // TODO(objects): "video" and "anim" register here once they exist.
     if (vK_Config* config = vK_Config::Instance()) s.strings->LoadList(config->GetData("Vrakko.strings"));
     s.engine = std::make_unique<Vrakko_Impl>();
     s.files->SetIdentity(s.engine->GetPublisherName(), s.engine->GetGameName());

@@ -14,7 +14,9 @@ constexpr GroupFn kGroups[] = {
     &ScriptApiModules,
     // snd, obj.anim
     &ScriptApiGrids,
-    // obj.vid, obj.ps, cursor
+    // obj.vid
+    &ScriptApiParticles,
+    // cursor
     &ScriptApiStrings,
     &ScriptApiEngine,
 };

@@ -81,6 +81,11 @@ public:
 
     static void SetReportSink(vK_ScriptReportSink sink);
 
+    // math.random and math.randomseed on the engine's generator; the particle systems'
+    // own script states install them too.
+    static int MathRandom(lua_State* L);
+    static int MathRandomSeed(lua_State* L);
+
 private:
     struct DeferredCall {
         vK_ScriptHandle function;
@@ -104,8 +109,6 @@ private:
     static int Dispatch(lua_State* L);
     static int ReportHandler(lua_State* L);
     static void LineHook(lua_State* L, lua_Debug* ar);
-    static int MathRandom(lua_State* L);
-    static int MathRandomSeed(lua_State* L);
 
     lua_State* state_ = nullptr;
     std::vector<DeferredCall> deferred_;
