@@ -1,6 +1,6 @@
 // Draws the demo game's images into an asset folder: a JPEG backdrop, a PNG title
 // panel, an atlas page of four items with its frame-texture XML, the frames of a clock's
-// pendulum, and a banner with the grid that waves it. Everything is
+// pendulum, and a banner with the grid that waves it, and a soft dot for the particles. Everything is
 // drawn from shapes and gradients; no outside art.
 #include <sys/stat.h>
 
@@ -224,6 +224,19 @@ bool WriteText(const std::string& path, const std::string& text) {
     return WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
+// A soft white dot for the particle presets (tinted per particle): alpha falls off
+// smoothly from the centre.
+Canvas Glow() {
+    Canvas c(32, 32);
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) {
+            const float d = std::hypot(x + 0.5f - 16.0f, y + 0.5f - 16.0f) / 16.0f;
+            const float a = Clamp01(1.0f - d);
+            if (a > 0) c.Put(x, y, 1, 1, 1, a * a);
+        }
+    return c;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -246,6 +259,7 @@ int main(int argc, char** argv) {
     mkdir(grids.c_str(), 0755);
     ok = WritePng(grids + "/banner.png", Banner()) && ok;
     ok = WriteText(grids + "/banner.xml", BannerGridXml()) && ok;
+    ok = WritePng(images + "/glow.png", Glow()) && ok;
     if (!ok) std::fprintf(stderr, "demo_assets: could not write the images into %s\n", images.c_str());
     return ok ? 0 : 1;
 }

@@ -9,4 +9,6 @@ function public.Start()
     ObjAnimate("item_gear", "ang", 1, 0, Nothing, {0, 0, 0, 4, 0, -6.2831853})
     ModLoad("assets/modules/motion")
     motion.Show()
+    ModLoad("assets/modules/particles")
+    particles.Show()
 end
