@@ -162,10 +162,11 @@ void vK_PartSysImpl_Rnd::WarmUp(SEmitter& e) {
     e.active = true;
     const bool was_playing = playing_;
     playing_ = true;
-    // Whole steps until the preprocess time is covered; the count is bounded by the
-    // float steps themselves, and a huge time is capped so loading cannot hang.
+    // Whole steps until the preprocess time is covered (a step that falls short by a
+    // rounding error is not repeated); a huge time is capped so loading cannot hang.
     const float covered = std::min(e.preprocess_time, 600.0f);
-    for (float simulated = 0; simulated < covered; simulated += kPreprocessStep) {
+    const int steps = static_cast<int>(std::ceil(covered / kPreprocessStep - 1.0e-4f));
+    for (int i = 0; i < steps; ++i) {
         EmitterUpdate(e, kPreprocessStep);
         ParticleUpdate(e, kPreprocessStep);
     }

@@ -198,7 +198,7 @@ public:
     const std::map<int, std::string>& GetOwnResourceGroup() const { return own_group_; }
     // The template a link names, or nullptr.
     const SEmitter* FindLinkTarget(const SEmitterLink& link) const;
-    size_t GetActiveCount() const { return active_.size(); }
+    const std::vector<SEmitter*>& GetActive() const { return active_; }
     size_t GetPendingCount() const { return pending_.size(); }
     float GetSystemX() const { return sys_x_; }
     float GetSystemY() const { return sys_y_; }
