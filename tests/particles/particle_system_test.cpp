@@ -39,8 +39,10 @@ protected:
         ASSERT_TRUE(WritePrst(preset, bytes, error));
         WriteBytes("assets/ps/both.prst", bytes);
         WriteText("assets/ps/both.xml", "<ps type=\"jan\"><emit/></ps>");
-        WriteText("assets/ps/jan.xml", "<ps type=\"jan\"><emit res=\"assets/ps/dot\" lifetime=\"100\" delay=\"1000\"/></ps>");
-        WriteText("assets/ps/script.xml", "<!-- Blend: 4 --><ps><emit><a res=\"assets/ps/dot\"/></emit></ps>");
+        WriteText("assets/ps/jan.xml",
+                  "<ps type=\"jan\"><emit res=\"assets/ps/dot\" lifetime=\"100\" delay=\"1000\"/></ps>");
+        WriteText("assets/ps/script.xml",
+                  "<!-- Blend: 4 --><ps><emit><a res=\"assets/ps/dot\"/></emit></ps>");
         WriteText("assets/ps/rnd.xml", kRndXml);
     }
     vK_ParticleSystem* Make(const std::string& name, const std::string& res, vK_Object* parent) {
@@ -104,16 +106,21 @@ TEST_F(ParticleSystemTest, ScriptFunctionsAndProperties) {
     Make("sprite", "assets/ps/dot", origin);
     vK_PartSysImpl* impl = ps->GetImpl();
     ASSERT_TRUE(impl && impl->IsPlaying());
-    EXPECT_TRUE(Lua("assert(rawequal(vk.obj.ps.Start, PartSysStart) and rawequal(vk.obj.ps.Stop, PartSysStop)"
-                    " and rawequal(vk.obj.ps.SetMaskObj, PartSysSetMaskObj))"));
+    EXPECT_TRUE(
+        Lua("assert(rawequal(vk.obj.ps.Start, PartSysStart) and rawequal(vk.obj.ps.Stop, PartSysStop)"
+            " and rawequal(vk.obj.ps.SetMaskObj, PartSysSetMaskObj))"));
     struct Case {
         const char* code;
         bool playing, paused;
     } cases[] = {
-        {"PartSysStop('ps', 1)", false, false},  {"PartSysStart('ps')", true, false},
-        {"PartSysPause('ps', 1)", true, true},   {"PartSysPause('ps', 0)", true, false},
-        {"PartSysStop('ps', 0)", false, false},  {"PartSysRestart('ps')", true, false},
-        {"PartSysStop('sprite', 1)", true, false}, {"ObjSet('ps', {playing = false})", false, false},
+        {"PartSysStop('ps', 1)", false, false},
+        {"PartSysStart('ps')", true, false},
+        {"PartSysPause('ps', 1)", true, true},
+        {"PartSysPause('ps', 0)", true, false},
+        {"PartSysStop('ps', 0)", false, false},
+        {"PartSysRestart('ps')", true, false},
+        {"PartSysStop('sprite', 1)", true, false},
+        {"ObjSet('ps', {playing = false})", false, false},
         {"ObjSet('ps', {playing = true, pause = true})", true, true},
     };
     for (const Case& c : cases) {
