@@ -29,6 +29,12 @@ float Clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 
 float Number(lua_State* L, int index) { return static_cast<float>(lua_tonumber(L, index)); }
 
+// A property index; numbers that are no index (NaN, huge) select nothing.
+int PropertyIndex(lua_State* L, int index) {
+    const double v = lua_tonumber(L, index);
+    return v >= 0.0 && v < 1000.0 ? static_cast<int>(v) : -1;
+}
+
 // Sets a global without metamethods, so a script's metatable on _G cannot raise here.
 void RawSetGlobalNumber(lua_State* L, const char* name, double value) {
     lua_pushstring(L, name);
@@ -480,7 +486,7 @@ int vK_PartSysImpl_Complex::L_Animate(lua_State* L) {
     vK_PartSysImpl_Complex* self = Self(L);
     if (!self || !self->current_particle_ || !lua_istable(L, 2)) return 0;
     Track track;
-    track.property = static_cast<int>(lua_tonumber(L, 1));
+    track.property = PropertyIndex(L, 1);
     for (int i = 1; i <= kMaxKeys * 2; ++i) {
         lua_rawgeti(L, 2, i);
         const bool number = lua_isnumber(L, -1) != 0;
@@ -533,7 +539,7 @@ int vK_PartSysImpl_Complex::L_SetProperty(lua_State* L) {
     vK_PartSysImpl_Complex* self = Self(L);
     if (!self || !self->current_particle_) return 0;
     if (lua_type(L, 1) == LUA_TNUMBER) {
-        self->current_particle_->Set(static_cast<int>(lua_tonumber(L, 1)), Number(L, 2));
+        self->current_particle_->Set(PropertyIndex(L, 1), Number(L, 2));
     } else if (const char* key = lua_tostring(L, 1)) {
         self->current_particle_->custom[key] = Number(L, 2);
     }
@@ -552,7 +558,7 @@ int vK_PartSysImpl_Complex::L_GetProperty(lua_State* L) {
     if (self && self->current_particle_) {
         const Particle& p = *self->current_particle_;
         if (lua_type(L, 1) == LUA_TNUMBER) {
-            value = p.Get(static_cast<int>(lua_tonumber(L, 1)));
+            value = p.Get(PropertyIndex(L, 1));
         } else if (const char* key = lua_tostring(L, 1)) {
             auto found = p.custom.find(key);
             if (found != p.custom.end()) value = found->second;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "core/frame_info.h"
@@ -46,8 +47,9 @@ float FloatAttr(const tinyxml2::XMLElement& e, const char* name) {
 int IntAttr(const tinyxml2::XMLElement& e, const char* name, int fallback) {
     const char* text = e.Attribute(name);
     if (!text) return fallback;
-    int v = 0;
-    return std::sscanf(text, "%d", &v) == 1 ? v : 0;
+    // The leading integer, saturated: strtol does not overflow like "%d" may.
+    const long v = std::strtol(text, nullptr, 10);
+    return static_cast<int>(std::clamp(v, -2147483647L - 1, 2147483647L));
 }
 
 float Radians(float degrees) { return degrees * vK_PartSysImpl_Jan::kPi / 180.0f; }

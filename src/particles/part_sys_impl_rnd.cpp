@@ -165,6 +165,7 @@ void vK_PartSysImpl_Rnd::WarmUp(SEmitter& e) {
     // Whole steps until the preprocess time is covered (a step that falls short by a
     // rounding error is not repeated); a huge time is capped so loading cannot hang.
     const float covered = std::min(e.preprocess_time, 600.0f);
+    if (!(covered > 0.0f)) return;
     const int steps = static_cast<int>(std::ceil(covered / kPreprocessStep - 1.0e-4f));
     for (int i = 0; i < steps; ++i) {
         EmitterUpdate(e, kPreprocessStep);
@@ -268,7 +269,9 @@ void vK_PartSysImpl_Rnd::EmitterUpdate(SEmitter& e, float dt) {
 
     for (SEmitterLink& link : e.links) {
         link.accumulated += e.emission_acc;
-        const int k = static_cast<int>(link.fraction * link.accumulated + 0.5f) - link.created - link.pending;
+        // Bounded before the conversion: a huge fraction must not overflow the count.
+        const float due = std::clamp(link.fraction * link.accumulated + 0.5f, 0.0f, 1.0e6f);
+        const int k = static_cast<int>(due) - link.created - link.pending;
         if (k > 0) link.pending += k;
     }
     const float life = c[kPartLifetime].Evaluate(u);

@@ -1,8 +1,10 @@
 // Reading random-emitter presets: the ".xml" description and the tagged binary ".prst".
 #include <tinyxml2.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "data/data.h"
@@ -65,8 +67,9 @@ float FloatAttr(const tinyxml2::XMLElement& e, const char* name, float fallback 
 int IntAttr(const tinyxml2::XMLElement& e, const char* name, int fallback = 0) {
     const char* text = e.Attribute(name);
     if (!text) return fallback;
-    int v = 0;
-    return std::sscanf(text, "%d", &v) == 1 ? v : 0;
+    // The leading integer, saturated: strtol does not overflow like "%d" may.
+    const long v = std::strtol(text, nullptr, 10);
+    return static_cast<int>(std::clamp(v, -2147483647L - 1, 2147483647L));
 }
 
 std::string StrAttr(const tinyxml2::XMLElement& e, const char* name) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -76,6 +77,8 @@ public:
         uint32_t v = 0;
         if (!reader_.ReadUInt32(v)) return false;
         std::memcpy(&out, &v, sizeof out);
+        // Infinities and NaNs would poison every curve they reach.
+        if (!std::isfinite(out)) out = 0.0f;
         return true;
     }
     bool Str(std::string& out) { return reader_.Buffer()->ReadString(out); }
