@@ -17,6 +17,7 @@
 #include "core/frame_info.h"
 #include "core/random.h"
 #include "files/log.h"
+#include "graphics/device_texture.h"
 #include "graphics/render.h"
 #include "graphics/resource_manager.h"
 #include "graphics/texture.h"
@@ -87,8 +88,9 @@ std::unique_ptr<Impl> Make(const char* xml) {
 struct World {
     vK_ResourceManager resources;
     NullRender render;
+    std::shared_ptr<vK_Texture> dot = std::make_shared<StubTexture>();  // the cache only points
     World() {
-        resources.AddResource("assets/b/dot", std::make_shared<StubTexture>());
+        resources.AddResource("assets/b/dot", dot);
         render.Init(1024, 768);
         vK_Random::Seed(1);
     }
