@@ -14,6 +14,7 @@
 #include "graphics/resource_manager.h"
 #include "graphics/texture.h"
 #include "graphics/vertex_list.h"
+#include "particles/preset_attributes.h"
 #include "scene/particle_system.h"
 
 namespace {
@@ -36,21 +37,8 @@ Pool& ThePool() {
 
 float Clamp01(float v) { return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; }
 
-// The leading number of an attribute's text; 0 when absent, not a number or not finite.
-float FloatAttr(const tinyxml2::XMLElement& e, const char* name) {
-    const char* text = e.Attribute(name);
-    float v = 0.0f;
-    if (!text || std::sscanf(text, "%f", &v) != 1 || !std::isfinite(v)) return 0.0f;
-    return v;
-}
-
-int IntAttr(const tinyxml2::XMLElement& e, const char* name, int fallback) {
-    const char* text = e.Attribute(name);
-    if (!text) return fallback;
-    // The leading integer, saturated: strtol does not overflow like "%d" may.
-    const long v = std::strtol(text, nullptr, 10);
-    return static_cast<int>(std::clamp(v, -2147483647L - 1, 2147483647L));
-}
+using vK_PresetXml::FloatAttr;
+using vK_PresetXml::IntAttr;
 
 float Radians(float degrees) { return degrees * vK_PartSysImpl_Jan::kPi / 180.0f; }
 

@@ -11,6 +11,7 @@
 #include "files/byte_buffer.h"
 #include "files/byte_reader.h"
 #include "particles/part_sys_impl_rnd.h"
+#include "particles/preset_attributes.h"
 #include "particles/prst_format.h"
 #include "particles/tagged_reader.h"
 
@@ -54,28 +55,9 @@ using SEmitter = vK_PartSysImpl_Rnd::SEmitter;
 using SEmitterLink = vK_PartSysImpl_Rnd::SEmitterLink;
 using SEmitterMask = vK_PartSysImpl_Rnd::SEmitterMask;
 
-// "%f" / "%d" as the preset files are written: the leading number, 0 without one;
-// values that are not finite read as 0 so curves stay usable.
-float FloatAttr(const tinyxml2::XMLElement& e, const char* name, float fallback = 0.0f) {
-    const char* text = e.Attribute(name);
-    if (!text) return fallback;
-    float v = 0.0f;
-    if (std::sscanf(text, "%f", &v) != 1 || !std::isfinite(v)) return 0.0f;
-    return v;
-}
-
-int IntAttr(const tinyxml2::XMLElement& e, const char* name, int fallback = 0) {
-    const char* text = e.Attribute(name);
-    if (!text) return fallback;
-    // The leading integer, saturated: strtol does not overflow like "%d" may.
-    const long v = std::strtol(text, nullptr, 10);
-    return static_cast<int>(std::clamp(v, -2147483647L - 1, 2147483647L));
-}
-
-std::string StrAttr(const tinyxml2::XMLElement& e, const char* name) {
-    const char* text = e.Attribute(name);
-    return text ? text : "";
-}
+using vK_PresetXml::FloatAttr;
+using vK_PresetXml::IntAttr;
+using vK_PresetXml::StrAttr;
 
 void ReadCurve(const tinyxml2::XMLElement& e, SParam& curve) {
     curve.delta = FloatAttr(e, "delta");
