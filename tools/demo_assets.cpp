@@ -1,8 +1,8 @@
 // Draws the demo game's images into an asset folder: a JPEG backdrop, a PNG title
 // panel, an atlas page of four items with its frame-texture XML, the frames of a clock's
 // pendulum, a banner with the grid that waves it, the frames of a candle flame and of an
-// animated pointer (their frame animations are hand-written in assets_src). Everything is
-// drawn from shapes and gradients; no outside art.
+// animated pointer (their frame animations are hand-written in assets_src), and a soft
+// dot for the particles. Everything is drawn from shapes and gradients; no outside art.
 #include <sys/stat.h>
 
 #include <cmath>
@@ -321,6 +321,19 @@ bool WriteText(const std::string& path, const std::string& text) {
     return WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
+// A soft white dot for the particle presets (tinted per particle): alpha falls off
+// smoothly from the centre.
+Canvas Glow() {
+    Canvas c(32, 32);
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) {
+            const float d = std::hypot(x + 0.5f - 16.0f, y + 0.5f - 16.0f) / 16.0f;
+            const float a = Clamp01(1.0f - d);
+            if (a > 0) c.Put(x, y, 1, 1, 1, a * a);
+        }
+    return c;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -352,6 +365,7 @@ int main(int argc, char** argv) {
     ok = WritePng(cursor + "/pointer_page.png", PointerPage()) && ok;
     ok = WriteText(cursor + "/pointer_frames.xml", StripXml("pointer_page", kPointerFrames, 32, 32, 2, 2)) &&
          ok;
+    ok = WritePng(images + "/glow.png", Glow()) && ok;
     if (!ok) std::fprintf(stderr, "demo_assets: could not write the images into %s\n", images.c_str());
     return ok ? 0 : 1;
 }

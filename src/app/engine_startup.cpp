@@ -17,6 +17,7 @@
 #include "scene/animation.h"
 #include "scene/grid.h"
 #include "scene/object.h"
+#include "scene/particle_system.h"
 #include "scene/scene.h"
 #include "scene/sprite.h"
 #include "scene/text.h"
@@ -76,7 +77,8 @@ void EngineStartup(const char* configPath, const vK_StartupOptions& options) {
     vK_Grid::RegisterType();
     vK_TimerObj::RegisterType();
     vK_Animation::RegisterType();
-    // TODO(objects): "partsys", "video" and "anim" register here once they exist.
+    vK_ParticleSystem::RegisterType();
+    // TODO(objects): "video" registers here once it exists.
     if (vK_Config* config = vK_Config::Instance()) s.strings->LoadList(config->GetData("Vrakko.strings"));
     s.engine = std::make_unique<Vrakko_Impl>();
     // sound: the hub's update follows Process every frame.

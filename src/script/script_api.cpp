@@ -15,7 +15,8 @@ constexpr GroupFn kGroups[] = {
     &ScriptApiSound,
     &ScriptApiAnimations,
     &ScriptApiGrids,
-    // obj.vid, obj.ps
+    // obj.vid
+    &ScriptApiParticles,
     &ScriptApiCursor,
     &ScriptApiStrings,
     &ScriptApiEngine,

@@ -25,6 +25,7 @@ vK_ScriptApiGroup ScriptApiAnimations();
 vK_ScriptApiGroup ScriptApiSound();
 vK_ScriptApiGroup ScriptApiGrids();
 vK_ScriptApiGroup ScriptApiCursor();
+vK_ScriptApiGroup ScriptApiParticles();
 vK_ScriptApiGroup ScriptApiStrings();
 vK_ScriptApiGroup ScriptApiEngine();
 

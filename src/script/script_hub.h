@@ -105,8 +105,6 @@ private:
     static int Dispatch(lua_State* L);
     static int ReportHandler(lua_State* L);
     static void LineHook(lua_State* L, lua_Debug* ar);
-    static int MathRandom(lua_State* L);
-    static int MathRandomSeed(lua_State* L);
 
     lua_State* state_ = nullptr;
     std::vector<DeferredCall> deferred_;

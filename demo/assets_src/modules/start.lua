@@ -13,4 +13,6 @@ function public.Start()
     candle.Show()
     ModLoad("assets/modules/audio")
     audio.Start()
+    ModLoad("assets/modules/particles")
+    particles.Show()
 end
