@@ -165,6 +165,41 @@ World& TheWorld() {
     return world;
 }
 
+// Draws the live tree through the timed renderer and waits for the driver: fills in
+// draw (batch building), submit and finish.
+void DrawScene(Timing& t) {
+    World& w = TheWorld();
+    w.render->submit = {};
+    w.render->batches = 0;
+    auto start = Clock::now();
+    w.render->BeginFrame();
+    w.render->BeginDraw();
+    w.scene->GetLiveRoot()->Draw(*w.render, vK_DrawParams());
+    w.render->EndDraw();
+    w.render->EndFrame();
+    const double drawAll = Ms(Clock::now() - start);
+    start = Clock::now();
+    glFinish();
+    t.finish = Ms(Clock::now() - start);
+    t.submit = Ms(w.render->submit);
+    t.draw = drawAll - t.submit;
+    t.batches = w.render->batches;
+}
+
+// The mean of a scene's frames after one warm-up frame.
+template <typename Scene>
+Timing MeanOver(Scene& scene, int frames) {
+    scene.Frame(1.0f / 60.0f);
+    Timing sum;
+    for (int i = 0; i < frames; ++i) {
+        const Timing t = scene.Frame(1.0f / 60.0f);
+        sum.update += t.update, sum.draw += t.draw, sum.submit += t.submit, sum.finish += t.finish;
+        sum.batches = t.batches;
+    }
+    sum.update /= frames, sum.draw /= frames, sum.submit /= frames, sum.finish /= frames;
+    return sum;
+}
+
 struct Mover {
     vK_Object* object;
     float x, y, vx, vy, angle;
@@ -217,36 +252,11 @@ public:
         w.scene->UpdateScene(frame);
         t.update = Ms(Clock::now() - start);
 
-        w.render->submit = {};
-        w.render->batches = 0;
-        start = Clock::now();
-        w.render->BeginFrame();
-        w.render->BeginDraw();
-        w.scene->GetLiveRoot()->Draw(*w.render, vK_DrawParams());
-        w.render->EndDraw();
-        w.render->EndFrame();
-        const double drawAll = Ms(Clock::now() - start);
-        t.submit = Ms(w.render->submit);
-        t.draw = drawAll - t.submit;
-        t.batches = w.render->batches;
-        start = Clock::now();
-        glFinish();
-        t.finish = Ms(Clock::now() - start);
+        DrawScene(t);
         return t;
     }
 
-    // The mean over frames after one warm-up frame.
-    Timing Measure(int frames) {
-        Frame(1.0f / 60.0f);
-        Timing sum;
-        for (int i = 0; i < frames; ++i) {
-            const Timing t = Frame(1.0f / 60.0f);
-            sum.update += t.update, sum.draw += t.draw, sum.submit += t.submit, sum.finish += t.finish;
-            sum.batches = t.batches;
-        }
-        sum.update /= frames, sum.draw /= frames, sum.submit /= frames, sum.finish /= frames;
-        return sum;
-    }
+    Timing Measure(int frames) { return MeanOver(*this, frames); }
 
 private:
     vK_Object* container_ = nullptr;
@@ -303,82 +313,57 @@ public:
         w.scene->UpdateScene(frame);
         t.update = Ms(Clock::now() - start);
 
-        w.render->submit = {};
-        w.render->batches = 0;
-        start = Clock::now();
-        w.render->BeginFrame();
-        w.render->BeginDraw();
-        w.scene->GetLiveRoot()->Draw(*w.render, vK_DrawParams());
-        w.render->EndDraw();
-        w.render->EndFrame();
-        const double drawAll = Ms(Clock::now() - start);
-        start = Clock::now();
-        glFinish();
-        t.finish = Ms(Clock::now() - start);
-        t.submit = Ms(w.render->submit);
-        t.draw = drawAll - t.submit;
-        t.batches = w.render->batches;
+        DrawScene(t);
         return t;
     }
 
-    Timing Measure(int frames) {
-        Frame(1.0f / 60.0f);
-        Timing sum;
-        for (int i = 0; i < frames; ++i) {
-            const Timing t = Frame(1.0f / 60.0f);
-            sum.update += t.update, sum.draw += t.draw, sum.submit += t.submit, sum.finish += t.finish;
-            sum.batches = t.batches;
-        }
-        sum.update /= frames, sum.draw /= frames, sum.submit /= frames, sum.finish /= frames;
-        return sum;
-    }
+    Timing Measure(int frames) { return MeanOver(*this, frames); }
 
 private:
     vK_Object* container_ = nullptr;
 };
 
-void BM_Bunnymark(benchmark::State& state) {
+// Runs a scene of state.range(0) sprites for the benchmark's iterations; false
+// (reported as skipped) without a GL context.
+template <typename Scene>
+bool RunFrames(benchmark::State& state, Timing& mean) {
     if (!TheWorld().Ready()) {
         state.SkipWithError("no OpenGL 3.3 context");
-        return;
+        return false;
     }
-    Bunnies bunnies(static_cast<int>(state.range(0)));
-    Timing sum;
+    Scene scene(static_cast<int>(state.range(0)));
     int frames = 0;
     for (auto _ : state) {
-        const Timing t = bunnies.Frame(1.0f / 60.0f);
-        sum.update += t.update, sum.draw += t.draw, sum.submit += t.submit, sum.finish += t.finish;
-        sum.batches = t.batches;
+        const Timing t = scene.Frame(1.0f / 60.0f);
+        mean.update += t.update, mean.draw += t.draw, mean.submit += t.submit, mean.finish += t.finish;
+        mean.batches = t.batches;
         ++frames;
     }
-    state.counters["update_ms"] = sum.update / frames;
-    state.counters["build_ms"] = sum.draw / frames;
-    state.counters["submit_ms"] = (sum.submit + sum.finish) / frames;
-    state.counters["finish_ms"] = sum.finish / frames;  // the glFinish part of submit
-    state.counters["draw_calls"] = sum.batches;
+    frames = std::max(frames, 1);
+    mean.update /= frames, mean.draw /= frames, mean.submit /= frames, mean.finish /= frames;
+    return true;
+}
+
+void BM_Bunnymark(benchmark::State& state) {
+    Timing mean;
+    if (!RunFrames<Bunnies>(state, mean)) return;
+    state.counters["update_ms"] = mean.update;
+    state.counters["build_ms"] = mean.draw;
+    state.counters["submit_ms"] = mean.submit + mean.finish;
+    state.counters["finish_ms"] = mean.finish;  // the glFinish part of submit
+    state.counters["draw_calls"] = mean.batches;
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_Bunnymark)->Arg(1000)->Arg(5000)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
 
 void BM_MovingSprites(benchmark::State& state) {
-    if (!TheWorld().Ready()) {
-        state.SkipWithError("no OpenGL 3.3 context");
-        return;
-    }
-    Field field(static_cast<int>(state.range(0)));
-    Timing sum;
-    int frames = 0;
-    for (auto _ : state) {
-        const Timing t = field.Frame(1.0f / 60.0f);
-        sum.update += t.update, sum.draw += t.draw, sum.submit += t.submit, sum.finish += t.finish;
-        sum.batches = t.batches;
-        ++frames;
-    }
-    state.counters["update_ms"] = sum.update / frames;
-    state.counters["draw_ms"] = sum.draw / frames;
-    state.counters["submit_ms"] = sum.submit / frames;
-    state.counters["finish_ms"] = sum.finish / frames;
-    state.counters["draw_calls"] = sum.batches;
+    Timing mean;
+    if (!RunFrames<Field>(state, mean)) return;
+    state.counters["update_ms"] = mean.update;
+    state.counters["draw_ms"] = mean.draw;
+    state.counters["submit_ms"] = mean.submit;
+    state.counters["finish_ms"] = mean.finish;
+    state.counters["draw_calls"] = mean.batches;
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_MovingSprites)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
