@@ -35,7 +35,7 @@ vK_Render* vK_Render::Instance() { return g_render; }
 
 vK_Render::vK_Render() {
     g_render = this;
-    batch_.vertices.Reserve(kBatchReserveFloats);
+    batch_.geometry.Reserve(kBatchReserveFloats);
 }
 
 vK_Render::~vK_Render() {
@@ -47,8 +47,6 @@ std::shared_ptr<vK_GeneratedTexture> vK_Render::CreateGeneratedTexture() {
 }
 
 void vK_Render::Init(float width, float height) {
-    scratch_.Clear();
-    scratch_.Reserve(6 * vK_VertexList::kFloatsPerVertex);
     targetWidth_ = width;
     targetHeight_ = height;
     drawingEnabled_ = false;
@@ -62,9 +60,8 @@ void vK_Render::Release() {
     whiteTexture_.reset();
     blackTexture_.reset();
     batch_.texture.reset();
-    batch_.vertices.Clear();
-    batch_.indices.Clear();
-    scratch_.Clear();
+    batch_.geometry.Clear();
+    expanded_ = vK_VertexList();
 }
 
 vK_Rect vK_Render::TargetArea() const {
@@ -100,15 +97,24 @@ void vK_Render::EndDraw() {
 
 void vK_Render::Flush() {
     OnBatchKey(batch_.key > 0.0f);
-    if (batch_.texture && !batch_.vertices.Empty())
-        DrawBatch(batch_.texture, batch_.vertices, batch_.indices, {batch_.frame, batch_.blend});
+    if (batch_.texture && !batch_.geometry.Empty())
+        SubmitBatch(batch_.texture, batch_.geometry, {batch_.frame, batch_.blend});
     batch_.texture.reset();
-    batch_.vertices.Clear();
-    batch_.indices.Clear();
+    batch_.geometry.Clear();
+}
+
+void vK_Render::SubmitBatch(const std::shared_ptr<vK_Texture>& texture, const vK_BatchGeometry& geometry,
+                            const BatchInfo& info) {
+    if (!geometry.HasQuads()) {
+        DrawBatch(texture, geometry.Vertices(), geometry.Indices(), info);
+        return;
+    }
+    geometry.ExpandTo(expanded_);
+    DrawBatch(texture, expanded_, geometry.Indices(), info);
 }
 
 void vK_Render::ChangeState(const std::shared_ptr<vK_Texture>& texture, int frame, int blend, float key) {
-    if (batch_.texture && batch_.indices.Empty() && batch_.blend == blend && batch_.key == key &&
+    if (batch_.texture && !batch_.geometry.HasIndices() && batch_.blend == blend && batch_.key == key &&
         batch_.texture->GetPage(batch_.frame) == texture->GetPage(frame))
         return;
     Flush();
@@ -122,7 +128,7 @@ void vK_Render::AddVertices(const std::shared_ptr<vK_Texture>& texture, const vK
                             const vK_DrawState& state) {
     if (!texture) return;
     ChangeState(texture, state.frame, state.blend, state.key);
-    batch_.vertices.Append(vertices);
+    batch_.geometry.AddTriangles(vertices);
 }
 
 void vK_Render::AddIndexedVertices(const std::shared_ptr<vK_Texture>& texture, const vK_VertexList& vertices,
@@ -130,8 +136,7 @@ void vK_Render::AddIndexedVertices(const std::shared_ptr<vK_Texture>& texture, c
     if (!texture) return;
     Flush();
     ChangeState(texture, state.frame, state.blend, state.key);
-    batch_.indices.Append(indices, static_cast<uint16_t>(batch_.vertices.VertexCount()));
-    batch_.vertices.Append(vertices);
+    batch_.geometry.AddIndexed(vertices, indices);
 }
 
 void vK_Render::DrawSprite(const std::shared_ptr<vK_Texture>& texture, const vK_DrawParams& params) {
@@ -147,15 +152,7 @@ void vK_Render::DrawSprite(const std::shared_ptr<vK_Texture>& texture, const vK_
     params.matrix.Transform(lx0, ly1, x[2], y[2]);
     params.matrix.Transform(lx1, ly1, x[3], y[3]);
     const float u0 = uv.x, u1 = uv.x + uv.w, v0 = uv.y, v1 = uv.y + uv.h;
-    const float r = params.red, g = params.green, b = params.blue, a = params.alpha;
-    scratch_.Clear();
-    scratch_.Add(x[0], y[0], u0, v0, r, g, b, a);
-    scratch_.Add(x[1], y[1], u1, v0, r, g, b, a);
-    scratch_.Add(x[2], y[2], u0, v1, r, g, b, a);
-    scratch_.Add(x[3], y[3], u1, v1, r, g, b, a);
-    scratch_.Add(x[2], y[2], u0, v1, r, g, b, a);
-    scratch_.Add(x[1], y[1], u1, v0, r, g, b, a);
-    batch_.vertices.Append(scratch_);
+    batch_.geometry.AddQuad(x, y, u0, v0, u1, v1, params.red, params.green, params.blue, params.alpha);
 }
 
 void vK_Render::DrawLine(float x0, float y0, float /*z0*/, float x1, float y1, float /*z1*/,
@@ -221,8 +218,7 @@ std::shared_ptr<vK_Texture> vK_Render::EndRenderToTexture() {
     batch_.frame = 0;
     batch_.blend = 0;
     batch_.key = 0.0f;
-    batch_.vertices.Clear();
-    batch_.indices.Clear();
+    batch_.geometry.Clear();
     BindTarget(nullptr);
     RecomputeCrop();
     return renderTarget_;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "graphics/batch_geometry.h"
 #include "graphics/draw_params.h"
 #include "graphics/index_list.h"
 #include "graphics/rect.h"
@@ -16,7 +17,8 @@ class vK_Texture;
 
 // The drawing service. Coordinates are target pixels (origin top-left, y down). Draws
 // that share a texture page, blend mode and key collect into one batch that is handed
-// to the back end (DrawBatch) as one draw call. This class holds everything that does
+// to the back end (SubmitBatch) as one draw call; sprites enter a batch as four
+// corners each. This class holds everything that does
 // not depend on the device: batching, the crop stack, render-to-texture bookkeeping,
 // the blurred copies, the gamma overlay and the screenshot. Back ends (OpenGL, the
 // recording renderer of the tests) derive from it.
@@ -73,6 +75,10 @@ public:
     virtual bool SaveScreenshot(const std::string& path);
     // Called at every flush with key > 0; does nothing.
     virtual void OnBatchKey(bool /*positive*/) {}
+    // Hands one batch to the back end. The default expands it to a plain triangle list
+    // (six vertices per quad) and calls DrawBatch; a device draws the quads directly.
+    virtual void SubmitBatch(const std::shared_ptr<vK_Texture>& texture, const vK_BatchGeometry& geometry,
+                             const BatchInfo& info);
     // Submits one batch to the device (only while drawing or rendering into a texture).
     virtual void DrawBatch(const std::shared_ptr<vK_Texture>& texture, const vK_VertexList& vertices,
                            const vK_IndexList& indices, const BatchInfo& info);
@@ -125,13 +131,12 @@ private:
         int frame = 0;
         int blend = 0;
         float key = 0.0f;
-        vK_VertexList vertices;
-        vK_IndexList indices;
+        vK_BatchGeometry geometry;
     } batch_;
     bool drawingEnabled_ = false;
     bool renderTargetActive_ = false;
     std::shared_ptr<vK_GeneratedTexture> renderTarget_;
-    vK_VertexList scratch_;
+    vK_VertexList expanded_;  // the default SubmitBatch's triangle list
     std::shared_ptr<vK_GeneratedTexture> whiteTexture_;
     std::shared_ptr<vK_GeneratedTexture> blackTexture_;
     float gamma_ = 1.0f;

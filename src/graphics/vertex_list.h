@@ -20,6 +20,11 @@ public:
         floats_.insert(floats_.end(), other.floats_.begin(), other.floats_.end());
         if (other.needsWrap_) needsWrap_ = true;
     }
+    // Appends count vertices of another list from vertex first on, as they are stored.
+    void AppendRange(const vK_VertexList& other, size_t first, size_t count) {
+        const auto begin = other.floats_.begin() + static_cast<std::ptrdiff_t>(first * kFloatsPerVertex);
+        floats_.insert(floats_.end(), begin, begin + static_cast<std::ptrdiff_t>(count * kFloatsPerVertex));
+    }
     void Clear() {
         floats_.clear();
         needsWrap_ = false;

@@ -66,7 +66,9 @@ unsigned WheelKeyStates() {
 
 }  // namespace
 
-Vrakko_Impl::Vrakko_Impl() : cursor_(std::make_unique<vK_Cursor_Impl>()) {
+Vrakko_Impl::Vrakko_Impl()
+    : setSwapInterval_([](int interval) { return SDL_GL_SetSwapInterval(interval); }),
+      cursor_(std::make_unique<vK_Cursor_Impl>()) {
     SetClock([] { return static_cast<double>(SDL_GetTicks64()); });
 }
 
@@ -129,8 +131,20 @@ bool Vrakko_Impl::CreateGraphicsDevice(const vK_DisplayMode& mode) {
     }
     context_ = context;
     SDL_GL_MakeCurrent(window_, context);
-    SDL_GL_SetSwapInterval(mode.fullscreen ? 1 : 0);
+    ApplySwapInterval();
     return true;
+}
+
+void Vrakko_Impl::ApplySwapInterval() {
+    if (!context_ || !setSwapInterval_) return;
+    for (int interval : {-1, 1}) {
+        if (setSwapInterval_(interval) == 0) {
+            swapInterval_ = interval;
+            return;
+        }
+    }
+    setSwapInterval_(0);
+    swapInterval_ = 0;
 }
 
 bool Vrakko_Impl::InitDisplay(const vK_DisplayMode& mode) {
@@ -176,6 +190,8 @@ bool Vrakko_Impl::ResetDevice(const vK_DisplayMode& mode) {
 bool Vrakko_Impl::SetDisplayMode(const vK_DisplayMode& mode) {
     ApplyWindowMode(mode);
     ResetDevice(mode);
+    // A mode change may leave the context with the driver's default interval.
+    ApplySwapInterval();
     RestoreDeviceResources();
     RestoreSceneGraphics();
     return Vrakko::SetDisplayMode(mode);

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -42,6 +43,13 @@ public:
     void SetScreenshotPath(const std::string& path) { screenshotPath_ = path; }
     bool ScreenshotSaved() const { return screenshotSaved_; }
 
+    // Vertical sync: the swap interval in use (-1 adaptive, 1 every refresh, 0 none, when
+    // the driver refused both). The setter stands in for SDL_GL_SetSwapInterval (0 on
+    // success); set it before Run.
+    using SwapIntervalSetter = std::function<int(int)>;
+    void SetSwapIntervalSetter(SwapIntervalSetter setter) { setSwapInterval_ = std::move(setter); }
+    int GetSwapInterval() const { return swapInterval_; }
+
 protected:
     bool IsForeground() const override;
     void PauseSounds(bool pause) override;
@@ -51,6 +59,9 @@ private:
     bool CreateGraphicsDevice(const vK_DisplayMode& mode);
     bool ResetDevice(const vK_DisplayMode& mode);
     void ApplyWindowMode(const vK_DisplayMode& mode);
+    // Presents with vertical sync when the driver offers it: adaptive first, then
+    // plain; otherwise none, and the frame cap alone limits the rate.
+    void ApplySwapInterval();
     void ToggleFullscreenFromKeyboard();
     bool SaveFrame();
 
@@ -61,6 +72,8 @@ private:
     long frameLimit_ = 0;
     std::string screenshotPath_;
     bool screenshotSaved_ = false;
+    SwapIntervalSetter setSwapInterval_;
+    int swapInterval_ = 0;
     std::unique_ptr<vK_Cursor> cursor_;
     // Leak reports are off while the GL driver lives (its one-time state is never freed).
     std::unique_ptr<vK_DriverLeakScope> driverLeaks_;

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -234,6 +235,91 @@ TEST_F(GLRender, Screenshot_DecodesToTheTargetSize) {
     const uint8_t* bottom = &image.pixels[(56 * kSize + 32) * 4];
     EXPECT_GT(top[2], 200);  // the red bar is at the top
     EXPECT_LT(bottom[2], 40);
+}
+
+// Quads reach the device as four corners over a shared index pattern of 16384 quads;
+// a longer batch is drawn in pieces, each starting at its own first corner.
+TEST_F(GLRender, ManyQuads_InOneBatchLandWhereTheyWereDrawn) {
+    auto white = Solid(1, 1, 1, 1);
+    struct Marker {
+        int quad;  // the position in the batch
+        int x, y;
+        float r, g, b;
+    };
+    const Marker markers[] = {{0, 3, 3, 1, 0, 0},      {16383, 20, 3, 0, 1, 0},  {16384, 40, 3, 0, 0, 1},
+                              {16385, 3, 40, 1, 1, 0}, {32768, 20, 40, 0, 1, 1}, {40000, 40, 40, 1, 0, 1}};
+    render->BeginFrame();
+    render->BeginDraw();
+    size_t next = 0;
+    for (int q = 0; q <= 40000; ++q) {
+        vK_DrawParams p;
+        if (next < std::size(markers) && markers[next].quad == q) {
+            const Marker& m = markers[next++];
+            p.red = m.r, p.green = m.g, p.blue = m.b;
+            p.matrix = vK_Matrix::Scale(4, 4) * vK_Matrix::Translation(m.x + 0.5f, m.y + 0.5f);
+        } else {
+            p.red = p.green = p.blue = 0.25f;  // dim filler in the bottom-right corner
+            p.matrix = vK_Matrix::Translation(60.5f, 60.5f);
+        }
+        render->DrawSprite(white, p);
+    }
+    render->EndDraw();
+    render->EndFrame();
+    for (const Marker& m : markers) {
+        SCOPED_TRACE(m.quad);
+        EXPECT_RGB(At(m.x, m.y), static_cast<int>(m.r * 255), static_cast<int>(m.g * 255),
+                   static_cast<int>(m.b * 255));
+    }
+    EXPECT_RGB(At(60, 60), 64, 64, 64);
+    EXPECT_RGB(At(10, 30), 0, 0, 0);
+}
+
+TEST_F(GLRender, TrianglesAndQuadsShareABatchAndLinesKeepTheirPlace) {
+    auto white = Solid(1, 1, 1);
+    render->BeginFrame();
+    render->BeginDraw();
+    vK_VertexList triangle;  // red, covering the top-left corner
+    triangle.Add(0, 0, 0, 0, 1, 0, 0, 1);
+    triangle.Add(30, 0, 1, 0, 1, 0, 0, 1);
+    triangle.Add(0, 30, 0, 1, 1, 0, 0, 1);
+    render->AddVertices(white, triangle, vK_DrawState());
+    vK_DrawParams p;  // a green sprite in the bottom-right quarter, same texture
+    p.green = 1, p.red = p.blue = 0;
+    p.matrix = vK_Matrix::Scale(8, 8) * vK_Matrix::Translation(48, 48);
+    render->DrawSprite(white, p);
+    const float blue[3] = {0, 0, 1};  // a line across the sprite, drawn after it
+    render->DrawLine(32, 48.5f, 0, 64, 48.5f, 0, blue, vK_DrawParams());
+    render->EndDraw();
+    render->EndFrame();
+    EXPECT_RGB(At(5, 5), 255, 0, 0);
+    EXPECT_RGB(At(25, 25), 0, 0, 0);
+    EXPECT_RGB(At(46, 45), 0, 255, 0);
+    EXPECT_RGB(At(46, 48), 0, 0, 255);
+}
+
+TEST_F(GLRender, TexturePixelsChangedAfterADrawShowInLaterDrawsOnly) {
+    std::vector<uint8_t> red(4 * 4 * 4), green(4 * 4 * 4);
+    for (size_t i = 0; i < red.size(); i += 4) {
+        red[i] = red[i + 1] = 0, red[i + 2] = red[i + 3] = 255;  // B, G, R, A
+        green[i] = green[i + 2] = 0, green[i + 1] = green[i + 3] = 255;
+    }
+    auto texture = render->CreateGeneratedTexture();
+    ASSERT_TRUE(texture->CreateFromPixels(red.data(), 4, 4));
+    render->BeginFrame();
+    render->BeginDraw();
+    vK_DrawParams left;
+    left.matrix = vK_Matrix::Scale(4, 4) * vK_Matrix::Translation(16, 32);
+    render->DrawSprite(texture, left);
+    render->EndDraw();  // the batch is handed over but not yet drawn
+    ASSERT_TRUE(texture->CreateFromPixels(green.data(), 4, 4));
+    render->BeginDraw();
+    vK_DrawParams right = left;
+    right.matrix = vK_Matrix::Scale(4, 4) * vK_Matrix::Translation(48, 32);
+    render->DrawSprite(texture, right);
+    render->EndDraw();
+    render->EndFrame();
+    EXPECT_RGB(At(16, 32), 255, 0, 0);
+    EXPECT_RGB(At(48, 32), 0, 255, 0);
 }
 
 }  // namespace

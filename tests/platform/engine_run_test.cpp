@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/application.h"
 #include "files/log.h"
@@ -97,6 +99,54 @@ TEST(EngineRun, HeadlessFramesAndTheDeviceResetProtocol) {
     EXPECT_FLOAT_EQ(render->GetTargetWidth(), 400.0f);
     EXPECT_EQ(engine.GetWidth(), 400);
     engine.SetApplication(nullptr);
+}
+
+TEST(EngineRun, VerticalSyncPrefersAdaptiveThenPlainAndIsReappliedAfterAModeChange) {
+    struct Case {
+        std::vector<int> accepted;  // the intervals the fake driver takes
+        std::vector<int> tried;     // the calls expected at start, and again after a mode change
+        int chosen;
+    };
+    const Case cases[] = {
+        {{-1, 1, 0}, {-1}, -1},
+        {{1, 0}, {-1, 1}, 1},
+        {{0}, {-1, 1, 0}, 0},
+        {{}, {-1, 1, 0}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        App app;
+        Vrakko_Impl engine;
+        std::vector<int> calls;
+        engine.SetSwapIntervalSetter([&](int interval) {
+            calls.push_back(interval);
+            for (int a : c.accepted)
+                if (a == interval) return 0;
+            return -1;
+        });
+        constexpr int kFrames = 6;
+        engine.SetFrameLimit(kFrames);
+        const auto start = std::chrono::steady_clock::now();
+        engine.Run(&app);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (!engine.HasDisplay()) GTEST_SKIP() << "no OpenGL 3.3 context";
+        EXPECT_EQ(calls, c.tried);
+        EXPECT_EQ(engine.GetSwapInterval(), c.chosen);
+        // Whatever the sync, the frame cap holds the rate: frames come an interval apart.
+        EXPECT_EQ(app.frames, kFrames);
+        EXPECT_GE(seconds, (kFrames - 1) * engine.GetFrameInterval());
+
+        calls.clear();
+        engine.CreateRenderer();
+        EXPECT_TRUE(engine.SetDisplayMode(app.GetDisplayMode(true)));
+        EXPECT_EQ(calls, c.tried);
+        calls.clear();
+        EXPECT_TRUE(engine.SetDisplayMode(app.GetDisplayMode(false)));
+        EXPECT_EQ(calls, c.tried);
+        EXPECT_EQ(engine.GetSwapInterval(), c.chosen);
+        engine.SetApplication(nullptr);
+    }
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "graphics/gl/render_gl.h"
+
 namespace {
 std::vector<vK_DeviceTexture_GL*>& LiveTextures() {
     static std::vector<vK_DeviceTexture_GL*> live;
@@ -54,6 +56,8 @@ void vK_DeviceTexture_GL::ForgetAll() {
     }
 }
 
+// Draws the renderer has recorded but not yet issued may sample this texture or draw
+// into it: they go first whenever its storage is changed or read.
 bool vK_DeviceTexture_GL::Allocate(int width, int height, bool renderTarget, std::string& error) {
     ReleaseDevice();
     GLint maxSize = 0;
@@ -101,6 +105,7 @@ bool vK_DeviceTexture_GL::Allocate(int width, int height, bool renderTarget, std
 
 bool vK_DeviceTexture_GL::Upload(const uint8_t* bgra, int width, int height, int rowBytes) {
     if (!texture_ || !bgra || width > width_ || height > height_ || width <= 0 || height <= 0) return false;
+    vK_Render_Impl::SubmitPendingOfCurrent();
     TextureBinding bind(texture_);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, rowBytes / 4);
@@ -123,6 +128,7 @@ bool vK_DeviceTexture_GL::Fill(uint8_t b, uint8_t g, uint8_t r, uint8_t a) {
 
 bool vK_DeviceTexture_GL::Read(std::vector<uint8_t>& bgra) const {
     if (!texture_) return false;
+    vK_Render_Impl::SubmitPendingOfCurrent();
     bgra.assign(static_cast<size_t>(width_) * height_ * 4, 0);
     TextureBinding bind(texture_);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -131,6 +137,7 @@ bool vK_DeviceTexture_GL::Read(std::vector<uint8_t>& bgra) const {
 }
 
 void vK_DeviceTexture_GL::ReleaseDevice() {
+    if (texture_) vK_Render_Impl::SubmitPendingOfCurrent();
     if (framebuffer_) glDeleteFramebuffers(1, &framebuffer_);
     if (texture_) glDeleteTextures(1, &texture_);
     framebuffer_ = 0;

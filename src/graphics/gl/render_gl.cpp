@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <vector>
 
 #include "files/log.h"
 #include "graphics/gl/device_texture_gl.h"
@@ -13,7 +15,15 @@ namespace {
 
 constexpr size_t kInitialVertexBytes = 96;
 constexpr size_t kInitialIndexBytes = 8;
-constexpr GLsizei kStride = vK_VertexList::kFloatsPerVertex * sizeof(float);
+// 16-bit indices reach 65536 vertices: the shared pattern covers that many corners, and
+// longer quad runs are drawn in chunks with a base vertex.
+constexpr size_t kQuadsPerDraw = 65536 / 4;
+
+// A colour component as a normalised byte; out of range and NaN clamp to 0..1.
+uint8_t ColourByte(float c) {
+    c = c > 0.0f ? (c < 1.0f ? c : 1.0f) : 0.0f;
+    return static_cast<uint8_t>(c * 255.0f + 0.5f);
+}
 
 const char* kVertexShader = R"(#version 330 core
 layout(location = 0) in vec2 position;
@@ -67,7 +77,14 @@ GLuint MakeSampler(GLint filter, GLint wrap) {
 
 vK_Render_Impl::vK_Render_Impl() = default;
 
-vK_Render_Impl::~vK_Render_Impl() { DestroyDeviceObjects(); }
+vK_Render_Impl::~vK_Render_Impl() {
+    DiscardPending();
+    DestroyDeviceObjects();
+}
+
+void vK_Render_Impl::SubmitPendingOfCurrent() {
+    if (auto* render = dynamic_cast<vK_Render_Impl*>(vK_Render::Instance())) render->SubmitPending();
+}
 
 std::unique_ptr<vK_DeviceTexture> vK_Render_Impl::CreateDeviceTexture() {
     return std::make_unique<vK_DeviceTexture_GL>();
@@ -80,6 +97,10 @@ void vK_Render_Impl::Init(float width, float height) {
 
 void vK_Render_Impl::Release() {
     vK_Render::Release();
+    DiscardPending();
+    stream_.shrink_to_fit();
+    streamIndices_.shrink_to_fit();
+    commands_.shrink_to_fit();
     DestroyDeviceObjects();
 }
 
@@ -103,12 +124,32 @@ bool vK_Render_Impl::CreateDeviceObjects() {
         return false;
     }
     indexCapacity_ = kInitialIndexBytes;
+    // Every quad of four corners (top-left, top-right, bottom-left, bottom-right) as the
+    // triangles (0, 1, 2) and (3, 2, 1).
+    std::vector<uint16_t> pattern(kQuadsPerDraw * 6);
+    for (size_t q = 0; q < kQuadsPerDraw; ++q) {
+        const auto c = static_cast<uint16_t>(q * 4);
+        const uint16_t quad[6] = {
+            c, uint16_t(c + 1), uint16_t(c + 2), uint16_t(c + 3), uint16_t(c + 2), uint16_t(c + 1)};
+        std::copy_n(quad, 6, pattern.begin() + static_cast<std::ptrdiff_t>(q * 6));
+    }
+    glGenBuffers(1, &quadIndexBuffer_);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, quadIndexBuffer_);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(pattern.size() * sizeof(uint16_t)),
+                 pattern.data(), GL_STATIC_DRAW);
+    if (!quadIndexBuffer_ || glGetError() != GL_NO_ERROR) {
+        Log("Error. Could not create CreateIndexBuffer.");
+        return false;
+    }
+    constexpr GLsizei kStride = sizeof(Vertex);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
     glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<void*>(0));
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<void*>(offsetof(Vertex, x)));
     glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<void*>(2 * sizeof(float)));
+    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<void*>(offsetof(Vertex, u)));
     glEnableVertexAttribArray(2);
-    glVertexAttribPointer(2, 4, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<void*>(4 * sizeof(float)));
+    glVertexAttribPointer(2, 4, GL_UNSIGNED_BYTE, GL_TRUE, kStride,
+                          reinterpret_cast<void*>(offsetof(Vertex, red)));
 
     const GLuint vs = CompileShader(GL_VERTEX_SHADER, kVertexShader);
     const GLuint fs = CompileShader(GL_FRAGMENT_SHADER, kFragmentShader);
@@ -155,11 +196,12 @@ void vK_Render_Impl::DestroyDeviceObjects() {
     if (program_) glDeleteProgram(program_);
     if (vertexBuffer_) glDeleteBuffers(1, &vertexBuffer_);
     if (indexBuffer_) glDeleteBuffers(1, &indexBuffer_);
+    if (quadIndexBuffer_) glDeleteBuffers(1, &quadIndexBuffer_);
     if (vertexArray_) glDeleteVertexArrays(1, &vertexArray_);
     const GLuint samplers[3] = {samplerClamp_, samplerWrap_, samplerPoint_};
     for (GLuint s : samplers)
         if (s) glDeleteSamplers(1, &s);
-    program_ = vertexBuffer_ = indexBuffer_ = vertexArray_ = 0;
+    program_ = vertexBuffer_ = indexBuffer_ = quadIndexBuffer_ = vertexArray_ = 0;
     samplerClamp_ = samplerWrap_ = samplerPoint_ = 0;
     vertexCapacity_ = indexCapacity_ = 0;
 }
@@ -184,8 +226,7 @@ void vK_Render_Impl::ApplyBlend(int blend) {
     glBlendFuncSeparate(source, destination, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
 }
 
-void vK_Render_Impl::ApplyCrop() {
-    const vK_Rect crop = GetCrop();
+void vK_Render_Impl::ApplyCrop(const vK_Rect& crop) {
     const float x = std::floor(crop.x), y = std::floor(crop.y), w = std::floor(crop.w),
                 h = std::floor(crop.h);
     // Pixel centres lie at half-integers in GL, so target coordinates already address
@@ -204,78 +245,165 @@ void vK_Render_Impl::ApplyCrop() {
     glUniformMatrix4fv(projectionLocation_, 1, GL_FALSE, projection);
 }
 
-bool vK_Render_Impl::UploadVertices(const vK_VertexList& vertices) {
-    const size_t bytes = vertices.Floats().size() * sizeof(float);
-    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
-    if (bytes > vertexCapacity_) {
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr, GL_STREAM_DRAW);
-        if (glGetError() != GL_NO_ERROR) {
-            vertexCapacity_ = 0;
-            return false;
-        }
-        vertexCapacity_ = bytes;
-    } else {
-        // Orphans the old storage so the upload never waits for the previous draw.
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexCapacity_), nullptr, GL_STREAM_DRAW);
-    }
-    glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), vertices.Data());
-    return true;
+uint32_t vK_Render_Impl::TextureName(const std::shared_ptr<vK_Texture>& texture, int frame) const {
+    auto* device = texture ? static_cast<vK_DeviceTexture_GL*>(texture->GetDeviceTexture(frame)) : nullptr;
+    return device && device->IsValid() ? device->GetTextureName() : white_->GetTextureName();
 }
 
-bool vK_Render_Impl::UploadIndices(const vK_IndexList& indices) {
-    const size_t bytes = indices.Count() * sizeof(uint16_t);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
-    if (bytes > indexCapacity_) {
-        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr, GL_STREAM_DRAW);
-        if (glGetError() != GL_NO_ERROR) {
-            indexCapacity_ = 0;
-            return false;
+size_t vK_Render_Impl::AppendVertices(const vK_VertexList& vertices) {
+    const size_t first = stream_.size();
+    const size_t count = vertices.VertexCount();
+    stream_.resize(first + count);
+    Vertex* out = stream_.data() + first;
+    const float* in = vertices.Data();
+    for (size_t i = 0; i < count; ++i, in += vK_VertexList::kFloatsPerVertex, ++out)
+        *out = {in[0],
+                in[1],
+                in[2],
+                in[3],
+                ColourByte(in[4]),
+                ColourByte(in[5]),
+                ColourByte(in[6]),
+                ColourByte(in[7])};
+    return first;
+}
+
+void vK_Render_Impl::Record(Primitive primitive, int blend, uint32_t texture, uint32_t sampler, size_t first,
+                            size_t count, size_t firstIndex) {
+    if (count == 0) return;
+    commands_.push_back({primitive, blend, texture, sampler, first, count, firstIndex, GetCrop()});
+}
+
+void vK_Render_Impl::SubmitBatch(const std::shared_ptr<vK_Texture>& texture, const vK_BatchGeometry& geometry,
+                                 const BatchInfo& info) {
+    if (!CanSubmit() || !program_ || geometry.Empty()) return;
+    const uint32_t name = TextureName(texture, info.frame);
+    const uint32_t sampler = geometry.NeedsWrap() ? samplerWrap_ : samplerClamp_;
+    const size_t base = AppendVertices(geometry.Vertices());
+    for (const vK_BatchGeometry::Run& run : geometry.Runs()) {
+        switch (run.kind) {
+            case vK_BatchGeometry::kQuads:
+                Record(Primitive::kQuads, info.blend, name, sampler, base + run.first, run.count / 4 * 4);
+                break;
+            case vK_BatchGeometry::kTriangles:
+                Record(Primitive::kTriangles, info.blend, name, sampler, base + run.first, run.count / 3 * 3);
+                break;
+            case vK_BatchGeometry::kIndexed:
+                break;  // below, once for all of the batch's indices
         }
-        indexCapacity_ = bytes;
     }
-    glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), indices.Data());
-    return true;
+    if (geometry.HasIndices()) {
+        const vK_IndexList& indices = geometry.Indices();
+        const size_t firstIndex = streamIndices_.size();
+        streamIndices_.insert(streamIndices_.end(), indices.Indices().begin(), indices.Indices().end());
+        Record(Primitive::kIndexed, info.blend, name, sampler, base, indices.Count() / 3 * 3, firstIndex);
+    }
 }
 
 void vK_Render_Impl::DrawBatch(const std::shared_ptr<vK_Texture>& texture, const vK_VertexList& vertices,
                                const vK_IndexList& indices, const BatchInfo& info) {
     if (!CanSubmit() || !program_ || vertices.Empty()) return;
-    glUseProgram(program_);
-    glBindVertexArray(vertexArray_);
-    if (!UploadVertices(vertices)) return;
-    ApplyCrop();
-    glBindSampler(0, vertices.NeedsWrap() ? samplerWrap_ : samplerClamp_);
-    auto* device =
-        texture ? static_cast<vK_DeviceTexture_GL*>(texture->GetDeviceTexture(info.frame)) : nullptr;
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D,
-                  device && device->IsValid() ? device->GetTextureName() : white_->GetTextureName());
-    ApplyBlend(info.blend);
-    if (!indices.Empty()) {
-        if (!UploadIndices(indices)) return;
-        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indices.Count() / 3 * 3), GL_UNSIGNED_SHORT,
-                       nullptr);
-    } else {
-        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(vertices.VertexCount() / 3 * 3));
+    const uint32_t name = TextureName(texture, info.frame);
+    const uint32_t sampler = vertices.NeedsWrap() ? samplerWrap_ : samplerClamp_;
+    const size_t base = AppendVertices(vertices);
+    if (indices.Empty()) {
+        Record(Primitive::kTriangles, info.blend, name, sampler, base, vertices.VertexCount() / 3 * 3);
+        return;
     }
-    glBindTexture(GL_TEXTURE_2D, 0);
+    const size_t firstIndex = streamIndices_.size();
+    streamIndices_.insert(streamIndices_.end(), indices.Indices().begin(), indices.Indices().end());
+    Record(Primitive::kIndexed, info.blend, name, sampler, base, indices.Count() / 3 * 3, firstIndex);
 }
 
 void vK_Render_Impl::SubmitLine(const vK_VertexList& vertices, int blend) {
-    if (!program_) return;
+    if (!program_ || vertices.VertexCount() < 2) return;
+    Record(Primitive::kLines, blend, white_->GetTextureName(), samplerPoint_, AppendVertices(vertices), 2);
+}
+
+void vK_Render_Impl::DiscardPending() {
+    stream_.clear();
+    streamIndices_.clear();
+    commands_.clear();
+}
+
+bool vK_Render_Impl::Upload(uint32_t target, uint32_t buffer, size_t& capacity, const void* data,
+                            size_t bytes) {
+    glBindBuffer(target, buffer);
+    if (bytes > capacity) {
+        // Grows to the largest frame seen, never shrinks.
+        glBufferData(target, static_cast<GLsizeiptr>(bytes), nullptr, GL_STREAM_DRAW);
+        if (glGetError() != GL_NO_ERROR) {
+            capacity = 0;
+            return false;
+        }
+        capacity = bytes;
+    } else {
+        // Orphans the old storage so the upload never waits for the previous frame's draws.
+        glBufferData(target, static_cast<GLsizeiptr>(capacity), nullptr, GL_STREAM_DRAW);
+    }
+    glBufferSubData(target, 0, static_cast<GLsizeiptr>(bytes), data);
+    return true;
+}
+
+void vK_Render_Impl::SubmitPending() {
+    if (commands_.empty() || !program_) {
+        DiscardPending();
+        return;
+    }
     glUseProgram(program_);
     glBindVertexArray(vertexArray_);
-    if (!UploadVertices(vertices)) return;
-    ApplyCrop();
-    ApplyBlend(blend);
-    glBindSampler(0, samplerPoint_);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, white_ ? white_->GetTextureName() : 0);
-    glDrawArrays(GL_LINES, 0, 2);
-    glBindTexture(GL_TEXTURE_2D, 0);
+    const bool uploaded =
+        Upload(GL_ARRAY_BUFFER, vertexBuffer_, vertexCapacity_, stream_.data(),
+               stream_.size() * sizeof(Vertex)) &&
+        (streamIndices_.empty() || Upload(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_, indexCapacity_,
+                                          streamIndices_.data(), streamIndices_.size() * sizeof(uint16_t)));
+    if (uploaded) {
+        glActiveTexture(GL_TEXTURE0);
+        // Only what changes between commands is set again.
+        const Command* last = nullptr;
+        GLuint elements = 0;
+        for (const Command& c : commands_) {
+            if (!last || !(last->crop == c.crop)) ApplyCrop(c.crop);
+            if (!last || last->sampler != c.sampler) glBindSampler(0, c.sampler);
+            if (!last || last->texture != c.texture) glBindTexture(GL_TEXTURE_2D, c.texture);
+            if (!last || last->blend != c.blend) ApplyBlend(c.blend);
+            const GLuint wanted = c.primitive == Primitive::kQuads     ? quadIndexBuffer_
+                                  : c.primitive == Primitive::kIndexed ? indexBuffer_
+                                                                       : elements;
+            if (wanted != elements) glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, elements = wanted);
+            Issue(c);
+            last = &c;
+        }
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    DiscardPending();
+}
+
+void vK_Render_Impl::Issue(const Command& c) {
+    switch (c.primitive) {
+        case Primitive::kQuads:
+            for (size_t done = 0; done < c.count / 4; done += kQuadsPerDraw) {
+                const size_t quads = std::min(kQuadsPerDraw, c.count / 4 - done);
+                glDrawElementsBaseVertex(GL_TRIANGLES, static_cast<GLsizei>(quads * 6), GL_UNSIGNED_SHORT,
+                                         nullptr, static_cast<GLint>(c.first + done * 4));
+            }
+            break;
+        case Primitive::kTriangles:
+            glDrawArrays(GL_TRIANGLES, static_cast<GLint>(c.first), static_cast<GLsizei>(c.count));
+            break;
+        case Primitive::kIndexed:
+            glDrawElementsBaseVertex(GL_TRIANGLES, static_cast<GLsizei>(c.count), GL_UNSIGNED_SHORT,
+                                     reinterpret_cast<void*>(c.firstIndex * sizeof(uint16_t)),
+                                     static_cast<GLint>(c.first));
+            break;
+        case Primitive::kLines:
+            glDrawArrays(GL_LINES, static_cast<GLint>(c.first), 2);
+            break;
+    }
 }
 
 bool vK_Render_Impl::BindTarget(vK_DeviceTexture* target) {
+    SubmitPending();
     auto* gl = static_cast<vK_DeviceTexture_GL*>(target);
     if (gl && !gl->GetFramebuffer()) return false;
     glBindFramebuffer(GL_FRAMEBUFFER, gl ? gl->GetFramebuffer() : 0);
@@ -288,7 +416,13 @@ void vK_Render_Impl::BeginFrame() {
     vK_Render::BeginFrame();
 }
 
+void vK_Render_Impl::EndFrame() {
+    vK_Render::EndFrame();
+    SubmitPending();
+}
+
 void vK_Render_Impl::ClearTarget(uint32_t argb) {
+    SubmitPending();
     if (boundTarget_) {
         glViewport(0, 0, boundTarget_->GetWidth(), boundTarget_->GetHeight());
     } else {
@@ -299,8 +433,9 @@ void vK_Render_Impl::ClearTarget(uint32_t argb) {
     glClear(GL_COLOR_BUFFER_BIT);
 }
 
-bool vK_Render_Impl::ReadBackBuffer(int x, int y, int width, int height, std::vector<uint8_t>& bgra) const {
+bool vK_Render_Impl::ReadBackBuffer(int x, int y, int width, int height, std::vector<uint8_t>& bgra) {
     if (width <= 0 || height <= 0) return false;
+    SubmitPending();
     std::vector<uint8_t> rows(static_cast<size_t>(width) * height * 4);
     GLint previous = 0;
     glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previous);

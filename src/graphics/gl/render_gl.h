@@ -1,13 +1,19 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "graphics/render.h"
 
 class vK_DeviceTexture_GL;
 
-// The OpenGL 3.3 core back end: one vertex array, streaming vertex and index buffers
-// that grow to the largest batch and never shrink, one program drawing texture times
-// vertex colour. Needs a current GL context for its whole life.
+// The OpenGL 3.3 core back end: one program drawing texture times vertex colour, one
+// vertex array, a vertex stream (x, y, u, v as floats, colour as four normalised
+// bytes) and a static index buffer that draws every quad of a batch as two triangles
+// from its four corners. Batches and lines are recorded as commands with their state
+// and the frame's vertices collect in one stream; SubmitPending uploads the stream
+// once and issues the commands. That happens at the end of the frame, before a target
+// is bound, cleared or read, and before a texture's storage changes, so what is drawn
+// is what immediate drawing would give. Needs a current GL context for its whole life.
 class vK_Render_Impl : public vK_Render {
 public:
     vK_Render_Impl();
@@ -16,15 +22,24 @@ public:
     void Init(float width, float height) override;
     void Release() override;
     void BeginFrame() override;
+    void EndFrame() override;
+    void SubmitBatch(const std::shared_ptr<vK_Texture>& texture, const vK_BatchGeometry& geometry,
+                     const BatchInfo& info) override;
     void DrawBatch(const std::shared_ptr<vK_Texture>& texture, const vK_VertexList& vertices,
                    const vK_IndexList& indices, const BatchInfo& info) override;
+    // Uploads the recorded vertices and issues the recorded draws (see above).
+    virtual void SubmitPending();
+    bool HasPending() const { return !commands_.empty(); }
+    // Submits the pending draws of the current renderer, if it is this back end; the
+    // device textures call it before they change or read their storage.
+    static void SubmitPendingOfCurrent();
     std::unique_ptr<vK_DeviceTexture> CreateDeviceTexture() override;
 
     // Sets the GL blend functions of a blend mode (colour by the table, alpha always
     // one / one minus source alpha).
     static void ApplyBlend(int blend);
     // Reads back a rectangle of the back buffer as B, G, R, A rows, top first.
-    bool ReadBackBuffer(int x, int y, int width, int height, std::vector<uint8_t>& bgra) const;
+    bool ReadBackBuffer(int x, int y, int width, int height, std::vector<uint8_t>& bgra);
     bool IsReady() const { return program_ != 0; }
 
 protected:
@@ -33,18 +48,44 @@ protected:
     void SubmitLine(const vK_VertexList& vertices, int blend) override;
 
 private:
+    // One vertex of the stream.
+    struct Vertex {
+        float x, y, u, v;
+        uint8_t red, green, blue, alpha;
+    };
+    enum class Primitive : uint8_t { kQuads, kTriangles, kIndexed, kLines };
+    // One recorded draw: first and count in stream vertices (kIndexed: count is the
+    // number of indices, taken from firstIndex on, relative to first).
+    struct Command {
+        Primitive primitive;
+        int blend;
+        uint32_t texture;
+        uint32_t sampler;
+        size_t first;
+        size_t count;
+        size_t firstIndex;
+        vK_Rect crop;
+    };
+
     bool CreateDeviceObjects();
     void DestroyDeviceObjects();
-    // Viewport and projection for the current crop.
-    void ApplyCrop();
-    bool UploadVertices(const vK_VertexList& vertices);
-    bool UploadIndices(const vK_IndexList& indices);
+    // Viewport and projection for a crop of the bound target.
+    void ApplyCrop(const vK_Rect& crop);
+    // Appends the list to the stream; the index of its first vertex.
+    size_t AppendVertices(const vK_VertexList& vertices);
+    uint32_t TextureName(const std::shared_ptr<vK_Texture>& texture, int frame) const;
+    void Record(Primitive primitive, int blend, uint32_t texture, uint32_t sampler, size_t first,
+                size_t count, size_t firstIndex = 0);
+    void DiscardPending();
+    bool Upload(uint32_t target, uint32_t buffer, size_t& capacity, const void* data, size_t bytes);
+    void Issue(const Command& command);
 
     uint32_t program_ = 0;
     int32_t projectionLocation_ = -1;
     uint32_t vertexArray_ = 0;
     uint32_t vertexBuffer_ = 0;
     uint32_t indexBuffer_ = 0;
+    uint32_t quadIndexBuffer_ = 0;
     size_t vertexCapacity_ = 0;
     size_t indexCapacity_ = 0;
     uint32_t samplerClamp_ = 0;
@@ -52,4 +93,7 @@ private:
     uint32_t samplerPoint_ = 0;
     std::unique_ptr<vK_DeviceTexture_GL> white_;
     const vK_DeviceTexture_GL* boundTarget_ = nullptr;  // nullptr: the back buffer
+    std::vector<Vertex> stream_;
+    std::vector<uint16_t> streamIndices_;
+    std::vector<Command> commands_;
 };
