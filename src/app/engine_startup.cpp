@@ -5,9 +5,9 @@
 #include "core/mediator.h"
 #include "core/message_id.h"
 #include "data/config.h"
+#include "data/json_file.h"
 #include "data/string_table.h"
 #include "files/file_manager.h"
-#include "data/json_file.h"
 #include "files/log.h"
 #include "graphics/font.h"
 #include "graphics/glyph_rasterizer.h"
@@ -76,7 +76,7 @@ void EngineStartup(const char* configPath, const vK_StartupOptions& options) {
     vK_Grid::RegisterType();
     vK_TimerObj::RegisterType();
     vK_Animation::RegisterType();
-    // TODO(objects): "partsys", "video" and "anim" register here once they exist.
+    // TODO(objects): "partsys" and "video" register here once they exist.
     if (vK_Config* config = vK_Config::Instance()) s.strings->LoadList(config->GetData("Vrakko.strings"));
     s.engine = std::make_unique<Vrakko_Impl>();
     // sound: the hub's update follows Process every frame.
