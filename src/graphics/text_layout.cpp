@@ -14,12 +14,16 @@ namespace {
 constexpr int32_t kCjkLow = 11904;
 constexpr int32_t kCjkHigh = 0x9FFF;
 
-// A colour channel: the whole text is one decimal number (C locale).
+// A colour channel: the whole text is one finite decimal number with an optional sign,
+// read the same in every process locale.
 bool ParseNumber(const std::string& text, float& value) {
-    if (text.empty()) return false;
+    const char* first = text.data();
     const char* last = text.data() + text.size();
+    const bool plus = first < last && *first == '+';
+    if (plus) ++first;
+    if (first == last || (plus && (*first == '+' || *first == '-'))) return false;
     double parsed = 0.0;
-    if (ParseDouble(text.data(), last, parsed) != last || !std::isfinite(parsed)) return false;
+    if (ParseDouble(first, last, parsed) != last || !std::isfinite(parsed)) return false;
     value = static_cast<float>(parsed);
     return true;
 }
