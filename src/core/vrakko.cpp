@@ -221,7 +221,8 @@ void Vrakko::Input(const vK_InputEvent& event) {
     if (event.type == vK_InputEvent::kPointerDown || event.type == vK_InputEvent::kPointerUp ||
         event.type == vK_InputEvent::kPointerMove) {
         if (g_cursor.move)
-            g_cursor.move(static_cast<float>(static_cast<int>(event.x)), static_cast<float>(static_cast<int>(event.y)));
+            g_cursor.move(static_cast<float>(static_cast<int>(event.x)),
+                          static_cast<float>(static_cast<int>(event.y)));
     }
     std::vector<vK_InputListener*> called;
     bool allPassed = true;

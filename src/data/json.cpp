@@ -12,6 +12,7 @@
 
 #include "data/data.h"
 #include "data/json_number.h"
+#include "data/utf8.h"
 #include "files/log.h"
 
 namespace {
@@ -52,24 +53,6 @@ int HexValue(char c) {
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
-}
-
-void AppendUtf8(std::string& out, uint32_t u) {
-    if (u < 0x80) {
-        out += static_cast<char>(u);
-    } else if (u < 0x800) {
-        out += static_cast<char>(0xC0 | (u >> 6));
-        out += static_cast<char>(0x80 | (u & 0x3F));
-    } else if (u <= 0xFFFF) {
-        out += static_cast<char>(0xE0 | ((u >> 12) & 0xF));
-        out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (u & 0x3F));
-    } else if (u <= 0x10FFFF) {
-        out += static_cast<char>(0xF0 | ((u >> 18) & 7));
-        out += static_cast<char>(0x80 | ((u >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (u & 0x3F));
-    }
 }
 
 class JsonReader {

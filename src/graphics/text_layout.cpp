@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
+#include <string_view>
+
+#include "data/data.h"
+#include "data/utf8.h"
 
 namespace {
 
@@ -11,75 +14,16 @@ namespace {
 constexpr int32_t kCjkLow = 11904;
 constexpr int32_t kCjkHigh = 0x9FFF;
 
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
-
-// Decodes one sequence starting at text[pos]; returns the number of bytes consumed
-// (at least 1) and the code point, U+FFFD for anything malformed.
-size_t DecodeOne(const std::string& text, size_t pos, size_t end, int32_t& code) {
-    const unsigned char lead = static_cast<unsigned char>(text[pos]);
-    int length;
-    int32_t value;
-    int32_t minimum;
-    if (lead < 0x80) {
-        code = lead;
-        return 1;
-    } else if ((lead & 0xE0) == 0xC0) {
-        length = 2;
-        value = lead & 0x1F;
-        minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3;
-        value = lead & 0x0F;
-        minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4;
-        value = lead & 0x07;
-        minimum = 0x10000;
-    } else {
-        // A stray continuation byte or 0xF8..0xFF.
-        code = vK_TextLayout::kReplacement;
-        return 1;
-    }
-    size_t used = 1;
-    for (int i = 1; i < length; ++i) {
-        if (pos + used >= end || !IsContinuation(static_cast<unsigned char>(text[pos + used]))) {
-            // Truncated: the bytes read so far become one replacement character, and
-            // decoding resumes at the byte that broke the sequence.
-            code = vK_TextLayout::kReplacement;
-            return used;
-        }
-        value = (value << 6) | (static_cast<unsigned char>(text[pos + used]) & 0x3F);
-        ++used;
-    }
-    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-        value = vK_TextLayout::kReplacement;
-    code = value;
-    return used;
-}
-
-void EncodeUtf8(int32_t code, std::string& out) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
+// A colour channel: the whole text is one finite decimal number with an optional sign,
+// read the same in every process locale.
 bool ParseNumber(const std::string& text, float& value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    const double parsed = std::strtod(text.c_str(), &end);
-    if (end != text.c_str() + text.size() || !std::isfinite(parsed)) return false;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    const bool plus = first < last && *first == '+';
+    if (plus) ++first;
+    if (first == last || (plus && (*first == '+' || *first == '-'))) return false;
+    double parsed = 0.0;
+    if (ParseDouble(first, last, parsed) != last || !std::isfinite(parsed)) return false;
     value = static_cast<float>(parsed);
     return true;
 }
@@ -108,10 +52,11 @@ std::vector<vK_GlyphRecord> vK_TextLayout::DecodeUtf8(const std::string& text) {
     records.reserve(text.size() + 1);
     size_t end = text.find('\0');
     if (end == std::string::npos) end = text.size();
+    const std::string_view bytes(text.data(), end);
     size_t pos = 0;
     while (pos < end) {
         vK_GlyphRecord record;
-        pos += DecodeOne(text, pos, end, record.code);
+        record.code = DecodeUtf8Step(bytes, pos);
         records.push_back(record);
     }
     records.push_back(vK_GlyphRecord{});
@@ -171,7 +116,7 @@ void vK_TextLayout::ApplyMarkup(std::vector<vK_GlyphRecord>& records) {
         while (close < count && records[close].code != '>' && records[close].code != 0) ++close;
         const bool terminated = close < count && records[close].code == '>';
         std::string tag;
-        for (size_t k = i + 1; k < close; ++k) EncodeUtf8(records[k].code, tag);
+        for (size_t k = i + 1; k < close; ++k) AppendUtf8(tag, static_cast<uint32_t>(records[k].code));
         if (!terminated) break;
         if (!tag.empty() && tag[0] == '/') {
             if (tag == "/color") {

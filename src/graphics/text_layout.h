@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "data/utf8.h"
+
 // One decoded character of a text being rendered.
 struct vK_GlyphRecord {
     int32_t code = 0;    // Unicode code point; 10 breaks the line, 0 ends the text
@@ -29,7 +31,7 @@ public:
     };
 
     static constexpr int32_t kLineBreak = 10;
-    static constexpr int32_t kReplacement = 0xFFFD;
+    static constexpr int32_t kReplacement = kUtf8Replacement;
 
     // Decodes UTF-8 up to the end or the first NUL byte and appends the code-0 record.
     // Invalid, overlong, surrogate and truncated sequences become one U+FFFD each; no

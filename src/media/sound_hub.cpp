@@ -11,7 +11,9 @@ vK_SoundHub* vK_SoundHub::Instance() { return g_instance; }
 vK_SoundHub::vK_SoundHub() { g_instance = this; }
 
 vK_SoundHub::~vK_SoundHub() {
-    StopAllNow();
+    // StopAllNow of this class (a derived hub is already gone here).
+    vK_SoundHub::StopAll(0.0f);
+    sounds_.clear();
     if (g_instance == this) g_instance = nullptr;
 }
 

@@ -9,7 +9,7 @@
 vK_Sound_Impl::vK_Sound_Impl(vK_Mixer& mixer, const std::string& name, const std::string& category, bool flag)
     : vK_Sound(name, category, flag), mixer_(mixer) {}
 
-vK_Sound_Impl::~vK_Sound_Impl() { Release(); }
+vK_Sound_Impl::~vK_Sound_Impl() { vK_Sound_Impl::Release(); }
 
 void vK_Sound_Impl::Start(bool loop, float fadeIn) {
     const std::string path = GetName() + ".ogg";

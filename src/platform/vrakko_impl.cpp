@@ -2,20 +2,22 @@
 
 #include <SDL.h>
 
+#include <string_view>
 #include <vector>
 
 #include "core/input_event.h"
 #include "core/mediator.h"
 #include "core/message_ids.h"
 #include "data/data.h"
+#include "data/utf8.h"
 #include "files/file_manager.h"
 #include "files/log.h"
 #include "graphics/gl/device_texture_gl.h"
 #include "graphics/gl/render_gl.h"
 #include "graphics/image_codec.h"
 #include "graphics/render_target_texture.h"
-#include "platform/cursor_impl.h"
 #include "media/sound_hub.h"
+#include "platform/cursor_impl.h"
 #include "platform/driver_leak_scope.h"
 #include "platform/key_map.h"
 
@@ -29,24 +31,16 @@ constexpr int kFallbackHeight = 768;
 // UTF-8 text to UTF-16 code units, the characters a window reports one by one.
 std::vector<int> Utf16Units(const char* text) {
     std::vector<int> units;
-    const auto* s = reinterpret_cast<const unsigned char*>(text);
-    while (*s) {
-        uint32_t cp = *s;
-        int extra = 0;
-        if (cp >= 0xF0)
-            cp &= 0x07, extra = 3;
-        else if (cp >= 0xE0)
-            cp &= 0x0F, extra = 2;
-        else if (cp >= 0xC0)
-            cp &= 0x1F, extra = 1;
-        ++s;
-        for (int i = 0; i < extra && (*s & 0xC0) == 0x80; ++i, ++s) cp = (cp << 6) | (*s & 0x3F);
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            units.push_back(static_cast<int>(0xD800 + (cp >> 10)));
-            units.push_back(static_cast<int>(0xDC00 + (cp & 0x3FF)));
+    const std::string_view bytes(text);
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        int32_t code = DecodeUtf8Step(bytes, pos);
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            units.push_back(0xD800 + (code >> 10));
+            units.push_back(0xDC00 + (code & 0x3FF));
         } else {
-            units.push_back(static_cast<int>(cp));
+            units.push_back(code);
         }
     }
     return units;

@@ -63,7 +63,8 @@ void Register(const std::string& name, vK_Object* object) {
 }  // namespace
 
 vK_Object::vK_Object(const std::string& name) : name_(name), self_(std::make_shared<vK_Object*>(this)) {
-    Reset();
+    // The base state only: a derived class is not constructed yet and sets its own.
+    vK_Object::Reset();
 }
 
 vK_Object::~vK_Object() {
@@ -210,10 +211,10 @@ bool vK_Object::SetResourceName(const std::string& name) {
     if (name == resourceName_) return true;
     resourceName_ = name;
     bool was_in_scene = inScene_;
-    bool result = true;
-    if (was_in_scene) result = LeaveScene();
-    result = Unload();
-    result = Load();
+    // The result is that of the last step: loading, or entering the scene again.
+    if (was_in_scene) LeaveScene();
+    Unload();
+    bool result = Load();
     if (was_in_scene) result = EnterScene();
     return result;
 }

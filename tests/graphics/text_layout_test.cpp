@@ -112,6 +112,12 @@ TEST(TextLayout, Markup_MalformedColourTagIsRemovedWithoutEffect) {
         {"<color r=\"x\" g=\"0\" b=\"0\">X", 0},  // not a number
         {"<colorr>X", 0},
         {"<color r=\"\" g=\"0\" b=\"0\">X", 0},
+        {"<color r=\"0.5x\" g=\"0\" b=\"0\">X", 0},  // trailing bytes
+        {"<color r=\"0,5\" g=\"0\" b=\"0\">X", 0},   // decimal comma in any locale
+        {"<color r=\"inf\" g=\"0\" b=\"0\">X", 0},
+        {"<color r=\"+-1\" g=\"0\" b=\"0\">X", 0},
+        {"<color r=\"+\" g=\"0\" b=\"0\">X", 0},
+        {"<color r=\"+1\" g=\"-0\" b=\"1e-1\">X", 1},
         {"<color b=\"0\" g=\"0\" r=\"1\" a=\"1\">X", 1},  // any order, unknown keys ignored
     };
     for (const Case& c : cases) {

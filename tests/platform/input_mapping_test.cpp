@@ -216,4 +216,19 @@ TEST_F(PlatformEvents, AltReturnRunsTheDisplayModeProtocol) {
     engine.SetApplication(nullptr);
 }
 
+// Typed text is decoded like every other UTF-8 text: each malformed sequence is one
+// U+FFFD character and the text goes on after it.
+TEST_F(PlatformEvents, TextInputReplacesMalformedBytes) {
+    SDL_Event text{};
+    text.type = SDL_TEXTINPUT;
+    std::strcpy(text.text.text,
+                "\xFF"
+                "a\xE4\xB8"
+                "b\xC0\xAF");
+    engine.HandleEvent(text);
+    std::vector<int> codes;
+    for (const auto& e : recorder.events) codes.push_back(e.code);
+    EXPECT_EQ(codes, (std::vector<int>{0xFFFD, 'a', 0xFFFD, 'b', 0xFFFD}));
+}
+
 }  // namespace

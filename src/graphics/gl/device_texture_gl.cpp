@@ -44,7 +44,7 @@ struct TextureBinding {
 vK_DeviceTexture_GL::vK_DeviceTexture_GL() { LiveTextures().push_back(this); }
 
 vK_DeviceTexture_GL::~vK_DeviceTexture_GL() {
-    ReleaseDevice();
+    vK_DeviceTexture_GL::ReleaseDevice();
     auto& live = LiveTextures();
     live.erase(std::remove(live.begin(), live.end(), this), live.end());
 }
