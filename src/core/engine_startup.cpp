@@ -19,6 +19,7 @@
 #include "scene/sprite.h"
 #include "scene/text.h"
 #include "scene/timer_obj.h"
+#include "scene/video.h"
 #include "script/script_api.h"
 #include "script/script_hub.h"
 
@@ -72,6 +73,7 @@ void EngineStartup(const char* configPath, const vK_StartupOptions& options) {
     vK_Text::RegisterType();
     vK_Grid::RegisterType();
     vK_TimerObj::RegisterType();
+    vK_Video::RegisterType();
     // TODO(objects): "partsys", "video" and "anim" register here once they exist.
     if (vK_Config* config = vK_Config::Instance()) s.strings->LoadList(config->GetData("Vrakko.strings"));
     s.engine = std::make_unique<Vrakko_Impl>();

@@ -14,7 +14,8 @@ constexpr GroupFn kGroups[] = {
     &ScriptApiModules,
     // snd, obj.anim
     &ScriptApiGrids,
-    // obj.vid, obj.ps, cursor
+    &ScriptApiVideos,
+    // obj.ps, cursor
     &ScriptApiStrings,
     &ScriptApiEngine,
 };

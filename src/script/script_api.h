@@ -22,6 +22,7 @@ vK_ScriptApiGroup ScriptApiObjects();
 vK_ScriptApiGroup ScriptApiDebug();
 vK_ScriptApiGroup ScriptApiModules();
 vK_ScriptApiGroup ScriptApiGrids();
+vK_ScriptApiGroup ScriptApiVideos();
 vK_ScriptApiGroup ScriptApiStrings();
 vK_ScriptApiGroup ScriptApiEngine();
 
