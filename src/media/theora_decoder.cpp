@@ -1,7 +1,27 @@
 #include "media/theora_decoder.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "files/in_stream_interface.h"
 #include "files/log.h"
+
+namespace {
+
+// A Theora identification packet whose frame-rate numerator or denominator is 0. The
+// header decoder refuses it as a bad header; it is told apart for the log line.
+bool HasZeroFrameRate(const ogg_packet& packet) {
+    static const unsigned char kMagic[] = {0x80, 't', 'h', 'e', 'o', 'r', 'a'};
+    if (packet.bytes < 30 || !std::equal(kMagic, kMagic + 7, packet.packet)) return false;
+    const unsigned char* p = packet.packet;
+    const uint32_t numerator =
+        (uint32_t{p[22]} << 24) | (uint32_t{p[23]} << 16) | (uint32_t{p[24]} << 8) | p[25];
+    const uint32_t denominator =
+        (uint32_t{p[26]} << 24) | (uint32_t{p[27]} << 16) | (uint32_t{p[28]} << 8) | p[29];
+    return numerator == 0 || denominator == 0;
+}
+
+}  // namespace
 
 vK_TheoraDecoder::vK_TheoraDecoder(std::shared_ptr<vK_InStreamInterface> stream, std::string name)
     : stream_(std::move(stream)), name_(std::move(name)) {
@@ -80,8 +100,12 @@ bool vK_TheoraDecoder::ReadHeaders() {
         ogg_stream_init(&ogg_, ogg_page_serialno(&page));
         streamInit_ = true;
         ogg_stream_pagein(&ogg_, &page);
-        if (ogg_stream_packetout(&ogg_, &packet) == 1 &&
-            th_decode_headerin(&info_, &comment_, &setup_, &packet) > 0) {
+        if (ogg_stream_packetout(&ogg_, &packet) != 1) continue;
+        if (HasZeroFrameRate(packet)) {
+            zeroFrameRate_ = true;
+            return false;
+        }
+        if (th_decode_headerin(&info_, &comment_, &setup_, &packet) > 0) {
             locked_ = true;
             serial_ = ogg_page_serialno(&page);
             headers = 1;
@@ -95,7 +119,14 @@ bool vK_TheoraDecoder::ReadHeaders() {
 
 bool vK_TheoraDecoder::Open() {
     Reset();
-    if (!ReadHeaders()) {
+    zeroFrameRate_ = false;
+    const bool headers = ReadHeaders();
+    if (!headers && zeroFrameRate_) {
+        Log("Error: video %s has a frame rate of 0 and is refused", name_.c_str());
+        Reset();
+        return false;
+    }
+    if (!headers) {
         Log("Error: video %s holds no Theora video", name_.c_str());
         Reset();
         return false;

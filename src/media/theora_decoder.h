@@ -57,6 +57,7 @@ private:
     ogg_stream_state ogg_{};
     bool streamInit_ = false;
     bool locked_ = false;  // the video's serial number is known
+    bool zeroFrameRate_ = false;
     int serial_ = 0;
     th_info info_{};
     th_comment comment_{};
