@@ -1,5 +1,5 @@
 -- The start module: brings its screen into the live scene, sets two items turning and
--- adds the moving parts and texts of the motion module.
+-- adds the moving parts and texts of the motion module and the intro over it all.
 local function Nothing() end
 
 function public.Start()
@@ -9,4 +9,6 @@ function public.Start()
     ObjAnimate("item_gear", "ang", 1, 0, Nothing, {0, 0, 0, 4, 0, -6.2831853})
     ModLoad("assets/modules/motion")
     motion.Show()
+    ModLoad("assets/modules/intro")
+    intro.Play()
 end
