@@ -220,3 +220,33 @@ TEST(TheoraDecoder, ArbitraryBytesAreNoVideo) {
 }
 
 }  // namespace
+
+namespace {
+
+class VideoArchive : public FileManagerFixture {};
+
+TEST_F(VideoArchive, AVideoAndItsAlphaPlayFromTheAssetArchive) {
+    const std::string made = MakeTheora("c420", kClip, "-pix_fmt yuv420p");
+    ASSERT_FALSE(made.empty());
+    test_videos::WriteAll(folder.Path() + "/src/assets/v/packed.ogg", test_videos::ReadAll(made));
+    std::vector<uint8_t> zalpha;
+    for (int f = 0; f < 25; ++f) AppendZAlphaFrame(zalpha, std::vector<uint8_t>(320 * 240, 77));
+    test_videos::WriteAll(folder.Path() + "/src/assets/v/packed.zalpha", zalpha);
+    std::filesystem::create_directories(folder.Path() + "/root/assets");
+    const std::string cmd =
+        "cd '" + folder.Path() + "/src' && zip -q -r '" + folder.Path() + "/root/assets/data.pck' assets";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    StartFileManager();
+    vK_VideoImpl_Ogg video("vid");
+    ASSERT_TRUE(video.Open("assets/v/packed"));
+    EXPECT_TRUE(video.HasZAlpha());
+    ASSERT_TRUE(video.DecodeFrame());
+    std::vector<uint8_t> pixels(320 * 240 * 4);
+    video.CopyFrame(pixels.data(), 0);
+    EXPECT_EQ(pixels[3], 77);
+    int frames = 1;
+    while (video.DecodeFrame()) ++frames;
+    EXPECT_EQ(frames, 25);
+}
+
+}  // namespace

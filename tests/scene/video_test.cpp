@@ -180,6 +180,22 @@ TEST_F(VideoTest, SettingTheFrameChangesNothingForTheCurrentOneAndPausesOnAnothe
     EXPECT_EQ(stored, 31);
 }
 
+TEST_F(VideoTest, RestoreGraphicsShowsTheCurrentFrameAgainInANewTexture) {
+    vK_Video* video = Make("v", "clip");
+    video->Play(Handler());
+    for (int i = 0; i < 20; ++i) Step(1.0f / 60);
+    const int frame = video->GetCurrentFrame();
+    const std::vector<uint8_t> before = video->GetPixels();
+    const auto oldTexture = video->GetResource();
+    video->RestoreGraphics(true);
+    EXPECT_NE(video->GetResource(), oldTexture);
+    EXPECT_EQ(video->GetCurrentFrame(), frame);
+    EXPECT_EQ(video->GetPixels(), before);
+    EXPECT_TRUE(video->IsPlaying());
+    Step(0.04f);
+    EXPECT_EQ(video->GetCurrentFrame(), frame + 1);
+}
+
 TEST_F(VideoTest, AMissingOggIsLoggedOnceAndTheVideoNeverEnds) {
     vK_LogCapture log;
     vK_Video* video = Make("ghost", "none");
