@@ -22,6 +22,7 @@
 #include "scene/sprite.h"
 #include "scene/text.h"
 #include "scene/timer_obj.h"
+#include "scene/video.h"
 #include "script/script_api.h"
 #include "script/script_hub.h"
 
@@ -78,7 +79,7 @@ void EngineStartup(const char* configPath, const vK_StartupOptions& options) {
     vK_TimerObj::RegisterType();
     vK_Animation::RegisterType();
     vK_ParticleSystem::RegisterType();
-    // TODO(objects): "video" registers here once it exists.
+    vK_Video::RegisterType();
     if (vK_Config* config = vK_Config::Instance()) s.strings->LoadList(config->GetData("Vrakko.strings"));
     s.engine = std::make_unique<Vrakko_Impl>();
     // sound: the hub's update follows Process every frame.

@@ -15,7 +15,7 @@ constexpr GroupFn kGroups[] = {
     &ScriptApiSound,
     &ScriptApiAnimations,
     &ScriptApiGrids,
-    // obj.vid
+    &ScriptApiVideos,
     &ScriptApiParticles,
     &ScriptApiCursor,
     &ScriptApiStrings,

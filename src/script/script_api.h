@@ -26,6 +26,7 @@ vK_ScriptApiGroup ScriptApiSound();
 vK_ScriptApiGroup ScriptApiGrids();
 vK_ScriptApiGroup ScriptApiCursor();
 vK_ScriptApiGroup ScriptApiParticles();
+vK_ScriptApiGroup ScriptApiVideos();
 vK_ScriptApiGroup ScriptApiStrings();
 vK_ScriptApiGroup ScriptApiEngine();
 

@@ -72,6 +72,10 @@ TEST(DemoScreenshot, ShowsSpritesClockBannerAndTexts) {
     // The candle animation standing at (940, 600): its cream wax and the yellow of its flame.
     EXPECT_GT(shot.Count(930, 600, 948, 660, light), 390);
     EXPECT_GT(shot.Count(925, 550, 955, 596, warm), 55);
+    // The intro: the logo video's cream face at (900, 130), drawn through its alpha, and
+    // the first subtitle line from the string table at the top.
+    EXPECT_GT(shot.Count(850, 80, 950, 180, light), 3000);
+    EXPECT_GT(shot.Count(210, 20, 810, 46, light), 600);
     // The module's item sprites (the gear's grey teeth around (752, 480)).
     EXPECT_GT(
         shot.Count(722, 450, 782, 510, [](int r, int g, int b) { return r > 110 && b > 130 && g > 120; }),

@@ -1,5 +1,6 @@
 -- The start module: brings its screen into the live scene, sets two items turning and
--- adds the moving parts and texts of the motion module and the candle.
+-- adds the moving parts and texts of the motion module, the candle, the sounds and the
+-- particles, and the intro over it all.
 local function Nothing() end
 
 function public.Start()
@@ -15,4 +16,6 @@ function public.Start()
     audio.Start()
     ModLoad("assets/modules/particles")
     particles.Show()
+    ModLoad("assets/modules/intro")
+    intro.Play()
 end
