@@ -1,16 +1,35 @@
-// Lua conversions, protected calls, and walks of the object tree.
+// Lua conversions, protected calls, walks of the object tree, and the bunnymark: N
+// sprites moved by a Lua handler through ObjMultiSet every frame, drawn through the
+// OpenGL renderer headless.
+#include <SDL.h>
 #include <benchmark/benchmark.h>
+#include <epoxy/gl.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <lua.hpp>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "core/frame_info.h"
 #include "core/input_event.h"
 #include "data/data.h"
+#include "files/file_manager.h"
 #include "files/log.h"
 #include "graphics/device_texture.h"
+#include "graphics/gl/render_gl.h"
+#include "graphics/image_codec.h"
 #include "graphics/render.h"
+#include "graphics/resource_manager.h"
 #include "scene/object.h"
+#include "scene/scene.h"
+#include "scene/sprite.h"
+#include "script/script_api.h"
 #include "script/script_hub.h"
 
 static void BM_DataRoundTrip(benchmark::State& state) {
@@ -86,4 +105,330 @@ static void BM_TreeWalk(benchmark::State& state) {
     vK_Object::ReleaseAll();
 }
 BENCHMARK(BM_TreeWalk)->Arg(100)->Arg(10000);
-BENCHMARK_MAIN();
+
+// ---- bunnymark -------------------------------------------------------------------------
+//
+// N sprites of one 4 x 4 texture bounce in 1024 x 768. Every frame a Lua function moves
+// each sprite and hands all new positions to the engine in one ObjMultiSet call
+// ({{name, {pos_x = x, pos_y = y}}, ...}, fresh tables every frame, as a game script
+// writes it); then the scene updates and is drawn through the OpenGL renderer.
+//
+// CPU per frame, in ms:
+// - script: the whole Lua call, split into
+//   - lua: the same function with ObjMultiSet replaced by an empty Lua function,
+//   - lookup: finding every sprite by name (FindObject, measured alone),
+//   - apply: SetProperties of a {pos_x, pos_y} table on every sprite (measured alone),
+//   - convert: the rest (Lua values to engine values, the native call);
+// - update: the scene's update of the tree;
+// - batch: the draw walk building the batch (transforms, quads);
+// - submit: EndDraw and EndFrame, where the one batch goes to GL;
+// - finish: glFinish, the driver rasterising (on the CPU with Mesa's llvmpipe).
+// The stages are timed in this thread's CPU time, finish in wall time.
+namespace {
+
+// The stages run on this thread: their CPU time is what they cost, also on a machine
+// that other work shares. glFinish waits for the driver's threads: wall time.
+struct Clock {
+    using duration = std::chrono::nanoseconds;
+    using time_point = std::chrono::time_point<Clock, duration>;
+    static time_point now() {
+        timespec ts{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+        return time_point(duration(int64_t{ts.tv_sec} * 1000000000 + ts.tv_nsec));
+    }
+};
+using WallClock = std::chrono::steady_clock;
+constexpr int kWidth = 1024, kHeight = 768;
+constexpr double kBudgetMs = 1000.0 / 60.0;
+
+template <typename Duration>
+double Ms(Duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+const char* const kBunnyLua = R"(
+bunnies = {}
+function bunny_init(n)
+  bunnies = {}
+  local seed = 12345
+  local function rnd()
+    seed = (seed * 1103515245 + 12345) % 2147483648
+    return seed / 2147483648
+  end
+  for i = 1, n do
+    bunnies[i] = {name = "b" .. (i - 1), x = rnd() * 1024, y = rnd() * 768,
+                  vx = 50 + rnd() * 100, vy = 50 + rnd() * 100}
+  end
+end
+function bunny_step(dt)
+  local list = {}
+  for i = 1, #bunnies do
+    local b = bunnies[i]
+    local x, y = b.x + b.vx * dt, b.y + b.vy * dt
+    if x < 0 then x = 0; b.vx = -b.vx elseif x > 1024 then x = 1024; b.vx = -b.vx end
+    if y < 0 then y = 0; b.vy = -b.vy elseif y > 768 then y = 768; b.vy = -b.vy end
+    b.x, b.y = x, y
+    list[i] = {b.name, {pos_x = x, pos_y = y}}
+  end
+  ObjMultiSet(list)
+end
+)";
+
+struct BunnyTiming {
+    double script = 0, lua = 0, lookup = 0, apply = 0, update = 0, batch = 0, submit = 0, finish = 0;
+    double Convert() const { return std::max(0.0, script - lua - lookup - apply); }
+    double Engine() const { return script + update + batch + submit; }
+    double Total() const { return Engine() + finish; }
+    void Add(const BunnyTiming& t, double w) {
+        script += t.script * w, lua += t.lua * w, lookup += t.lookup * w, apply += t.apply * w;
+        update += t.update * w, batch += t.batch * w, submit += t.submit * w, finish += t.finish * w;
+    }
+};
+
+// The GL context, the services, the script host and the texture, shared by every run.
+struct BunnyWorld {
+    BunnyWorld() {
+        SetLogSink([](const std::string&) { return true; });
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return;
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+        window = SDL_CreateWindow("bench", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+        if (!window) return;
+        context = SDL_GL_CreateContext(window);
+        if (!context) return;
+        SDL_GL_SetSwapInterval(0);
+        char pattern[] = "/tmp/vrakko_bunny_XXXXXX";
+        dir = mkdtemp(pattern);
+        std::filesystem::create_directories(dir + "/assets");
+        std::vector<uint8_t> pixels(4 * 4 * 4, 255);
+        std::vector<uint8_t> png;
+        EncodePng(pixels.data(), 4, 4, png);
+        std::ofstream(dir + "/assets/bunny.png", std::ios::binary)
+            .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+        files = std::make_unique<vK_FileManager>();
+        files->SetAssetRoot(dir);
+        files->RegisterProviders();
+        SetLogSink([](const std::string&) { return true; });  // the file manager installs its own
+        resources = std::make_unique<vK_ResourceManager>();
+        render = std::make_unique<vK_Render_Impl>();
+        render->Init(kWidth, kHeight);
+        hub = std::make_unique<vK_ScriptHub>();
+        RegisterScriptApi(*hub);
+        scene = std::make_unique<vK_Scene>();
+        vK_Object::RegisterEngineTypes();
+        vK_Sprite::RegisterType();
+        lua_State* L = hub->GetLuaState();
+        if (luaL_dostring(L, kBunnyLua) != 0) lua_pop(L, 1);
+        // The Lua-only variant: the same step with an empty ObjMultiSet.
+        if (luaL_dostring(L, "bunny_nop = function() end") != 0) lua_pop(L, 1);
+    }
+    ~BunnyWorld() {
+        scene.reset();
+        vK_Object::ReleaseAll();
+        hub.reset();
+        render.reset();
+        resources.reset();
+        files.reset();
+        if (context) SDL_GL_DeleteContext(context);
+        if (window) SDL_DestroyWindow(window);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        if (!dir.empty()) std::filesystem::remove_all(dir);
+        SetLogSink(nullptr);
+    }
+    bool Ready() const { return render != nullptr && hub != nullptr; }
+
+    // Calls the global Lua function name with one number; the time it took.
+    double Call(const char* name, double arg) {
+        lua_State* L = hub->GetLuaState();
+        const auto start = Clock::now();
+        lua_getglobal(L, name);
+        lua_pushnumber(L, arg);
+        if (lua_pcall(L, 1, 0, 0) != 0) {
+            std::fprintf(stderr, "lua: %s\n", lua_tostring(L, -1));
+            lua_pop(L, 1);
+        }
+        return Ms(Clock::now() - start);
+    }
+    // Runs the step with ObjMultiSet swapped for the empty function.
+    double CallLuaOnly(double dt) {
+        lua_State* L = hub->GetLuaState();
+        if (luaL_dostring(L, "__real_multiset = ObjMultiSet; ObjMultiSet = bunny_nop") != 0) lua_pop(L, 1);
+        const double ms = Call("bunny_step", dt);
+        if (luaL_dostring(L, "ObjMultiSet = __real_multiset") != 0) lua_pop(L, 1);
+        return ms;
+    }
+
+    SDL_Window* window = nullptr;
+    SDL_GLContext context = nullptr;
+    std::string dir;
+    std::unique_ptr<vK_FileManager> files;
+    std::unique_ptr<vK_ResourceManager> resources;
+    std::unique_ptr<vK_Render_Impl> render;
+    std::unique_ptr<vK_ScriptHub> hub;
+    std::unique_ptr<vK_Scene> scene;
+};
+
+BunnyWorld& TheBunnyWorld() {
+    static BunnyWorld world;
+    return world;
+}
+
+// N bunnies under the live root and in the script's list; removed when it goes.
+class Bunnies {
+public:
+    explicit Bunnies(int n) {
+        BunnyWorld& w = TheBunnyWorld();
+        container_ = vK_Object::CreateObject("obj", "bunnies");
+        w.scene->GetLiveRoot()->AddChild(container_);
+        vK_DataTable props;
+        props.SetString("res", "assets/bunny");
+        for (int i = 0; i < n; ++i) {
+            names_.emplace_back("b");  // appended, not "b" + ...: avoids a false -Wrestrict of g++ 12
+            names_.back() += std::to_string(i);
+            vK_Object* sprite = vK_Object::CreateObject("spr", names_.back());
+            container_->AddChild(sprite);
+            sprite->SetProperties(props);
+            sprites_.push_back(sprite);
+        }
+        w.Call("bunny_init", n);
+    }
+    ~Bunnies() {
+        vK_Object::Destroy(container_);
+        vK_Object::FlushGraveyard();
+    }
+
+    BunnyTiming Frame(float dt, bool split) {
+        BunnyWorld& w = TheBunnyWorld();
+        BunnyTiming t;
+        t.script = w.Call("bunny_step", dt);
+        if (split) {
+            t.lua = w.CallLuaOnly(0.0);  // dt 0: the positions stay where the real step left them
+            auto start = Clock::now();
+            size_t found = 0;
+            for (const std::string& name : names_) found += vK_Object::FindObject(name) != nullptr;
+            benchmark::DoNotOptimize(found);
+            t.lookup = Ms(Clock::now() - start);
+            vK_DataTable props;
+            start = Clock::now();
+            for (vK_Object* sprite : sprites_) {
+                props.SetFloat("pos_x", sprite->GetX());
+                props.SetFloat("pos_y", sprite->GetY());
+                sprite->SetProperties(props);
+            }
+            t.apply = Ms(Clock::now() - start);
+        }
+        vK_FrameInfo frame;
+        frame.dt = frame.elapsed = dt;
+        auto start = Clock::now();
+        w.scene->UpdateScene(frame);
+        t.update = Ms(Clock::now() - start);
+        start = Clock::now();
+        w.render->BeginFrame();
+        w.render->BeginDraw();
+        w.scene->GetLiveRoot()->Draw(*w.render, vK_DrawParams());
+        t.batch = Ms(Clock::now() - start);
+        start = Clock::now();
+        w.render->EndDraw();
+        w.render->EndFrame();
+        t.submit = Ms(Clock::now() - start);
+        const auto wall = WallClock::now();
+        glFinish();
+        t.finish = Ms(WallClock::now() - wall);
+        return t;
+    }
+
+    // The mean over frames after two warm-up frames.
+    BunnyTiming Measure(int frames, bool split) {
+        Frame(1.0f / 60, false);
+        Frame(1.0f / 60, false);
+        BunnyTiming sum;
+        for (int i = 0; i < frames; ++i) sum.Add(Frame(1.0f / 60, split), 1.0 / frames);
+        return sum;
+    }
+
+private:
+    vK_Object* container_ = nullptr;
+    std::vector<std::string> names_;
+    std::vector<vK_Object*> sprites_;
+};
+
+void BM_Bunnymark(benchmark::State& state) {
+    if (!TheBunnyWorld().Ready()) {
+        state.SkipWithError("no OpenGL 3.3 context");
+        return;
+    }
+    Bunnies bunnies(static_cast<int>(state.range(0)));
+    BunnyTiming sum;
+    int frames = 0;
+    for (auto _ : state) {
+        sum.Add(bunnies.Frame(1.0f / 60, false), 1.0);
+        ++frames;
+    }
+    state.counters["script_ms"] = sum.script / frames;
+    state.counters["update_ms"] = sum.update / frames;
+    state.counters["batch_ms"] = sum.batch / frames;
+    state.counters["submit_ms"] = sum.submit / frames;
+    state.counters["finish_ms"] = sum.finish / frames;
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_Bunnymark)->Arg(1000)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// The largest N in [low, high) whose cost stays within the frame budget, to about 2 %.
+template <typename Cost>
+int BisectBunnies(int low, int high, Cost cost) {
+    while (high - low > std::max(100, low / 50)) {
+        const int mid = (low + high) / 2;
+        Bunnies bunnies(mid);
+        if (cost(bunnies.Measure(5, false)) <= kBudgetMs)
+            low = mid;
+        else
+            high = mid;
+    }
+    return low;
+}
+
+void PrintBunnyTable() {
+    if (!TheBunnyWorld().Ready()) return;
+    std::printf("\nBunnymark: N sprites moved by Lua through ObjMultiSet, 1024 x 768, CPU ms per frame\n");
+    std::printf("%6s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s\n", "N", "script", "lua", "convert",
+                "lookup", "apply", "update", "batch", "submit", "engine", "finish", "total");
+    int bestEngine = 0, bestTotal = 0, overEngine = 0, overTotal = 0;
+    for (int n : {1000, 2000, 5000, 10000, 15000, 20000}) {
+        Bunnies bunnies(n);
+        const BunnyTiming t = bunnies.Measure(n >= 10000 ? 10 : 20, true);
+        std::printf("%6d %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f\n", n, t.script,
+                    t.lua, t.Convert(), t.lookup, t.apply, t.update, t.batch, t.submit, t.Engine(), t.finish,
+                    t.Total());
+        if (t.Engine() <= kBudgetMs)
+            bestEngine = n;
+        else if (!overEngine)
+            overEngine = n;
+        if (t.Total() <= kBudgetMs)
+            bestTotal = n;
+        else if (!overTotal)
+            overTotal = n;
+    }
+    std::printf(
+        "script = lua + convert + lookup + apply (lookup and apply measured alone, convert the rest);\n"
+        "engine = script + update + batch + submit; total adds finish (glFinish: llvmpipe rasterising).\n");
+    if (overEngine)
+        bestEngine = BisectBunnies(bestEngine, overEngine, [](const BunnyTiming& t) { return t.Engine(); });
+    if (overTotal)
+        bestTotal = BisectBunnies(bestTotal, overTotal, [](const BunnyTiming& t) { return t.Total(); });
+    std::printf("Largest N within %.1f ms of engine CPU per frame: about %d sprites\n", kBudgetMs,
+                bestEngine);
+    std::printf("Largest N within %.1f ms including the driver's rasterising: about %d sprites\n", kBudgetMs,
+                bestTotal);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    PrintBunnyTable();
+    return 0;
+}

@@ -1,7 +1,8 @@
 // Draws the demo game's images into an asset folder: a JPEG backdrop, a PNG title
 // panel, an atlas page of four items with its frame-texture XML, the frames of a clock's
-// pendulum, and a banner with the grid that waves it. Everything is
-// drawn from shapes and gradients; no outside art.
+// pendulum, a banner with the grid that waves it, the frames of a candle flame and of an
+// animated pointer (their frame animations are hand-written in assets_src), and a soft
+// dot for the particles. Everything is drawn from shapes and gradients; no outside art.
 #include <sys/stat.h>
 
 #include <cmath>
@@ -220,8 +221,117 @@ std::string BannerGridXml() {
     return xml + "  </triangles>\n</grid>\n";
 }
 
+// Writes a frame-texture XML of count frames of w x h side by side on page, all with
+// the pivot (px, py).
+std::string StripXml(const char* page, int count, int w, int h, int px, int py) {
+    std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<frametexture>\n";
+    for (int f = 0; f < count; ++f) {
+        xml += std::string("  <frame texture=\"") + page + "\" left=\"" + std::to_string(f * w) +
+               "\" top=\"0\" widht=\"" + std::to_string(w) + "\" height=\"" + std::to_string(h) + "\" x=\"" +
+               std::to_string(px) + "\" y=\"" + std::to_string(py) + "\"/>\n";
+    }
+    return xml + "</frametexture>\n";
+}
+
+// A flame standing on (cx, baseY): a teardrop height tall whose tip leans by sway.
+void Flame(Canvas& c, float cx, float baseY, float height, float width, float sway, float r, float g, float b,
+           float a) {
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) {
+            const float px = x + 0.5f, py = y + 0.5f;
+            const float t = (baseY - py) / height;  // 0 at the base, 1 at the tip
+            if (t < -0.3f || t > 1.05f) continue;
+            const float centre = cx + sway * t * t;
+            // Round at the bottom, tapering to a point at the top.
+            const float radius = t < 0 ? width * std::sqrt(std::fmax(0.0f, 1 - t * t / 0.09f))
+                                       : width * std::pow(std::fmax(0.0f, 1 - t), 0.8f);
+            const float d = std::fabs(px - centre) - radius;
+            if (d < 1) c.Put(x, y, r, g, b, a * Coverage(d));
+        }
+}
+
+// Six frames of a candle, 48 x 128 each: the wax and wick stay, the flame flickers.
+constexpr int kCandleFrames = 6;
+
+Canvas CandlePage() {
+    Canvas c(48 * kCandleFrames, 128);
+    for (int f = 0; f < kCandleFrames; ++f) {
+        Canvas frame(48, 128);
+        const float phase = f * 2 * 3.14159265f / kCandleFrames;
+        const float height = 30 + 5 * std::sin(phase) + 2 * std::sin(3 * phase);
+        const float sway = 3 * std::sin(phase + 0.7f);
+        Disc(frame, 24, 40, 22, 1.0f, 0.6f, 0.2f, 0.10f + 0.03f * std::sin(phase));  // glow
+        Disc(frame, 24, 40, 12, 1.0f, 0.7f, 0.3f, 0.12f);
+        Box(frame, 13, 62, 35, 126, 3, 0.92f, 0.86f, 0.72f);  // wax
+        Box(frame, 27, 62, 35, 126, 3, 0.55f, 0.45f, 0.35f, 0.35f);
+        Box(frame, 13, 62, 35, 68, 3, 1.0f, 0.95f, 0.85f, 0.6f);
+        Segment(frame, 24, 63, 24 + sway * 0.1f, 55, 2, 0.15f, 0.1f, 0.08f);  // wick
+        Flame(frame, 24, 56, height, 7, sway, 1.0f, 0.45f, 0.08f, 0.95f);
+        Flame(frame, 24, 55, height * 0.72f, 4.5f, sway * 0.8f, 1.0f, 0.82f, 0.3f, 1.0f);
+        Flame(frame, 24, 54, height * 0.4f, 2.5f, sway * 0.5f, 1.0f, 0.98f, 0.85f, 1.0f);
+        for (int y = 0; y < 128; ++y)
+            for (int x = 0; x < 48; ++x) {
+                const uint8_t* p = &frame.bgra[(static_cast<size_t>(y) * 48 + x) * 4];
+                if (p[3]) c.Put(f * 48 + x, y, p[2] / 255.0f, p[1] / 255.0f, p[0] / 255.0f, p[3] / 255.0f);
+            }
+    }
+    return c;
+}
+
+// A filled triangle (corners clockwise on screen), grown by grow pixels: a pixel is
+// inside when its largest signed distance to the three edges is negative.
+void Triangle(Canvas& c, float left, const float (&pts)[6], float grow, float r, float g, float b) {
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) {
+            float d = -1e9f;
+            for (int i = 0; i < 3; ++i) {
+                const float ax = left + pts[i * 2], ay = pts[i * 2 + 1];
+                const float bx = left + pts[(i * 2 + 2) % 6], by = pts[(i * 2 + 3) % 6];
+                const float ex = bx - ax, ey = by - ay, length = std::hypot(ex, ey);
+                d = std::fmax(d, ((y + 0.5f - ay) * ex - (x + 0.5f - ax) * ey) / length);
+            }
+            d -= grow;
+            if (d < 1) c.Put(x, y, r, g, b, Coverage(d));
+        }
+}
+
+// Four frames of a pointer, 32 x 32 each with the tip at (2, 2): a dark-edged cream
+// arrow with a golden spark that circles and pulses beside it.
+constexpr int kPointerFrames = 4;
+
+Canvas PointerPage() {
+    Canvas c(32 * kPointerFrames, 32);
+    const float arrow[6] = {3, 3, 3, 22, 16, 16};
+    for (int f = 0; f < kPointerFrames; ++f) {
+        const float left = f * 32.0f;
+        Segment(c, left + 8, 16, left + 13, 27, 6, 0.12f, 0.08f, 0.05f);  // the tail
+        Triangle(c, left, arrow, 1.5f, 0.12f, 0.08f, 0.05f);
+        Segment(c, left + 8, 16, left + 13, 27, 3, 0.98f, 0.94f, 0.84f);
+        Triangle(c, left, arrow, 0.0f, 0.98f, 0.94f, 0.84f);
+        const float angle = f * 3.14159265f / 2;
+        const float sx = left + 22 + 5 * std::cos(angle), sy = 22 + 5 * std::sin(angle);
+        const float size = 2.0f + (f % 2);
+        Disc(c, sx, sy, size + 2.5f, 1.0f, 0.8f, 0.3f, 0.35f);
+        Disc(c, sx, sy, size, 1.0f, 0.9f, 0.5f);
+    }
+    return c;
+}
+
 bool WriteText(const std::string& path, const std::string& text) {
     return WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+// A soft white dot for the particle presets (tinted per particle): alpha falls off
+// smoothly from the centre.
+Canvas Glow() {
+    Canvas c(32, 32);
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) {
+            const float d = std::hypot(x + 0.5f - 16.0f, y + 0.5f - 16.0f) / 16.0f;
+            const float a = Clamp01(1.0f - d);
+            if (a > 0) c.Put(x, y, 1, 1, 1, a * a);
+        }
+    return c;
 }
 
 }  // namespace
@@ -246,6 +356,16 @@ int main(int argc, char** argv) {
     mkdir(grids.c_str(), 0755);
     ok = WritePng(grids + "/banner.png", Banner()) && ok;
     ok = WriteText(grids + "/banner.xml", BannerGridXml()) && ok;
+    const std::string anims = std::string(argv[1]) + "/anims", cursor = std::string(argv[1]) + "/cursor";
+    mkdir(anims.c_str(), 0755);
+    mkdir(cursor.c_str(), 0755);
+    ok = WritePng(anims + "/candle_page.png", CandlePage()) && ok;
+    ok = WriteText(anims + "/candle_frames.xml", StripXml("candle_page", kCandleFrames, 48, 128, 24, 64)) &&
+         ok;
+    ok = WritePng(cursor + "/pointer_page.png", PointerPage()) && ok;
+    ok = WriteText(cursor + "/pointer_frames.xml", StripXml("pointer_page", kPointerFrames, 32, 32, 2, 2)) &&
+         ok;
+    ok = WritePng(images + "/glow.png", Glow()) && ok;
     if (!ok) std::fprintf(stderr, "demo_assets: could not write the images into %s\n", images.c_str());
     return ok ? 0 : 1;
 }

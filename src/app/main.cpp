@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/bootstrap_application.h"
-#include "core/engine_startup.h"
+#include "app/engine_startup.h"
 #include "data/exception.h"
 #include "files/log.h"
 #include "platform/vrakko_impl.h"

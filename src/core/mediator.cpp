@@ -79,8 +79,8 @@ void vK_Mediator::RemoveEqual(const vK_MessageId& id, const ListenerInterface& p
     ListenerList& list = it->second;
     for (auto i = list.begin(); i != list.end();) {
         if ((*i)->Equals(probe)) {
-            // A delivery holding a snapshot sees the mark and skips it.
-            (*i)->Deactivate();
+            // A delivery under way still calls it: it works on the list as it was when
+            // the message was sent. Only destroyed receivers are skipped (their token).
             i = list.erase(i);
         } else {
             ++i;
@@ -106,7 +106,6 @@ void vK_Mediator::UnsubscribeAll(vK_Listener* listener) {
         for (auto i = list.begin(); i != list.end();) {
             auto* standard = (*i)->Kind() == 1 ? static_cast<StandartListener*>(i->get()) : nullptr;
             if (standard && standard->GetRoot() == listener) {
-                (*i)->Deactivate();
                 i = list.erase(i);
             } else {
                 ++i;
@@ -129,7 +128,9 @@ void vK_Mediator::Send(const vK_MessageId& id, vK_DataTable* payload) {
     auto it = subscriptions_.find(&id);
     if (it == subscriptions_.end() || it->second.empty()) return;
     // Receivers may subscribe, unsubscribe or be destroyed while being called:
-    // deliver over a copy, skipping entries removed since the copy was taken.
+    // deliver over a copy. Receivers unsubscribed meanwhile are still called in this
+    // delivery; destroyed native receivers (their liveness token) and subscriptions
+    // torn down with the mediator or the script state are skipped.
     const ListenerList snapshot = it->second;
     for (const auto& listener : snapshot) {
         if (listener->IsActive()) listener->OnMessage(id, payload);

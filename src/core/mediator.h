@@ -24,8 +24,10 @@ struct vK_MediatorScriptHooks {
 };
 
 // Delivers named messages synchronously, in subscription order, over a snapshot of
-// the subscribers. A subscription removed while a delivery is under way (by
-// Unsubscribe or by destroying its receiver) is not called afterwards.
+// the subscribers: a receiver unsubscribed while a delivery is under way is still
+// called in that delivery, and one subscribed meanwhile only from the next. A native
+// receiver destroyed meanwhile is never called (its liveness token), nor are the
+// subscriptions dropped with the script state or the mediator.
 class vK_Mediator {
 public:
     class ListenerInterface {

@@ -6,15 +6,15 @@
 #include "core/application.h"
 #include "core/input_event.h"
 #include "data/config.h"
+#include "files/file_manager.h"
 #include "graphics/render.h"
-#include "scene/cursor.h"
-#include "scene/object.h"
-#include "scene/scene.h"
-#include "script/script_hub.h"
 
 namespace {
 
 Vrakko* g_engine = nullptr;
+vK_EngineSceneHooks g_scene;
+vK_EngineCursorHooks g_cursor;
+vK_EngineScriptHooks g_scripts;
 
 // Run-time window (ms) in which the loop polls for a lost focus.
 constexpr double kFocusPollStart = 250.0;
@@ -38,14 +38,16 @@ bool Contains(const std::vector<T*>& list, T* item) {
 Vrakko* Vrakko::Instance() { return g_engine; }
 
 void Vrakko::DrawScene(vK_Render& render) {
-    vK_Scene* scene = vK_Scene::Instance();
-    if (scene && scene->GetLiveRoot()) scene->GetLiveRoot()->Draw(render, vK_DrawParams());
+    if (g_scene.draw) g_scene.draw(render);
 }
 
 void Vrakko::RestoreSceneGraphics() {
-    vK_Scene* scene = vK_Scene::Instance();
-    if (scene && scene->GetLiveRoot()) scene->GetLiveRoot()->RestoreGraphics(true);
+    if (g_scene.restore) g_scene.restore();
 }
+
+void Vrakko::SetSceneHooks(const vK_EngineSceneHooks& hooks) { g_scene = hooks; }
+void Vrakko::SetCursorHooks(const vK_EngineCursorHooks& hooks) { g_cursor = hooks; }
+void Vrakko::SetScriptHooks(const vK_EngineScriptHooks& hooks) { g_scripts = hooks; }
 
 Vrakko::Vrakko() {
     g_engine = this;
@@ -53,6 +55,21 @@ Vrakko::Vrakko() {
         publisherName_ = config->GetString("Vrakko.publisherName", publisherName_);
         gameName_ = config->GetString("Vrakko.gameName", gameName_);
     }
+    PushNames();
+}
+
+void Vrakko::SetPublisherName(const std::string& name) {
+    publisherName_ = name;
+    PushNames();
+}
+
+void Vrakko::SetGameName(const std::string& name) {
+    gameName_ = name;
+    PushNames();
+}
+
+void Vrakko::PushNames() const {
+    if (vK_FileManager* files = vK_FileManager::Instance()) files->SetIdentity(publisherName_, gameName_);
 }
 
 Vrakko::~Vrakko() {
@@ -75,7 +92,7 @@ void Vrakko::Init(vK_Application* application) {
     CreateRenderer();
     if (renderer_) {
         renderer_->SetCursorDrawer([](vK_Render& render) {
-            if (vK_Cursor* cursor = vK_Cursor::Instance()) cursor->DrawCursor(render);
+            if (g_cursor.draw) g_cursor.draw(render);
         });
         renderer_->SetSceneDrawer([](vK_Render& render) { DrawScene(render); });
     }
@@ -165,16 +182,15 @@ bool Vrakko::Process(const vK_FrameInfo& frame) {
     for (vK_ProcessListener* l : listeners)
         if (Contains(processListeners_, l)) l->OnProcess(frame);
     if (!allPassed) return false;
-    vK_Scene* scene = vK_Scene::Instance();
-    if (scene) {
+    if (g_scene.input) {
         vK_InputEvent move;
         move.type = vK_InputEvent::kPointerMove;
         move.key = vK_InputEvent::kPointerKey;
-        if (vK_Cursor* cursor = vK_Cursor::Instance()) move.x = cursor->GetX(), move.y = cursor->GetY();
-        scene->DispatchInput(move);
+        if (g_cursor.position) g_cursor.position(move.x, move.y);
+        g_scene.input(move);
     }
-    if (vK_ScriptHub* scripts = vK_ScriptHub::Instance()) scripts->RunDeferredHandlers();
-    if (scene) scene->UpdateScene(frame);
+    if (g_scripts.run_deferred) g_scripts.run_deferred();
+    if (g_scene.update) g_scene.update(frame);
     return true;
 }
 
@@ -204,9 +220,8 @@ void Vrakko::Draw() {
 void Vrakko::Input(const vK_InputEvent& event) {
     if (event.type == vK_InputEvent::kPointerDown || event.type == vK_InputEvent::kPointerUp ||
         event.type == vK_InputEvent::kPointerMove) {
-        if (vK_Cursor* cursor = vK_Cursor::Instance())
-            cursor->SetPosition(static_cast<float>(static_cast<int>(event.x)),
-                                static_cast<float>(static_cast<int>(event.y)));
+        if (g_cursor.move)
+            g_cursor.move(static_cast<float>(static_cast<int>(event.x)), static_cast<float>(static_cast<int>(event.y)));
     }
     std::vector<vK_InputListener*> called;
     bool allPassed = true;
@@ -219,9 +234,7 @@ void Vrakko::Input(const vK_InputEvent& event) {
             break;
         }
     }
-    if (allPassed) {
-        if (vK_Scene* scene = vK_Scene::Instance()) scene->DispatchInput(event);
-    }
+    if (allPassed && g_scene.input) g_scene.input(event);
     for (vK_InputListener* l : called) l->OnPostInput(event);
 }
 
@@ -311,9 +324,9 @@ bool Vrakko::RunFrame(double now) {
     lastFrame_ = frame;
     ++frameCount_;
     // The safe point between frames: objects destroyed during the last one are freed.
-    vK_Object::FlushGraveyard();
+    if (g_scene.flush) g_scene.flush();
     Process(frame);
-    // TODO(sound): the sound hub's per-frame update.
-    if (vK_Cursor* cursor = vK_Cursor::Instance()) cursor->UpdateCursor(frame);
+    if (afterProcess_) afterProcess_(frame);
+    if (g_cursor.update) g_cursor.update(frame);
     return true;
 }

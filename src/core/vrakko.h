@@ -15,6 +15,36 @@ class vK_ProcessListener;
 class vK_Render;
 struct vK_InputEvent;
 
+// Frame stages that belong to layers above the engine core. The scene, the cursor
+// and the script host install their part when they are created; an empty entry is
+// skipped. Each stage looks its service up itself (and does nothing without one), so
+// an installed table stays valid after the service is gone.
+struct vK_EngineSceneHooks {
+    // Frees the objects destroyed during the last frame (the safe point between frames).
+    void (*flush)() = nullptr;
+    // Hit-tests the live tree and queues the handlers the event triggers.
+    void (*input)(const vK_InputEvent& event) = nullptr;
+    // Drop resolution, then Update of the live root down the tree.
+    void (*update)(const vK_FrameInfo& frame) = nullptr;
+    // Draws the live root with its subtree and the default draw parameters.
+    void (*draw)(vK_Render& render) = nullptr;
+    // RestoreGraphics (recursive) of the live root.
+    void (*restore)() = nullptr;
+};
+
+struct vK_EngineCursorHooks {
+    // Writes the pointer position; false (and x, y untouched) without a cursor.
+    bool (*position)(float& x, float& y) = nullptr;
+    void (*move)(float x, float y) = nullptr;
+    void (*draw)(vK_Render& render) = nullptr;
+    void (*update)(const vK_FrameInfo& frame) = nullptr;
+};
+
+struct vK_EngineScriptHooks {
+    // Runs the queued deferred handler calls.
+    void (*run_deferred)() = nullptr;
+};
+
 // The engine singleton: the four listener lists, the frame work (Process, Draw, Input),
 // the display-mode protocol and the timing of the frame loop. The platform class
 // (Vrakko_Impl) supplies the window, the device and the event pump.
@@ -78,9 +108,12 @@ public:
     void Deactivate();
     void RestoreDeviceResources();
 
+    // The names that place the save folder; each change reaches the file manager at
+    // once (as do the names in force when the engine is created).
     std::string GetPublisherName() const { return publisherName_; }
     std::string GetGameName() const { return gameName_; }
-    void SetGameName(const std::string& name) { gameName_ = name; }
+    void SetPublisherName(const std::string& name);
+    void SetGameName(const std::string& name);
     vK_Render* GetRenderer() const { return renderer_.get(); }
     float GetFrameInterval() const { return frameInterval_; }
 
@@ -94,11 +127,21 @@ public:
     const vK_FrameInfo& GetLastFrame() const { return lastFrame_; }
     // Frames run so far.
     long GetFrameCount() const { return frameCount_; }
+    // Per-frame work of a service the core does not know (the sound hub's update),
+    // run right after Process; start-up installs it.
+    void SetAfterProcessHook(std::function<void(const vK_FrameInfo&)> hook) {
+        afterProcess_ = std::move(hook);
+    }
 
     // Draws the live root "vk_origin" with its subtree and the default draw parameters.
     static void DrawScene(vK_Render& render);
     // RestoreGraphics (recursive) of the live root.
     static void RestoreSceneGraphics();
+
+    // The higher layers' frame stages (see the hook tables above).
+    static void SetSceneHooks(const vK_EngineSceneHooks& hooks);
+    static void SetCursorHooks(const vK_EngineCursorHooks& hooks);
+    static void SetScriptHooks(const vK_EngineScriptHooks& hooks);
 
 protected:
     // Whether the game window is the foreground window (focus polling).
@@ -114,6 +157,7 @@ protected:
     float measuredRate_ = 0.0f;
 
 private:
+    void PushNames() const;
     void PollFocus();
     void SampleRate(double now);
 
@@ -133,6 +177,7 @@ private:
     int ringIndex_ = 0;
 
     std::function<double()> clock_;
+    std::function<void(const vK_FrameInfo&)> afterProcess_;
     double lastFrameTime_ = 0.0;
     float elapsed_ = 0.0f;
     int frameCounter_ = 0;

@@ -20,7 +20,8 @@ public:
     static vK_Config* Instance();
 
     // Typed lookups: the value when the found kind qualifies, else the default
-    // (int and float accept int or float; bool only bool; string accepts int, long,
+    // (int and float accept every numeric kind, so a value written with many digits,
+    // which reads as a double, still counts; bool only bool; string accepts int, long,
     // float, bool and string).
     int32_t GetInt(const std::string& path, int32_t def) const;
     float GetFloat(const std::string& path, float def) const;

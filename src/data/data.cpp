@@ -26,6 +26,23 @@ Int Truncate(double v) {
     if (v >= hi) return std::numeric_limits<Int>::max();
     return static_cast<Int>(v);
 }
+
+bool IsNumber(const vK_Data* v) {
+    const int tag = v ? v->GetTag() : vK_Data::kNull;
+    return tag == vK_Data::kInt || tag == vK_Data::kLong || tag == vK_Data::kFloat || tag == vK_Data::kDouble;
+}
+
+// Numeric reads take a long by its value: its own GetInt and GetFloat answer 0,
+// which would turn a large whole number written in a document into 0.
+int32_t NumberToInt(const vK_Data& v) {
+    if (v.GetTag() == vK_Data::kLong) return Truncate<int32_t>(static_cast<double>(v.GetLong()));
+    return v.GetInt();
+}
+
+float NumberToFloat(const vK_Data& v) {
+    if (v.GetTag() == vK_Data::kLong) return static_cast<float>(v.GetLong());
+    return v.GetFloat();
+}
 }  // namespace
 
 void SetScriptResolver(vK_ScriptResolver resolver) { g_resolver = resolver; }
@@ -215,14 +232,14 @@ bool vK_DataTable::GetBool(const std::string& key, bool& out) const {
 bool vK_DataTable::GetInt(const std::string& key, int32_t& out) const {
     bool present;
     const vK_Data* v = ScalarOrReport(*this, key, "Data_Int", present);
-    if (v) out = v->GetInt();
+    if (v) out = NumberToInt(*v);
     return v != nullptr;
 }
 
 bool vK_DataTable::GetFloat(const std::string& key, float& out) const {
     bool present;
     const vK_Data* v = ScalarOrReport(*this, key, "Data_Float", present);
-    if (v) out = v->GetFloat();
+    if (v) out = NumberToFloat(*v);
     return v != nullptr;
 }
 
@@ -269,14 +286,12 @@ vK_Data* FindData(const vK_Data* root, const std::string& path) {
 
 int32_t FindInt(const vK_Data* root, const std::string& path, int32_t def) {
     const vK_Data* v = FindData(root, path);
-    if (v && (v->GetTag() == vK_Data::kInt || v->GetTag() == vK_Data::kFloat)) return v->GetInt();
-    return def;
+    return IsNumber(v) ? NumberToInt(*v) : def;
 }
 
 float FindFloat(const vK_Data* root, const std::string& path, float def) {
     const vK_Data* v = FindData(root, path);
-    if (v && (v->GetTag() == vK_Data::kInt || v->GetTag() == vK_Data::kFloat)) return v->GetFloat();
-    return def;
+    return IsNumber(v) ? NumberToFloat(*v) : def;
 }
 
 bool FindBool(const vK_Data* root, const std::string& path, bool def) {

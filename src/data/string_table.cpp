@@ -113,9 +113,11 @@ std::string vK_StringTable::Get(const std::string& id, const std::string& p1, co
                 out += ref->second;
             } else if (p == "%%") {
                 out += '%';
+            } else if (!p.empty() && p.front() == '%') {
+                // "%", "%x" and the like are neither an escape nor a reference.
+                return id;
             } else {
-                // Any other parameter, '%' signs included, is text: it is never
-                // scanned again, so it cannot expand further.
+                // Plain text; it is never scanned again, so it cannot expand further.
                 out += p;
             }
         } else {

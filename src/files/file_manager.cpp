@@ -1,6 +1,5 @@
 #include "files/file_manager.h"
 
-#include "core/vrakko.h"
 #include "files/byte_buffer.h"
 #include "files/data_provider_archive.h"
 #include "files/data_provider_save.h"
@@ -44,15 +43,6 @@ bool vK_FileManager::LogSink(const std::string& line) {
     return stored;
 }
 
-void vK_FileManager::SyncIdentity() {
-    // While an engine object exists its publisher and game names are the ones in
-    // force; without one, the names given to SetIdentity (tests, tools) are used.
-    if (const Vrakko* engine = Vrakko::Instance()) {
-        locations_->publisher = engine->GetPublisherName();
-        locations_->game = engine->GetGameName();
-    }
-}
-
 void vK_FileManager::SetIdentity(const std::string& publisher, const std::string& game) {
     locations_->publisher = publisher;
     locations_->game = game;
@@ -79,7 +69,6 @@ bool vK_FileManager::Admit(const std::string& path) const {
 }
 
 bool vK_FileManager::ReadFromReaders(const std::string& path, std::vector<uint8_t>& bytes) {
-    SyncIdentity();
     bytes.clear();
     if (ClassifyRequestPath(path) == vK_PathArea::kRefused) return false;
     for (auto it = readers_.rbegin(); it != readers_.rend(); ++it) {
@@ -132,7 +121,6 @@ bool vK_FileManager::SaveFile(const std::string& path, const std::vector<uint8_t
 }
 
 bool vK_FileManager::DeleteFile(const std::string& path) {
-    SyncIdentity();
     if (!Admit(path)) return false;
     for (auto it = writers_.rbegin(); it != writers_.rend(); ++it) {
         if ((*it)->Delete(path)) return true;
@@ -141,7 +129,6 @@ bool vK_FileManager::DeleteFile(const std::string& path) {
 }
 
 int vK_FileManager::Exists(const std::string& path) {
-    SyncIdentity();
     if (ClassifyRequestPath(path) == vK_PathArea::kRefused) return 1;
     for (auto it = readers_.rbegin(); it != readers_.rend(); ++it) {
         if ((*it)->Exists(path)) return 0;
@@ -150,7 +137,6 @@ int vK_FileManager::Exists(const std::string& path) {
 }
 
 int vK_FileManager::ResolvePath(const std::string& path, std::string& out) {
-    SyncIdentity();
     if (!Admit(path)) return 1;
     for (auto it = readers_.rbegin(); it != readers_.rend(); ++it) {
         std::string resolved = (*it)->ResolvePath(path);
@@ -163,7 +149,6 @@ int vK_FileManager::ResolvePath(const std::string& path, std::string& out) {
 }
 
 int vK_FileManager::OpenFile(const std::string& path, FILE*& out) {
-    SyncIdentity();
     out = nullptr;
     if (!Admit(path)) return 1;
     for (auto it = readers_.rbegin(); it != readers_.rend(); ++it) {
@@ -176,7 +161,6 @@ int vK_FileManager::OpenFile(const std::string& path, FILE*& out) {
 }
 
 int vK_FileManager::OpenStream(const std::string& path, std::shared_ptr<vK_InStreamInterface>& out) {
-    SyncIdentity();
     out.reset();
     if (!Admit(path)) return 1;
     for (auto it = readers_.rbegin(); it != readers_.rend(); ++it) {

@@ -25,9 +25,10 @@ public:
 
     static vK_FileManager* Instance();
 
-    // Folders and names. While an engine object exists, its publisher and game
-    // names are used; otherwise those given here (saving is refused while either
-    // is empty). --root, --save-dir and tests set the folders.
+    // Folders and names. The engine pushes its publisher and game names here when it
+    // is created and whenever they change, so the next save and log line use the new
+    // folder; saving is refused while either name is empty. --root, --save-dir and
+    // tests set the folders.
     void SetAssetRoot(const std::string& dir) { locations_->asset_root = dir; }
     void SetSaveFolder(const std::string& dir) { locations_->save_folder = dir; }
     void SetIdentity(const std::string& publisher, const std::string& game);
@@ -68,7 +69,6 @@ public:
 private:
     // Logs the refusal and returns false for a path outside "assets/" and "save/".
     bool Admit(const std::string& path) const;
-    void SyncIdentity();
     bool WriteToWriters(const std::string& path, const std::vector<uint8_t>& stored, bool append);
     static bool LogSink(const std::string& line);
 

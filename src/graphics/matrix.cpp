@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "graphics/rect.h"
+
 vK_Matrix vK_Matrix::Translation(float x, float y) {
     vK_Matrix r;
     r.m[12] = x;
@@ -59,4 +61,28 @@ bool vK_Matrix::Inverse2D(vK_Matrix& out) const {
     out.m[12] = static_cast<float>(-(tx * ia + ty * ic));
     out.m[13] = static_cast<float>(-(tx * ib + ty * id));
     return true;
+}
+
+bool PointInQuad(const float (&xs)[4], const float (&ys)[4], float x, float y) {
+    bool inside = false;
+    for (int i = 0, j = 3; i < 4; j = i++) {
+        if ((ys[i] > y) != (ys[j] > y)) {
+            const float cross = (xs[j] - xs[i]) * (y - ys[i]) / (ys[j] - ys[i]) + xs[i];
+            if (x < cross) inside = !inside;
+        }
+    }
+    return inside;
+}
+
+void QuadOfRect(const vK_Rect& rect, const vK_Matrix& matrix, float (&xs)[4], float (&ys)[4]) {
+    matrix.Transform(rect.x, rect.y, xs[0], ys[0]);
+    matrix.Transform(rect.x + rect.w, rect.y, xs[1], ys[1]);
+    matrix.Transform(rect.x + rect.w, rect.y + rect.h, xs[2], ys[2]);
+    matrix.Transform(rect.x, rect.y + rect.h, xs[3], ys[3]);
+}
+
+bool PointInRect(float x, float y, const vK_Rect& rect, const vK_Matrix& matrix) {
+    float xs[4], ys[4];
+    QuadOfRect(rect, matrix, xs, ys);
+    return PointInQuad(xs, ys, x, y);
 }

@@ -32,3 +32,13 @@ struct vK_Matrix {
     friend vK_Matrix operator*(const vK_Matrix& a, const vK_Matrix& b);
     friend bool operator==(const vK_Matrix& a, const vK_Matrix& b);
 };
+
+struct vK_Rect;
+
+// Even-odd crossing test of a point against the quadrilateral of four corners given in
+// order around it; the one test behind every hit test of a rectangle under a matrix.
+bool PointInQuad(const float (&xs)[4], const float (&ys)[4], float x, float y);
+// The corners (x, y), (x + w, y), (x + w, y + h), (x, y + h) of rect under matrix.
+void QuadOfRect(const vK_Rect& rect, const vK_Matrix& matrix, float (&xs)[4], float (&ys)[4]);
+// Whether the point lies inside rect transformed by matrix.
+bool PointInRect(float x, float y, const vK_Rect& rect, const vK_Matrix& matrix);

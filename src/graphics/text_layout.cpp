@@ -193,10 +193,9 @@ void vK_TextLayout::ApplyMarkup(std::vector<vK_GlyphRecord>& records) {
                 state.g = g;
                 state.b = b;
                 state.hasColour = 1;
-            } else {
-                // Malformed: show the whole tag, brackets included, as ordinary text.
-                for (size_t k = i; k <= close; ++k) out.push_back(withState(records[k].code));
             }
+            // A malformed colour tag is removed like any other unknown tag: the
+            // colour stays as it was.
         }
         i = close + 1;
     }

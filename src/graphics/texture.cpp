@@ -1,21 +1,5 @@
 #include "graphics/texture.h"
 
-namespace {
-
-// Even-odd crossing test of a point against the quadrilateral of four corners.
-bool InsideQuad(const float* xs, const float* ys, float x, float y) {
-    bool inside = false;
-    for (int i = 0, j = 3; i < 4; j = i++) {
-        if ((ys[i] > y) != (ys[j] > y)) {
-            const float crossX = xs[j] + (y - ys[j]) * (xs[i] - xs[j]) / (ys[i] - ys[j]);
-            if (x < crossX) inside = !inside;
-        }
-    }
-    return inside;
-}
-
-}  // namespace
-
 vK_Rect vK_Texture::GetRect(int /*frame*/) const {
     return {-width_ / 2.0f, -height_ / 2.0f, width_, height_};
 }
@@ -35,11 +19,7 @@ bool vK_Texture::ToLocal(const vK_Rect& rect, float x, float y, const vK_DrawPar
     vK_Matrix full = params.matrix;
     if (params.offsetX != 0.0f || params.offsetY != 0.0f)
         full = vK_Matrix::Translation(params.offsetX, params.offsetY) * params.matrix;
-    const float cornersX[4] = {rect.x, rect.x + rect.w, rect.x + rect.w, rect.x};
-    const float cornersY[4] = {rect.y, rect.y, rect.y + rect.h, rect.y + rect.h};
-    float xs[4], ys[4];
-    for (int i = 0; i < 4; ++i) full.Transform(cornersX[i], cornersY[i], xs[i], ys[i]);
-    if (!InsideQuad(xs, ys, x, y)) return false;
+    if (!PointInRect(x, y, rect, full)) return false;
     vK_Matrix inverse;
     if (!full.Inverse2D(inverse)) return false;
     inverse.Transform(x, y, localX, localY);

@@ -14,9 +14,10 @@
 #include "graphics/gl/render_gl.h"
 #include "graphics/image_codec.h"
 #include "graphics/render_target_texture.h"
+#include "media/sound_hub.h"
+#include "platform/cursor_impl.h"
 #include "platform/driver_leak_scope.h"
 #include "platform/key_map.h"
-#include "scene/cursor.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ unsigned WheelKeyStates() {
 
 Vrakko_Impl::Vrakko_Impl()
     : setSwapInterval_([](int interval) { return SDL_GL_SetSwapInterval(interval); }),
-      cursor_(std::make_unique<vK_Cursor>()) {
+      cursor_(std::make_unique<vK_Cursor_Impl>()) {
     SetClock([] { return static_cast<double>(SDL_GetTicks64()); });
 }
 
@@ -148,7 +149,7 @@ void Vrakko_Impl::ApplySwapInterval() {
 
 bool Vrakko_Impl::InitDisplay(const vK_DisplayMode& mode) {
     if (!CreateMainWindow(mode) || !CreateGraphicsDevice(mode)) return false;
-    // TODO(sound): open the audio device (44100 Hz) once the sound hub exists.
+    if (vK_SoundHub* hub = vK_SoundHub::Instance()) hub->OpenDevice();
     return Vrakko::InitDisplay(mode);
 }
 
@@ -204,6 +205,10 @@ void Vrakko_Impl::Quit() {
 
 bool Vrakko_Impl::IsForeground() const {
     return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) != 0;
+}
+
+void Vrakko_Impl::PauseSounds(bool pause) {
+    if (vK_SoundHub* hub = vK_SoundHub::Instance()) hub->PauseAll(pause);
 }
 
 std::vector<float> Vrakko_Impl::GetDesktopSize() const {

@@ -52,6 +52,7 @@ public:
 
 protected:
     bool IsForeground() const override;
+    void PauseSounds(bool pause) override;
 
 private:
     bool CreateMainWindow(const vK_DisplayMode& mode);

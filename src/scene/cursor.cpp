@@ -1,9 +1,11 @@
 #include "scene/cursor.h"
 
 #include "core/frame_info.h"
+#include "core/vrakko.h"
 #include "data/data.h"
 #include "files/file_manager.h"
 #include "graphics/render.h"
+#include "scene/animation.h"
 #include "scene/object.h"
 
 namespace {
@@ -13,11 +15,30 @@ bool AssetExists(const std::string& path) {
     vK_FileManager* files = vK_FileManager::Instance();
     return files && files->Exists(path) == 0;
 }
+// The engine's frame loop reaches the cursor through these.
+bool PositionStage(float& x, float& y) {
+    if (!g_cursor) return false;
+    x = g_cursor->GetX();
+    y = g_cursor->GetY();
+    return true;
+}
+void MoveStage(float x, float y) {
+    if (g_cursor) g_cursor->SetPosition(x, y);
+}
+void DrawStage(vK_Render& render) {
+    if (g_cursor) g_cursor->DrawCursor(render);
+}
+void UpdateStage(const vK_FrameInfo& frame) {
+    if (g_cursor) g_cursor->UpdateCursor(frame);
+}
 }  // namespace
 
 vK_Cursor* vK_Cursor::Instance() { return g_cursor; }
 
-vK_Cursor::vK_Cursor() { g_cursor = this; }
+vK_Cursor::vK_Cursor() {
+    g_cursor = this;
+    Vrakko::SetCursorHooks({&PositionStage, &MoveStage, &DrawStage, &UpdateStage});
+}
 
 vK_Cursor::~vK_Cursor() {
     for (Entry& entry : entries_)
@@ -27,16 +48,19 @@ vK_Cursor::~vK_Cursor() {
 
 void vK_Cursor::LoadImage(const std::string& file, int /*number*/) {
     Entry entry;
-    if (AssetExists(file + ".xml") || AssetExists(file + ".anm")) {
-        // TODO(anim): animated cursors play "DoAnim" once the animation object exists.
-        entry.isAnimation = true;
-    } else if (AssetExists(file + ".png")) {
-        entry.object = vK_Object::CreateObject("spr", "vk_cursor_" + std::to_string(entries_.size()));
+    const std::string name = "vk_cursor_" + std::to_string(entries_.size());
+    const bool animated = AssetExists(file + ".xml") || AssetExists(file + ".anm");
+    if (animated || AssetExists(file + ".png")) {
+        // Cursor images are loose objects: never in the scene tree, yet in the scene state.
+        entry.isAnimation = animated;
+        entry.object = vK_Object::CreateObject(animated ? "anim" : "spr", name);
         if (entry.object) {
             vK_DataTable props;
             props.SetString("res", file);
             entry.object->SetProperties(props);
             entry.object->EnterScene();
+            if (auto* animation = dynamic_cast<vK_Animation*>(entry.object))
+                animation->Play("DoAnim", vK_DataScriptFunction());
         }
     }
     entries_.push_back(entry);

@@ -8,9 +8,8 @@
 #include "graphics/render.h"
 #include "graphics/resource_manager.h"
 #include "graphics/texture.h"
-#include "scene/handler_property.h"
 #include "scene/key_track.h"
-#include "script/script_hub.h"
+#include "scene/property_table.h"
 
 namespace {
 
@@ -31,27 +30,50 @@ void vK_Grid::RegisterType() {
 
 std::shared_ptr<vK_Resource> vK_Grid::GetResource() const { return texture_; }
 
+const vK_PropertyTable& vK_Grid::GridProperties() {
+    using namespace vK_Props;
+    static const vK_PropertyTable table(
+        &ObjectProperties(),
+        {
+            // Clamped to the frames there are.
+            Custom(
+                "frame",
+                [](vK_Object& o, const vK_Data& v, const char* key) {
+                    int32_t frame = 0;
+                    if (!Read(v, key, frame)) return false;
+                    static_cast<vK_Grid&>(o).SetCurrentFrame(frame);
+                    return true;
+                },
+                [](const vK_Object& o, vK_DataTable& t, const char* key) {
+                    t.SetInt(key, static_cast<const vK_Grid&>(o).currentFrame_);
+                }),
+            // Playing true restarts the animation from frame 0.
+            Custom(
+                "playing",
+                [](vK_Object& o, const vK_Data& v, const char* key) {
+                    auto& grid = static_cast<vK_Grid&>(o);
+                    if (!Read(v, key, grid.playing_)) return false;
+                    if (grid.playing_) {
+                        grid.timeLeft_ = grid.frameDuration_;
+                        grid.currentFrame_ = 0;
+                    }
+                    return true;
+                },
+                [](const vK_Object& o, vK_DataTable& t, const char* key) {
+                    t.SetBool(key, static_cast<const vK_Grid&>(o).playing_);
+                }),
+            Handler("endtrig", [](vK_Object& o) -> void* { return &static_cast<vK_Grid&>(o).endHandler_; }),
+        });
+    return table;
+}
+
 void vK_Grid::SetProperties(const vK_DataTable& table) {
-    vK_Object::SetProperties(table);
-    int32_t frame = 0;
-    if (table.GetInt("frame", frame)) SetCurrentFrame(frame);
-    bool playing = false;
-    if (table.GetBool("playing", playing)) {
-        playing_ = playing;
-        if (playing) {
-            timeLeft_ = frameDuration_;
-            currentFrame_ = 0;
-        }
-    }
-    ReadHandlerProperty(table, "endtrig", endHandler_);
+    ApplyProperties(GridProperties(), table);
     RebuildMesh();
 }
 
 void vK_Grid::GetProperties(vK_DataTable& table, bool full) const {
-    vK_Object::GetProperties(table, full);
-    table.SetInt("frame", currentFrame_);
-    table.SetBool("playing", playing_);
-    table.SetScriptFunction("endtrig", endHandler_);
+    GridProperties().Write(*this, table, full);
 }
 
 bool vK_Grid::HitTest(float x, float y, const vK_DrawParams& state) const {
@@ -143,8 +165,7 @@ void vK_Grid::Tick(const vK_FrameInfo& frame) {
             } else {
                 currentFrame_ = std::max(0, GetFrameCount() - 1);
                 playing_ = false;
-                if (vK_ScriptHub* hub = vK_ScriptHub::Instance())
-                    hub->CallHandler(endHandler_, GetName(), true);
+                QueueHandler(endHandler_, GetName());
             }
         }
         dirty_ = true;

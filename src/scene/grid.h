@@ -57,6 +57,8 @@ public:
     static void RegisterType();
 
 private:
+    static const vK_PropertyTable& GridProperties();
+
     std::shared_ptr<vK_Texture> texture_;
     std::string texturePath_;
     bool playing_ = false;

@@ -1,10 +1,13 @@
 #pragma once
-#include <string>
 
-class vK_DataTable;
+class vK_Data;
 class vK_DataScriptFunction;
+class vK_DataTable;
 
-// Reads a handler property ("endtrig"): a script function is taken as it is, a string
-// is Lua code compiled by the script host. Other kinds log the conversion error. False
-// when the key is absent or the value could not be used.
-bool ReadHandlerProperty(const vK_DataTable& table, const std::string& key, vK_DataScriptFunction& handler);
+// Reads the value of a handler property ("event_mdown", "endtrig"): a script function
+// is taken as it is, a string is handler code compiled by the script host (an empty
+// handler without a host). Other kinds log the conversion error and leave handler
+// unchanged; false then.
+bool ReadHandlerProperty(const vK_Data& value, const char* key, vK_DataScriptFunction& handler);
+// Takes the property's value, not the table that holds it.
+bool ReadHandlerProperty(const vK_DataTable& table, const char* key, vK_DataScriptFunction& handler) = delete;

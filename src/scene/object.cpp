@@ -9,7 +9,6 @@
 #include "core/input_event.h"
 #include "files/log.h"
 #include "graphics/render.h"
-#include "script/script_hub.h"
 
 const char* const vK_Object::kEventKeys[kEventCount] = {
     "event_mdown",       "event_mup",       "event_menter",   "event_mleave", "event_menter_drag",
@@ -61,22 +60,6 @@ void Register(const std::string& name, vK_Object* object) {
     entry = object;
 }
 
-// Even-odd crossing test of the quadrilateral of rect's corners under matrix.
-bool PointInRect(float px, float py, const vK_Rect& rect, const vK_Matrix& matrix) {
-    float xs[4], ys[4];
-    matrix.Transform(rect.x, rect.y, xs[0], ys[0]);
-    matrix.Transform(rect.x + rect.w, rect.y, xs[1], ys[1]);
-    matrix.Transform(rect.x + rect.w, rect.y + rect.h, xs[2], ys[2]);
-    matrix.Transform(rect.x, rect.y + rect.h, xs[3], ys[3]);
-    bool inside = false;
-    for (int i = 0, j = 3; i < 4; j = i++) {
-        if ((ys[i] > py) != (ys[j] > py)) {
-            float cross = (xs[j] - xs[i]) * (py - ys[i]) / (ys[j] - ys[i]) + xs[i];
-            if (px < cross) inside = !inside;
-        }
-    }
-    return inside;
-}
 }  // namespace
 
 vK_Object::vK_Object(const std::string& name) : name_(name), self_(std::make_shared<vK_Object*>(this)) {
@@ -421,10 +404,7 @@ void vK_Object::Tick(const vK_FrameInfo& frame) {
     if (animations_.Count() == 0) return;
     std::vector<vK_ScriptHandle> ended;
     if (animations_.Tick(frame.dt, *this, modifiers_, ended)) transform_dirty_ = true;
-    vK_ScriptHub* hub = vK_ScriptHub::Instance();
-    for (const vK_ScriptHandle& handler : ended) {
-        if (hub) hub->CallHandler(vK_DataScriptFunction(handler), name_, true);
-    }
+    for (const vK_ScriptHandle& handler : ended) QueueHandler(vK_DataScriptFunction(handler), name_);
 }
 
 void vK_Object::SetAnimatedValues(int parameter, const std::string& property, const float* values) {
@@ -659,9 +639,23 @@ void vK_Object::SetHandler(int event, const vK_DataScriptFunction& handler) {
 }
 
 bool vK_Object::QueueEvent(int event) {
-    vK_ScriptHub* hub = vK_ScriptHub::Instance();
-    if (!hub || event < 0 || event >= kEventCount) return false;
-    return hub->CallHandler(handlers_[event], name_, true);
+    if (event < 0 || event >= kEventCount) return false;
+    return QueueHandler(handlers_[event], name_);
+}
+
+namespace {
+vK_ObjectScriptHooks g_script_hooks;
+}  // namespace
+
+void vK_Object::SetScriptHooks(const vK_ObjectScriptHooks& hooks) { g_script_hooks = hooks; }
+
+bool vK_Object::QueueHandler(const vK_DataScriptFunction& handler, const std::string& sender) {
+    if (handler.IsEmpty() || !g_script_hooks.queue) return false;
+    return g_script_hooks.queue(handler, sender);
+}
+
+vK_ScriptHandle vK_Object::CompileHandler(const std::string& code) {
+    return g_script_hooks.compile ? g_script_hooks.compile(code) : vK_ScriptHandle();
 }
 
 // ---- debugging ----------------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include "scene/property_animation.h"
 
 class vK_Object;
+class vK_PropertyTable;
 class vK_Render;
 class vK_Resource;
 struct vK_FrameInfo;
@@ -21,6 +22,15 @@ struct vK_InputEvent;
 struct vK_ObjectSceneHooks {
     vK_Object* (*dragged)() = nullptr;
     void (*forget)(vK_Object* object) = nullptr;
+};
+
+// What the script host installs so that object code runs script handlers without
+// depending on the host: queueing a handler as a deferred call with the table
+// {sender = name} (the host runs the queue once per frame, before the scene update),
+// and compiling handler text given as a property. Without a host both do nothing.
+struct vK_ObjectScriptHooks {
+    bool (*queue)(const vK_DataScriptFunction& handler, const std::string& sender) = nullptr;
+    vK_ScriptHandle (*compile)(const std::string& code) = nullptr;
 };
 
 // Everything in the scene tree is a vK_Object: a unique name in the process-wide
@@ -133,6 +143,7 @@ public:
     bool HasInputRect() const { return input_rect_enabled_; }
     const vK_Rect& GetInputRect() const { return input_rect_; }
     void SetCropRect(bool enabled, const vK_Rect& rect);
+    bool HasCropRect() const { return crop_rect_enabled_; }
 
     // ---- flags ------------------------------------------------------------------------
     bool IsActive() const { return active_; }
@@ -152,9 +163,14 @@ public:
     // ---- events -----------------------------------------------------------------------
     const vK_DataScriptFunction& GetHandler(int event) const;
     void SetHandler(int event, const vK_DataScriptFunction& handler);
-    // Queues the handler as a deferred script call with {sender = name}; false when
-    // there is no handler or no script host.
+    // Queues the event's handler (QueueHandler with this object's name).
     bool QueueEvent(int event);
+    // Queues handler as a deferred script call with {sender = sender}: the one way
+    // object code calls scripts. False when the handler is empty or no host is installed.
+    static bool QueueHandler(const vK_DataScriptFunction& handler, const std::string& sender);
+    // Handler text compiled by the script host; empty without a host.
+    static vK_ScriptHandle CompileHandler(const std::string& code);
+    static void SetScriptHooks(const vK_ObjectScriptHooks& hooks);
 
     const vK_DataTable* GetUserData() const { return user_data_.get(); }
 
@@ -208,6 +224,12 @@ public:
     void DumpTree(bool skip, int depth) const;
 
 protected:
+    // The property keys of the base class; subclass tables start with them.
+    static const vK_PropertyTable& ObjectProperties();
+    // Applies the keys of values that table knows (SetProperties of every class), then
+    // marks the transform dirty; returns vK_PropertyTable's Applied mask.
+    unsigned ApplyProperties(const vK_PropertyTable& table, const vK_DataTable& values);
+
     // Builds the local matrix of the mode (0: scale, rotation, translation with the
     // animation offsets and factors; 1: scale and translation; 2: translation; 3: none).
     vK_Matrix ComputeLocalMatrix(int mode) const;
@@ -225,8 +247,6 @@ private:
     void EnterSceneTree();
     void LeaveSceneTree();
     void MarkDead();
-    void ReadFloat(const vK_DataTable& t, const char* key, float& field);
-    void ReadBool(const vK_DataTable& t, const char* key, bool& field);
 
     std::string name_;
     std::vector<std::unique_ptr<vK_Object>> children_;

@@ -1,116 +1,121 @@
 // The property table of vK_Object: SetProperties and GetProperties.
-#include "files/log.h"
+#include "data/data.h"
 #include "scene/object.h"
-#include "script/script_hub.h"
+#include "scene/property_table.h"
 
-void vK_Object::ReadFloat(const vK_DataTable& t, const char* key, float& field) { t.GetFloat(key, field); }
+const vK_PropertyTable& vK_Object::ObjectProperties() {
+    using namespace vK_Props;
+    using P = vK_Property;
+    static const vK_PropertyTable table(
+        nullptr,
+        {
+            Custom(
+                "name",
+                [](vK_Object& o, const vK_Data& v, const char* key) {
+                    std::string name;
+                    if (!Read(v, key, name)) return false;
+                    o.SetName(name);
+                    return true;
+                },
+                [](const vK_Object& o, vK_DataTable& t, const char* key) { t.SetString(key, o.name_); }),
+            Float("pos_x", 0, [](vK_Object& o) -> void* { return &o.x_; }),
+            Float("pos_y", 0, [](vK_Object& o) -> void* { return &o.y_; }),
+            Float("pos_z", 0, [](vK_Object& o) -> void* { return &o.z_; }),
+            Float("ang", 0, [](vK_Object& o) -> void* { return &o.angle_; }),
+            Float("scale_x", 1, [](vK_Object& o) -> void* { return &o.scale_x_; }),
+            Float("scale_y", 1, [](vK_Object& o) -> void* { return &o.scale_y_; }),
+            Float("alp", 1, [](vK_Object& o) -> void* { return &o.params_.alpha; }),
+            Float("color_r", 1, [](vK_Object& o) -> void* { return &o.params_.red; }),
+            Float("color_g", 1, [](vK_Object& o) -> void* { return &o.params_.green; }),
+            Float("color_b", 1, [](vK_Object& o) -> void* { return &o.params_.blue; }),
+            Int("blendmode", 0, [](vK_Object& o) -> void* { return &o.params_.blend; }),
+            Int("attachtype", 0, [](vK_Object& o) -> void* { return &o.attach_type_; }),
+            String("anim_tag", [](vK_Object& o) -> void* { return &o.anim_tag_; }),
+            Bool("active", true, [](vK_Object& o) -> void* { return &o.active_; }),
+            Bool("input", true, [](vK_Object& o) -> void* { return &o.input_; }),
+            Bool("visible", true, [](vK_Object& o) -> void* { return &o.visible_; }),
+            Bool("drag", false, [](vK_Object& o) -> void* { return &o.drag_; }),
+            Bool("realdrag", false, [](vK_Object& o) -> void* { return &o.realdrag_; }),
+            Bool(
+                "batch", false, [](vK_Object& o) -> void* { return &o.batch_; }, P::kSetOnly),
+            Float("blur_radius", 0, [](vK_Object& o) -> void* { return &o.blur_radius_; }),
+            Bool("inputrect_init", false, [](vK_Object& o) -> void* { return &o.input_rect_enabled_; }),
+            Float(
+                "inputrect_x", 0, [](vK_Object& o) -> void* { return &o.input_rect_.x; }, P::kIfInputRect),
+            Float(
+                "inputrect_y", 0, [](vK_Object& o) -> void* { return &o.input_rect_.y; }, P::kIfInputRect),
+            Float(
+                "inputrect_w", 0, [](vK_Object& o) -> void* { return &o.input_rect_.w; }, P::kIfInputRect),
+            Float(
+                "inputrect_h", 0, [](vK_Object& o) -> void* { return &o.input_rect_.h; }, P::kIfInputRect),
+            Bool("croprect_init", false, [](vK_Object& o) -> void* { return &o.crop_rect_enabled_; }),
+            Float(
+                "croprect_x", 0, [](vK_Object& o) -> void* { return &o.crop_rect_.x; }, P::kIfCropRect),
+            Float(
+                "croprect_y", 0, [](vK_Object& o) -> void* { return &o.crop_rect_.y; }, P::kIfCropRect),
+            Float(
+                "croprect_w", 0, [](vK_Object& o) -> void* { return &o.crop_rect_.w; }, P::kIfCropRect),
+            Float(
+                "croprect_h", 0, [](vK_Object& o) -> void* { return &o.crop_rect_.h; }, P::kIfCropRect),
+            Float("drawoff_x", 0, [](vK_Object& o) -> void* { return &o.params_.offsetX; }),
+            Float("drawoff_y", 0, [](vK_Object& o) -> void* { return &o.params_.offsetY; }),
+            Handler("event_mdown", [](vK_Object& o) -> void* { return &o.handlers_[kEventMouseDown]; }),
+            Handler("event_mup", [](vK_Object& o) -> void* { return &o.handlers_[kEventMouseUp]; }),
+            Handler("event_menter", [](vK_Object& o) -> void* { return &o.handlers_[kEventMouseEnter]; }),
+            Handler("event_mleave", [](vK_Object& o) -> void* { return &o.handlers_[kEventMouseLeave]; }),
+            Handler("event_menter_drag",
+                    [](vK_Object& o) -> void* { return &o.handlers_[kEventMouseEnterDrag]; }),
+            Handler("event_mleave_drag",
+                    [](vK_Object& o) -> void* { return &o.handlers_[kEventMouseLeaveDrag]; }),
+            Handler("event_startdrag", [](vK_Object& o) -> void* { return &o.handlers_[kEventStartDrag]; }),
+            Handler("event_dragdrop", [](vK_Object& o) -> void* { return &o.handlers_[kEventDragDrop]; }),
+            Handler("event_drag", [](vK_Object& o) -> void* { return &o.handlers_[kEventDrag]; }),
+            // A value that is not a table leaves no user data; a full GetProperties
+            // writes a copy when there is one.
+            Custom(
+                "user_data",
+                [](vK_Object& o, const vK_Data& v, const char*) {
+                    const vK_DataTable* user = v.AsTable();
+                    o.user_data_.reset(user ? static_cast<vK_DataTable*>(user->Clone()) : nullptr);
+                    return true;
+                },
+                [](const vK_Object& o, vK_DataTable& t, const char* key) {
+                    if (o.user_data_) t.Set(key, o.user_data_->Clone());
+                },
+                P::kFullOnly),
+            // Last: loading the resource sees every other key applied.
+            Custom(
+                "res",
+                [](vK_Object& o, const vK_Data& v, const char* key) {
+                    std::string name;
+                    if (!Read(v, key, name)) return false;
+                    o.SetResourceName(name);
+                    return true;
+                },
+                [](const vK_Object& o, vK_DataTable& t, const char* key) {
+                    t.SetString(key, o.resource_name_);
+                }),
+            // A full GetProperties adds the drawn size.
+            Custom(
+                "draw_width", nullptr,
+                [](const vK_Object& o, vK_DataTable& t,
+                   const char* key) { t.SetFloat(key, o.GetDrawRect().w); },
+                P::kGetOnly | P::kFullOnly),
+            Custom(
+                "draw_height", nullptr,
+                [](const vK_Object& o, vK_DataTable& t,
+                   const char* key) { t.SetFloat(key, o.GetDrawRect().h); },
+                P::kGetOnly | P::kFullOnly),
+        });
+    return table;
+}
 
-void vK_Object::ReadBool(const vK_DataTable& t, const char* key, bool& field) { t.GetBool(key, field); }
-
-void vK_Object::SetProperties(const vK_DataTable& t) {
-    std::string text;
-    if (t.GetString("name", text)) SetName(text);
-    ReadFloat(t, "pos_x", x_);
-    ReadFloat(t, "pos_y", y_);
-    ReadFloat(t, "pos_z", z_);
-    ReadFloat(t, "ang", angle_);
-    ReadFloat(t, "scale_x", scale_x_);
-    ReadFloat(t, "scale_y", scale_y_);
-    ReadFloat(t, "alp", params_.alpha);
-    ReadFloat(t, "color_r", params_.red);
-    ReadFloat(t, "color_g", params_.green);
-    ReadFloat(t, "color_b", params_.blue);
-    t.GetInt("blendmode", params_.blend);
-    t.GetInt("attachtype", attach_type_);
-    t.GetString("anim_tag", anim_tag_);
-    ReadBool(t, "active", active_);
-    ReadBool(t, "input", input_);
-    ReadBool(t, "visible", visible_);
-    ReadBool(t, "drag", drag_);
-    ReadBool(t, "realdrag", realdrag_);
-    ReadBool(t, "batch", batch_);
-    ReadFloat(t, "blur_radius", blur_radius_);
-    ReadBool(t, "inputrect_init", input_rect_enabled_);
-    if (input_rect_enabled_) {
-        ReadFloat(t, "inputrect_x", input_rect_.x);
-        ReadFloat(t, "inputrect_y", input_rect_.y);
-        ReadFloat(t, "inputrect_w", input_rect_.w);
-        ReadFloat(t, "inputrect_h", input_rect_.h);
-    }
-    ReadBool(t, "croprect_init", crop_rect_enabled_);
-    if (crop_rect_enabled_) {
-        ReadFloat(t, "croprect_x", crop_rect_.x);
-        ReadFloat(t, "croprect_y", crop_rect_.y);
-        ReadFloat(t, "croprect_w", crop_rect_.w);
-        ReadFloat(t, "croprect_h", crop_rect_.h);
-    }
-    ReadFloat(t, "drawoff_x", params_.offsetX);
-    ReadFloat(t, "drawoff_y", params_.offsetY);
-    for (int i = 0; i < kEventCount; ++i) {
-        const vK_Data* value = t.Get(kEventKeys[i]);
-        if (!value) continue;
-        if (value->GetTag() == vK_Data::kScriptFunction) {
-            handlers_[i].CopyFrom(*static_cast<const vK_DataScriptFunction*>(value));
-        } else if (value->GetTag() == vK_Data::kString) {
-            // Handler text is a snippet compiled by the script host.
-            vK_ScriptHub* hub = vK_ScriptHub::Instance();
-            handlers_[i].SetHandle(hub ? hub->CompileCode(value->ToString()).GetHandle() : nullptr);
-        } else {
-            Log("Error: Can not convert a value of '%s' (%s) to Data_ScriptFunction", kEventKeys[i],
-                value->GetTypeName());
-        }
-    }
-    if (const vK_Data* user = t.Get("user_data")) {
-        const vK_DataTable* table = user->AsTable();
-        user_data_.reset(table ? static_cast<vK_DataTable*>(table->Clone()) : nullptr);
-    }
-    if (t.GetString("res", text)) SetResourceName(text);
+unsigned vK_Object::ApplyProperties(const vK_PropertyTable& table, const vK_DataTable& values) {
+    const unsigned applied = table.Apply(*this, values);
     transform_dirty_ = true;
+    return applied;
 }
 
-void vK_Object::GetProperties(vK_DataTable& t, bool full) const {
-    t.SetString("name", name_);
-    t.SetFloat("pos_x", x_);
-    t.SetFloat("pos_y", y_);
-    t.SetFloat("pos_z", z_);
-    t.SetFloat("ang", angle_);
-    t.SetFloat("scale_x", scale_x_);
-    t.SetFloat("scale_y", scale_y_);
-    t.SetFloat("alp", params_.alpha);
-    t.SetFloat("color_r", params_.red);
-    t.SetFloat("color_g", params_.green);
-    t.SetFloat("color_b", params_.blue);
-    t.SetInt("blendmode", params_.blend);
-    t.SetInt("attachtype", attach_type_);
-    t.SetString("anim_tag", anim_tag_);
-    t.SetBool("active", active_);
-    t.SetBool("input", input_);
-    t.SetBool("visible", visible_);
-    t.SetBool("drag", drag_);
-    t.SetBool("realdrag", realdrag_);
-    t.SetFloat("blur_radius", blur_radius_);
-    t.SetBool("inputrect_init", input_rect_enabled_);
-    if (input_rect_enabled_) {
-        t.SetFloat("inputrect_x", input_rect_.x);
-        t.SetFloat("inputrect_y", input_rect_.y);
-        t.SetFloat("inputrect_w", input_rect_.w);
-        t.SetFloat("inputrect_h", input_rect_.h);
-    }
-    t.SetBool("croprect_init", crop_rect_enabled_);
-    if (crop_rect_enabled_) {
-        t.SetFloat("croprect_x", crop_rect_.x);
-        t.SetFloat("croprect_y", crop_rect_.y);
-        t.SetFloat("croprect_w", crop_rect_.w);
-        t.SetFloat("croprect_h", crop_rect_.h);
-    }
-    t.SetFloat("drawoff_x", params_.offsetX);
-    t.SetFloat("drawoff_y", params_.offsetY);
-    for (int i = 0; i < kEventCount; ++i) t.SetScriptFunction(kEventKeys[i], handlers_[i]);
-    t.SetString("res", resource_name_);
-    if (full) {
-        if (user_data_) t.Set("user_data", user_data_->Clone());
-        vK_Rect r = GetDrawRect();
-        t.SetFloat("draw_width", r.w);
-        t.SetFloat("draw_height", r.h);
-    }
-}
+void vK_Object::SetProperties(const vK_DataTable& t) { ApplyProperties(ObjectProperties(), t); }
+
+void vK_Object::GetProperties(vK_DataTable& t, bool full) const { ObjectProperties().Write(*this, t, full); }

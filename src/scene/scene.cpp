@@ -4,17 +4,25 @@
 
 #include "core/frame_info.h"
 #include "core/input_event.h"
+#include "core/vrakko.h"
 #include "graphics/draw_params.h"
 #include "scene/object.h"
-#include "script/script_hub.h"
 
 namespace {
 vK_Scene* g_instance = nullptr;
 
-void QueueHandler(const vK_ScriptHandle& handle, const std::string& sender) {
-    vK_ScriptHub* hub = vK_ScriptHub::Instance();
-    if (!hub || !handle) return;
-    hub->CallHandler(vK_DataScriptFunction(handle), sender, true);
+// The engine's frame loop reaches the scene through these.
+void InputStage(const vK_InputEvent& event) {
+    if (g_instance) g_instance->DispatchInput(event);
+}
+void UpdateStage(const vK_FrameInfo& frame) {
+    if (g_instance) g_instance->UpdateScene(frame);
+}
+void DrawStage(vK_Render& render) {
+    if (g_instance && g_instance->GetLiveRoot()) g_instance->GetLiveRoot()->Draw(render, vK_DrawParams());
+}
+void RestoreStage() {
+    if (g_instance && g_instance->GetLiveRoot()) g_instance->GetLiveRoot()->RestoreGraphics(true);
 }
 
 vK_Object* DraggedHook() { return g_instance ? g_instance->GetDragged() : nullptr; }
@@ -34,6 +42,7 @@ std::unique_ptr<vK_Object> MakeRoot(const char* name) {
 vK_Scene::vK_Scene() {
     g_instance = this;
     vK_Object::SetSceneHooks({&DraggedHook, &ForgetHook});
+    Vrakko::SetSceneHooks({&vK_Object::FlushGraveyard, &InputStage, &UpdateStage, &DrawStage, &RestoreStage});
     live_root_ = MakeRoot("vk_origin");
     live_root_->EnterScene();
     storage_root_ = MakeRoot("vk_storage");
@@ -100,7 +109,7 @@ void vK_Scene::HandleRelease(vK_Object* hit) {
     // Handlers only run later, so the map can be emptied before they are queued.
     std::map<std::string, vK_ScriptHandle> waiters;
     waiters.swap(waiters_);
-    for (const auto& [name, handle] : waiters) QueueHandler(handle, name);
+    for (const auto& [name, handle] : waiters) vK_Object::QueueHandler(vK_DataScriptFunction(handle), name);
 }
 
 void vK_Scene::HandleMove(vK_Object* hit, float x, float y) {

@@ -5,6 +5,7 @@
 #include "graphics/render.h"
 #include "graphics/resource_manager.h"
 #include "graphics/texture.h"
+#include "scene/property_table.h"
 
 namespace {
 
@@ -25,15 +26,26 @@ void vK_Sprite::RegisterType() {
 
 std::shared_ptr<vK_Resource> vK_Sprite::GetResource() const { return texture_; }
 
-void vK_Sprite::SetProperties(const vK_DataTable& table) {
-    vK_Object::SetProperties(table);
-    int32_t frame = 0;
-    if (table.GetInt("frame", frame)) SetFrame(frame);
+const vK_PropertyTable& vK_Sprite::SpriteProperties() {
+    static const vK_PropertyTable table(&ObjectProperties(),
+                                        {vK_Props::Custom(
+                                            "frame",
+                                            [](vK_Object& o, const vK_Data& v, const char* key) {
+                                                int32_t frame = 0;
+                                                if (!vK_Props::Read(v, key, frame)) return false;
+                                                static_cast<vK_Sprite&>(o).SetFrame(frame);
+                                                return true;
+                                            },
+                                            [](const vK_Object& o, vK_DataTable& t, const char* key) {
+                                                t.SetInt(key, static_cast<const vK_Sprite&>(o).GetFrame());
+                                            })});
+    return table;
 }
 
+void vK_Sprite::SetProperties(const vK_DataTable& table) { ApplyProperties(SpriteProperties(), table); }
+
 void vK_Sprite::GetProperties(vK_DataTable& table, bool full) const {
-    vK_Object::GetProperties(table, full);
-    table.SetInt("frame", GetFrame());
+    SpriteProperties().Write(*this, table, full);
 }
 
 void vK_Sprite::SetFrame(int frame) {

@@ -31,5 +31,7 @@ public:
     static void RegisterType();
 
 private:
+    static const vK_PropertyTable& SpriteProperties();
+
     std::shared_ptr<vK_Texture> texture_;
 };

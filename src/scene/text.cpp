@@ -4,37 +4,11 @@
 #include "data/string_table.h"
 #include "files/log.h"
 #include "graphics/font.h"
+#include "graphics/matrix.h"
 #include "graphics/render.h"
 #include "graphics/resource_manager.h"
 #include "graphics/texture.h"
-
-namespace {
-
-const char* const kParamKeys[vK_Text::kParamCount] = {"param0", "param1", "param2", "param3", "param4"};
-
-// Reads r, g, b from key + "_r", "_g", "_b"; true when any was present.
-bool ReadColour(const vK_DataTable& table, const std::string& key, float (&colour)[3]) {
-    bool any = false;
-    any |= table.GetFloat(key + "_r", colour[0]);
-    any |= table.GetFloat(key + "_g", colour[1]);
-    any |= table.GetFloat(key + "_b", colour[2]);
-    return any;
-}
-
-void WriteColour(vK_DataTable& table, const std::string& key, const float (&colour)[3]) {
-    table.SetFloat(key + "_r", colour[0]);
-    table.SetFloat(key + "_g", colour[1]);
-    table.SetFloat(key + "_b", colour[2]);
-}
-
-bool ReadByteFlag(const vK_DataTable& table, const char* key, uint8_t& field) {
-    bool value = false;
-    if (!table.GetBool(key, value)) return false;
-    field = value ? 1 : 0;
-    return true;
-}
-
-}  // namespace
+#include "scene/property_table.h"
 
 vK_Text::~vK_Text() = default;
 
@@ -42,53 +16,102 @@ void vK_Text::RegisterType() {
     RegisterObjectType("text", []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_Text>(); });
 }
 
-void vK_Text::SetProperties(const vK_DataTable& t) {
-    vK_Object::SetProperties(t);
-    bool applied = false;
-    applied |= t.GetBool("disprawtext", displayRaw_);
-    applied |= t.GetInt("maxwidth", maxWidth_);
-    applied |= t.GetString("text", text_);
-    for (int i = 0; i < kParamCount; ++i) applied |= t.GetString(kParamKeys[i], params_[i]);
-    applied |= t.GetInt("align", style_.align);
-    applied |= t.GetInt("align_v", style_.align_v);
-    applied |= t.GetInt("fontsize", style_.fontsize);
-    applied |= t.GetInt("fonttype", style_.fonttype);
-    applied |= t.GetFloat("linespacing", style_.linespacing);
-    applied |= ReadColour(t, "fontcolor", style_.fontcolor);
-    applied |= ReadByteFlag(t, "display_shadow", style_.display_shadow);
-    applied |= t.GetFloat("shadow_pos_x", style_.shadow_pos_x);
-    applied |= t.GetFloat("shadow_pos_y", style_.shadow_pos_y);
-    applied |= ReadColour(t, "shadow_color", style_.shadow_color);
-    applied |= t.GetFloat("shadow_aplha", style_.shadow_aplha);
-    applied |= ReadByteFlag(t, "display_outline", style_.display_outline);
-    applied |= ReadColour(t, "outline_color", style_.outline_color);
-    applied |= t.GetInt("outline_size", style_.outline_size);
-    applied |= t.GetFloat("outline_alpha", style_.outline_alpha);
-    if (applied) RefreshText();
+// Every text key re-renders the text, once after all keys.
+const vK_PropertyTable& vK_Text::TextProperties() {
+    using namespace vK_Props;
+    constexpr uint8_t kR = vK_Property::kRefresh;
+    static const vK_PropertyTable table(
+        &ObjectProperties(),
+        {
+            String(
+                "text", [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).text_; }, kR),
+            String(
+                "param0", [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).params_[0]; }, kR),
+            String(
+                "param1", [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).params_[1]; }, kR),
+            String(
+                "param2", [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).params_[2]; }, kR),
+            String(
+                "param3", [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).params_[3]; }, kR),
+            String(
+                "param4", [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).params_[4]; }, kR),
+            Bool(
+                "disprawtext", false,
+                [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).displayRaw_; }, kR),
+            Int(
+                "maxwidth", -1, [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).maxWidth_; },
+                kR),
+            Float(
+                "linespacing", 1,
+                [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).style_.linespacing; }, kR),
+            Int(
+                "fontsize", 20,
+                [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).style_.fontsize; }, kR),
+            Int(
+                "fonttype", 0,
+                [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).style_.fonttype; }, kR),
+            Int(
+                "align", 1, [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).style_.align; }, kR),
+            Int(
+                "align_v", 1, [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).style_.align_v; },
+                kR),
+            Float(
+                "fontcolor_r", 1,
+                [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).style_.fontcolor[0]; }, kR),
+            Float(
+                "fontcolor_g", 1,
+                [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).style_.fontcolor[1]; }, kR),
+            Float(
+                "fontcolor_b", 1,
+                [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).style_.fontcolor[2]; }, kR),
+            Flag(
+                "display_shadow", false,
+                [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).style_.display_shadow; }, kR),
+            Float(
+                "shadow_pos_x", 0,
+                [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).style_.shadow_pos_x; }, kR),
+            Float(
+                "shadow_pos_y", 0,
+                [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).style_.shadow_pos_y; }, kR),
+            Float(
+                "shadow_color_r", 0,
+                [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).style_.shadow_color[0]; }, kR),
+            Float(
+                "shadow_color_g", 0,
+                [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).style_.shadow_color[1]; }, kR),
+            Float(
+                "shadow_color_b", 0,
+                [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).style_.shadow_color[2]; }, kR),
+            Float(
+                "shadow_aplha", 1,
+                [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).style_.shadow_aplha; }, kR),
+            Flag(
+                "display_outline", false,
+                [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).style_.display_outline; }, kR),
+            Float(
+                "outline_color_r", 0,
+                [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).style_.outline_color[0]; }, kR),
+            Float(
+                "outline_color_g", 0,
+                [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).style_.outline_color[1]; }, kR),
+            Float(
+                "outline_color_b", 0,
+                [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).style_.outline_color[2]; }, kR),
+            Int(
+                "outline_size", 1,
+                [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).style_.outline_size; }, kR),
+            Float(
+                "outline_alpha", 1,
+                [](vK_Object& o) -> void* { return &static_cast<vK_Text&>(o).style_.outline_alpha; }, kR),
+        });
+    return table;
 }
 
-void vK_Text::GetProperties(vK_DataTable& t, bool full) const {
-    vK_Object::GetProperties(t, full);
-    t.SetString("text", text_);
-    for (int i = 0; i < kParamCount; ++i) t.SetString(kParamKeys[i], params_[i]);
-    t.SetBool("disprawtext", displayRaw_);
-    t.SetInt("maxwidth", maxWidth_);
-    t.SetFloat("linespacing", style_.linespacing);
-    t.SetInt("fontsize", style_.fontsize);
-    t.SetInt("fonttype", style_.fonttype);
-    t.SetInt("align", style_.align);
-    t.SetInt("align_v", style_.align_v);
-    WriteColour(t, "fontcolor", style_.fontcolor);
-    t.SetBool("display_shadow", style_.display_shadow != 0);
-    t.SetFloat("shadow_pos_x", style_.shadow_pos_x);
-    t.SetFloat("shadow_pos_y", style_.shadow_pos_y);
-    WriteColour(t, "shadow_color", style_.shadow_color);
-    t.SetFloat("shadow_aplha", style_.shadow_aplha);
-    t.SetBool("display_outline", style_.display_outline != 0);
-    WriteColour(t, "outline_color", style_.outline_color);
-    t.SetInt("outline_size", style_.outline_size);
-    t.SetFloat("outline_alpha", style_.outline_alpha);
+void vK_Text::SetProperties(const vK_DataTable& t) {
+    if (ApplyProperties(TextProperties(), t) & vK_PropertyTable::kAppliedRefresh) RefreshText();
 }
+
+void vK_Text::GetProperties(vK_DataTable& t, bool full) const { TextProperties().Write(*this, t, full); }
 
 vK_Rect vK_Text::GetDrawRect() const {
     return rendered_ ? rendered_->GetRect(GetOwnParams().frame) : vK_Rect{};
@@ -153,19 +176,39 @@ void vK_Text::RefreshText() {
     }
     rendered_ = font_->RenderText(shown, maxWidth_, style_);
     ++renderCount_;
-    if (rendered_ && !HasInputRect()) SetInputRect(false, rendered_->GetRect(GetOwnParams().frame));
+    if (rendered_ && !HasInputRect()) SetInputRect(false, AlignedBlock());
+}
+
+void vK_Text::AlignmentOffset(float& dx, float& dy) const {
+    // The rendered block is centred on the origin; alignment moves an edge onto it.
+    const float halfWidth = rendered_ ? rendered_->GetWidth() / 2.0f : 0.0f;
+    const float halfHeight = rendered_ ? rendered_->GetHeight() / 2.0f : 0.0f;
+    dx = style_.align == 0 ? halfWidth : style_.align == 2 ? -halfWidth : 0.0f;
+    dy = style_.align_v == 0 ? halfHeight : style_.align_v == 2 ? -halfHeight : 0.0f;
+}
+
+vK_Rect vK_Text::AlignedBlock() const {
+    if (!rendered_) return {};
+    vK_Rect rect = rendered_->GetRect(GetOwnParams().frame);
+    float dx, dy;
+    AlignmentOffset(dx, dy);
+    rect.x += dx;
+    rect.y += dy;
+    return rect;
+}
+
+bool vK_Text::HitTest(float x, float y, const vK_DrawParams& state) const {
+    if (HasInputRect()) return vK_Object::HitTest(x, y, state);
+    return rendered_ && PointInRect(x, y, AlignedBlock(), state.matrix);
 }
 
 void vK_Text::DrawSelf(vK_Render& render, const vK_DrawParams& state) {
     if (!rendered_) return;
-    // The rendered block is centred on the origin; alignment moves an edge onto it.
-    const float halfWidth = rendered_->GetWidth() / 2.0f;
-    const float halfHeight = rendered_->GetHeight() / 2.0f;
     vK_DrawParams aligned = state;
-    if (style_.align == 0) aligned.offsetX += halfWidth;
-    if (style_.align == 2) aligned.offsetX -= halfWidth;
-    if (style_.align_v == 0) aligned.offsetY += halfHeight;
-    if (style_.align_v == 2) aligned.offsetY -= halfHeight;
+    float dx, dy;
+    AlignmentOffset(dx, dy);
+    aligned.offsetX += dx;
+    aligned.offsetY += dy;
     render.DrawSprite(rendered_, aligned);
 }
 

@@ -28,6 +28,9 @@ public:
     bool EnterScene() override;
     bool LeaveScene() override;
     void DrawSelf(vK_Render& render, const vK_DrawParams& state) override;
+    // Without an explicit input rectangle the rendered block, where it is drawn, is
+    // the hit area, so a text works as a button without "inputrect_init".
+    bool HitTest(float x, float y, const vK_DrawParams& state) const override;
     void DumpLine(bool skip, int indent) const override;
 
     // Stores all six strings and re-renders when any differs from the stored one.
@@ -56,6 +59,12 @@ public:
     static void RegisterType();
 
 private:
+    static const vK_PropertyTable& TextProperties();
+    // How far alignment moves the rendered block from its centred place.
+    void AlignmentOffset(float& dx, float& dy) const;
+    // The rendered block's rectangle as drawn, alignment included.
+    vK_Rect AlignedBlock() const;
+
     std::shared_ptr<vK_Font> font_;
     std::shared_ptr<vK_Texture> rendered_;
     int maxWidth_ = -1;

@@ -4,30 +4,37 @@
 
 #include "core/frame_info.h"
 #include "data/data.h"
-#include "scene/handler_property.h"
-#include "script/script_hub.h"
+#include "scene/property_table.h"
 
 void vK_TimerObj::RegisterType() {
     RegisterObjectType("timer",
                        []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_TimerObj>(); });
 }
 
+const vK_PropertyTable& vK_TimerObj::TimerProperties() {
+    using namespace vK_Props;
+    static const vK_PropertyTable table(
+        &ObjectProperties(),
+        {
+            Bool("infinite", false,
+                 [](vK_Object& o) -> void* { return &static_cast<vK_TimerObj&>(o).infinite_; }),
+            Handler("endtrig",
+                    [](vK_Object& o) -> void* { return &static_cast<vK_TimerObj&>(o).endHandler_; }),
+            Bool("playing", false,
+                 [](vK_Object& o) -> void* { return &static_cast<vK_TimerObj&>(o).playing_; }),
+            Float("time", 0, [](vK_Object& o) -> void* { return &static_cast<vK_TimerObj&>(o).time_; }),
+        });
+    return table;
+}
+
 void vK_TimerObj::SetProperties(const vK_DataTable& table) {
-    vK_Object::SetProperties(table);
-    table.GetBool("infinite", infinite_);
-    ReadHandlerProperty(table, "endtrig", endHandler_);
-    table.GetBool("playing", playing_);
-    table.GetFloat("time", time_);
+    ApplyProperties(TimerProperties(), table);
     // A countdown from a time that is not a number would never end.
     if (!std::isfinite(time_)) time_ = 0.0f;
 }
 
 void vK_TimerObj::GetProperties(vK_DataTable& table, bool full) const {
-    vK_Object::GetProperties(table, full);
-    table.SetBool("infinite", infinite_);
-    table.SetScriptFunction("endtrig", endHandler_);
-    table.SetBool("playing", playing_);
-    table.SetFloat("time", time_);
+    TimerProperties().Write(*this, table, full);
 }
 
 void vK_TimerObj::Reset() {
@@ -48,5 +55,5 @@ void vK_TimerObj::Tick(const vK_FrameInfo& frame) {
     if (time_ > 0.0f) return;
     time_ = 0.0f;
     playing_ = false;
-    if (vK_ScriptHub* hub = vK_ScriptHub::Instance()) hub->CallHandler(endHandler_, GetName(), true);
+    QueueHandler(endHandler_, GetName());
 }

@@ -21,6 +21,8 @@ public:
     static void RegisterType();
 
 private:
+    static const vK_PropertyTable& TimerProperties();
+
     float time_ = 0.0f;
     bool infinite_ = false;
     bool playing_ = false;

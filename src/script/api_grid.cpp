@@ -17,6 +17,20 @@ const vK_Data* Element(const vK_Data& list, unsigned i) {
     return nullptr;
 }
 
+// A number, or a string that reads whole as one ("1"), as script arguments are read
+// everywhere; nil and other texts are no number.
+bool IsNumeric(const vK_Data* value) {
+    if (!value) return false;
+    if (value->IsNumber()) return true;
+    if (value->GetTag() != vK_Data::kString) return false;
+    const std::string text = value->ToString();
+    double parsed = 0;
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (first != last && (*first == '-')) ++first;  // the parser takes no sign
+    return first != last && ParseDouble(first, last, parsed) == last;
+}
+
 size_t ElementCount(const vK_Data& list) {
     if (const vK_DataArray* array = list.AsArray()) return array->Size();
     if (const vK_DataTable* table = list.AsTable()) return table->Size();
@@ -43,7 +57,7 @@ void GridSetImage(const vK_DataArray& args, void*, vK_DataArray&) {
     vK_Grid* grid = GridArg(args);
     if (!grid) return;
     const vK_Data* frame = At(args, 1);
-    if (frame && frame->IsNumber()) grid->SetCurrentFrame(frame->GetInt());
+    if (IsNumeric(frame)) grid->SetCurrentFrame(frame->GetInt());
     const vK_Data* path = At(args, 2);
     if (path && !path->IsNull()) grid->SetTexturePath(path->ToString());
 }
@@ -56,10 +70,12 @@ void GridStop(const vK_DataArray& args, void*, vK_DataArray&) {
     if (vK_Grid* grid = GridArg(args)) grid->Stop();
 }
 
+// GridPause(object, number): pauses for a number >= 1, resumes below; without a number
+// nothing changes.
 void GridPause(const vK_DataArray& args, void*, vK_DataArray&) {
     vK_Grid* grid = GridArg(args);
     const vK_Data* flag = At(args, 1);
-    if (grid) grid->Pause(flag && flag->GetFloat() >= 1.0f);
+    if (grid && IsNumeric(flag)) grid->Pause(flag->GetFloat() >= 1.0f);
 }
 
 constexpr vK_ScriptApiEntry kEntries[] = {

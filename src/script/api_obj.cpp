@@ -32,7 +32,11 @@ void ObjMultiSet(const vK_DataArray& args, void*, vK_DataArray&) {
         if (!p) continue;
         const vK_Data* name = p->GetAt(0);
         const vK_Data* table = p->GetAt(1);
-        vK_Object* object = name ? vK_Object::FindObject(name->ToString()) : nullptr;
+        vK_Object* object = nullptr;
+        if (name && name->GetTag() == vK_Data::kString)
+            object = vK_Object::FindObject(static_cast<const vK_DataString*>(name)->Value());
+        else if (name)
+            object = vK_Object::FindObject(name->ToString());
         if (object && !object->IsDead() && table && table->AsTable())
             object->SetProperties(*table->AsTable());
     }
@@ -63,28 +67,9 @@ void ObjDelete(const vK_DataArray& args, void*, vK_DataArray&) {
     if (vK_Object* object = Object(args, 0)) vK_Object::Destroy(object);
 }
 
-// The four corners of an object's input rectangle under its world matrix.
-void Corners(const vK_Object& o, float (&xs)[4], float (&ys)[4]) {
-    const vK_Rect& r = o.GetInputRect();
-    const float lx[4] = {r.x, r.x + r.w, r.x + r.w, r.x};
-    const float ly[4] = {r.y, r.y, r.y + r.h, r.y + r.h};
-    for (int i = 0; i < 4; ++i) o.GetWorldMatrix().Transform(lx[i], ly[i], xs[i], ys[i]);
-}
-
-// Even-odd crossing test of a point against a quadrilateral.
-bool InsideQuad(const float (&xs)[4], const float (&ys)[4], float px, float py) {
-    bool inside = false;
-    for (int i = 0, j = 3; i < 4; j = i++) {
-        if ((ys[i] > py) != (ys[j] > py) && px < (xs[j] - xs[i]) * (py - ys[i]) / (ys[j] - ys[i]) + xs[i]) {
-            inside = !inside;
-        }
-    }
-    return inside;
-}
-
 bool AnyCornerInside(const float (&ax)[4], const float (&ay)[4], const float (&bx)[4], const float (&by)[4]) {
     for (int i = 0; i < 4; ++i) {
-        if (InsideQuad(bx, by, ax[i], ay[i])) return true;
+        if (PointInQuad(bx, by, ax[i], ay[i])) return true;
     }
     return false;
 }
@@ -97,8 +82,8 @@ void ObjIntersect(const vK_DataArray& args, void*, vK_DataArray& results) {
         return;
     }
     float ax[4], ay[4], bx[4], by[4];
-    Corners(*a, ax, ay);
-    Corners(*b, bx, by);
+    QuadOfRect(a->GetInputRect(), a->GetWorldMatrix(), ax, ay);
+    QuadOfRect(b->GetInputRect(), b->GetWorldMatrix(), bx, by);
     results.PushBool(AnyCornerInside(ax, ay, bx, by) || AnyCornerInside(bx, by, ax, ay));
 }
 

@@ -12,9 +12,12 @@ constexpr GroupFn kGroups[] = {
     &ScriptApiObjects,
     &ScriptApiDebug,
     &ScriptApiModules,
-    // snd, obj.anim
+    &ScriptApiSound,
+    &ScriptApiAnimations,
     &ScriptApiGrids,
-    // obj.vid, obj.ps, cursor
+    // obj.vid
+    &ScriptApiParticles,
+    &ScriptApiCursor,
     &ScriptApiStrings,
     &ScriptApiEngine,
 };

@@ -21,7 +21,11 @@ vK_ScriptApiGroup ScriptApiMessages();
 vK_ScriptApiGroup ScriptApiObjects();
 vK_ScriptApiGroup ScriptApiDebug();
 vK_ScriptApiGroup ScriptApiModules();
+vK_ScriptApiGroup ScriptApiAnimations();
+vK_ScriptApiGroup ScriptApiSound();
 vK_ScriptApiGroup ScriptApiGrids();
+vK_ScriptApiGroup ScriptApiCursor();
+vK_ScriptApiGroup ScriptApiParticles();
 vK_ScriptApiGroup ScriptApiStrings();
 vK_ScriptApiGroup ScriptApiEngine();
 

@@ -5,12 +5,14 @@
 #include <cmath>
 #include <cstdint>
 #include <lua.hpp>
-#include <unordered_set>
 
 #include "core/mediator.h"
 #include "core/message_ids.h"
 #include "core/random.h"
+#include "core/vrakko.h"
 #include "files/log.h"
+#include "particles/lua_random.h"
+#include "scene/object.h"
 #include "script/lua_script.h"
 
 namespace {
@@ -114,7 +116,9 @@ vK_ScriptHandle ResolveGlobalFunction(const std::string& name) {
 // again while it is being converted is a cycle), the number of values made so far
 // and the registry (converting it would change it under the traversal).
 struct vK_ScriptHub::PopContext {
-    std::unordered_set<const void*> in_progress;
+    // The tables on the path from the converted value down to the current one: at
+    // most kMaxDepth, searched linearly (no allocation per table).
+    std::vector<const void*> in_progress;
     const void* registry = nullptr;
     int values = 0;
     bool cut = false;
@@ -122,6 +126,9 @@ struct vK_ScriptHub::PopContext {
 
 vK_ScriptHub::vK_ScriptHub() {
     g_instance = this;
+    Vrakko::SetScriptHooks({[] {
+        if (g_instance) g_instance->RunDeferredHandlers();
+    }});
     Init();
 }
 
@@ -154,15 +161,18 @@ bool vK_ScriptHub::Init() {
 
     lua_getfield(state_, LUA_GLOBALSINDEX, "math");
     if (lua_istable(state_, -1)) {
-        lua_pushcfunction(state_, &vK_ScriptHub::MathRandom);
+        lua_pushcfunction(state_, &vK_LuaRandom::Random);
         lua_setfield(state_, -2, "random");
-        lua_pushcfunction(state_, &vK_ScriptHub::MathRandomSeed);
+        lua_pushcfunction(state_, &vK_LuaRandom::Seed);
         lua_setfield(state_, -2, "randomseed");
     }
     lua_pop(state_, 1);
 
     SetScriptResolver(&ResolveGlobalFunction);
-    if (g_instance == this) InstallMediatorHooks();
+    if (g_instance == this) {
+        InstallMediatorHooks();
+        InstallObjectHooks();
+    }
     return true;
 }
 
@@ -172,6 +182,7 @@ void vK_ScriptHub::Shutdown() {
     if (g_instance == this) {
         SetScriptResolver(nullptr);
         vK_Mediator::SetScriptHooks(vK_MediatorScriptHooks());
+        vK_Object::SetScriptHooks(vK_ObjectScriptHooks());
     }
     vK_LuaScript::MarkStateClosed(state_);
     lua_close(state_);
@@ -197,6 +208,21 @@ void vK_ScriptHub::InstallMediatorHooks() {
         }
     };
     vK_Mediator::SetScriptHooks(hooks);
+}
+
+// Objects queue their event, timer, grid and animation handlers through these and
+// compile handler text given as a property.
+void vK_ScriptHub::InstallObjectHooks() {
+    vK_ObjectScriptHooks hooks;
+    hooks.queue = [](const vK_DataScriptFunction& handler, const std::string& sender) {
+        vK_ScriptHub* hub = Instance();
+        return hub != nullptr && hub->CallHandler(handler, sender, true);
+    };
+    hooks.compile = [](const std::string& code) {
+        vK_ScriptHub* hub = Instance();
+        return hub ? hub->CompileCode(code).GetHandle() : vK_ScriptHandle();
+    };
+    vK_Object::SetScriptHooks(hooks);
 }
 
 // ---- Conversions ----------------------------------------------------------------
@@ -348,16 +374,17 @@ vK_Data* vK_ScriptHub::PopTable(lua_State* L, PopContext& ctx, int depth) {
     }
     // A table met again while it is being converted (a cycle) and the registry
     // (which converting functions changes) become null.
-    if (self == ctx.registry || ctx.in_progress.count(self)) {
+    if (self == ctx.registry ||
+        std::find(ctx.in_progress.begin(), ctx.in_progress.end(), self) != ctx.in_progress.end()) {
         lua_pop(L, 1);
         return new vK_Data();
     }
-    ctx.in_progress.insert(self);
+    ctx.in_progress.push_back(self);
 
     lua_pushnil(L);
     if (lua_next(L, -2) == 0) {
         lua_pop(L, 1);
-        ctx.in_progress.erase(self);
+        ctx.in_progress.pop_back();
         return new vK_DataTable();
     }
     // Stack: table, key, value.
@@ -383,29 +410,36 @@ vK_Data* vK_ScriptHub::PopTable(lua_State* L, PopContext& ctx, int depth) {
         result = table;
     } else {
         // Arrays come back in key order: number keys ascending, then any other keys
-        // in traversal order, whatever order the table walk gives.
+        // in traversal order, whatever order the table walk gives. A walk that yields
+        // 1, 2, 3, ... (Lua's array part) needs no sorting; the items are sorted only
+        // when a key came out of that order.
         struct Item {
             bool numeric;
             double key;
             std::unique_ptr<vK_Data> value;
         };
-        std::vector<Item> items;
+        std::vector<Item, vK_PoolAllocator<Item>> items;
+        items.reserve(lua_objlen(L, -3));
+        bool in_order = true;
         do {
             bool numeric = lua_type(L, -2) == LUA_TNUMBER;
             double key = numeric ? lua_tonumber(L, -2) : 0.0;
+            in_order = in_order && numeric && key == static_cast<double>(items.size() + 1);
             items.push_back(Item{numeric, key, std::unique_ptr<vK_Data>(PopValue(L, ctx, depth + 1))});
         } while (lua_next(L, -2) != 0);
-        std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
-            if (a.numeric != b.numeric) return a.numeric;
-            return a.numeric && a.key < b.key;
-        });
+        if (!in_order) {
+            std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+                if (a.numeric != b.numeric) return a.numeric;
+                return a.numeric && a.key < b.key;
+            });
+        }
         auto* array = new vK_DataArray();
         array->Reserve(items.size());
         for (Item& item : items) array->Push(std::move(item.value));
         result = array;
     }
     lua_pop(L, 1);
-    ctx.in_progress.erase(self);
+    ctx.in_progress.pop_back();
     return result;
 }
 
@@ -694,49 +728,4 @@ void vK_ScriptHub::LineHook(lua_State* L, lua_Debug* ar) {
     std::string module;
     if (lua_getinfo(L, "S", ar) && ar->source) module = ar->source;
     hub->BuildAndSendReport(L, true, module, ar->currentline, 0);
-}
-
-// ---- math.random on the engine's generator --------------------------------------------
-// These keep the standard library's argument rules; they raise Lua errors only from
-// frames that hold no C++ objects.
-
-namespace {
-constexpr double kRandDivisor = 32767.0;  // the generator's maximum, as the divisor
-
-int CheckIntArg(lua_State* L, int index) {
-    double x = luaL_checknumber(L, index);
-    if (!(x >= INT32_MIN)) return INT32_MIN;  // also NaN
-    if (x > INT32_MAX) return INT32_MAX;
-    return static_cast<int>(x);
-}
-}  // namespace
-
-int vK_ScriptHub::MathRandom(lua_State* L) {
-    double r = static_cast<double>(vK_Random::Next() % vK_Random::kMax) / kRandDivisor;
-    switch (lua_gettop(L)) {
-        case 0:
-            lua_pushnumber(L, r);
-            break;
-        case 1: {
-            int upper = CheckIntArg(L, 1);
-            luaL_argcheck(L, 1 <= upper, 1, "interval is empty");
-            lua_pushnumber(L, std::floor(r * upper) + 1);
-            break;
-        }
-        case 2: {
-            int lower = CheckIntArg(L, 1);
-            int upper = CheckIntArg(L, 2);
-            luaL_argcheck(L, lower <= upper, 2, "interval is empty");
-            lua_pushnumber(L, std::floor(r * (static_cast<double>(upper) - lower + 1)) + lower);
-            break;
-        }
-        default:
-            return luaL_error(L, "wrong number of arguments");
-    }
-    return 1;
-}
-
-int vK_ScriptHub::MathRandomSeed(lua_State* L) {
-    vK_Random::Seed(static_cast<uint32_t>(CheckIntArg(L, 1)));
-    return 0;
 }

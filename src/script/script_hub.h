@@ -92,6 +92,7 @@ private:
     // for foreign or empty handles.
     bool PushHandleValue(lua_State* L, const vK_DataScriptFunction& function);
     void InstallMediatorHooks();
+    void InstallObjectHooks();
     // Conversions work on any thread of the state (natives may be called from
     // coroutines); handles always keep the main state.
     bool PushValue(lua_State* L, const vK_Data* data, int depth);
@@ -104,8 +105,6 @@ private:
     static int Dispatch(lua_State* L);
     static int ReportHandler(lua_State* L);
     static void LineHook(lua_State* L, lua_Debug* ar);
-    static int MathRandom(lua_State* L);
-    static int MathRandomSeed(lua_State* L);
 
     lua_State* state_ = nullptr;
     std::vector<DeferredCall> deferred_;

@@ -69,6 +69,9 @@ TEST(DemoScreenshot, ShowsSpritesClockBannerAndTexts) {
     EXPECT_GT(shot.Count(180, 604, 640, 624, light), 650);
     // The counter, right-aligned at the bottom right corner.
     EXPECT_GT(shot.Count(670, 714, 1004, 744, light), 500);
+    // The candle animation standing at (940, 600): its cream wax and the yellow of its flame.
+    EXPECT_GT(shot.Count(930, 600, 948, 660, light), 390);
+    EXPECT_GT(shot.Count(925, 550, 955, 596, warm), 55);
     // The module's item sprites (the gear's grey teeth around (752, 480)).
     EXPECT_GT(
         shot.Count(722, 450, 782, 510, [](int r, int g, int b) { return r > 110 && b > 130 && g > 120; }),

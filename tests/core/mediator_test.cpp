@@ -114,23 +114,42 @@ TEST(Mediator, DestroyedReceiverLosesAllSubscriptions) {
     EXPECT_TRUE(log.empty());
 }
 
-TEST(Mediator, ReentrantSendUsesSnapshotAndSkipsRemoved) {
+TEST(Mediator, ReentrantSendDeliversOverTheListAsSent) {
+    ScriptHooksScope hooks;
     vK_Mediator mediator;
     std::vector<std::string> log;
     Recorder a("a", &log), b("b", &log), c("c", &log);
     mediator.Subscribe(kPing, &a);
     mediator.Subscribe(kPing, &b);
-    // a removes b and adds c: b is not called in this delivery (removed), c only in the next.
+    mediator.SubscribeScript("Test_Ping", MakeFunction(3));
+    // a removes b and the script and adds c: b and the script are still called in this
+    // delivery (it runs over the list as it was sent), c only from the next one.
     a.action = [&](vK_DataTable*) {
         mediator.Unsubscribe(kPing, &b);
+        mediator.UnsubscribeScript("Test_Ping", MakeFunction(3));
         mediator.Subscribe(kPing, &c);
         a.action = nullptr;
     };
     mediator.Send(kPing, nullptr);
-    EXPECT_EQ(log, std::vector<std::string>({"a:Test_Ping"}));
+    EXPECT_EQ(log, std::vector<std::string>({"a:Test_Ping", "b:Test_Ping"}));
+    EXPECT_EQ(g_script_calls, std::vector<std::string>({"3:Test_Ping:0"}));
     log.clear();
+    g_script_calls.clear();
     mediator.Send(kPing, nullptr);
     EXPECT_EQ(log, std::vector<std::string>({"a:Test_Ping", "c:Test_Ping"}));
+    EXPECT_TRUE(g_script_calls.empty());
+}
+
+TEST(Mediator, ScriptStateDroppedMidSendIsNotCalled) {
+    ScriptHooksScope hooks;
+    vK_Mediator mediator;
+    std::vector<std::string> log;
+    Recorder a("a", &log);
+    mediator.Subscribe(kPing, &a);
+    mediator.SubscribeScript("Test_Ping", MakeFunction(4));
+    a.action = [&](vK_DataTable*) { mediator.DropScriptListeners(); };
+    mediator.Send(kPing, nullptr);
+    EXPECT_TRUE(g_script_calls.empty());
 }
 
 TEST(Mediator, ReceiverDeletedMidSendIsNotCalled) {

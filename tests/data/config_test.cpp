@@ -40,8 +40,8 @@ TEST(Config, TypedLookupsWithDefaults) {
     vK_Config config(Document(R"({"f": 3.9, "g": -3.9, "l": 5000000000, "i": 42, "b": true, "d": 0.0,
         "list": [10, 20, 30]})"));
     EXPECT_EQ(config.GetInt("f", 0), 3);
-    EXPECT_EQ(config.GetInt("g", 0), 0);  // -3.9 reads as a double, which GetInt refuses
-    EXPECT_EQ(config.GetInt("l", -1), -1);
+    EXPECT_EQ(config.GetInt("g", 0), -3);
+    EXPECT_EQ(config.GetInt("l", -1), 2147483647);
     EXPECT_EQ(config.GetString("d", "def"), "def");
     EXPECT_EQ(config.GetString("b", ""), "1");
     EXPECT_EQ(config.GetString("i", ""), "42");
@@ -49,6 +49,39 @@ TEST(Config, TypedLookupsWithDefaults) {
     EXPECT_TRUE(config.GetBool("b", false));
     EXPECT_EQ(config.GetInt("list.2", 0), 30);
     EXPECT_EQ(config.GetData(""), config.Root().get());
+}
+
+// Values written with more than nine significant digits read as doubles, large whole
+// numbers as longs: every numeric lookup takes all four numeric kinds.
+TEST(Config, NumericLookupsAcceptEveryNumericKind) {
+    vK_Config config(Document(R"({"third": 0.3333333333, "one": 1.0000000000, "pi": 3.141592653589793,
+        "neg": -2.7182818284, "big": 5000000000, "small": -5000000000, "s": "7", "b": true})"));
+    ASSERT_EQ(config.GetData("third")->GetTag(), vK_Data::kDouble);
+    ASSERT_EQ(config.GetData("big")->GetTag(), vK_Data::kLong);
+    struct Case {
+        const char* path;
+        int32_t asInt;
+        float asFloat;
+    };
+    const Case cases[] = {
+        {"third", 0, 0.33333334f},    {"one", 1, 1.0f},           {"pi", 3, 3.1415927f},
+        {"neg", -2, -2.7182818f},     {"big", 2147483647, 5e9f},  {"small", -2147483647 - 1, -5e9f},
+        {"s", -9, -9.0f},             {"b", -9, -9.0f},           {"missing", -9, -9.0f},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(config.GetInt(c.path, -9), c.asInt) << c.path;
+        EXPECT_FLOAT_EQ(config.GetFloat(c.path, -9.0f), c.asFloat) << c.path;
+    }
+    // Property reads (the typed table getters) convert the same way.
+    const vK_DataTable* root = config.Root()->AsTable();
+    float f = 0;
+    int32_t i = 0;
+    ASSERT_TRUE(root->GetFloat("third", f));
+    EXPECT_FLOAT_EQ(f, 0.33333334f);
+    ASSERT_TRUE(root->GetInt("big", i));
+    EXPECT_EQ(i, 2147483647);
+    ASSERT_TRUE(root->GetFloat("big", f));
+    EXPECT_FLOAT_EQ(f, 5e9f);
 }
 
 TEST(Config, GetOptionThrowsAfterLoggingWhenMissing) {

@@ -65,10 +65,17 @@ TEST(StringTable, PercentSignsGiveSaneTexts) {
     EXPECT_EQ(store.Get("TAIL"), "100%");
     EXPECT_EQ(store.Get("MID"), "a%b c");
     EXPECT_TRUE(log.Contains("Error: non-matched percent escape found in string MID, 'a%b c'"));
-    // Parameters holding '%' are text, never references that expand again.
-    EXPECT_EQ(store.Get("P", "50% off"), "<50% off>");
-    EXPECT_EQ(store.Get("P", "%"), "<%>");
-    EXPECT_EQ(store.Get("P", "%1%1"), "<%1%1>");
+    // A parameter is text unless it starts with '%'; then it must be "%%" or a
+    // "%id%" reference, and anything else fails the lookup, which gives the id.
+    struct Case {
+        const char* param;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"50% off", "<50% off>"}, {"%", "P"}, {"%1%1", "P"}, {"%x", "P"}, {"%%", "<%>"}, {"%%%", "P"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(store.Get("P", c.param), c.expected) << c.param;
+    // A reference parameter expands once; its text is not scanned again.
     EXPECT_EQ(store.Get("PP", "%P%"), "<%1%><%1%><%1%>");
 }
 

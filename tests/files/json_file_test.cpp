@@ -1,4 +1,4 @@
-#include "files/json_file.h"
+#include "data/json_file.h"
 
 #include <gtest/gtest.h>
 

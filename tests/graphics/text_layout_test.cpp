@@ -101,25 +101,34 @@ TEST(TextLayout, Markup_ColourTagIsReadAsKeyValuePairs) {
     EXPECT_FLOAT_EQ(records[1].g, 1.0f);
 }
 
-TEST(TextLayout, Markup_MalformedColourTagIsShownAsText) {
+TEST(TextLayout, Markup_MalformedColourTagIsRemovedWithoutEffect) {
     struct Case {
         const char* text;
-        const char* shown;
+        int hasColour;
     } cases[] = {
-        {"<color r=1 g=\"0\" b=\"0\">X", "<color r=1 g=\"0\" b=\"0\">X"},  // unquoted value
-        {"<color r=\"1\" g=\"0\">X", "<color r=\"1\" g=\"0\">X"},          // missing channel
-        {"<color>X", "<color>X"},
-        {"<color r=\"x\" g=\"0\" b=\"0\">X", "<color r=\"x\" g=\"0\" b=\"0\">X"},  // not a number
-        {"<colorr>X", "<colorr>X"},
-        {"<color r=\"\" g=\"0\" b=\"0\">X", "<color r=\"\" g=\"0\" b=\"0\">X"},
-        {"<color b=\"0\" g=\"0\" r=\"1\" a=\"1\">X", "X"},  // any order, unknown keys ignored
+        {"<color r=1 g=\"0\" b=\"0\">X", 0},  // unquoted value
+        {"<color r=\"1\" g=\"0\">X", 0},      // missing channel
+        {"<color>X", 0},
+        {"<color r=\"x\" g=\"0\" b=\"0\">X", 0},  // not a number
+        {"<colorr>X", 0},
+        {"<color r=\"\" g=\"0\" b=\"0\">X", 0},
+        {"<color b=\"0\" g=\"0\" r=\"1\" a=\"1\">X", 1},  // any order, unknown keys ignored
     };
     for (const Case& c : cases) {
         std::vector<vK_GlyphRecord> records = vK_TextLayout::DecodeUtf8(c.text);
         vK_TextLayout::ApplyMarkup(records);
-        EXPECT_EQ(Show(records), c.shown) << c.text;
+        EXPECT_EQ(Show(records), "X") << c.text;
+        EXPECT_EQ(records[0].hasColour, c.hasColour) << c.text;
         for (const vK_GlyphRecord& r : records) EXPECT_EQ(r.style, -1);
     }
+    // A malformed tag inside coloured text leaves the colour as it was.
+    std::vector<vK_GlyphRecord> records =
+        vK_TextLayout::DecodeUtf8("<color r=\"0\" g=\"1\" b=\"0\">A<color r=2>B");
+    vK_TextLayout::ApplyMarkup(records);
+    ASSERT_EQ(Show(records), "AB");
+    EXPECT_FLOAT_EQ(records[1].r, 0.0f);
+    EXPECT_FLOAT_EQ(records[1].g, 1.0f);
+    EXPECT_EQ(records[1].hasColour, 1);
 }
 
 TEST(TextLayout, Markup_UnterminatedTagRemovesTheRestAndUnknownTagsVanish) {

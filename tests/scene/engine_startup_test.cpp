@@ -1,4 +1,4 @@
-#include "core/engine_startup.h"
+#include "app/engine_startup.h"
 
 #include <gtest/gtest.h>
 

@@ -251,3 +251,30 @@ TEST_F(GridScriptTest, SetSetImagePauseStop) {
     // Unknown objects and objects of other types are ignored.
     ASSERT_TRUE(Lua("GridPlay('nothing', nil); GridStop('vk_origin'); GridSet('g'); GridSetImage('g')"));
 }
+
+// Arguments read as numbers take numeric strings too; a missing number changes nothing.
+TEST_F(GridScriptTest, NumericArguments_StringsCountAndMissingNumbersDoNothing) {
+    vK_Grid* grid = MakeGrid("g", GridXml(0, "10", 0, 0));
+    struct Case {
+        const char* code;
+        int frame;
+        bool playing;
+    };
+    const Case cases[] = {
+        {"GridPlay('g', nil)", 0, true},
+        {"GridPause('g')", 0, true},          // no number: still playing
+        {"GridPause('g', nil)", 0, true},
+        {"GridPause('g', '1')", 0, false},    // a numeric string pauses like 1
+        {"GridPause('g')", 0, false},         // no number: still paused
+        {"GridPause('g', '0')", 0, true},
+        {"GridSetImage('g', '1')", 1, true},  // a numeric string frame
+        {"GridSetImage('g', ' 2')", 1, true}, // not a number as a whole: ignored
+        {"GridSetImage('g', 'x')", 1, true},
+        {"GridSetImage('g', '-1')", 0, true},  // clamped like the number
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(Lua(c.code)) << c.code;
+        EXPECT_EQ(grid->GetCurrentFrame(), c.frame) << c.code;
+        EXPECT_EQ(grid->IsPlaying(), c.playing) << c.code;
+    }
+}

@@ -18,6 +18,7 @@ local function Found(params)
     found[name] = true
     count = count + 1
     ObjSet("counter", {param0 = tostring(count)})
+    if audio then audio.Found() end
 end
 
 function public.Show()

@@ -1,5 +1,5 @@
 -- The start module: brings its screen into the live scene, sets two items turning and
--- adds the moving parts and texts of the motion module.
+-- adds the moving parts and texts of the motion module and the candle.
 local function Nothing() end
 
 function public.Start()
@@ -9,4 +9,10 @@ function public.Start()
     ObjAnimate("item_gear", "ang", 1, 0, Nothing, {0, 0, 0, 4, 0, -6.2831853})
     ModLoad("assets/modules/motion")
     motion.Show()
+    ModLoad("assets/modules/candle")
+    candle.Show()
+    ModLoad("assets/modules/audio")
+    audio.Start()
+    ModLoad("assets/modules/particles")
+    particles.Show()
 end

@@ -8,7 +8,7 @@ struct vK_StartupOptions {
 };
 
 // Creates the engine services in their fixed order (glyph rasteriser, mediator,
-// string tables, file manager with its providers, resource cache, configuration from
+// string tables, sound hub, file manager with its providers, resource cache, configuration from
 // configPath + ".json" unless one exists, the scene, the script host with the script
 // API and the message names, the object types, then the engine object) and loads
 // the configured string tables.

@@ -1,4 +1,4 @@
-#include "core/engine_startup.h"
+#include "app/engine_startup.h"
 
 #include <memory>
 
@@ -7,14 +7,17 @@
 #include "data/config.h"
 #include "data/string_table.h"
 #include "files/file_manager.h"
-#include "files/json_file.h"
+#include "data/json_file.h"
 #include "files/log.h"
 #include "graphics/font.h"
 #include "graphics/glyph_rasterizer.h"
 #include "graphics/resource_manager.h"
+#include "media/sound_hub_impl.h"
 #include "platform/vrakko_impl.h"
+#include "scene/animation.h"
 #include "scene/grid.h"
 #include "scene/object.h"
+#include "scene/particle_system.h"
 #include "scene/scene.h"
 #include "scene/sprite.h"
 #include "scene/text.h"
@@ -29,6 +32,7 @@ struct Services {
     std::unique_ptr<vK_GlyphRasterizer> glyphs;
     std::unique_ptr<vK_Mediator> mediator;
     std::unique_ptr<vK_StringTable> strings;
+    std::unique_ptr<vK_SoundHub_Impl> sounds;
     std::unique_ptr<vK_FileManager> files;
     std::unique_ptr<vK_ResourceManager> resources;
     std::unique_ptr<vK_Config> config;
@@ -49,7 +53,7 @@ void EngineStartup(const char* configPath, const vK_StartupOptions& options) {
     s.glyphs = std::make_unique<vK_GlyphRasterizer>();
     s.mediator = std::make_unique<vK_Mediator>();
     s.strings = std::make_unique<vK_StringTable>();
-    // TODO(sound): the sound hub comes here once it lands.
+    s.sounds = std::make_unique<vK_SoundHub_Impl>();  // sound: the hub, before the file manager
     s.files = std::make_unique<vK_FileManager>();
     if (!options.assetRoot.empty()) s.files->SetAssetRoot(options.assetRoot);
     if (!options.saveFolder.empty()) s.files->SetSaveFolder(options.saveFolder);
@@ -72,10 +76,15 @@ void EngineStartup(const char* configPath, const vK_StartupOptions& options) {
     vK_Text::RegisterType();
     vK_Grid::RegisterType();
     vK_TimerObj::RegisterType();
-    // TODO(objects): "partsys", "video" and "anim" register here once they exist.
+    vK_Animation::RegisterType();
+    vK_ParticleSystem::RegisterType();
+    // TODO(objects): "video" registers here once it exists.
     if (vK_Config* config = vK_Config::Instance()) s.strings->LoadList(config->GetData("Vrakko.strings"));
     s.engine = std::make_unique<Vrakko_Impl>();
-    s.files->SetIdentity(s.engine->GetPublisherName(), s.engine->GetGameName());
+    // sound: the hub's update follows Process every frame.
+    s.engine->SetAfterProcessHook([](const vK_FrameInfo& frame) {
+        if (vK_SoundHub* hub = vK_SoundHub::Instance()) hub->Update(frame);
+    });
 }
 
 void EngineShutdown() {
@@ -86,12 +95,13 @@ void EngineShutdown() {
     vK_Object::ReleaseAll();
     if (s.scripts) s.scripts->Shutdown();
     s.scripts.reset();
-    // TODO(sound): stop every sound here once the sound hub exists.
+    if (s.sounds) s.sounds->StopAll(0.0f);  // sound
     if (s.resources) s.resources->Clear();
     if (s.strings) s.strings->Clear();
     s.config.reset();
     s.mediator.reset();
     s.strings.reset();
+    s.sounds.reset();  // sound: closes the audio device
     s.files.reset();
     s.resources.reset();
     s.glyphs.reset();

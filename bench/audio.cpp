@@ -1,0 +1,76 @@
+// The mixer's cost: CPU time to render one second of output with 1, 8 and 32 Vorbis
+// streams playing at once, as a share of one core. Half the streams are 44100 Hz
+// stereo, half 22050 Hz mono (resampled and upmixed), all looping. The second
+// argument 1 plays only 44100 Hz stereo streams, which need no conversion: the
+// difference is the resampler's share.
+#include <benchmark/benchmark.h>
+
+#include <ctime>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../tests/support/vorbis_encode.h"
+#include "media/mixer.h"
+#include "media/sound_decoder.h"
+
+namespace {
+
+constexpr double kGoalShare = 0.03;  // 32 streams under 3% of one core
+constexpr int kBlock = 1024;         // frames per device callback
+
+double ThreadCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+// Four seconds of a chord with a little noise, so the encoder spends real bits.
+std::vector<uint8_t> MusicFile(int channels, int rate, float base) {
+    std::vector<float> samples = vorbis_test::Tone(base, 0.2f, 4.0f, channels, rate);
+    const std::vector<float> fifth = vorbis_test::Tone(base * 1.5f, 0.15f, 4.0f, channels, rate);
+    uint32_t seed = 12345;
+    for (size_t i = 0; i < samples.size(); ++i) {
+        seed = seed * 214013u + 2531011u;
+        samples[i] += fifth[i] + 0.05f * (float((seed >> 16) & 0x7FFF) / 16384.0f - 1.0f);
+    }
+    return vorbis_test::Encode(samples, channels, rate, 0.5f);
+}
+
+void BM_MixerSecondOfOutput(benchmark::State& state) {
+    static const std::vector<uint8_t> stereo = MusicFile(2, 44100, 220.0f);
+    static const std::vector<uint8_t> mono = MusicFile(1, 22050, 330.0f);
+    const int streams = static_cast<int>(state.range(0));
+    const bool onlyStereo = state.range(1) == 1;
+    vK_Mixer mixer;
+    for (int i = 0; i < streams; ++i) {
+        std::string error;
+        mixer.Add(vK_SoundDecoder::Open(i % 2 && !onlyStereo ? mono : stereo, true, &error), 1.0f / streams);
+    }
+    std::vector<float> out(2 * kBlock);
+    double cpu = 0.0;
+    for (auto _ : state) {
+        const double start = ThreadCpuSeconds();
+        for (int frames = 0; frames < vK_Mixer::kRate; frames += kBlock) mixer.Render(out.data(), kBlock);
+        cpu += ThreadCpuSeconds() - start;
+        benchmark::DoNotOptimize(out.data());
+    }
+    const double share = cpu / double(state.iterations());  // CPU seconds per second of output
+    state.counters["core_pct"] = 100.0 * share;
+    state.counters["stereo_kbps"] = double(stereo.size()) * 8.0 / 4.0 / 1000.0;
+    if (streams == 32 && !onlyStereo) {
+        state.counters["goal_pct"] = 100.0 * kGoalShare;
+        state.SetLabel(share < kGoalShare ? "goal met" : "GOAL MISSED");
+    }
+}
+BENCHMARK(BM_MixerSecondOfOutput)
+    ->ArgNames({"streams", "only_stereo"})
+    ->Args({1, 0})
+    ->Args({8, 0})
+    ->Args({32, 0})
+    ->Args({32, 1})
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

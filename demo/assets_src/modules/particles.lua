@@ -1,0 +1,17 @@
+-- The particles of the start screen (particles.xml).
+
+local spots = {{300, 180}, {512, 200}, {724, 180}, {860, 460}}
+local next_spot = 1
+
+-- The sparkle timer ran out: burst over the next spot and wind the timer again.
+function public.Sparkle()
+    local spot = spots[next_spot]
+    next_spot = next_spot % #spots + 1
+    ObjSet("sparkle", {pos_x = spot[1], pos_y = spot[2]})
+    PartSysRestart("sparkle")
+    ObjSet("sparkle_timer", {time = 2.5, playing = true})
+end
+
+function public.Show()
+    ObjAttach("particles_root", "vk_origin")
+end

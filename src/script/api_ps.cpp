@@ -1,0 +1,52 @@
+// vk.obj.ps: starting, stopping and masking particle systems.
+#include "scene/particle_system.h"
+#include "script/api_args.h"
+#include "script/script_api.h"
+
+namespace {
+using vK_ApiArgs::At;
+
+vK_ParticleSystem* SystemArg(const vK_DataArray& args) {
+    vK_Object* object = vK_ApiArgs::Object(args, 0);
+    return object && object->GetType() == "partsys" ? static_cast<vK_ParticleSystem*>(object) : nullptr;
+}
+
+// The flag arguments count only as the number 1.
+bool FlagIsOne(const vK_Data* value) { return value && value->GetInt() == 1 && value->GetFloat() == 1.0f; }
+
+void PartSysSetMaskObj(const vK_DataArray& args, void*, vK_DataArray&) {
+    vK_ParticleSystem* system = SystemArg(args);
+    vK_Object* mask = vK_ApiArgs::Object(args, 1);
+    if (system && mask) system->SetMaskObject(mask);
+}
+
+void PartSysStart(const vK_DataArray& args, void*, vK_DataArray&) {
+    if (vK_ParticleSystem* system = SystemArg(args)) system->Start();
+}
+
+void PartSysPause(const vK_DataArray& args, void*, vK_DataArray&) {
+    vK_ParticleSystem* system = SystemArg(args);
+    const vK_Data* flag = At(args, 1);
+    if (system && flag) system->Pause(FlagIsOne(flag));
+}
+
+void PartSysStop(const vK_DataArray& args, void*, vK_DataArray&) {
+    vK_ParticleSystem* system = SystemArg(args);
+    const vK_Data* flag = At(args, 1);
+    if (system && flag) system->Stop(FlagIsOne(flag));
+}
+
+void PartSysRestart(const vK_DataArray& args, void*, vK_DataArray&) {
+    if (vK_ParticleSystem* system = SystemArg(args)) system->Restart();
+}
+
+constexpr vK_ScriptApiEntry kEntries[] = {
+    {"vk.obj.ps.SetMaskObj; PartSysSetMaskObj", &PartSysSetMaskObj},
+    {"vk.obj.ps.Start; PartSysStart", &PartSysStart},
+    {"vk.obj.ps.Pause; PartSysPause", &PartSysPause},
+    {"vk.obj.ps.Stop; PartSysStop", &PartSysStop},
+    {"vk.obj.ps.Restart; PartSysRestart", &PartSysRestart},
+};
+}  // namespace
+
+vK_ScriptApiGroup ScriptApiParticles() { return kEntries; }

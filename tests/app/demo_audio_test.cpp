@@ -1,0 +1,50 @@
+// Runs the built demo headless with SDL's disk audio driver and checks what it played:
+// the device's output (44100 Hz stereo float) captured in a file is not silent.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "support/temp_folder.h"
+
+TEST(DemoAudio, PlaysItsSoundsThroughTheDevice) {
+    const std::string exe = std::string(VRAKKO_BINARY_DIR) + "/vrakko";
+    const std::string demo = std::string(VRAKKO_BINARY_DIR) + "/demo";
+    if (!std::filesystem::exists(exe) || !std::filesystem::exists(demo + "/assets/sounds/ambient.ogg"))
+        GTEST_SKIP() << "the executable or the demo sounds are not built";
+    TempFolder folder;
+    const std::string capture = folder.Path() + "/audio.raw";
+    const std::string command = "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" +
+                                capture + "' '" + exe + "' --root '" + demo + "' --save-dir '" +
+                                folder.Path() + "/save' --frames 120 >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    if (!std::filesystem::exists(capture)) GTEST_SKIP() << "no display, so no audio device was opened";
+    // Nothing went wrong on the way: no sound was missing or broken.
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() + "/save/logfile.txt"));
+
+    std::ifstream in(capture, std::ios::binary);
+    std::vector<float> samples(std::filesystem::file_size(capture) / sizeof(float));
+    in.read(reinterpret_cast<char*>(samples.data()),
+            static_cast<std::streamsize>(samples.size() * sizeof(float)));
+    // The device plays silence while the demo starts; from the first sound on, every
+    // half second carries sound: the chime, then the drone and the music fading in.
+    size_t onset = 0;
+    while (onset < samples.size() && std::fabs(samples[onset]) < 1e-3f) ++onset;
+    const size_t window = 44100;  // half a second of stereo samples
+    ASSERT_GE(samples.size(), onset + 3 * window) << "less than 1.5 s of sound";
+    for (size_t start = onset; start + window <= onset + 3 * window; start += window) {
+        double sum = 0.0;
+        float peak = 0.0f;
+        for (size_t i = start; i < start + window; ++i) {
+            sum += double(samples[i]) * samples[i];
+            peak = std::max(peak, std::fabs(samples[i]));
+        }
+        SCOPED_TRACE((start - onset) / 2);
+        EXPECT_GT(std::sqrt(sum / window), 0.01);
+        EXPECT_LE(peak, 1.0f);
+    }
+}
