@@ -54,7 +54,7 @@ vK_Mediator::~vK_Mediator() {
         for (auto& listener : list) listener->Deactivate();
     }
     subscriptions_.clear();
-    dynamic_ids_.clear();
+    dynamicIds_.clear();
     if (g_instance == this) g_instance = nullptr;
 }
 
@@ -141,7 +141,7 @@ vK_MessageId* vK_Mediator::GetMessageId(const std::string& name) {
     vK_MessageId* found = vK_MessageId::Find(name);
     if (found && found != &MSG_Message_Null) return found;
     auto id = std::make_shared<vK_MessageId>(name);
-    dynamic_ids_.push_back(id);
+    dynamicIds_.push_back(id);
     if (g_hooks.set_global && !name.empty()) g_hooks.set_global(name);
     return id.get();
 }

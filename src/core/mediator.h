@@ -99,6 +99,6 @@ private:
     void AddListener(const vK_MessageId& id, std::shared_ptr<ListenerInterface> listener);
     void RemoveEqual(const vK_MessageId& id, const ListenerInterface& probe);
 
-    std::vector<std::shared_ptr<vK_MessageId>> dynamic_ids_;
+    std::vector<std::shared_ptr<vK_MessageId>> dynamicIds_;
     std::map<const vK_MessageId*, ListenerList> subscriptions_;
 };

@@ -125,7 +125,7 @@ vK_DataProviderArchive::vK_DataProviderArchive(
         const char* entry = zip_get_name(archive_, static_cast<zip_uint64_t>(i), 0);
         if (!entry) continue;
         index_.insert(entry);
-        lower_index_.emplace(LowerAscii(entry), static_cast<uint64_t>(i));
+        lowerIndex_.emplace(LowerAscii(entry), static_cast<uint64_t>(i));
     }
 }
 
@@ -145,8 +145,8 @@ bool vK_DataProviderArchive::ReadAll(const std::string& path, std::vector<uint8_
     if (ClassifyRequestPath(path, &cleaned) == vK_PathArea::kRefused) return false;
     const std::string lower = LowerAscii(cleaned);
     if (!archive_ || !Exists(lower)) return false;
-    auto found = lower_index_.find(lower);
-    if (found == lower_index_.end()) return false;
+    auto found = lowerIndex_.find(lower);
+    if (found == lowerIndex_.end()) return false;
     const zip_uint64_t entry = found->second;
 
     zip_stat_t st;

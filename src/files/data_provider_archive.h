@@ -30,5 +30,5 @@ private:
     zip* archive_ = nullptr;
     std::set<std::string> index_;
     // Lower-cased entry name -> the first entry (in archive order) with that name.
-    std::unordered_map<std::string, uint64_t> lower_index_;
+    std::unordered_map<std::string, uint64_t> lowerIndex_;
 };

@@ -186,7 +186,7 @@ bool vK_PartSysImpl_Complex::LoadXml(const tinyxml2::XMLElement& root) {
             types_.push_back(std::move(type));
         }
     }
-    system_script_ = ChildText(root, "process");
+    systemScript_ = ChildText(root, "process");
     return true;
 }
 
@@ -255,8 +255,8 @@ void vK_PartSysImpl_Complex::CloseState() {
     compiled_.clear();
     emitters_.clear();
     particles_.clear();
-    current_emitter_ = -1;
-    current_particle_ = nullptr;
+    currentEmitter_ = -1;
+    currentParticle_ = nullptr;
 }
 
 vK_PartSysImpl_Complex* vK_PartSysImpl_Complex::Self(lua_State* L) {
@@ -303,9 +303,9 @@ void vK_PartSysImpl_Complex::Start() {
     // A state left by a stop without clearing goes too, with its emitters and
     // particles: a restart begins clean instead of running two sets of emitters.
     if (lua_) CloseState();
-    system_state_ = 0;
-    current_particle_ = nullptr;
-    current_emitter_ = -1;
+    systemState_ = 0;
+    currentParticle_ = nullptr;
+    currentEmitter_ = -1;
     OpenState();
     playing_ = lua_ != nullptr;
 }
@@ -319,18 +319,18 @@ void vK_PartSysImpl_Complex::Stop(bool clear) {
 void vK_PartSysImpl_Complex::Update(const vK_FrameInfo& frame) {
     if (paused_ || !lua_) return;
     const float dt = frame.dt;
-    RawSetGlobalNumber(lua_, "ps_state", system_state_);
+    RawSetGlobalNumber(lua_, "ps_state", systemState_);
     RawSetGlobalNumber(lua_, "ps_dt", dt);
     if (playing_) {
-        RunScript(system_script_);
+        RunScript(systemScript_);
         if (!lua_) return;
         lua_pushstring(lua_, "ps_state");
         lua_rawget(lua_, LUA_GLOBALSINDEX);
         const double state = lua_tonumber(lua_, -1);
         lua_pop(lua_, 1);
-        system_state_ = std::isfinite(state) && std::fabs(state) < 2.0e9 ? static_cast<int>(state) : 0;
+        systemState_ = std::isfinite(state) && std::fabs(state) < 2.0e9 ? static_cast<int>(state) : 0;
         for (size_t i = 0; i < emitters_.size();) {
-            current_emitter_ = static_cast<int>(i);
+            currentEmitter_ = static_cast<int>(i);
             const int type = emitters_[i].type;
             if (type >= 0 && static_cast<size_t>(type) < types_.size()) RunScript(types_[type].process);
             if (emitters_[i].remove) {
@@ -341,7 +341,7 @@ void vK_PartSysImpl_Complex::Update(const vK_FrameInfo& frame) {
         }
         // Outside its own script no emitter is current, so a later CreateParticles or
         // DeleteMe cannot reach whichever emitter moved into a stale index.
-        current_emitter_ = -1;
+        currentEmitter_ = -1;
     }
     size_t kept = 0;
     for (size_t i = 0; i < particles_.size(); ++i) {
@@ -351,15 +351,15 @@ void vK_PartSysImpl_Complex::Update(const vK_FrameInfo& frame) {
         const EmitterType* type =
             p->type >= 0 && static_cast<size_t>(p->type) < types_.size() ? &types_[p->type] : nullptr;
         if (percent >= 100.0f || !(p->lifetime > 0.0f)) {
-            current_particle_ = nullptr;
+            currentParticle_ = nullptr;
             if (type) RunScript(type->die);
             continue;  // not kept: destroyed when the list is cut below
         }
         for (Track& track : p->tracks) AdvanceTrack(*p, track, percent);
         if (type && !type->process_part.empty()) {
-            current_particle_ = p;
+            currentParticle_ = p;
             RunScript(type->process_part);
-            current_particle_ = nullptr;
+            currentParticle_ = nullptr;
         }
         if (kept != i) std::swap(particles_[kept], particles_[i]);
         ++kept;
@@ -387,8 +387,8 @@ void vK_PartSysImpl_Complex::AdvanceTrack(Particle& p, Track& track, float perce
 }
 
 void vK_PartSysImpl_Complex::CreateParticles(float n) {
-    if (current_emitter_ < 0 || static_cast<size_t>(current_emitter_) >= emitters_.size()) return;
-    const int index = current_emitter_;
+    if (currentEmitter_ < 0 || static_cast<size_t>(currentEmitter_) >= emitters_.size()) return;
+    const int index = currentEmitter_;
     float& acc = emitters_[index].accumulator;
     if (std::isfinite(n)) acc += n;
     if (!(acc < kMaxBurst)) acc = acc >= kMaxBurst ? static_cast<float>(kMaxBurst) : 0.0f;
@@ -396,8 +396,8 @@ void vK_PartSysImpl_Complex::CreateParticles(float n) {
         emitters_[index].accumulator -= 1.0f;
         if (particles_.size() >= kMaxParticles) continue;
         auto particle = std::make_unique<Particle>();
-        Particle* previous = current_particle_;
-        current_particle_ = particle.get();
+        Particle* previous = currentParticle_;
+        currentParticle_ = particle.get();
         const int type = emitters_[index].type;
         if (type >= 0 && static_cast<size_t>(type) < types_.size()) RunScript(types_[type].born);
         if (!lua_ || static_cast<size_t>(index) >= emitters_.size()) return;
@@ -414,7 +414,7 @@ void vK_PartSysImpl_Complex::CreateParticles(float n) {
             }
         }
         particles_.push_back(std::move(particle));
-        current_particle_ = previous;
+        currentParticle_ = previous;
     }
 }
 
@@ -456,9 +456,9 @@ int vK_PartSysImpl_Complex::L_CreateEmitter(lua_State* L) {
     }
     e.x = Number(L, 2);
     e.y = Number(L, 3);
-    if (self->current_particle_) {
-        e.x += self->current_particle_->pos_x;
-        e.y += self->current_particle_->pos_y;
+    if (self->currentParticle_) {
+        e.x += self->currentParticle_->pos_x;
+        e.y += self->currentParticle_->pos_y;
     }
     if (self->emitters_.size() < kMaxParticles) self->emitters_.push_back(e);
     return 0;
@@ -471,7 +471,7 @@ int vK_PartSysImpl_Complex::L_CreateParticles(lua_State* L) {
 
 int vK_PartSysImpl_Complex::L_DieAfter(lua_State* L) {
     vK_PartSysImpl_Complex* self = Self(L);
-    if (self && self->current_particle_) self->current_particle_->lifetime = Number(L, 1);
+    if (self && self->currentParticle_) self->currentParticle_->lifetime = Number(L, 1);
     return 0;
 }
 
@@ -484,7 +484,7 @@ int vK_PartSysImpl_Complex::L_Random(lua_State* L) {
 
 int vK_PartSysImpl_Complex::L_Animate(lua_State* L) {
     vK_PartSysImpl_Complex* self = Self(L);
-    if (!self || !self->current_particle_ || !lua_istable(L, 2)) return 0;
+    if (!self || !self->currentParticle_ || !lua_istable(L, 2)) return 0;
     Track track;
     track.property = PropertyIndex(L, 1);
     for (int i = 1; i <= kMaxKeys * 2; ++i) {
@@ -496,16 +496,16 @@ int vK_PartSysImpl_Complex::L_Animate(lua_State* L) {
         track.keys.push_back(value);
     }
     track.keys.resize(track.keys.size() / 2 * 2);
-    if (!track.keys.empty()) self->current_particle_->tracks.push_back(std::move(track));
+    if (!track.keys.empty()) self->currentParticle_->tracks.push_back(std::move(track));
     return 0;
 }
 
 int vK_PartSysImpl_Complex::L_DeleteMe(lua_State* L) {
     vK_PartSysImpl_Complex* self = Self(L);
-    if (!self || self->current_emitter_ < 0 ||
-        static_cast<size_t>(self->current_emitter_) >= self->emitters_.size())
+    if (!self || self->currentEmitter_ < 0 ||
+        static_cast<size_t>(self->currentEmitter_) >= self->emitters_.size())
         return 0;
-    self->emitters_[self->current_emitter_].remove = true;
+    self->emitters_[self->currentEmitter_].remove = true;
     return 0;
 }
 
@@ -537,26 +537,26 @@ int vK_PartSysImpl_Complex::L_GetPosFromMask(lua_State* L) {
 
 int vK_PartSysImpl_Complex::L_SetProperty(lua_State* L) {
     vK_PartSysImpl_Complex* self = Self(L);
-    if (!self || !self->current_particle_) return 0;
+    if (!self || !self->currentParticle_) return 0;
     if (lua_type(L, 1) == LUA_TNUMBER) {
-        self->current_particle_->Set(PropertyIndex(L, 1), Number(L, 2));
+        self->currentParticle_->Set(PropertyIndex(L, 1), Number(L, 2));
     } else if (const char* key = lua_tostring(L, 1)) {
-        self->current_particle_->custom[key] = Number(L, 2);
+        self->currentParticle_->custom[key] = Number(L, 2);
     }
     return 0;
 }
 
 int vK_PartSysImpl_Complex::L_SetIndependent(lua_State* L) {
     vK_PartSysImpl_Complex* self = Self(L);
-    if (self && self->current_particle_) self->current_particle_->independent = true;
+    if (self && self->currentParticle_) self->currentParticle_->independent = true;
     return 0;
 }
 
 int vK_PartSysImpl_Complex::L_GetProperty(lua_State* L) {
     vK_PartSysImpl_Complex* self = Self(L);
     float value = 0;
-    if (self && self->current_particle_) {
-        const Particle& p = *self->current_particle_;
+    if (self && self->currentParticle_) {
+        const Particle& p = *self->currentParticle_;
         if (lua_type(L, 1) == LUA_TNUMBER) {
             value = p.Get(PropertyIndex(L, 1));
         } else if (const char* key = lua_tostring(L, 1)) {

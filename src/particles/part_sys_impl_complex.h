@@ -96,7 +96,7 @@ public:
     const std::vector<EmitterType>& GetTypes() const { return types_; }
     const std::vector<Emitter>& GetEmitters() const { return emitters_; }
     const std::vector<std::unique_ptr<Particle>>& GetParticles() const { return particles_; }
-    int GetSystemState() const { return system_state_; }
+    int GetSystemState() const { return systemState_; }
     bool HasScriptState() const { return lua_ != nullptr; }
 
 private:
@@ -121,14 +121,14 @@ private:
     static int L_GetProperty(lua_State* L);
 
     std::vector<EmitterType> types_;
-    std::string system_script_;
+    std::string systemScript_;
     lua_State* lua_ = nullptr;
     std::unordered_map<std::string, int> compiled_;  // script text -> registry reference
-    int system_state_ = 0;
+    int systemState_ = 0;
     std::vector<Emitter> emitters_;
     std::vector<std::unique_ptr<Particle>> particles_;
-    int current_emitter_ = -1;
-    Particle* current_particle_ = nullptr;
+    int currentEmitter_ = -1;
+    Particle* currentParticle_ = nullptr;
     int budget_ = 0;
     int nesting_ = 0;
 };

@@ -72,7 +72,7 @@ void vK_PartSysImpl_Rnd::SEmitter::ResetRun() {
 }
 
 vK_PartSysImpl_Rnd::vK_PartSysImpl_Rnd(bool noAutostart)
-    : no_autostart_(noAutostart), scratch_(std::make_unique<vK_VertexList>()) {}
+    : noAutostart_(noAutostart), scratch_(std::make_unique<vK_VertexList>()) {}
 
 vK_PartSysImpl_Rnd::~vK_PartSysImpl_Rnd() = default;
 
@@ -94,7 +94,7 @@ void vK_PartSysImpl_Rnd::FinishLoad() {
             if (target && target != t.get()) const_cast<SEmitter*>(target)->parent = t.get();
         }
     }
-    if (!no_autostart_) Start();
+    if (!noAutostart_) Start();
 }
 
 const std::shared_ptr<vK_Texture>& vK_PartSysImpl_Rnd::TextureOf(const SEmitter& e) const {
@@ -114,8 +114,8 @@ void vK_PartSysImpl_Rnd::ClearRunning() {
 void vK_PartSysImpl_Rnd::Start() {
     if (playing_) return;
     playing_ = true;
-    total_time_ = 0;
-    first_draw_done_ = false;
+    totalTime_ = 0;
+    firstDrawDone_ = false;
     ClearRunning();
     for (auto& t : templates_) {
         t->ResetRun();
@@ -133,8 +133,8 @@ void vK_PartSysImpl_Rnd::Start() {
 
 void vK_PartSysImpl_Rnd::Stop(bool clear) {
     playing_ = false;
-    total_time_ = 0;
-    first_draw_done_ = false;
+    totalTime_ = 0;
+    firstDrawDone_ = false;
     SetSystemPosition(0, 0);
     if (clear) ClearRunning();
 }
@@ -175,14 +175,14 @@ void vK_PartSysImpl_Rnd::WarmUp(SEmitter& e) {
 }
 
 void vK_PartSysImpl_Rnd::SetSystemPosition(float x, float y) {
-    if (x != sys_x_ || y != sys_y_) {
-        const float dx = x - sys_x_, dy = y - sys_y_;
+    if (x != sysX_ || y != sysY_) {
+        const float dx = x - sysX_, dy = y - sysY_;
         for (SEmitter* e : active_) {
             for (Particle& p : e->particles) p.x += dx, p.y += dy;
         }
     }
-    sys_x_ = x;
-    sys_y_ = y;
+    sysX_ = x;
+    sysY_ = y;
 }
 
 void vK_PartSysImpl_Rnd::Update(const vK_FrameInfo& frame) {
@@ -190,7 +190,7 @@ void vK_PartSysImpl_Rnd::Update(const vK_FrameInfo& frame) {
     const float dt = frame.dt;
     active_.insert(active_.end(), pending_.begin(), pending_.end());
     pending_.clear();
-    const bool rewarm = version_major_ > 1 || (version_major_ == 1 && version_minor_ >= 3);
+    const bool rewarm = versionMajor_ > 1 || (versionMajor_ == 1 && versionMinor_ >= 3);
     // Links append to the pending list only, so the active list is stable here.
     for (SEmitter* e : active_) {
         EmitterUpdate(*e, dt);
@@ -199,7 +199,7 @@ void vK_PartSysImpl_Rnd::Update(const vK_FrameInfo& frame) {
             WarmUp(*e);
     }
     DropFinishedInstances();
-    total_time_ += dt;
+    totalTime_ += dt;
 }
 
 void vK_PartSysImpl_Rnd::DropFinishedInstances() {
@@ -239,7 +239,7 @@ void vK_PartSysImpl_Rnd::EmitterUpdate(SEmitter& e, float dt) {
         bx = e.link_x;
         by = e.link_y;
     }
-    if (!e.parent) bx += sys_x_, by += sys_y_;
+    if (!e.parent) bx += sysX_, by += sysY_;
     const float px = c[kPosX].Evaluate(u) + bx;
     const float py = c[kPosY].Evaluate(u) + by;
 
@@ -324,8 +324,8 @@ void vK_PartSysImpl_Rnd::EmitParticle(SEmitter& e, float u, float ex, float ey, 
         p.y = Spread(c[kPosY].delta) + ey + g3;
         p.y += Spread(c[kScopeY].Evaluate(u)) + Spread(c[kScopeY].delta) + g4;
     }
-    p.factor = scale_factor_;
-    p.factor2 = second_factor_;
+    p.factor = scaleFactor_;
+    p.factor2 = secondFactor_;
     e.particles.push_back(std::move(p));
 }
 
@@ -353,8 +353,8 @@ void vK_PartSysImpl_Rnd::ParticleUpdate(SEmitter& e, float dt) {
             p.gravity_speed += (c[kGravity].Evaluate(t) + p.offset[Particle::kOffGravity]) * dt;
             p.x += std::cos(a) * s * dt;
             p.y += (p.gravity_speed + side) * dt;
-            p.scale_x = (c[kScaleX].Evaluate(t) + p.offset[Particle::kOffScaleX]) * scale_factor_;
-            p.scale_y = (c[kScaleY].Evaluate(t) + p.offset[Particle::kOffScaleY]) * scale_factor_;
+            p.scale_x = (c[kScaleX].Evaluate(t) + p.offset[Particle::kOffScaleX]) * scaleFactor_;
+            p.scale_y = (c[kScaleY].Evaluate(t) + p.offset[Particle::kOffScaleY]) * scaleFactor_;
             p.rotation += (c[kRotateSpeed].Evaluate(t) + p.offset[Particle::kOffRotateSpeed]) * dt;
             p.angle = c[kAngle].Evaluate(t) + p.offset[Particle::kOffAngle] + p.rotation;
             p.alpha = Clamp01(c[kAlpha].Evaluate(t) + p.offset[Particle::kOffAlpha]);
@@ -430,12 +430,12 @@ void vK_PartSysImpl_Rnd::CreateInstance(const SEmitter& target, Particle& p) {
 void vK_PartSysImpl_Rnd::Draw(vK_Render& render, const vK_DrawParams& state) {
     if (free_) {
         const float tx = state.matrix.M41(), ty = state.matrix.M42();
-        if (!first_draw_done_) {
+        if (!firstDrawDone_) {
             SetSystemPosition(tx, ty);
-            first_draw_done_ = true;
+            firstDrawDone_ = true;
         } else {
-            sys_x_ = tx;
-            sys_y_ = ty;
+            sysX_ = tx;
+            sysY_ = ty;
         }
     }
     const vK_Matrix* world = free_ ? nullptr : &state.matrix;

@@ -183,25 +183,25 @@ public:
     void Preprocess();
     void SetSystemPosition(float x, float y);
     void SetScaleFactors(float first, float second) {
-        scale_factor_ = first;
-        second_factor_ = second;
+        scaleFactor_ = first;
+        secondFactor_ = second;
     }
     // Sets a group (id -> texture name) that binary emitters read afterwards resolve
     // their textures from; an embedding animation passes its own.
-    void SetResourceGroup(const std::map<int, std::string>* group) { group_in_use_ = group; }
+    void SetResourceGroup(const std::map<int, std::string>* group) { groupInUse_ = group; }
 
     // ---- the preset, as read (also for tools/vkprst) -----------------------------------
     const std::string& GetName() const { return name_; }
     const std::string& GetVersion() const { return version_; }
     bool IsFree() const { return free_; }
     const std::vector<std::unique_ptr<SEmitter>>& GetTemplates() const { return templates_; }
-    const std::map<int, std::string>& GetOwnResourceGroup() const { return own_group_; }
+    const std::map<int, std::string>& GetOwnResourceGroup() const { return ownGroup_; }
     // The template a link names, or nullptr.
     const SEmitter* FindLinkTarget(const SEmitterLink& link) const;
     const std::vector<SEmitter*>& GetActive() const { return active_; }
     size_t GetPendingCount() const { return pending_.size(); }
-    float GetSystemX() const { return sys_x_; }
-    float GetSystemY() const { return sys_y_; }
+    float GetSystemX() const { return sysX_; }
+    float GetSystemY() const { return sysY_; }
 
 private:
     friend class vK_PrstReader;
@@ -218,20 +218,20 @@ private:
     const std::shared_ptr<vK_Texture>& TextureOf(const SEmitter& e) const;
     const SEmitterMask& MaskOf(const SEmitter& e) const;
 
-    int version_major_ = 0, version_minor_ = 0;
+    int versionMajor_ = 0, versionMinor_ = 0;
     std::string name_;
     std::string version_;
-    float sys_x_ = 0, sys_y_ = 0;
-    float scale_factor_ = 1, second_factor_ = 1;
-    float total_time_ = 0;
+    float sysX_ = 0, sysY_ = 0;
+    float scaleFactor_ = 1, secondFactor_ = 1;
+    float totalTime_ = 0;
     bool free_ = false;
-    bool no_autostart_ = false;
-    const std::map<int, std::string>* group_in_use_ = nullptr;
-    std::map<int, std::string> own_group_;
+    bool noAutostart_ = false;
+    const std::map<int, std::string>* groupInUse_ = nullptr;
+    std::map<int, std::string> ownGroup_;
     std::vector<std::unique_ptr<SEmitter>> templates_;
     std::vector<SEmitter*> active_;
     std::vector<SEmitter*> pending_;
     std::vector<std::unique_ptr<SEmitter>> instances_;  // owners of the link-created emitters
-    bool first_draw_done_ = false;
+    bool firstDrawDone_ = false;
     std::unique_ptr<vK_VertexList> scratch_;
 };

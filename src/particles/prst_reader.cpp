@@ -298,14 +298,14 @@ public:
                 case 4:
                     return r.Bool8(s.free_);
                 case 5:
-                    s.own_group_.clear();
-                    if (!ReadGroup(r, s.own_group_)) return false;
-                    s.group_in_use_ = &s.own_group_;
+                    s.ownGroup_.clear();
+                    if (!ReadGroup(r, s.ownGroup_)) return false;
+                    s.groupInUse_ = &s.ownGroup_;
                     return true;
                 case 6:
                     return r.ReadArray(vK_PrstWire::kEmitters, [&]() {
                         auto e = std::make_unique<SEmitter>();
-                        const std::map<int, std::string>* group = s.group_in_use_;
+                        const std::map<int, std::string>* group = s.groupInUse_;
                         if (!ReadEmitter(r, *e)) return false;
                         if (group) {
                             auto found = group->find(e->resource_id);
@@ -333,7 +333,7 @@ bool vK_PartSysImpl_Rnd::LoadBinary(vK_ByteReader& reader) {
         templates_.clear();
         return false;
     }
-    ParseVersion(version_, version_major_, version_minor_);
+    ParseVersion(version_, versionMajor_, versionMinor_);
     FinishLoad();
     return true;
 }
@@ -344,7 +344,7 @@ bool vK_PartSysImpl_Rnd::LoadXml(const tinyxml2::XMLElement& root) {
     name_ = StrAttr(root, "name");
     const char* ver = root.Attribute("ver");
     version_ = ver ? ver : "";
-    ParseVersion(version_, version_major_, version_minor_);
+    ParseVersion(version_, versionMajor_, versionMinor_);
     free_ = IntAttr(root, "free") == 1;
     for (const tinyxml2::XMLElement* x = root.FirstChildElement("emit"); x;
          x = x->NextSiblingElement("emit")) {

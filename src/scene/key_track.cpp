@@ -25,7 +25,7 @@ std::unique_ptr<vK_KeyTrack> vK_KeyTrack::Create(int stride, const float* values
     if (value_count < 1 || value_count > kMaxValues || values == nullptr || count < stride) return nullptr;
     std::unique_ptr<vK_KeyTrack> track(new vK_KeyTrack());
     track->loop_ = loop;
-    track->value_count_ = value_count;
+    track->valueCount_ = value_count;
     const int key_count = count / stride;
     track->keys_.resize(key_count);
     for (int k = 0; k < key_count; ++k) {
@@ -42,7 +42,7 @@ std::unique_ptr<vK_KeyTrack> vK_KeyTrack::Create(int stride, const float* values
 vK_KeyTrack::Step vK_KeyTrack::Advance(float dt, float* out) {
     if (finished_) {
         const Key& last = keys_.back();
-        for (int v = 0; v < value_count_; ++v) out[v] = last.values[v];
+        for (int v = 0; v < valueCount_; ++v) out[v] = last.values[v];
         return Step::kRunning;
     }
     elapsed_ += dt;
@@ -53,7 +53,7 @@ vK_KeyTrack::Step vK_KeyTrack::Advance(float dt, float* out) {
     }
     if (current < 0) {
         // Before the first key: hold its value until the track reaches it.
-        for (int v = 0; v < value_count_; ++v) out[v] = keys_[0].values[v];
+        for (int v = 0; v < valueCount_; ++v) out[v] = keys_[0].values[v];
         return Step::kRunning;
     }
     if (current + 1 < static_cast<int>(keys_.size())) {
@@ -62,11 +62,11 @@ vK_KeyTrack::Step vK_KeyTrack::Advance(float dt, float* out) {
         // b.time > elapsed >= a.time, so the span is positive.
         const float t = (elapsed_ - a.time) / (b.time - a.time);
         const float factor = EaseFactor(b.easing, t);
-        for (int v = 0; v < value_count_; ++v) out[v] = a.values[v] + (b.values[v] - a.values[v]) * factor;
+        for (int v = 0; v < valueCount_; ++v) out[v] = a.values[v] + (b.values[v] - a.values[v]) * factor;
         return Step::kRunning;
     }
     const Key& last = keys_[current];
-    for (int v = 0; v < value_count_; ++v) out[v] = last.values[v];
+    for (int v = 0; v < valueCount_; ++v) out[v] = last.values[v];
     if (loop_) {
         elapsed_ = 0;
         return Step::kWrapped;

@@ -26,7 +26,7 @@ public:
     // reports kWrapped; a non-looping one reports kEnded once and is finished.
     Step Advance(float dt, float* out);
 
-    int ValueCount() const { return value_count_; }
+    int ValueCount() const { return valueCount_; }
     int KeyCount() const { return static_cast<int>(keys_.size()); }
     bool IsFinished() const { return finished_; }
     bool IsLooping() const { return loop_; }
@@ -42,7 +42,7 @@ private:
     vK_KeyTrack() = default;
 
     bool loop_ = false;
-    int value_count_ = 0;
+    int valueCount_ = 0;
     std::vector<Key> keys_;
     float elapsed_ = 0;
     bool finished_ = false;

@@ -207,9 +207,9 @@ void vK_Object::SetName(const std::string& name) {
 }
 
 bool vK_Object::SetResourceName(const std::string& name) {
-    if (name == resource_name_) return true;
-    resource_name_ = name;
-    bool was_in_scene = in_scene_;
+    if (name == resourceName_) return true;
+    resourceName_ = name;
+    bool was_in_scene = inScene_;
     bool result = true;
     if (was_in_scene) result = LeaveScene();
     result = Unload();
@@ -222,19 +222,19 @@ void vK_Object::Reset() {
     parent_ = nullptr;
     active_ = input_ = visible_ = true;
     drag_ = realdrag_ = false;
-    update_children_ = input_children_ = draw_children_ = true;
+    updateChildren_ = inputChildren_ = drawChildren_ = true;
     batch_ = false;
-    loaded_ = in_scene_ = false;
-    blur_radius_ = 0;
-    attach_type_ = 0;
-    input_rect_enabled_ = crop_rect_enabled_ = false;
+    loaded_ = inScene_ = false;
+    blurRadius_ = 0;
+    attachType_ = 0;
+    inputRectEnabled_ = cropRectEnabled_ = false;
     angle_ = 0;
-    scale_x_ = scale_y_ = 1;
+    scaleX_ = scaleY_ = 1;
     modifiers_.angle = 0;
     modifiers_.scale_x = modifiers_.scale_y = 1;
     world_ = vK_Matrix();
-    user_data_.reset();
-    transform_dirty_ = true;
+    userData_.reset();
+    transformDirty_ = true;
 }
 
 bool vK_Object::Load() {
@@ -248,12 +248,12 @@ bool vK_Object::Unload() {
 }
 
 bool vK_Object::EnterScene() {
-    in_scene_ = true;
+    inScene_ = true;
     return true;
 }
 
 bool vK_Object::LeaveScene() {
-    in_scene_ = false;
+    inScene_ = false;
     return true;
 }
 
@@ -307,7 +307,7 @@ bool vK_Object::AddChild(vK_Object* child) {
     children_.push_back(std::move(owned));
     Register(child->name_, child);
     SortChildren();
-    if (in_scene_) {
+    if (inScene_) {
         child->EnterSceneTree();
     } else {
         child->LeaveSceneTree();
@@ -317,7 +317,7 @@ bool vK_Object::AddChild(vK_Object* child) {
 
 // Children enter before their parent; a subtree already in the scene is skipped.
 void vK_Object::EnterSceneTree() {
-    if (in_scene_) return;
+    if (inScene_) return;
     for (vK_Object* child : SnapshotChildren()) {
         if (IsLiveChild(child)) child->EnterSceneTree();
     }
@@ -326,7 +326,7 @@ void vK_Object::EnterSceneTree() {
 
 // Parents leave before their children; a subtree not in the scene is skipped.
 void vK_Object::LeaveSceneTree() {
-    if (!in_scene_) return;
+    if (!inScene_) return;
     LeaveScene();
     for (vK_Object* child : SnapshotChildren()) {
         if (IsLiveChild(child)) child->LeaveSceneTree();
@@ -392,18 +392,18 @@ void vK_Object::Update(const vK_FrameInfo& frame) {
     SortChildren();
     if (!active_) return;
     Tick(frame);
-    if (!update_children_) return;
+    if (!updateChildren_) return;
     for (vK_Object* child : SnapshotChildren()) {
         if (IsLiveChild(child)) child->Update(frame);
     }
 }
 
 void vK_Object::Tick(const vK_FrameInfo& frame) {
-    if (!modifiers_.IsTransformNeutral()) transform_dirty_ = true;
+    if (!modifiers_.IsTransformNeutral()) transformDirty_ = true;
     modifiers_ = vK_AnimationModifiers();
     if (animations_.Count() == 0) return;
     std::vector<vK_ScriptHandle> ended;
-    if (animations_.Tick(frame.dt, *this, modifiers_, ended)) transform_dirty_ = true;
+    if (animations_.Tick(frame.dt, *this, modifiers_, ended)) transformDirty_ = true;
     for (const vK_ScriptHandle& handler : ended) QueueHandler(vK_DataScriptFunction(handler), name_);
 }
 
@@ -420,14 +420,14 @@ void vK_Object::SetAnimatedValues(int parameter, const std::string& property, co
             y_ = values[1];
             break;
         case kAnimScaleX:
-            scale_x_ = values[0];
+            scaleX_ = values[0];
             break;
         case kAnimScaleY:
-            scale_y_ = values[0];
+            scaleY_ = values[0];
             break;
         case kAnimScaleXY:
-            scale_x_ = values[0];
-            scale_y_ = values[1];
+            scaleX_ = values[0];
+            scaleY_ = values[1];
             break;
         case kAnimAngle:
             angle_ = values[0];
@@ -458,7 +458,7 @@ void vK_Object::SetAnimatedValues(int parameter, const std::string& property, co
         default:
             return;
     }
-    transform_dirty_ = true;
+    transformDirty_ = true;
 }
 
 bool vK_Object::AnimateProperty(int parameter, bool loop, bool additive, const vK_DataScriptFunction& handler,
@@ -481,41 +481,41 @@ bool vK_Object::StopAnimateProperty(int parameter, const std::string& property) 
 void vK_Object::SetPosition(float x, float y) {
     x_ = x;
     y_ = y;
-    transform_dirty_ = true;
+    transformDirty_ = true;
 }
 
 void vK_Object::SetAngle(float angle) {
     angle_ = angle;
-    transform_dirty_ = true;
+    transformDirty_ = true;
 }
 
 void vK_Object::SetScale(float sx, float sy) {
-    scale_x_ = sx;
-    scale_y_ = sy;
-    transform_dirty_ = true;
+    scaleX_ = sx;
+    scaleY_ = sy;
+    transformDirty_ = true;
 }
 
 void vK_Object::SetDragPosition(float x, float y, float z) {
-    drag_x_ = x;
-    drag_y_ = y;
-    drag_z_ = z;
+    dragX_ = x;
+    dragY_ = y;
+    dragZ_ = z;
 }
 
 void vK_Object::SetInputRect(bool enabled, const vK_Rect& rect) {
-    input_rect_enabled_ = enabled;
-    input_rect_ = rect;
+    inputRectEnabled_ = enabled;
+    inputRect_ = rect;
 }
 
 void vK_Object::SetCropRect(bool enabled, const vK_Rect& rect) {
-    crop_rect_enabled_ = enabled;
-    crop_rect_ = rect;
+    cropRectEnabled_ = enabled;
+    cropRect_ = rect;
 }
 
 vK_Matrix vK_Object::ComputeLocalMatrix(int mode) const {
     vK_Matrix m;
     if (mode == 3) return m;
     if (mode == 0 || mode == 1) {
-        float sx = scale_x_ * modifiers_.scale_x, sy = scale_y_ * modifiers_.scale_y;
+        float sx = scaleX_ * modifiers_.scale_x, sy = scaleY_ * modifiers_.scale_y;
         if (sx != 1 || sy != 1) m = m * vK_Matrix::Scale(sx, sy);
     }
     if (mode == 0) {
@@ -539,9 +539,9 @@ vK_DrawParams vK_Object::ComputeDrawState(const vK_DrawParams& parent, int mode)
     vK_DrawParams state = params_;
     vK_Matrix local;
     if (mode == 0) {
-        if (transform_dirty_) {
+        if (transformDirty_) {
             local_ = ComputeLocalMatrix(0);
-            transform_dirty_ = false;
+            transformDirty_ = false;
         }
         local = local_;
     } else {
@@ -551,15 +551,15 @@ vK_DrawParams vK_Object::ComputeDrawState(const vK_DrawParams& parent, int mode)
     state.red = modifiers_.red * params_.red * parent.red;
     state.green = modifiers_.green * params_.green * parent.green;
     state.blue = modifiers_.blue * params_.blue * parent.blue;
-    if (attach_type_ >= 1 && attach_type_ <= 3 && parent_) {
+    if (attachType_ >= 1 && attachType_ <= 3 && parent_) {
         vK_Matrix grand = parent_->parent_ ? parent_->parent_->world_ : vK_Matrix();
-        state.matrix = local * (parent_->ComputeLocalMatrix(attach_type_) * grand);
+        state.matrix = local * (parent_->ComputeLocalMatrix(attachType_) * grand);
     } else {
         state.matrix = local * parent.matrix;
     }
     if (mode != 3 && GetDraggedObject() == this) {
-        state.matrix.At(4, 1) = drag_x_;
-        state.matrix.At(4, 2) = drag_y_;
+        state.matrix.At(4, 1) = dragX_;
+        state.matrix.At(4, 2) = dragY_;
     }
     world_ = state.matrix;
     return state;
@@ -570,17 +570,17 @@ vK_DrawParams vK_Object::ComputeDrawState(const vK_DrawParams& parent, int mode)
 void vK_Object::Draw(vK_Render& render, const vK_DrawParams& parent) {
     if (!visible_) return;
     vK_DrawParams state = ComputeDrawState(parent, 0);
-    state.key = parent.key + blur_radius_;
+    state.key = parent.key + blurRadius_;
     bool cropped = false;
-    if (crop_rect_enabled_) {
+    if (cropRectEnabled_) {
         vK_Rect r;
-        world_.Transform(crop_rect_.x, crop_rect_.y, r.x, r.y);
-        r.w = crop_rect_.w * std::hypot(world_.M11(), world_.M12());
-        r.h = crop_rect_.h * std::hypot(world_.M21(), world_.M22());
+        world_.Transform(cropRect_.x, cropRect_.y, r.x, r.y);
+        r.w = cropRect_.w * std::hypot(world_.M11(), world_.M12());
+        r.h = cropRect_.h * std::hypot(world_.M21(), world_.M22());
         cropped = render.PushCrop(r);
     }
     DrawSelf(render, state);
-    if (draw_children_) DrawChildren(render, state);
+    if (drawChildren_) DrawChildren(render, state);
     if (cropped) render.PopCrop();
 }
 
@@ -593,15 +593,15 @@ void vK_Object::DrawChildren(vK_Render& render, const vK_DrawParams& state) {
 }
 
 bool vK_Object::HitTest(float x, float y, const vK_DrawParams& state) const {
-    return input_rect_enabled_ && PointInRect(x, y, input_rect_, state.matrix);
+    return inputRectEnabled_ && PointInRect(x, y, inputRect_, state.matrix);
 }
 
 vK_Object* vK_Object::InputTest(const vK_InputEvent& event, vK_Object* hit, const vK_DrawParams& parent) {
     if (!input_ || dead_) return hit;
     vK_DrawParams state = ComputeDrawState(parent, 0);
     vK_InputEvent copy = event;
-    if (crop_rect_enabled_ && !PointInRect(event.x, event.y, crop_rect_, world_)) copy.flag = true;
-    if (input_children_) hit = InputChildren(copy, hit, state);
+    if (cropRectEnabled_ && !PointInRect(event.x, event.y, cropRect_, world_)) copy.flag = true;
+    if (inputChildren_) hit = InputChildren(copy, hit, state);
     bool handled = HandleInput(copy, hit, state);
     return (!hit && handled) ? this : hit;
 }
@@ -664,7 +664,7 @@ void vK_Object::DumpLine(bool skip, int indent) const {
     if (skip) return;
     std::string pad(indent > 1 ? static_cast<size_t>(indent) * 2 : 0, ' ');
     Log("%s%s; type=%s; active=%d; v=%d; alpha=%f; res=%s", pad.c_str(), name_.c_str(), GetType().c_str(),
-        active_ ? 1 : 0, visible_ ? 1 : 0, params_.alpha, resource_name_.c_str());
+        active_ ? 1 : 0, visible_ ? 1 : 0, params_.alpha, resourceName_.c_str());
 }
 
 void vK_Object::DumpTree(bool skip, int depth) const {

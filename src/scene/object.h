@@ -74,7 +74,7 @@ public:
     vK_Object& operator=(const vK_Object&) = delete;
 
     // ---- virtual operations, in slot order ------------------------------------------
-    virtual std::string GetResourceName() const { return resource_name_; }
+    virtual std::string GetResourceName() const { return resourceName_; }
     virtual bool SetResourceName(const std::string& name);
     virtual std::shared_ptr<vK_Resource> GetResource() const { return nullptr; }
     virtual void SetProperties(const vK_DataTable& table);
@@ -119,8 +119,8 @@ public:
     // reduced parent transforms of the attach types. Stores the world matrix.
     vK_DrawParams ComputeDrawState(const vK_DrawParams& parent, int mode = 0);
     const vK_Matrix& GetWorldMatrix() const { return world_; }
-    void MarkTransformDirty() { transform_dirty_ = true; }
-    bool IsTransformDirty() const { return transform_dirty_; }
+    void MarkTransformDirty() { transformDirty_ = true; }
+    bool IsTransformDirty() const { return transformDirty_; }
 
     void SetPosition(float x, float y);
     float GetX() const { return x_; }
@@ -130,20 +130,20 @@ public:
     void SetAngle(float angle);
     float GetAngle() const { return angle_; }
     void SetScale(float sx, float sy);
-    float GetScaleX() const { return scale_x_; }
-    float GetScaleY() const { return scale_y_; }
-    void SetAttachType(int type) { attach_type_ = type; }
-    int GetAttachType() const { return attach_type_; }
+    float GetScaleX() const { return scaleX_; }
+    float GetScaleY() const { return scaleY_; }
+    void SetAttachType(int type) { attachType_ = type; }
+    int GetAttachType() const { return attachType_; }
     void SetDragPosition(float x, float y, float z);
     vK_DrawParams& GetOwnParams() { return params_; }
     const vK_DrawParams& GetOwnParams() const { return params_; }
-    const std::string& GetAnimTag() const { return anim_tag_; }
+    const std::string& GetAnimTag() const { return animTag_; }
 
     void SetInputRect(bool enabled, const vK_Rect& rect);
-    bool HasInputRect() const { return input_rect_enabled_; }
-    const vK_Rect& GetInputRect() const { return input_rect_; }
+    bool HasInputRect() const { return inputRectEnabled_; }
+    const vK_Rect& GetInputRect() const { return inputRect_; }
     void SetCropRect(bool enabled, const vK_Rect& rect);
-    bool HasCropRect() const { return crop_rect_enabled_; }
+    bool HasCropRect() const { return cropRectEnabled_; }
 
     // ---- flags ------------------------------------------------------------------------
     bool IsActive() const { return active_; }
@@ -154,11 +154,11 @@ public:
     void SetActive(bool v) { active_ = v; }
     void SetInputEnabled(bool v) { input_ = v; }
     void SetVisible(bool v) { visible_ = v; }
-    void SetUpdateChildren(bool v) { update_children_ = v; }
-    void SetInputChildren(bool v) { input_children_ = v; }
-    void SetDrawChildren(bool v) { draw_children_ = v; }
+    void SetUpdateChildren(bool v) { updateChildren_ = v; }
+    void SetInputChildren(bool v) { inputChildren_ = v; }
+    void SetDrawChildren(bool v) { drawChildren_ = v; }
     bool IsLoaded() const { return loaded_; }
-    bool IsInScene() const { return in_scene_; }
+    bool IsInScene() const { return inScene_; }
 
     // ---- events -----------------------------------------------------------------------
     const vK_DataScriptFunction& GetHandler(int event) const;
@@ -172,7 +172,7 @@ public:
     static vK_ScriptHandle CompileHandler(const std::string& code);
     static void SetScriptHooks(const vK_ObjectScriptHooks& hooks);
 
-    const vK_DataTable* GetUserData() const { return user_data_.get(); }
+    const vK_DataTable* GetUserData() const { return userData_.get(); }
 
     // ---- property animations (run by Tick) ------------------------------------------
     bool AnimateProperty(int parameter, bool loop, bool additive, const vK_DataScriptFunction& handler,
@@ -252,28 +252,28 @@ private:
     std::vector<std::unique_ptr<vK_Object>> children_;
     vK_Object* parent_ = nullptr;  // not owned
     bool loaded_ = false;
-    bool in_scene_ = false;
-    std::string resource_name_;
-    bool input_rect_enabled_ = false;
-    vK_Rect input_rect_;
-    bool crop_rect_enabled_ = false;
-    vK_Rect crop_rect_;
+    bool inScene_ = false;
+    std::string resourceName_;
+    bool inputRectEnabled_ = false;
+    vK_Rect inputRect_;
+    bool cropRectEnabled_ = false;
+    vK_Rect cropRect_;
     bool active_ = true, input_ = true, visible_ = true, drag_ = false, realdrag_ = false;
-    bool update_children_ = true, input_children_ = true, draw_children_ = true, batch_ = false;
+    bool updateChildren_ = true, inputChildren_ = true, drawChildren_ = true, batch_ = false;
     vK_DataScriptFunction handlers_[kEventCount];
     // Property animations: the entries Tick runs, and the per-frame state that the
     // additive ones rebuild (offsets, angle, scale factors, alpha and colour factors).
     vK_PropertyAnimation animations_;
     vK_AnimationModifiers modifiers_;
-    float x_ = 0, y_ = 0, z_ = 0, angle_ = 0, scale_x_ = 1, scale_y_ = 1, blur_radius_ = 0;
+    float x_ = 0, y_ = 0, z_ = 0, angle_ = 0, scaleX_ = 1, scaleY_ = 1, blurRadius_ = 0;
     vK_DrawParams params_;
-    float drag_x_ = 0, drag_y_ = 0, drag_z_ = 0;
-    int attach_type_ = 0;
-    std::string anim_tag_;
+    float dragX_ = 0, dragY_ = 0, dragZ_ = 0;
+    int attachType_ = 0;
+    std::string animTag_;
     vK_Matrix world_;
-    bool transform_dirty_ = true;
+    bool transformDirty_ = true;
     vK_Matrix local_;
-    std::unique_ptr<vK_DataTable> user_data_;
+    std::unique_ptr<vK_DataTable> userData_;
 
     bool dead_ = false;
     bool root_ = false;

@@ -22,15 +22,15 @@ const vK_PropertyTable& vK_Object::ObjectProperties() {
             Float("pos_y", 0, [](vK_Object& o) -> void* { return &o.y_; }),
             Float("pos_z", 0, [](vK_Object& o) -> void* { return &o.z_; }),
             Float("ang", 0, [](vK_Object& o) -> void* { return &o.angle_; }),
-            Float("scale_x", 1, [](vK_Object& o) -> void* { return &o.scale_x_; }),
-            Float("scale_y", 1, [](vK_Object& o) -> void* { return &o.scale_y_; }),
+            Float("scale_x", 1, [](vK_Object& o) -> void* { return &o.scaleX_; }),
+            Float("scale_y", 1, [](vK_Object& o) -> void* { return &o.scaleY_; }),
             Float("alp", 1, [](vK_Object& o) -> void* { return &o.params_.alpha; }),
             Float("color_r", 1, [](vK_Object& o) -> void* { return &o.params_.red; }),
             Float("color_g", 1, [](vK_Object& o) -> void* { return &o.params_.green; }),
             Float("color_b", 1, [](vK_Object& o) -> void* { return &o.params_.blue; }),
             Int("blendmode", 0, [](vK_Object& o) -> void* { return &o.params_.blend; }),
-            Int("attachtype", 0, [](vK_Object& o) -> void* { return &o.attach_type_; }),
-            String("anim_tag", [](vK_Object& o) -> void* { return &o.anim_tag_; }),
+            Int("attachtype", 0, [](vK_Object& o) -> void* { return &o.attachType_; }),
+            String("anim_tag", [](vK_Object& o) -> void* { return &o.animTag_; }),
             Bool("active", true, [](vK_Object& o) -> void* { return &o.active_; }),
             Bool("input", true, [](vK_Object& o) -> void* { return &o.input_; }),
             Bool("visible", true, [](vK_Object& o) -> void* { return &o.visible_; }),
@@ -38,25 +38,25 @@ const vK_PropertyTable& vK_Object::ObjectProperties() {
             Bool("realdrag", false, [](vK_Object& o) -> void* { return &o.realdrag_; }),
             Bool(
                 "batch", false, [](vK_Object& o) -> void* { return &o.batch_; }, P::kSetOnly),
-            Float("blur_radius", 0, [](vK_Object& o) -> void* { return &o.blur_radius_; }),
-            Bool("inputrect_init", false, [](vK_Object& o) -> void* { return &o.input_rect_enabled_; }),
+            Float("blur_radius", 0, [](vK_Object& o) -> void* { return &o.blurRadius_; }),
+            Bool("inputrect_init", false, [](vK_Object& o) -> void* { return &o.inputRectEnabled_; }),
             Float(
-                "inputrect_x", 0, [](vK_Object& o) -> void* { return &o.input_rect_.x; }, P::kIfInputRect),
+                "inputrect_x", 0, [](vK_Object& o) -> void* { return &o.inputRect_.x; }, P::kIfInputRect),
             Float(
-                "inputrect_y", 0, [](vK_Object& o) -> void* { return &o.input_rect_.y; }, P::kIfInputRect),
+                "inputrect_y", 0, [](vK_Object& o) -> void* { return &o.inputRect_.y; }, P::kIfInputRect),
             Float(
-                "inputrect_w", 0, [](vK_Object& o) -> void* { return &o.input_rect_.w; }, P::kIfInputRect),
+                "inputrect_w", 0, [](vK_Object& o) -> void* { return &o.inputRect_.w; }, P::kIfInputRect),
             Float(
-                "inputrect_h", 0, [](vK_Object& o) -> void* { return &o.input_rect_.h; }, P::kIfInputRect),
-            Bool("croprect_init", false, [](vK_Object& o) -> void* { return &o.crop_rect_enabled_; }),
+                "inputrect_h", 0, [](vK_Object& o) -> void* { return &o.inputRect_.h; }, P::kIfInputRect),
+            Bool("croprect_init", false, [](vK_Object& o) -> void* { return &o.cropRectEnabled_; }),
             Float(
-                "croprect_x", 0, [](vK_Object& o) -> void* { return &o.crop_rect_.x; }, P::kIfCropRect),
+                "croprect_x", 0, [](vK_Object& o) -> void* { return &o.cropRect_.x; }, P::kIfCropRect),
             Float(
-                "croprect_y", 0, [](vK_Object& o) -> void* { return &o.crop_rect_.y; }, P::kIfCropRect),
+                "croprect_y", 0, [](vK_Object& o) -> void* { return &o.cropRect_.y; }, P::kIfCropRect),
             Float(
-                "croprect_w", 0, [](vK_Object& o) -> void* { return &o.crop_rect_.w; }, P::kIfCropRect),
+                "croprect_w", 0, [](vK_Object& o) -> void* { return &o.cropRect_.w; }, P::kIfCropRect),
             Float(
-                "croprect_h", 0, [](vK_Object& o) -> void* { return &o.crop_rect_.h; }, P::kIfCropRect),
+                "croprect_h", 0, [](vK_Object& o) -> void* { return &o.cropRect_.h; }, P::kIfCropRect),
             Float("drawoff_x", 0, [](vK_Object& o) -> void* { return &o.params_.offsetX; }),
             Float("drawoff_y", 0, [](vK_Object& o) -> void* { return &o.params_.offsetY; }),
             Handler("event_mdown", [](vK_Object& o) -> void* { return &o.handlers_[kEventMouseDown]; }),
@@ -76,11 +76,11 @@ const vK_PropertyTable& vK_Object::ObjectProperties() {
                 "user_data",
                 [](vK_Object& o, const vK_Data& v, const char*) {
                     const vK_DataTable* user = v.AsTable();
-                    o.user_data_.reset(user ? static_cast<vK_DataTable*>(user->Clone()) : nullptr);
+                    o.userData_.reset(user ? static_cast<vK_DataTable*>(user->Clone()) : nullptr);
                     return true;
                 },
                 [](const vK_Object& o, vK_DataTable& t, const char* key) {
-                    if (o.user_data_) t.Set(key, o.user_data_->Clone());
+                    if (o.userData_) t.Set(key, o.userData_->Clone());
                 },
                 P::kFullOnly),
             // Last: loading the resource sees every other key applied.
@@ -93,7 +93,7 @@ const vK_PropertyTable& vK_Object::ObjectProperties() {
                     return true;
                 },
                 [](const vK_Object& o, vK_DataTable& t, const char* key) {
-                    t.SetString(key, o.resource_name_);
+                    t.SetString(key, o.resourceName_);
                 }),
             // A full GetProperties adds the drawn size.
             Custom(
@@ -112,7 +112,7 @@ const vK_PropertyTable& vK_Object::ObjectProperties() {
 
 unsigned vK_Object::ApplyProperties(const vK_PropertyTable& table, const vK_DataTable& values) {
     const unsigned applied = table.Apply(*this, values);
-    transform_dirty_ = true;
+    transformDirty_ = true;
     return applied;
 }
 

@@ -43,18 +43,18 @@ vK_Scene::vK_Scene() {
     g_instance = this;
     vK_Object::SetSceneHooks({&DraggedHook, &ForgetHook});
     Vrakko::SetSceneHooks({&vK_Object::FlushGraveyard, &InputStage, &UpdateStage, &DrawStage, &RestoreStage});
-    live_root_ = MakeRoot("vk_origin");
-    live_root_->EnterScene();
-    storage_root_ = MakeRoot("vk_storage");
+    liveRoot_ = MakeRoot("vk_origin");
+    liveRoot_->EnterScene();
+    storageRoot_ = MakeRoot("vk_storage");
 }
 
 vK_Scene::~vK_Scene() {
     // The subtrees die while the scene still answers the hooks; then every
     // object freed, and only then the hooks go.
-    for (vK_Object* root : {live_root_.get(), storage_root_.get()}) root->DeleteChildren();
+    for (vK_Object* root : {liveRoot_.get(), storageRoot_.get()}) root->DeleteChildren();
     vK_Object::FlushGraveyard();
-    live_root_.reset();
-    storage_root_.reset();
+    liveRoot_.reset();
+    storageRoot_.reset();
     pending_ = dragged_ = hovered_ = nullptr;
     vK_Object::SetSceneHooks({});
     if (g_instance == this) g_instance = nullptr;
@@ -68,10 +68,10 @@ void vK_Scene::QueueEvent(vK_Object* object, int event) {
 
 void vK_Scene::DispatchInput(const vK_InputEvent& event) {
     if (event.type == kPress || event.type == kRelease || event.type == kMove) {
-        pointer_x_ = event.x;
-        pointer_y_ = event.y;
+        pointerX_ = event.x;
+        pointerY_ = event.y;
     }
-    vK_Object* hit = live_root_->InputTest(event, nullptr, vK_DrawParams());
+    vK_Object* hit = liveRoot_->InputTest(event, nullptr, vK_DrawParams());
     switch (event.type) {
         case kPress:
             HandlePress(hit);
@@ -98,8 +98,8 @@ void vK_Scene::HandlePress(vK_Object* hit) {
         return;
     }
     pending_ = hit;
-    press_x_ = pointer_x_;
-    press_y_ = pointer_y_;
+    pressX_ = pointerX_;
+    pressY_ = pointerY_;
 }
 
 void vK_Scene::HandleRelease(vK_Object* hit) {
@@ -113,12 +113,12 @@ void vK_Scene::HandleRelease(vK_Object* hit) {
 }
 
 void vK_Scene::HandleMove(vK_Object* hit, float x, float y) {
-    if (pending_ && (std::fabs(x - press_x_) > kDragThreshold || std::fabs(y - press_y_) > kDragThreshold)) {
+    if (pending_ && (std::fabs(x - pressX_) > kDragThreshold || std::fabs(y - pressY_) > kDragThreshold)) {
         vK_Object* object = pending_;
         pending_ = nullptr;
         StartDrag(object);
     }
-    if (dragged_ && !drop_pending_) {
+    if (dragged_ && !dropPending_) {
         dragged_->SetDragPosition(x, y, 0);
         QueueEvent(dragged_, vK_Object::kEventDrag);
     }
@@ -137,16 +137,16 @@ void vK_Scene::StartDrag(vK_Object* object) {
     }
     if (object == pending_) pending_ = nullptr;
     dragged_ = object;
-    object->SetDragPosition(pointer_x_, pointer_y_, 0);
+    object->SetDragPosition(pointerX_, pointerY_, 0);
     QueueEvent(object, vK_Object::kEventStartDrag);
 }
 
 void vK_Scene::StopDrag() {
     // While a drop is pending its "event_dragdrop" is already queued; a second stop
     // before UpdateScene resolves it must not queue another.
-    if (!dragged_ || drop_pending_) return;
+    if (!dragged_ || dropPending_) return;
     QueueEvent(dragged_, vK_Object::kEventDragDrop);
-    drop_pending_ = true;
+    dropPending_ = true;
 }
 
 void vK_Scene::WaitForMouseUp(const std::string& name, const vK_DataScriptFunction& function) {
@@ -155,18 +155,18 @@ void vK_Scene::WaitForMouseUp(const std::string& name, const vK_DataScriptFuncti
 }
 
 void vK_Scene::UpdateScene(const vK_FrameInfo& frame) {
-    if (drop_pending_) {
-        drop_pending_ = false;
+    if (dropPending_) {
+        dropPending_ = false;
         if (dragged_) {
-            if (do_not_drop_) {
-                do_not_drop_ = false;
+            if (doNotDrop_) {
+                doNotDrop_ = false;
             } else {
                 dragged_ = nullptr;
                 QueueEvent(hovered_, vK_Object::kEventMouseEnter);
             }
         }
     }
-    live_root_->Update(frame);
+    liveRoot_->Update(frame);
 }
 
 void vK_Scene::ForgetObject(vK_Object* object) {
@@ -178,8 +178,8 @@ void vK_Scene::ForgetObject(vK_Object* object) {
     if (object == dragged_) {
         // The drag ends without a drop event; a refusal still pending is void.
         dragged_ = nullptr;
-        drop_pending_ = false;
-        do_not_drop_ = false;
+        dropPending_ = false;
+        doNotDrop_ = false;
     }
     if (object == pending_) pending_ = nullptr;
 }

@@ -37,21 +37,21 @@ public:
     void DispatchInput(const vK_InputEvent& event);
     void StartDrag(vK_Object* object);
     void StopDrag();
-    void DoNotDrop() { do_not_drop_ = true; }
+    void DoNotDrop() { doNotDrop_ = true; }
     void WaitForMouseUp(const std::string& name, const vK_DataScriptFunction& function);
     // Resolves a pending drop, then updates the live tree.
     void UpdateScene(const vK_FrameInfo& frame);
 
-    vK_Object* GetLiveRoot() const { return live_root_.get(); }
-    vK_Object* GetStorageRoot() const { return storage_root_.get(); }
+    vK_Object* GetLiveRoot() const { return liveRoot_.get(); }
+    vK_Object* GetStorageRoot() const { return storageRoot_.get(); }
     bool IsRoot(const vK_Object* object) const {
-        return object && (object == live_root_.get() || object == storage_root_.get());
+        return object && (object == liveRoot_.get() || object == storageRoot_.get());
     }
 
     vK_Object* GetDragged() const { return dragged_; }
     vK_Object* GetHovered() const { return hovered_; }
     vK_Object* GetPendingDrag() const { return pending_; }
-    bool IsDropPending() const { return drop_pending_; }
+    bool IsDropPending() const { return dropPending_; }
     size_t GetWaiterCount() const { return waiters_.size(); }
 
     // Called when object dies: queues its "event_mleave" when it is hovered, ends
@@ -64,14 +64,14 @@ private:
     void HandleRelease(vK_Object* hit);
     void HandleMove(vK_Object* hit, float x, float y);
 
-    std::unique_ptr<vK_Object> live_root_;
-    std::unique_ptr<vK_Object> storage_root_;
+    std::unique_ptr<vK_Object> liveRoot_;
+    std::unique_ptr<vK_Object> storageRoot_;
     vK_Object* pending_ = nullptr;  // not owned
-    float press_x_ = 0, press_y_ = 0;
-    bool drop_pending_ = false;
-    bool do_not_drop_ = false;
+    float pressX_ = 0, pressY_ = 0;
+    bool dropPending_ = false;
+    bool doNotDrop_ = false;
     std::map<std::string, vK_ScriptHandle> waiters_;
     vK_Object* dragged_ = nullptr;  // not owned
     vK_Object* hovered_ = nullptr;  // not owned
-    float pointer_x_ = 0, pointer_y_ = 0;
+    float pointerX_ = 0, pointerY_ = 0;
 };

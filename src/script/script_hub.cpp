@@ -157,7 +157,7 @@ bool vK_ScriptHub::Init() {
     lua_setfield(state_, LUA_GLOBALSINDEX, kBreakpointGlobal);
     // Protected calls use this reference, so a script that overwrites the global
     // keeps error reports working.
-    report_handler_ref_ = luaL_ref(state_, LUA_REGISTRYINDEX);
+    reportHandlerRef_ = luaL_ref(state_, LUA_REGISTRYINDEX);
 
     lua_getfield(state_, LUA_GLOBALSINDEX, "math");
     if (lua_istable(state_, -1)) {
@@ -187,7 +187,7 @@ void vK_ScriptHub::Shutdown() {
     vK_LuaScript::MarkStateClosed(state_);
     lua_close(state_);
     state_ = nullptr;
-    report_handler_ref_ = -1;
+    reportHandlerRef_ = -1;
 }
 
 // The mediator reaches script subscribers through these: the process-wide hub calls
@@ -602,7 +602,7 @@ bool vK_ScriptHub::CallFunction(const vK_DataScriptFunction& function, const vK_
         return false;
     }
     int base = lua_gettop(L);
-    lua_rawgeti(L, LUA_REGISTRYINDEX, report_handler_ref_);
+    lua_rawgeti(L, LUA_REGISTRYINDEX, reportHandlerRef_);
     if (!PushHandleValue(L, function) || !lua_isfunction(L, -1)) {
         lua_settop(L, base);
         return false;

@@ -108,6 +108,6 @@ private:
 
     lua_State* state_ = nullptr;
     std::vector<DeferredCall> deferred_;
-    int report_handler_ref_ = -1;
+    int reportHandlerRef_ = -1;
     bool reporting_ = false;
 };

@@ -19,12 +19,12 @@ ScriptSceneFixture::ScriptSceneFixture() {
     RegisterScriptApi(hub);
     hub.RegisterFunction("Rec", &Rec, nullptr);
     vK_Object::RegisterEngineTypes();
-    owned_scene_ = new vK_Scene();
-    scene = owned_scene_;
+    ownedScene_ = new vK_Scene();
+    scene = ownedScene_;
 }
 
 ScriptSceneFixture::~ScriptSceneFixture() {
-    delete owned_scene_;
+    delete ownedScene_;
     vK_Object::ReleaseAll();
     hub.Shutdown();
 }

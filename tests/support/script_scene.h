@@ -41,5 +41,5 @@ public:
     static std::vector<Record> records;
 
 private:
-    vK_Scene* owned_scene_ = nullptr;
+    vK_Scene* ownedScene_ = nullptr;
 };
