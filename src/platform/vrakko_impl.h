@@ -26,6 +26,9 @@ public:
     std::vector<float> GetDesktopSize() const override;
     std::vector<float> GetMaxDisplaySize() const override;
     void OpenUrl(const std::string& url) override;
+    std::string CopyToDocuments(const std::string& path) override;
+    void SetWallpaper(const std::string& path) override;
+    void InstallScreensaver(const std::string& path) override;
     bool InitDisplay(const vK_DisplayMode& mode) override;
     bool SetDisplayMode(const vK_DisplayMode& mode) override;
     void RunLoop() override;
@@ -53,15 +56,17 @@ private:
     void ApplyWindowMode(const vK_DisplayMode& mode);
     void ToggleFullscreenFromKeyboard();
     bool SaveFrame();
+    // Starts SDL's video subsystem once; false when there is none.
+    bool InitVideo() const;
 
     SDL_Window* window_ = nullptr;
     void* context_ = nullptr;  // SDL_GLContext
-    bool videoInitialised_ = false;
+    mutable bool videoInitialised_ = false;
     bool quit_ = false;
     long frameLimit_ = 0;
     std::string screenshotPath_;
     bool screenshotSaved_ = false;
     std::unique_ptr<vK_Cursor> cursor_;
     // Leak reports are off while the GL driver lives (its one-time state is never freed).
-    std::unique_ptr<vK_DriverLeakScope> driverLeaks_;
+    mutable std::unique_ptr<vK_DriverLeakScope> driverLeaks_;
 };
