@@ -46,8 +46,9 @@ std::string DocumentsFromUserDirs(const std::string& home) {
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
             value = value.substr(1, value.size() - 2);
         if (value.compare(0, 5, "$HOME") == 0) value = home + value.substr(5);
+        while (value.size() > 1 && value.back() == '/') value.pop_back();
         // "$HOME/" alone means the documents folder is disabled.
-        if (value.empty() || value[0] != '/' || fs::path(value) == fs::path(home)) return {};
+        if (value.empty() || value[0] != '/' || value == home) return {};
         return value;
     }
     return {};
