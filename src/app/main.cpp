@@ -6,10 +6,12 @@
 #include <cstring>
 #include <string>
 
-#include "app/bootstrap_application.h"
 #include "app/engine_startup.h"
 #include "data/exception.h"
 #include "files/log.h"
+#include "game/app_services.h"
+#include "game/application.h"
+#include "game/game_message_ids.h"
 #include "platform/vrakko_impl.h"
 
 namespace {
@@ -28,7 +30,8 @@ struct Options {
     vK_StartupOptions startup;
     long frames = 0;
     std::string screenshot;
-    bool fullscreen = false;
+    // --windowed / --fullscreen; without either the player's setting decides.
+    int fullscreen = -1;
 };
 
 std::string ExecutableFolder() {
@@ -49,9 +52,9 @@ int ParseOptions(int argc, char** argv, Options& options) {
             std::fputs(kUsage, stdout);
             return 1;
         } else if (arg == "--windowed") {
-            options.fullscreen = false;
+            options.fullscreen = 0;
         } else if (arg == "--fullscreen") {
-            options.fullscreen = true;
+            options.fullscreen = 1;
         } else if (arg == "--root" && hasValue) {
             options.startup.assetRoot = argv[++i];
         } else if (arg == "--save-dir" && hasValue) {
@@ -77,6 +80,9 @@ int ParseOptions(int argc, char** argv, Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The game's message names become script globals at start-up; this reference keeps
+    // their definitions in the program.
+    if (GameMessageIdCount() <= 0) return 1;
     Options options;
     const int parsed = ParseOptions(argc, argv, options);
     if (parsed != 0) return parsed == 1 ? 0 : 2;
@@ -96,7 +102,8 @@ int main(int argc, char** argv) {
 
     int status = 0;
     {
-        vK_BootstrapApplication application(options.fullscreen);
+        vY_Application application(1024, 768);
+        if (options.fullscreen >= 0) vY_AppServices::RecordFullscreen(options.fullscreen == 1);
         try {
             if (application.CanStart()) {
                 engine->Run(&application);
@@ -109,7 +116,6 @@ int main(int argc, char** argv) {
                     status = 1;
                 }
             } else {
-                std::fprintf(stderr, "vrakko: the assets could not be started; see the log\n");
                 status = 1;
             }
         } catch (const vK_Exception& e) {

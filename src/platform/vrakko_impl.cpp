@@ -10,6 +10,7 @@
 #include "core/message_ids.h"
 #include "data/data.h"
 #include "data/utf8.h"
+#include "files/data_provider_save.h"
 #include "files/file_manager.h"
 #include "files/log.h"
 #include "graphics/gl/device_texture_gl.h"
@@ -18,6 +19,7 @@
 #include "graphics/render_target_texture.h"
 #include "media/sound_hub.h"
 #include "platform/cursor_impl.h"
+#include "platform/desktop.h"
 #include "platform/driver_leak_scope.h"
 #include "platform/key_map.h"
 
@@ -88,14 +90,10 @@ void Vrakko_Impl::Init(vK_Application* application) {
 
 bool Vrakko_Impl::CreateMainWindow(const vK_DisplayMode& mode) {
     if (window_) return true;
-    if (!driverLeaks_) driverLeaks_ = std::make_unique<vK_DriverLeakScope>();
-    if (!videoInitialised_) {
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-            Log("Error. Could not create DirectX object.");
-            Log("Warning: no video device: %s", SDL_GetError());
-            return false;
-        }
-        videoInitialised_ = true;
+    if (!InitVideo()) {
+        Log("Error. Could not create DirectX object.");
+        Log("Warning: no video device: %s", SDL_GetError());
+        return false;
     }
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
@@ -205,16 +203,25 @@ void Vrakko_Impl::PauseSounds(bool pause) {
     if (vK_SoundHub* hub = vK_SoundHub::Instance()) hub->PauseAll(pause);
 }
 
+bool Vrakko_Impl::InitVideo() const {
+    if (videoInitialised_) return true;
+    if (!driverLeaks_) driverLeaks_ = std::make_unique<vK_DriverLeakScope>();
+    videoInitialised_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    return videoInitialised_;
+}
+
+// The desktop is asked before the window exists (the application fits its mode to it),
+// so the queries start the video subsystem themselves.
 std::vector<float> Vrakko_Impl::GetDesktopSize() const {
     SDL_DisplayMode mode{};
-    if (videoInitialised_ && SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.w > 0 && mode.h > 0)
+    if (InitVideo() && SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.w > 0 && mode.h > 0)
         return {static_cast<float>(mode.w), static_cast<float>(mode.h)};
     return {static_cast<float>(kFallbackWidth), static_cast<float>(kFallbackHeight)};
 }
 
 std::vector<float> Vrakko_Impl::GetMaxDisplaySize() const {
     std::vector<float> best = {0.0f, 0.0f};
-    const int count = videoInitialised_ ? SDL_GetNumDisplayModes(0) : 0;
+    const int count = InitVideo() ? SDL_GetNumDisplayModes(0) : 0;
     for (int i = 0; i < count; ++i) {
         SDL_DisplayMode mode{};
         if (SDL_GetDisplayMode(0, i, &mode) == 0 && mode.w > best[0]) best = {float(mode.w), float(mode.h)};
@@ -223,7 +230,48 @@ std::vector<float> Vrakko_Impl::GetMaxDisplaySize() const {
     return best;
 }
 
-void Vrakko_Impl::OpenUrl(const std::string& url) { SDL_OpenURL(url.c_str()); }
+void Vrakko_Impl::OpenUrl(const std::string& url) {
+    if (!url.empty() && SDL_OpenURL(url.c_str()) != 0)
+        Log("Warning: %s could not be opened: %s", url.c_str(), SDL_GetError());
+}
+
+std::string Vrakko_Impl::CopyToDocuments(const std::string& path) {
+    const std::string game = GetGameName();
+    if (game.empty()) return {};
+    std::string relative = path;
+    for (char& c : relative)
+        if (c == '\\') c = '/';
+    // The path comes from script text: only files below the game's folder are copied.
+    if (relative.empty() || relative[0] == '/' || ("/" + relative + "/").find("/../") != std::string::npos) {
+        Log("Error: %s is not a path inside the game folder and is not copied", path.c_str());
+        return {};
+    }
+    const std::string documents = DocumentsFolder();
+    if (documents.empty()) return {};
+    const std::string folder = documents + "/" + game;
+    if (!MakeDirectories(folder)) {
+        Log("Error: the folder %s could not be created", folder.c_str());
+        return {};
+    }
+    std::string root;
+    if (vK_FileManager* files = vK_FileManager::Instance()) root = files->GetLocations().asset_root;
+    CopyIntoFolder(root.empty() ? relative : root + "/" + relative, folder);
+    const size_t slash = relative.rfind('/');
+    return folder + "/" + (slash == std::string::npos ? relative : relative.substr(slash + 1));
+}
+
+// Desktop pictures and screen savers belong to the desktop environment here.
+void Vrakko_Impl::SetWallpaper(const std::string& /*path*/) {
+    static bool logged = false;
+    if (!logged) Log("Warning: setting the desktop wallpaper is not supported on this system");
+    logged = true;
+}
+
+void Vrakko_Impl::InstallScreensaver(const std::string& /*path*/) {
+    static bool logged = false;
+    if (!logged) Log("Warning: installing a screen saver is not supported on this system");
+    logged = true;
+}
 
 void Vrakko_Impl::ToggleFullscreenFromKeyboard() {
     const bool changed = SetFullscreen(!IsFullscreen());

@@ -27,6 +27,9 @@ public:
     std::vector<float> GetDesktopSize() const override;
     std::vector<float> GetMaxDisplaySize() const override;
     void OpenUrl(const std::string& url) override;
+    std::string CopyToDocuments(const std::string& path) override;
+    void SetWallpaper(const std::string& path) override;
+    void InstallScreensaver(const std::string& path) override;
     bool InitDisplay(const vK_DisplayMode& mode) override;
     bool SetDisplayMode(const vK_DisplayMode& mode) override;
     void RunLoop() override;
@@ -64,10 +67,12 @@ private:
     void ApplySwapInterval();
     void ToggleFullscreenFromKeyboard();
     bool SaveFrame();
+    // Starts SDL's video subsystem once; false when there is none.
+    bool InitVideo() const;
 
     SDL_Window* window_ = nullptr;
     void* context_ = nullptr;  // SDL_GLContext
-    bool videoInitialised_ = false;
+    mutable bool videoInitialised_ = false;
     bool quit_ = false;
     long frameLimit_ = 0;
     std::string screenshotPath_;
@@ -76,5 +81,5 @@ private:
     int swapInterval_ = 0;
     std::unique_ptr<vK_Cursor> cursor_;
     // Leak reports are off while the GL driver lives (its one-time state is never freed).
-    std::unique_ptr<vK_DriverLeakScope> driverLeaks_;
+    mutable std::unique_ptr<vK_DriverLeakScope> driverLeaks_;
 };

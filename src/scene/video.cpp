@@ -28,7 +28,7 @@ void vK_Video::SetProperties(const vK_DataTable& table) {
     vK_Object::SetProperties(table);
     table.GetBool("playing", playing_);
     table.GetBool("looped", looped_);
-    ReadHandlerProperty(table, "endtrig", endHandler_);
+    if (const vK_Data* trigger = table.Get("endtrig")) ReadHandlerProperty(*trigger, "endtrig", endHandler_);
     int32_t frame = 0;
     if (table.GetInt("frame", frame)) SetFrame(frame);
 }

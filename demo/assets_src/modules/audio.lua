@@ -2,7 +2,7 @@
 -- music loop fading in, the wall clock ticking once a second, a chime for found items.
 
 function public.Start()
-    ObjAttach("audio_root", "vk_origin")
+    ObjAttach("audio_root", "vy_level_internal")
     SndPlay("assets/sounds/ambient", "ambient", true, false, 1.0)
     SndPlay("assets/sounds/music", "soundtrack", true, false, 2.0)
     public.Found()

@@ -22,7 +22,7 @@ local function Found(params)
 end
 
 function public.Show()
-    ObjAttach("motion_root", "vk_origin")
+    ObjAttach("motion_root", "vy_level_internal")
     GridPlay("banner", nil)
     for _, item in ipairs({"item_clock", "item_key", "item_lamp", "item_gear"}) do
         ObjSet(item, {event_mdown = Found})

@@ -4,7 +4,7 @@
 local function Nothing() end
 
 function public.Start()
-    ObjAttach("start_screen", "vk_origin")
+    ObjAttach("start_screen", "vy_level_internal")
     -- keys: time, easing, angle
     ObjAnimate("item_clock", "ang", 1, 0, Nothing, {0, 0, 0, 8, 0, 6.2831853})
     ObjAnimate("item_gear", "ang", 1, 0, Nothing, {0, 0, 0, 4, 0, -6.2831853})

@@ -1,0 +1,408 @@
+#include "game/application.h"
+
+#include "core/mediator.h"
+#include "core/vrakko.h"
+#include "data/config.h"
+#include "data/exception.h"
+#include "data/string_table.h"
+#include "files/data_provider_save.h"
+#include "files/file_manager.h"
+#include "files/log.h"
+#include "game/app_services.h"
+#include "game/edition.h"
+#include "game/game_message_ids.h"
+#include "game/level.h"
+#include "media/sound_hub.h"
+#include "platform/desktop.h"
+#include "scene/scene.h"
+
+namespace {
+
+vY_Application* g_application = nullptr;
+// The portrait warning is shown once per process.
+bool g_portrait_warning_shown = false;
+
+const char* const kCorruptedText = "Game assets is corrupted.\nPlease reinstall the game to fix the problem.";
+
+std::string Text(const std::string& id) {
+    vK_StringTable* strings = vK_StringTable::Instance();
+    return strings ? strings->Get(id) : id;
+}
+
+void SendEmpty(const vK_MessageId& id) {
+    vK_Mediator* mediator = vK_Mediator::Instance();
+    if (!mediator) return;
+    vK_DataTable payload;
+    mediator->Send(id, &payload);
+}
+
+vK_Object* Resolve(const std::weak_ptr<vK_Object*>& ref) {
+    const std::shared_ptr<vK_Object*> alive = ref.lock();
+    return alive ? *alive : nullptr;
+}
+
+}  // namespace
+
+// The application root: a plain object that can tell its own transform.
+class vY_Application::Root : public vK_Object {
+public:
+    Root() : vK_Object("vy_application") {}
+    vK_Matrix LocalMatrix() const { return ComputeLocalMatrix(0); }
+};
+
+vY_Application::vY_Application(int width, int height) : width_(width), height_(height) {
+    g_application = this;
+    Init();
+    InitializeListener();
+}
+
+vY_Application::~vY_Application() {
+    DestroyListener();
+    vY_AppServices::DestroySettings();
+    if (g_application == this) g_application = nullptr;
+}
+
+vY_Application* vY_Application::Instance() { return g_application; }
+
+void vY_Application::OnMessage(const vK_MessageId& id, vK_DataTable* payload) {
+    if (MapMessage(id, MSG_Command_Application_SwitchLevel)) {
+        if (vY_Level* level = GetLevel()) level->SetState(3);
+        pending_ = std::make_unique<vK_DataTable>();
+        std::string module, func;
+        if (payload) {
+            payload->GetString("module", module);
+            payload->GetString("func", func);
+        }
+        pending_->SetString("module", module);
+        pending_->SetString("func", func);
+        return;
+    }
+    if (MapMessage(id, MSG_Request_Application_GetMatrix)) {
+        vK_Object* root = GetRoot();
+        if (!payload || !root) return;
+        const vK_Matrix matrix = static_cast<Root*>(root)->LocalMatrix();
+        vK_DataArray* array = payload->SetArray("matrix");
+        for (float value : matrix.m) array->Push(new vK_DataFloat(value));
+        return;
+    }
+    if (MapMessage(id, MSG_Request_Application_IsForceFullscreen)) {
+        if (payload) payload->SetBool("result", forceFullscreen_);
+        return;
+    }
+    if (MapMessage(id, MSG_Request_Application_Scale)) {
+        if (!payload) return;
+        vY_Level* level = GetLevel();
+        vK_Object* content = level ? level->GetContent() : nullptr;
+        payload->SetFloat("scale_x", content ? content->GetScaleX() : 1.0f);
+        payload->SetFloat("scale_y", content ? content->GetScaleY() : 1.0f);
+        return;
+    }
+    if (MapMessage(id, MSG_Command_Application_ChangeWidescreen)) {
+        bool value = widescreen_;
+        if (payload) payload->GetBool("widescreen", value);
+        widescreen_ = value;
+        return;
+    }
+    if (MapMessage(id, MSG_Request_Application_GetWidht)) {
+        if (!payload) return;
+        float width = vY_AppServices::GetWidescreen() ? kWideReferenceWidth : kReferenceWidth;
+        vK_Object* root = GetRoot();
+        Vrakko* engine = Vrakko::Instance();
+        const float scale = root ? root->GetScaleX() : 1.0f;
+        if (engine && scale > 0.0f) {
+            const float display = static_cast<float>(engine->GetWidth());
+            const float needed = width * scale;
+            if (display < needed && needed - display > 2.0f) width = display / scale;
+        }
+        payload->SetFloat("width", width);
+        return;
+    }
+}
+
+bool vY_Application::CanStart() {
+    const std::string title = Text("window_title");
+    std::string folder;
+    if (vK_FileManager* files = vK_FileManager::Instance())
+        folder = vK_DataProviderSave(files->SharedLocations()).SaveFolder();
+    instanceLock_ = std::make_unique<vK_InstanceLock>();
+    if (!instanceLock_->Acquire(title, folder)) {
+        Log("Warning: %s is already running", title.c_str());
+        std::fprintf(stderr, "%s is already running\n", title.c_str());
+        return false;
+    }
+    vK_FileManager* files = vK_FileManager::Instance();
+    if (!files || files->Exists("assets/config.json") != 0) {
+        ShowStartupMessage(kCorruptedText, "Loading Error");
+        return false;
+    }
+    return true;
+}
+
+void vY_Application::Init() {
+    level_.reset();
+    root_.reset();
+    pending_.reset();
+    m_bPause = false;
+    widescreen_ = true;
+    forceFullscreen_ = false;
+    Vrakko* engine = Vrakko::Instance();
+    std::string folder;
+    if (vK_Config* config = vK_Config::Instance()) {
+        try {
+            folder = config->GetOption("save_settings.folder");
+        } catch (const vK_Exception&) {
+            folder.clear();
+        }
+    }
+    // Without a folder name every save would fail: keep the engine's game name then.
+    if (folder.empty()) {
+        folder = engine ? engine->GetGameName() : std::string();
+        Log("Error: \"save_settings.folder\" is empty; the save folder is named after the game (%s)",
+            folder.c_str());
+    }
+    if (GameEdition().collectors) folder += " CE";
+    if (GameEdition().survey) folder += " Survey";
+    if (engine && !folder.empty()) engine->SetGameName(folder);
+    vY_AppServices::CreateSettings();
+    widescreen_ = vY_AppServices::GetWidescreen();
+}
+
+void vY_Application::AfterInit() {
+    Log("vY_Application::AfterInit m_bPause = %d", m_bPause ? 1 : 0);
+    m_bPause = false;
+    // TODO(zoomview, widgets): the game object types register here once they exist.
+    vY_AppServices::RegisterScriptFunctions();
+    vY_AppServices::CreateSettings();
+    vY_AppServices::CreateProfiles();
+    vK_Scene* scene = vK_Scene::Instance();
+    if (scene && scene->GetLiveRoot()) {
+        vK_Object* root = vK_Object::Adopt(std::make_unique<Root>());
+        if (scene->GetLiveRoot()->AddChild(root)) root_ = root->GetWeakRef();
+    }
+    UpdateApplicationParams(vY_AppServices::GetFullscreen());
+    RequestStart();
+}
+
+void vY_Application::RequestStart() {
+    vK_Config* config = vK_Config::Instance();
+    pending_ = std::make_unique<vK_DataTable>();
+    pending_->SetString("module", config ? config->GetString("start_point.module", "") : "");
+    pending_->SetString("func", config ? config->GetString("start_point.func", "") : "");
+}
+
+vK_Object* vY_Application::GetRoot() const { return Resolve(root_); }
+
+vY_Level* vY_Application::GetLevel() const { return static_cast<vY_Level*>(Resolve(level_)); }
+
+void vY_Application::OnProcess(const vK_FrameInfo& frame) {
+    if (startupClock_ < 0.5f) startupClock_ += frame.dt;
+    vY_Level* level = GetLevel();
+    if (pending_ && (!level || level->IsDone())) {
+        std::string module, func;
+        pending_->GetString("module", module);
+        pending_->GetString("func", func);
+        pending_.reset();
+        StartNewLevel(module, func);
+    }
+}
+
+void vY_Application::CloseLevel() {
+    if (vY_Level* level = GetLevel()) {
+        // It stops answering messages now; its memory goes at the frame's safe point.
+        level->DestroyListener();
+        level->SaveProgress();
+        vK_Object::Destroy(level);
+    }
+    level_.reset();
+    if (vK_Scene* scene = vK_Scene::Instance())
+        if (scene->GetStorageRoot()) scene->GetStorageRoot()->DeleteChildren();
+    if (vK_SoundHub* sounds = vK_SoundHub::Instance()) sounds->StopAll(2.0f);
+}
+
+void vY_Application::StartNewLevel(const std::string& module, const std::string& trigger) {
+    CloseLevel();
+    vK_Object* root = GetRoot();
+    auto* level = static_cast<vY_Level*>(vK_Object::Adopt(std::make_unique<vY_Level>(module, trigger)));
+    if (root && root->AddChild(level)) {
+        level_ = level->GetWeakRef();
+    } else {
+        level->DestroyListener();
+        vK_Object::Destroy(level);
+    }
+    Log("vY_Application::StartNewLevel m_bPause = %d, sModuleName = %s, sTrigerName = %s", m_bPause ? 1 : 0,
+        module.c_str(), trigger.c_str());
+}
+
+void vY_Application::SetPause(bool pause) {
+    Log("vY_Application::SetPause m_bPause = %d, bValue = %d", m_bPause ? 1 : 0, pause ? 1 : 0);
+    if (pause == m_bPause) return;
+    m_bPause = pause;
+    SendEmpty(pause ? MSG_Command_Pause_Show : MSG_Command_Pause_Hide);
+    if (vK_Object* root = GetRoot()) {
+        root->SetActive(!m_bPause);
+        root->SetInputEnabled(!m_bPause);
+    }
+}
+
+vK_DisplayMode vY_Application::GetDisplayMode() {
+    const bool fullscreen = vY_AppServices::HasSettings() ? vY_AppServices::GetFullscreen() : true;
+    vK_DisplayMode mode = GetDisplayMode(fullscreen);
+    vY_AppServices::RecordWidescreen(widescreen_);
+    vY_AppServices::RecordFullscreen(mode.fullscreen);
+    if (!fullscreen && mode.fullscreen) forceFullscreen_ = true;
+    return mode;
+}
+
+vK_DisplayMode vY_Application::GetDisplayMode(bool fullscreen) {
+    vK_DisplayMode mode;
+    mode.fullscreen = fullscreen;
+    mode.height = 768;
+    mode.title = Text("window_title");
+    if (GameEdition().collectors) {
+        const std::string ce = Text("window_title_ce");
+        if (!ce.empty() && ce != "window_title_ce")
+            mode.title = ce;
+        else
+            mode.title += " Collector's Edition";
+    }
+    ChooseDisplayMode(mode);
+    return mode;
+}
+
+void vY_Application::SetDesktopSize(float width, float height) {
+    desktopRead_ = true;
+    // No display answers zeros; the mapping divides by these sizes.
+    if (width <= 0.0f || height <= 0.0f) {
+        width = kReferenceWidth;
+        height = kReferenceHeight;
+    }
+    desktopWidth_ = width;
+    desktopHeight_ = height;
+}
+
+void vY_Application::ReadDesktop() {
+    if (desktopRead_) return;
+    std::vector<float> size;
+    if (Vrakko* engine = Vrakko::Instance()) size = engine->GetDesktopSize();
+    SetDesktopSize(size.size() >= 2 ? size[0] : 0.0f, size.size() >= 2 ? size[1] : 0.0f);
+}
+
+float vY_Application::GetDesktopWidth() {
+    ReadDesktop();
+    return desktopWidth_;
+}
+
+float vY_Application::GetDesktopHeight() {
+    ReadDesktop();
+    return desktopHeight_;
+}
+
+void vY_Application::ChooseDisplayMode(vK_DisplayMode& mode) {
+    const float w = GetDesktopWidth();
+    const float h = GetDesktopHeight();
+    const bool wide = w / h > 1.3333334f;
+    if (h > w && !g_portrait_warning_shown) {
+        g_portrait_warning_shown = true;
+        ShowStartupMessage("Game may not display correctly in the current resolution settings", "Error");
+    }
+    bool ws = widescreen_;
+    if (ws && (!wide || w < kWideReferenceWidth)) ws = false;
+    bool small = false;
+    if (!mode.fullscreen) {
+        if (h < kReferenceHeight)
+            mode.fullscreen = true;
+        else if (h <= 800.0f)
+            small = true;
+    }
+    if (mode.fullscreen) {
+        mode.width = static_cast<int>(w);
+        mode.height = static_cast<int>(h);
+    } else if (small) {
+        mode.width = ws ? 1068 : 800;
+        mode.height = 600;
+    } else {
+        mode.width = ws ? 1366 : 1024;
+        mode.height = 768;
+    }
+    width_ = mode.width;
+    height_ = mode.height;
+    widescreen_ = ws;
+}
+
+vY_AppInfo vY_Application::GetApplicationInfo(bool fullscreen) {
+    const vK_DisplayMode mode = GetDisplayMode(fullscreen);
+    vY_AppInfo info;
+    info.widescreen = widescreen_;
+    const float referenceWidth = info.widescreen ? kWideReferenceWidth : kReferenceWidth;
+    const float aspect = GetDesktopWidth() / GetDesktopHeight();
+    info.scaleY = static_cast<float>(mode.height) / kReferenceHeight;
+    if (info.widescreen && aspect >= 1.7786459f)
+        info.scaleX = static_cast<float>(mode.width) / (kReferenceHeight * aspect);
+    else
+        info.scaleX = static_cast<float>(mode.width) / referenceWidth;
+    info.posX = (static_cast<float>(mode.width) - kReferenceWidth * info.scaleX) / 2.0f;
+    info.posY = (static_cast<float>(mode.height) - kReferenceHeight * info.scaleY) / 2.0f;
+    Log("GetApplicationInfo: Display mode: % dx % d, fullscreen = % d, widescreen = %d", mode.width,
+        mode.height, mode.fullscreen ? 1 : 0, info.widescreen ? 1 : 0);
+    Log("GetApplicationInfo: AppInfo: posx = % f posy = % f, scalex = % f, scaley = %f", info.posX, info.posY,
+        info.scaleX, info.scaleY);
+    return info;
+}
+
+void vY_Application::UpdateApplicationParams(bool fullscreen) {
+    const vY_AppInfo info = GetApplicationInfo(fullscreen);
+    vK_Object* root = GetRoot();
+    if (!root) return;
+    root->SetScale(info.scaleX, info.scaleY);
+    root->SetPosition(info.posX, info.posY);
+    const vK_Rect crop =
+        info.widescreen ? vK_Rect{-171.0f, 0.0f, 1366.0f, 768.0f} : vK_Rect{0.0f, 0.0f, 1024.0f, 768.0f};
+    root->SetCropRect(true, crop);
+    Log("UpdateApplicationParams: CropRect: % f % f, width = % f, height = %f", crop.x, crop.y, crop.w,
+        crop.h);
+}
+
+void vY_Application::OnDisplayModeChangeDone(bool fullscreen) {
+    UpdateApplicationParams(fullscreen);
+    vK_DataTable payload;
+    payload.SetBool("togglewidescreen", vY_AppServices::GetWidescreen() != widescreen_);
+    payload.SetBool("togglefullscreen", fullscreen != vY_AppServices::GetFullscreen());
+    vY_AppServices::RecordWidescreen(widescreen_);
+    vY_AppServices::RecordFullscreen(fullscreen);
+    if (vK_Mediator* mediator = vK_Mediator::Instance())
+        mediator->Send(MSG_Event_Application_ToggleFullScreen, &payload);
+    SendEmpty(MSG_Command_Interface_UpdateTextures);
+}
+
+void vY_Application::OnActivate() {
+    if (startupClock_ < 0.1f) return;
+    const bool fullscreen = vY_AppServices::HasSettings() ? vY_AppServices::GetFullscreen() : true;
+    const vK_DisplayMode mode = GetDisplayMode(fullscreen);
+    Vrakko* engine = Vrakko::Instance();
+    if (engine && (mode.width != engine->GetWidth() || mode.height != engine->GetHeight()))
+        engine->SetFullscreen(mode.fullscreen);
+    SetPause(false);
+}
+
+void vY_Application::OnDeactivate() {
+    vY_AppServices::SaveSettings();
+    SetPause(true);
+}
+
+void vY_Application::OnBackPressed() {
+    if (vK_Mediator* mediator = vK_Mediator::Instance())
+        mediator->Send(MSG_Event_Android_BackPressed, nullptr);
+}
+
+void vY_Application::OnShutdown() {
+    SendEmpty(MSG_Event_Application_Closing);
+    vY_AppServices::SaveSettings();
+    CloseLevel();
+    if (vK_Object* root = GetRoot()) {
+        root->DeleteChildren();
+        vK_Object::Destroy(root);
+    }
+    root_.reset();
+    vY_AppServices::SaveSettings();
+    vY_AppServices::DestroyProfiles();
+}

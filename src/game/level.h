@@ -1,0 +1,67 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "core/listener_base.h"
+#include "scene/object.h"
+
+class vY_Interface;
+class vY_CheatHighlight;
+
+// One screen of the game: the branch "vy_level" under "vy_application" with the level
+// content "vy_level_internal" (z 0), the interface "vy_interface" (z 2) and the cheat
+// overlay "vy_cheat_highlight" on top; the loading screen "int_loading" (from the
+// module "assets/shared/interface/int_loading") fades out when the level opens and in
+// again before the level is replaced.
+//
+// States: 0 created (module loading), 1 opening fade, 2 running (input on), 3 leaving
+// fade, 4 done (the application replaces the level on its next frame). Each fade
+// lasts 0.4 s of frame time.
+//
+// The content is a plain container, which behaves as a zoom view that neither pans
+// nor zooms (scale 1).
+class vY_Level : public vK_Object, public vK_ListenerBase {
+public:
+    static constexpr float kFadeSeconds = 0.4f;
+
+    vY_Level(const std::string& module, const std::string& trigger);
+    ~vY_Level() override;
+
+    void Tick(const vK_FrameInfo& frame) override;
+    bool HandleInput(const vK_InputEvent& event, vK_Object* hit, const vK_DrawParams& state) override;
+    void OnMessage(const vK_MessageId& id, vK_DataTable* payload) override;
+
+    bool IsLoading() const { return state_ == 0 || state_ == 1; }
+    bool IsDone() const { return state_ == 4; }
+    int GetState() const { return state_; }
+    float GetFade() const { return fade_; }
+    void SetState(int state);
+    void ApplyLoadingAlpha(float alpha);
+    // Saves the player's profile once, when the level got past its opening fade.
+    void SaveProgress();
+
+    vK_Object* GetContent() const;
+    vK_Object* GetLoadingScreen() const;
+    vY_Interface* GetInterface() const;
+    const std::string& GetTrigger() const { return trigger_; }
+
+    // Process-wide flags: whether the opening fade may show the loading screen, and
+    // whether no level has opened yet in this run (its loading screen stays clear).
+    static void SetLoadingAllowed(bool allowed);
+    static bool IsLoadingAllowed();
+    static void SetFirstOpening(bool first);
+    static bool IsFirstOpening();
+
+private:
+    void BuildBranch();
+    void AnswerTryApply(vK_DataTable& payload) const;
+
+    std::weak_ptr<vK_Object*> content_;
+    std::weak_ptr<vK_Object*> loading_;
+    std::weak_ptr<vK_Object*> interface_;
+    std::weak_ptr<vK_Object*> cheat_;
+    int state_ = 0;
+    float fade_ = 1.0f;
+    std::string trigger_;
+    bool saved_ = false;
+};

@@ -1,0 +1,60 @@
+// The built program: a missing configuration ends it with the message and status 1,
+// and the game's message names are script globals.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "support/temp_folder.h"
+
+namespace {
+
+std::string Exe() { return std::string(VRAKKO_BINARY_DIR) + "/vrakko"; }
+
+// Runs the program; returns its exit status and fills output with stderr.
+int RunProgram(const std::string& args, std::string& output) {
+    const std::string command =
+        "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy '" + Exe() + "' " + args + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return -1;
+    char buffer[512];
+    while (size_t n = fread(buffer, 1, sizeof(buffer), pipe)) output.append(buffer, n);
+    const int status = pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(Program, MissingConfigurationShowsTheMessageAndEndsWithStatusOne) {
+    if (!std::filesystem::exists(Exe())) GTEST_SKIP() << "the executable is not built";
+    TempFolder folder;
+    folder.WriteFile("root/assets/readme.txt", "no configuration here");
+    std::string output;
+    EXPECT_EQ(
+        RunProgram("--root '" + folder.Path() + "/root' --save-dir '" + folder.Path() + "/save' --frames 2",
+                   output),
+        1);
+    EXPECT_NE(output.find("Game assets is corrupted.\nPlease reinstall the game to fix the problem."),
+              std::string::npos)
+        << output;
+}
+
+TEST(Program, GameMessageNamesReachTheScripts) {
+    if (!std::filesystem::exists(Exe())) GTEST_SKIP() << "the executable is not built";
+    TempFolder folder;
+    folder.WriteFile(
+        "root/assets/config.json",
+        "{\"Vrakko\": {\"publisherName\": \"P\", \"gameName\": \"G\"}, \"save_settings\": {\"folder\": "
+        "\"G\"}, \"start_point\": {\"module\": \"assets/m\", \"func\": \"m.Start()\"}}");
+    folder.WriteFile("root/assets/m.xml", "<module name=\"m\"/>");
+    folder.WriteFile(
+        "root/assets/m.lua",
+        "function public.Start() DbgTrace('id=' .. tostring(Command_Application_SwitchLevel)) end");
+    std::string output;
+    RunProgram("--root '" + folder.Path() + "/root' --save-dir '" + folder.Path() + "/save' --frames 5",
+               output);
+    const std::string log = folder.ReadFile("save/logfile.txt");
+    EXPECT_NE(log.find("id=Command_Application_SwitchLevel"), std::string::npos) << log << output;
+}
+
+}  // namespace
