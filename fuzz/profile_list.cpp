@@ -1,6 +1,8 @@
 // The player's profile list and a profile file from arbitrary bytes: the list is read,
 // every name decoded, the selected profile loaded into the script state and a new
 // profile added. Never crashes; damaged files are reported and skipped.
+#include "game/profile_list.h"
+
 #include <unistd.h>
 
 #include <cstdint>
@@ -10,7 +12,6 @@
 
 #include "files/file_manager.h"
 #include "files/log.h"
-#include "game/profile_list.h"
 #include "script/script_hub.h"
 
 namespace {
