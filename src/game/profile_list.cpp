@@ -1,0 +1,266 @@
+#include "game/profile_list.h"
+
+#include <cctype>
+#include <cstdint>
+#include <memory>
+
+#include "data/data.h"
+#include "data/json.h"
+#include "data/json_file.h"
+#include "files/file_manager.h"
+#include "files/log.h"
+#include "script/script_hub.h"
+
+namespace {
+vY_ProfileList* g_instance = nullptr;
+
+constexpr const char* kGlobalName = "vy_global";
+constexpr const char* kBase64 = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+// Files that failed to read are kept under their name with this suffix before anything
+// overwrites them, so a damaged save can still be recovered by hand.
+constexpr const char* kDamagedSuffix = ".damaged";
+
+std::string EncodeBase64(const std::string& bytes) {
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    size_t i = 0;
+    for (; i + 2 < bytes.size(); i += 3) {
+        const uint32_t v = uint8_t(bytes[i]) << 16 | uint8_t(bytes[i + 1]) << 8 | uint8_t(bytes[i + 2]);
+        for (int shift = 18; shift >= 0; shift -= 6) out += kBase64[(v >> shift) & 63];
+    }
+    const size_t rest = bytes.size() - i;
+    if (rest > 0) {
+        uint32_t v = uint8_t(bytes[i]) << 16;
+        if (rest == 2) v |= uint8_t(bytes[i + 1]) << 8;
+        out += kBase64[(v >> 18) & 63];
+        out += kBase64[(v >> 12) & 63];
+        out += rest == 2 ? kBase64[(v >> 6) & 63] : '=';
+        out += '=';
+    }
+    return out;
+}
+
+int Base64Value(char c) {
+    if (c >= 'A' && c <= 'Z') return c - 'A';
+    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+    if (c >= '0' && c <= '9') return c - '0' + 52;
+    if (c == '+') return 62;
+    if (c == '/') return 63;
+    return -1;
+}
+
+// Stops at the first "=" or character outside the alphabet; a trailing partial group
+// yields the whole bytes it holds.
+std::string DecodeBase64(const std::string& text) {
+    std::string out;
+    uint32_t bits = 0;
+    int count = 0;
+    for (char c : text) {
+        const int v = Base64Value(c);
+        if (v < 0) break;
+        bits = bits << 6 | uint32_t(v);
+        count += 6;
+        if (count >= 8) {
+            count -= 8;
+            out += char((bits >> count) & 0xFF);
+        }
+    }
+    return out;
+}
+
+// LoadFile kind 0 with the silent flag set.
+int LoadSilently(const std::string& path, std::vector<uint8_t>& bytes) {
+    vK_FileManager* files = vK_FileManager::Instance();
+    if (!files) return 1;
+    const bool was_silent = files->IsSilent();
+    files->SetSilent(true);
+    const int status = files->LoadFile(path, bytes, 0);
+    files->SetSilent(was_silent);
+    return status;
+}
+
+// Copies the stored bytes of a file that did not read to path + kDamagedSuffix.
+void KeepDamagedCopy(const std::string& path) {
+    vK_FileManager* files = vK_FileManager::Instance();
+    std::vector<uint8_t> raw;
+    if (!files || !files->ReadFromReaders(path, raw)) return;
+    const std::string copy = path + kDamagedSuffix;
+    if (files->SaveFile(copy, raw, 0, false))
+        Log("Error: %s is damaged; its content is kept in %s.", path.c_str(), copy.c_str());
+}
+
+bool IsProfileId(const std::string& id) {
+    if (id.size() < 3 || id.compare(0, 2, "p_") != 0) return false;
+    for (size_t i = 2; i < id.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(id[i]))) return false;
+    }
+    return true;
+}
+}  // namespace
+
+vY_ProfileList::vY_ProfileList() {
+    g_instance = this;
+    Load();
+}
+
+vY_ProfileList::~vY_ProfileList() {
+    if (g_instance == this) g_instance = nullptr;
+}
+
+vY_ProfileList* vY_ProfileList::Instance() { return g_instance; }
+
+std::string vY_ProfileList::ProfilePath(const std::string& id) {
+    return IsProfileId(id) ? "save/" + id + ".json" : std::string();
+}
+
+void vY_ProfileList::Load() {
+    entries_.clear();
+    current_ = kNoList;
+    vK_FileManager* files = vK_FileManager::Instance();
+    if (!files || files->Exists(kListFile) != 0) return;
+    std::vector<uint8_t> bytes;
+    const int status = LoadSilently(kListFile, bytes);
+    const std::unique_ptr<vK_Data> root = status == 0 ? ParseJson(bytes.data(), bytes.size()) : nullptr;
+    const vK_DataTable* table = root ? root->AsTable() : nullptr;
+    if (!table) {
+        current_ = kUnreadable;
+        KeepDamagedCopy(kListFile);
+        return;
+    }
+    const vK_Data* current = table->Get("current");
+    if (!current) return;
+    current_ = current->GetInt();
+    const vK_Data* profiles = table->Get("profiles");
+    const vK_DataArray* list = profiles ? profiles->AsArray() : nullptr;
+    if (!list) {
+        current_ = kMalformed;
+        KeepDamagedCopy(kListFile);
+        return;
+    }
+    for (const vK_Data* item : *list) {
+        Entry entry;
+        if (const vK_Data* id = item->Get("id")) entry.id = id->ToString();
+        if (const vK_Data* name = item->Get("name")) entry.name = DecodeBase64(name->ToString());
+        entries_.push_back(std::move(entry));
+    }
+    if (current_ >= GetCount()) current_ = entries_.empty() ? kMalformed : 0;
+}
+
+bool vY_ProfileList::SaveList() const {
+    vK_DataTable table;
+    table.SetInt("current", current_);
+    vK_DataArray* profiles = table.SetArray("profiles");
+    for (const Entry& entry : entries_) {
+        vK_DataTable* item = profiles->PushTable();
+        item->SetString("id", entry.id);
+        item->SetString("name", EncodeBase64(entry.name));
+    }
+    return SaveJson(&table, kListFile, 0, true);
+}
+
+std::string vY_ProfileList::GetProfileName(int index) const {
+    if (index >= 0 && index < GetCount()) return entries_[index].name;
+    if (index == kNoList) return "vy_noprofiles";
+    if (index == kUnreadable) return "vy_error";
+    return {};
+}
+
+const vY_ProfileList::Entry* vY_ProfileList::Selected() const {
+    return current_ >= 0 && current_ < GetCount() ? &entries_[current_] : nullptr;
+}
+
+void vY_ProfileList::SelectProfile(const std::string& name) {
+    for (int i = 0; i < GetCount(); ++i) {
+        if (entries_[i].name == name) {
+            current_ = i;
+            return;
+        }
+    }
+}
+
+bool vY_ProfileList::AddProfile(const std::string& name) {
+    int64_t largest = -1;
+    for (const Entry& entry : entries_) {
+        if (entry.name == name) return false;
+        if (entry.id.size() > 2) largest = std::max<int64_t>(largest, TextToInt(entry.id.substr(2)));
+    }
+    // An id whose file is still there (the list that named it was lost) is skipped, so a
+    // new player never takes over another player's progress.
+    vK_FileManager* files = vK_FileManager::Instance();
+    int64_t n = largest + 1;
+    std::string id;
+    for (;; ++n) {
+        id = FormatString("p_%06lld", static_cast<long long>(n));
+        if (!files || files->Exists(ProfilePath(id)) != 0) break;
+    }
+    entries_.push_back({id, name});
+    return true;
+}
+
+void vY_ProfileList::DeleteProfile(const std::string& name) {
+    int index = -1;
+    for (int i = 0; i < GetCount(); ++i) {
+        if (entries_[i].name == name) {
+            index = i;
+            break;
+        }
+    }
+    if (index < 0) return;
+    const std::string id = entries_[index].id;
+    entries_.erase(entries_.begin() + index);
+    if (current_ == index) {
+        current_ = entries_.empty() ? kNoList : 0;
+    } else if (current_ > index) {
+        --current_;  // the same player stays selected
+    }
+    SaveList();
+    const std::string path = ProfilePath(id);
+    vK_FileManager* files = vK_FileManager::Instance();
+    if (files && !path.empty()) files->DeleteFile(path);
+}
+
+bool vY_ProfileList::LoadCurrentProfile() {
+    const Entry* entry = Selected();
+    vK_FileManager* files = vK_FileManager::Instance();
+    if (!entry || !files) return false;
+    const std::string path = ProfilePath(entry->id);
+    if (path.empty()) {
+        Log("Error: profile id \"%s\" names no profile file.", entry->id.c_str());
+        return false;
+    }
+    std::vector<uint8_t> bytes;
+    const int status = files->LoadFile(path, bytes, 2);
+    if (status == 1) return false;  // the file manager logged it
+    const std::unique_ptr<vK_Data> root = status == 0 ? ParseJson(bytes.data(), bytes.size()) : nullptr;
+    const vK_Data* profile = root && root->AsTable() ? root->Get("profile") : nullptr;
+    if (!profile || !profile->AsTable()) {
+        KeepDamagedCopy(path);
+        Log("Error: profile file %s is damaged and was not loaded.", path.c_str());
+        return false;
+    }
+    if (vK_ScriptHub* hub = vK_ScriptHub::Instance()) hub->SetGlobal(profile->Get("game_data"), kGlobalName);
+    return true;
+}
+
+bool vY_ProfileList::SaveCurrentProfile() const {
+    bool saved = SaveList();
+    const Entry* entry = Selected();
+    if (!entry) return saved;
+    const std::string path = ProfilePath(entry->id);
+    if (path.empty()) {
+        Log("Error: profile id \"%s\" names no profile file.", entry->id.c_str());
+        return false;
+    }
+    vK_DataTable root;
+    vK_DataTable* profile = root.SetTable("profile");
+    vK_ScriptHub* hub = vK_ScriptHub::Instance();
+    std::unique_ptr<vK_Data> game_data = hub ? hub->GetGlobal(kGlobalName) : nullptr;
+    profile->Set("game_data", game_data ? std::move(game_data) : std::make_unique<vK_Data>());
+    return SaveJson(&root, path, 2, true) && saved;
+}
+
+bool vY_ProfileList::IsCheaterProfile() const {
+    std::string name = GetCurrentName();
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name == "cheater";
+}

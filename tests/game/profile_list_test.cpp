@@ -1,0 +1,324 @@
+// Player profiles: selection through additions and deletions, files written by an
+// independent script, damaged files, the "vy_global" round trip and saves killed midway.
+#include "game/profile_list.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <thread>
+
+#include "files/log.h"
+#include "game_fixture.h"
+
+namespace {
+
+class ProfileListTest : public GameFixture {
+protected:
+    std::vector<std::string> Names(const vY_ProfileList& list) {
+        std::vector<std::string> names;
+        for (const auto& entry : list.GetEntries()) names.push_back(entry.name);
+        return names;
+    }
+    bool Lua(const std::string& code) { return script.Lua(code); }
+    std::string Eval(const std::string& expr) { return script.Eval(expr); }
+};
+
+TEST_F(ProfileListTest, DeletingKeepsTheSelectedPlayer) {
+    struct Case {
+        const char* remove;
+        const char* selected_before;
+        std::string selected_after;
+        int current_after;
+    };
+    const Case cases[] = {
+        {"A", "C", "C", 1},  // before the selection: the index moves down with the player
+        {"C", "C", "A", 0},  // the selection itself: the first remaining player
+        {"D", "B", "B", 1},  // after the selection: nothing moves
+        {"X", "B", "B", 1},  // unknown name: nothing happens
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.remove) + " with " + c.selected_before);
+        folder.WriteFile("save/profile_list.json", "{\"current\":-1,\"profiles\":[]}");
+        vY_ProfileList list;
+        for (const char* name : {"A", "B", "C", "D"}) ASSERT_TRUE(list.AddProfile(name));
+        list.SelectProfile(c.selected_before);
+        ASSERT_TRUE(Lua("vy_global = {who = '" + list.GetCurrentName() + "'}"));
+        ASSERT_TRUE(list.SaveCurrentProfile());
+        list.DeleteProfile(c.remove);
+        EXPECT_EQ(list.GetCurrentName(), c.selected_after);
+        EXPECT_EQ(list.GetCurrent(), c.current_after);
+        // The list on disk agrees, and the next save goes into the same player's file.
+        vY_ProfileList reloaded;
+        EXPECT_EQ(reloaded.GetCurrentName(), c.selected_after);
+        EXPECT_EQ(Names(reloaded), Names(list));
+    }
+}
+
+TEST_F(ProfileListTest, SaveAfterDeletingAnEarlierPlayerWritesTheSamePlayersFile) {
+    vY_ProfileList list;
+    ASSERT_TRUE(list.AddProfile("Anna"));
+    ASSERT_TRUE(list.AddProfile("Ben"));
+    list.SelectProfile("Ben");
+    list.DeleteProfile("Anna");
+    ASSERT_TRUE(Lua("vy_global = {owner = 'Ben'}"));
+    ASSERT_TRUE(list.SaveCurrentProfile());
+    EXPECT_FALSE(folder.Has("save/p_000000.json"));
+    EXPECT_NE(SaveText("p_000001.json").find("\"owner\":\"Ben\""), std::string::npos);
+}
+
+TEST_F(ProfileListTest, AddingAndSelecting) {
+    vY_ProfileList list;
+    EXPECT_EQ(list.GetCurrent(), vY_ProfileList::kNoList);
+    EXPECT_EQ(list.GetCurrentName(), "vy_noprofiles");
+    ASSERT_TRUE(list.AddProfile("Anna"));
+    ASSERT_TRUE(list.AddProfile("anna"));  // names are compared exactly
+    EXPECT_FALSE(list.AddProfile("Anna"));
+    EXPECT_EQ(list.GetCurrentName(), "vy_noprofiles");  // adding selects nothing
+    EXPECT_EQ(list.GetEntries()[0].id, "p_000000");
+    EXPECT_EQ(list.GetEntries()[1].id, "p_000001");
+    list.SelectProfile("anna");
+    EXPECT_EQ(list.GetCurrent(), 1);
+    list.SelectProfile("nobody");
+    EXPECT_EQ(list.GetCurrent(), 1);
+    list.DeleteProfile("Anna");
+    ASSERT_TRUE(list.AddProfile("Cleo"));
+    EXPECT_EQ(list.GetEntries()[1].id, "p_000002");  // one more than the largest left
+    list.SelectProfile("anna");
+    list.DeleteProfile("anna");
+    list.DeleteProfile("Cleo");
+    EXPECT_EQ(list.GetCurrent(), vY_ProfileList::kNoList);
+    ASSERT_TRUE(list.AddProfile("Dora"));
+    EXPECT_EQ(list.GetEntries()[0].id, "p_000000");
+}
+
+TEST_F(ProfileListTest, NewIdNeverTakesAnExistingProfileFile) {
+    // The list that named p_000000 was lost, but the player's file is still there.
+    folder.WriteFile("save/p_000000.json", "0000000000000002{}");
+    folder.WriteFile("save/p_000001.json", "0000000000000002{}");
+    vY_ProfileList list;
+    ASSERT_TRUE(list.AddProfile("New"));
+    EXPECT_EQ(list.GetEntries()[0].id, "p_000002");
+}
+
+TEST_F(ProfileListTest, ListFileStates) {
+    struct Case {
+        const char* text;  // nullptr: no file
+        int current;
+        int count;
+        const char* current_name;
+    };
+    const Case cases[] = {
+        {nullptr, -1, 0, "vy_noprofiles"},
+        {"[1,2]", -2, 0, "vy_error"},
+        {"{\"current\"", -2, 0, "vy_error"},
+        {"{\"profiles\":[]}", -1, 0, "vy_noprofiles"},
+        {"{\"current\":0,\"profiles\":{}}", -3, 0, ""},
+        {"{\"current\":5,\"profiles\":[{\"id\":\"p_000000\",\"name\":\"QQ==\"},{\"id\":\"p_000001\"}]}", 0, 2,
+         "A"},
+        {"{\"current\":5,\"profiles\":[]}", -3, 0, ""},
+        {"{\"current\":-7,\"profiles\":[{\"id\":\"p_000000\",\"name\":\"QQ==\"}]}", -7, 1, ""},
+        // Decoding stops at the first character outside the alphabet.
+        {"{\"current\":0,\"profiles\":[{\"id\":\"p_000000\",\"name\":\"QUJD*RA==\"}]}", 0, 1, "ABC"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text ? c.text : "no file");
+        std::filesystem::remove(folder.Path() + "/save/profile_list.json");
+        if (c.text) folder.WriteFile("save/profile_list.json", c.text);
+        vY_ProfileList list;
+        EXPECT_EQ(list.GetCurrent(), c.current);
+        EXPECT_EQ(list.GetCount(), c.count);
+        EXPECT_EQ(list.GetCurrentName(), c.current_name);
+        EXPECT_FALSE(c.current < 0 && list.LoadCurrentProfile());
+    }
+}
+
+TEST_F(ProfileListTest, DamagedListIsKeptBeforeItIsOverwritten) {
+    folder.WriteFile("save/profile_list.json", "{\"current\":0,\"profiles\":[{\"id\":\"p_0");
+    vK_LogCapture log;
+    vY_ProfileList list;
+    EXPECT_EQ(list.GetCurrentName(), "vy_error");
+    EXPECT_TRUE(log.Contains("profile_list.json is damaged"));
+    ASSERT_TRUE(list.AddProfile("New"));
+    ASSERT_TRUE(list.SaveList());
+    EXPECT_EQ(SaveText("profile_list.json.damaged"), "{\"current\":0,\"profiles\":[{\"id\":\"p_0");
+}
+
+TEST_F(ProfileListTest, ReadsFilesWrittenByAnIndependentScript) {
+    const std::string command =
+        "python3 " VRAKKO_SOURCE_DIR "/tests/game/profile_files.py " + folder.Path() + "/save";
+    if (std::system("python3 -c '' 2>/dev/null") != 0) GTEST_SKIP() << "python3 is not available";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+
+    vY_ProfileList list;
+    ASSERT_EQ(list.GetCount(), 5);
+    EXPECT_EQ(Names(list),
+              (std::vector<std::string>{"Anna", "Bj\xc3\xb6rn \xe2\x98\x83", "cheater", "Trunc", "Empty"}));
+    EXPECT_EQ(list.GetCurrent(), 1);
+    ASSERT_TRUE(list.LoadCurrentProfile());
+    EXPECT_EQ(Eval("vy_global.level"), "7");
+    EXPECT_EQ(Eval("vy_global.note"), "caf\xc3\xa9 \"quoted\"\n");
+    EXPECT_EQ(Eval("tostring(vy_global.flags.a)"), "false");
+    list.SelectProfile("Anna");
+    ASSERT_TRUE(list.LoadCurrentProfile());
+    EXPECT_EQ(Eval("vy_global.level .. vy_global.items[1] .. vy_global.items[2] .. vy_global.room"),
+              "3keylampattic");
+    EXPECT_EQ(Eval("tostring(vy_global.done) .. vy_global.ratio"), "true0.25");
+    EXPECT_FALSE(list.IsCheaterProfile());
+
+    // Damaged, truncated and malformed files are reported and leave "vy_global" alone.
+    for (const char* name : {"cheater", "Trunc", "Empty"}) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(Lua("vy_global = {kept = 'yes'}"));
+        list.SelectProfile(name);
+        vK_LogCapture log;
+        EXPECT_FALSE(list.LoadCurrentProfile());
+        EXPECT_EQ(Eval("vy_global.kept"), "yes");
+        EXPECT_TRUE(log.Contains("is damaged and was not loaded"));
+    }
+    list.SelectProfile("cheater");
+    EXPECT_TRUE(list.IsCheaterProfile());
+    // The damaged content survives the next save of that player.
+    const std::string damaged = SaveText("p_000007.json");
+    ASSERT_TRUE(list.SaveCurrentProfile());
+    EXPECT_EQ(SaveText("p_000007.json.damaged"), damaged);
+    ASSERT_TRUE(list.LoadCurrentProfile());
+    EXPECT_EQ(Eval("vy_global.kept"), "yes");
+    // A new player's id follows the largest one.
+    ASSERT_TRUE(list.AddProfile("Next"));
+    EXPECT_EQ(list.GetEntries().back().id, "p_000010");
+}
+
+TEST_F(ProfileListTest, ProfileFileFormat) {
+    vY_ProfileList list;
+    ASSERT_TRUE(list.AddProfile("\xff\x01 Zo\xc3\xab"));
+    list.SelectProfile("\xff\x01 Zo\xc3\xab");
+    ASSERT_TRUE(Lua("vy_global = {n = 1}"));
+    ASSERT_TRUE(list.SaveCurrentProfile());
+    // 16-digit byte sum, then compact JSON; names in standard Base64.
+    const std::string content = "{\"profile\":{\"game_data\":{\"n\":1}}}";
+    uint32_t sum = 0;
+    for (unsigned char c : content) sum += c;
+    EXPECT_EQ(SaveText("p_000000.json"), FormatString("%016u", sum) + content);
+    EXPECT_EQ(SaveText("profile_list.json"),
+              "{\"current\":0,\"profiles\":[{\"id\":\"p_000000\",\"name\":\"/wEgWm/Dqw==\"}]}");
+    vY_ProfileList reloaded;
+    EXPECT_EQ(reloaded.GetCurrentName(), "\xff\x01 Zo\xc3\xab");
+}
+
+TEST_F(ProfileListTest, IdsThatNameNoProfileFileAreNeverUsedAsPaths) {
+    folder.WriteFile("save/settings.json", "{\"gamma\":0.5}");
+    folder.WriteFile("save/profile_list.json",
+                     "{\"current\":0,\"profiles\":[{\"id\":\"settings\",\"name\":\"QQ==\"}]}");
+    vY_ProfileList list;
+    ASSERT_TRUE(Lua("vy_global = {x = 1}"));
+    EXPECT_FALSE(list.SaveCurrentProfile());
+    EXPECT_FALSE(list.LoadCurrentProfile());
+    list.DeleteProfile("A");
+    EXPECT_EQ(SaveText("settings.json"), "{\"gamma\":0.5}");
+}
+
+// Every kind a script value takes on its way to the file. Fractions cross the script
+// bridge in single precision where they fit it, so the fractions here are exact in it.
+TEST_F(ProfileListTest, GameDataRoundTripsEveryKind) {
+    vY_ProfileList list;
+    ASSERT_TRUE(list.AddProfile("P"));
+    list.SelectProfile("P");
+    const std::string value =
+        "{i = 42, neg = -7, big = 1099511627776, frac = 0.25, negfrac = -2.5, tiny = 1e-300, t = true, f = "
+        "false,"
+        " s = 'line\\n\"q\" \\\\ caf\\195\\169', empty_s = '', arr = {1, 'two', {3}}, nested = {a = {b = {c "
+        "= 'd'}}},"
+        " empty = {}}";
+    ASSERT_TRUE(
+        Lua("function deq(a, b) if type(a) ~= type(b) then return false end"
+            " if type(a) ~= 'table' then return a == b end"
+            " for k, v in pairs(a) do if not deq(v, b[k]) then return false end end"
+            " for k in pairs(b) do if a[k] == nil then return false end end return true end"));
+    ASSERT_TRUE(Lua("vy_global = " + value));
+    ASSERT_TRUE(list.SaveCurrentProfile());
+    ASSERT_TRUE(Lua("vy_global = nil"));
+    vY_ProfileList reloaded;
+    ASSERT_TRUE(reloaded.LoadCurrentProfile());
+    ASSERT_TRUE(Lua("expected = " + value));
+    for (const char* key :
+         {"i", "neg", "big", "frac", "negfrac", "tiny", "t", "f", "s", "empty_s", "arr", "nested", "empty"}) {
+        EXPECT_EQ(Eval(std::string("tostring(deq(vy_global.") + key + ", expected." + key + "))"), "true")
+            << key << ": " << SaveText("p_000000.json");
+    }
+    // A plain value works as well as a table.
+    ASSERT_TRUE(Lua("vy_global = 'just text'"));
+    ASSERT_TRUE(reloaded.SaveCurrentProfile());
+    ASSERT_TRUE(Lua("vy_global = nil"));
+    ASSERT_TRUE(reloaded.LoadCurrentProfile());
+    EXPECT_EQ(Eval("vy_global"), "just text");
+}
+
+// A child saves profiles in a loop and is killed at random moments: every time, the list
+// and each profile load, and each holds a whole generation no older than before.
+TEST_F(ProfileListTest, SavesKilledMidwayLeaveTheOldOrTheNewFile) {
+    constexpr int kRounds = 200;
+    constexpr int kProfiles = 3;
+    const char* names[kProfiles] = {"P0", "P1", "P2"};
+    ASSERT_TRUE(
+        Lua("function fill(g) vy_global = {gen = g, pad = string.rep(string.char(65 + g % 26), 3000 + g % "
+            "700)} end"
+            " function check(g) return #vy_global.pad == 3000 + g % 700"
+            " and vy_global.pad == string.rep(string.char(65 + g % 26), #vy_global.pad) end"));
+    {
+        vY_ProfileList seed;
+        for (int p = 0; p < kProfiles; ++p) {
+            ASSERT_TRUE(seed.AddProfile(names[p]));
+            seed.SelectProfile(names[p]);
+            ASSERT_TRUE(Lua("fill(0)"));
+            ASSERT_TRUE(seed.SaveCurrentProfile());
+        }
+    }
+    std::mt19937 random(12345);
+    std::uniform_int_distribution<int> delay_us(0, 40000);
+    int last_gen[kProfiles] = {0, 0, 0};
+    int next_gen = 1;
+    int changed_rounds = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            vY_ProfileList saver;
+            for (int g = next_gen;; ++g) {
+                saver.SelectProfile(names[g % kProfiles]);
+                script.Lua("fill(" + std::to_string(g) + ")");
+                saver.SaveCurrentProfile();
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(delay_us(random)));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status));
+
+        vY_ProfileList list;
+        ASSERT_EQ(list.GetCount(), kProfiles) << "round " << round;
+        ASSERT_GE(list.GetCurrent(), 0);
+        bool changed = false;
+        for (int p = 0; p < kProfiles; ++p) {
+            list.SelectProfile(names[p]);
+            ASSERT_TRUE(list.LoadCurrentProfile()) << "round " << round << " profile " << p;
+            const int gen = std::stoi(Eval("vy_global.gen"));
+            ASSERT_EQ(Eval("tostring(check(vy_global.gen))"), "true") << "round " << round;
+            ASSERT_GE(gen, last_gen[p]);
+            ASSERT_TRUE(gen == 0 || gen % kProfiles == p);
+            changed = changed || gen != last_gen[p];
+            last_gen[p] = gen;
+            next_gen = std::max(next_gen, gen + 1);
+        }
+        if (changed) ++changed_rounds;
+    }
+    // The kills landed while saves were going on, not only before the first one.
+    EXPECT_GT(changed_rounds, kRounds / 4);
+}
+
+}  // namespace

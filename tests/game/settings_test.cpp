@@ -1,0 +1,191 @@
+// Player settings: defaults from the configuration, the file, and each setting's effect
+// on the engine, the cursor and the sound hub; the save folder name.
+#include "game/settings.h"
+
+#include <gtest/gtest.h>
+
+#include "core/listener_base.h"
+#include "files/log.h"
+#include "game/game_message_ids.h"
+#include "game_fixture.h"
+
+namespace {
+
+class SettingsTest : public GameFixture {};
+
+TEST_F(SettingsTest, DefaultsComeFromTheConfiguration) {
+    struct Case {
+        const char* config;
+        bool fullscreen, widescreen, syscursor;
+        int performance;
+        float sfx, env, soundtrack, voice, gamma;
+    };
+    const Case cases[] = {
+        {"{}", true, true, false, 1, 0.7f, 0.7f, 0.7f, 0.7f, 1.0f},
+        {"{\"default_settings\":{\"fullscreen\":false,\"widescreen\":false,\"syscursor\":true,"
+         "\"performance\":false,"
+         "\"sfx_volume\":0.1,\"env_volume\":0.2,\"soundtrack_volume\":0.3,\"voice_volume\":1,\"gamma\":1.5}}",
+         false, false, true, 0, 0.1f, 0.2f, 0.3f, 1.0f, 1.5f},
+        // Values of another kind fall back (bools are only bools; numbers any number).
+        {"{\"default_settings\":{\"fullscreen\":0,\"syscursor\":\"yes\",\"performance\":0,\"gamma\":\"2\"}}",
+         true, true, false, 1, 0.7f, 0.7f, 0.7f, 0.7f, 1.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.config);
+        Configure(c.config);
+        const float factor_before = engine.GetFactor();
+        vY_Settings settings;
+        EXPECT_EQ(settings.GetFullscreen(), c.fullscreen);
+        EXPECT_EQ(settings.GetWidescreen(), c.widescreen);
+        EXPECT_EQ(settings.GetSysCursor(), c.syscursor);
+        EXPECT_EQ(settings.GetPerformance(), c.performance);
+        EXPECT_FLOAT_EQ(settings.GetVolume("sfx"), c.sfx);
+        EXPECT_FLOAT_EQ(settings.GetVolume("env"), c.env);
+        EXPECT_FLOAT_EQ(settings.GetVolume("soundtrack"), c.soundtrack);
+        EXPECT_FLOAT_EQ(settings.GetVolume("voice"), c.voice);
+        EXPECT_FLOAT_EQ(settings.GetGamma(), c.gamma);
+        // Construction applies nothing.
+        EXPECT_FLOAT_EQ(engine.GetFactor(), factor_before);
+        EXPECT_FALSE(cursor.IsSystem());
+        EXPECT_TRUE(engine.modes.empty());
+    }
+}
+
+TEST_F(SettingsTest, LoadWithoutAFileWritesTheDefaults) {
+    Configure("{\"default_settings\":{\"gamma\":1.25,\"fullscreen\":false}}");
+    vK_LogCapture log;
+    vY_Settings settings;
+    settings.Load();
+    EXPECT_FALSE(log.Contains("file not found"));
+    // The writer's styled layout, keys in the data table's (sorted) order.
+    EXPECT_EQ(
+        SaveText("settings.json"),
+        "\n{\n\t\"env_volume\" : 0.7,\n\t\"fullscreen\" : false,\n\t\"gamma\" : 1.25,\n\t\"performance\" : "
+        "1,\n\t\"sfx_volume\" : 0.7,\n\t\"soundtrack_volume\" : 0.7,\n\t\"syscursor\" : false,\n\t\"voice_"
+        "volume\" : 0.7,\n\t\"widescreen\" : true\n}");
+}
+
+TEST_F(SettingsTest, LoadAppliesTheFileAndLeavesMissingKeys) {
+    folder.WriteFile("save/settings.json",
+                     "{\"performance\":3,\"fullscreen\":false,\"widescreen\":false,\"syscursor\":true,"
+                     "\"sfx_volume\":0.5,\"voice_volume\":7,\"gamma\":0.8}");
+    vY_Settings settings;
+    settings.Load();
+    EXPECT_EQ(settings.GetPerformance(), 3);
+    EXPECT_FALSE(settings.GetFullscreen());
+    EXPECT_FALSE(settings.GetWidescreen());
+    EXPECT_TRUE(engine.modes.empty());  // the display mode is chosen later
+    EXPECT_TRUE(cursor.IsSystem());
+    EXPECT_FLOAT_EQ(sounds.GetCategoryVolume("sfx"), 0.5f);
+    EXPECT_FLOAT_EQ(settings.GetVolume("voice"), 1.0f);
+    EXPECT_FLOAT_EQ(sounds.GetCategoryVolume("voice"), 1.0f);
+    EXPECT_FLOAT_EQ(settings.GetVolume("env"), 0.7f);
+    EXPECT_FLOAT_EQ(engine.GetFactor(), 0.8f);
+    // Round trip through Save.
+    ASSERT_TRUE(settings.Save());
+    vY_Settings again;
+    again.Load();
+    EXPECT_EQ(again.GetPerformance(), 3);
+    EXPECT_FLOAT_EQ(again.GetVolume("sfx"), 0.5f);
+}
+
+TEST_F(SettingsTest, VolumesReachTheSoundHub) {
+    struct Case {
+        const char* channel;
+        float value;
+        float stored;  // GetVolume afterwards
+        float hub;
+    };
+    const Case cases[] = {
+        {"sfx", 0.3f, 0.3f, 0.3f},   {"env", -1.0f, 0.0f, 0.0f},  {"soundtrack", 0.9f, 0.9f, 0.9f},
+        {"voice", 1.5f, 1.0f, 1.0f}, {"music", 2.0f, 0.0f, 1.0f},
+    };
+    vY_Settings settings;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.channel);
+        settings.SetVolume(c.channel, c.value);
+        EXPECT_FLOAT_EQ(settings.GetVolume(c.channel), c.stored);
+        EXPECT_FLOAT_EQ(sounds.GetCategoryVolume(c.channel), c.hub);
+    }
+}
+
+// Records "Command_Application_ChangeWidescreen" like the application does.
+class WidescreenReceiver : public vK_ListenerBase {
+public:
+    void OnMessage(const vK_MessageId& id, vK_DataTable* payload) override {
+        if (MapMessage(id, MSG_Command_Application_ChangeWidescreen)) values.push_back(payload->GetBool());
+    }
+    std::vector<bool> values;
+};
+
+TEST_F(SettingsTest, DisplaySettingsAskTheEngine) {
+    Configure("{\"default_settings\":{\"fullscreen\":true,\"widescreen\":true}}");
+    WidescreenReceiver receiver;
+    mediator.Subscribe(MSG_Command_Application_ChangeWidescreen, &receiver);
+    vY_Settings settings;
+    EXPECT_TRUE(settings.SetFullscreen(true, false));  // unchanged: nothing asked
+    EXPECT_TRUE(engine.modes.empty());
+    EXPECT_TRUE(settings.SetFullscreen(false, false));
+    ASSERT_EQ(engine.modes.size(), 1u);
+    EXPECT_FALSE(engine.modes[0].fullscreen);
+    EXPECT_TRUE(settings.GetFullscreen());  // recorded once the application reports the change
+    EXPECT_TRUE(settings.SetFullscreen(false, true));
+    EXPECT_FALSE(settings.GetFullscreen());
+
+    EXPECT_TRUE(settings.SetWidescreen(true, false));
+    EXPECT_TRUE(receiver.values.empty());
+    EXPECT_TRUE(settings.SetWidescreen(false, false));
+    EXPECT_EQ(receiver.values, std::vector<bool>{false});
+    ASSERT_EQ(engine.modes.size(), 2u);
+    EXPECT_FALSE(engine.modes[1].fullscreen);  // the stored fullscreen flag, re-applied
+    EXPECT_TRUE(settings.SetWidescreen(false, true));
+    EXPECT_FALSE(settings.GetWidescreen());
+    mediator.Unsubscribe(MSG_Command_Application_ChangeWidescreen, &receiver);
+}
+
+TEST_F(SettingsTest, CursorGammaAndPerformance) {
+    vY_Settings settings;
+    settings.SetSysCursor(true);
+    EXPECT_TRUE(cursor.IsSystem());
+    settings.SetSysCursor(false);
+    EXPECT_FALSE(cursor.IsSystem());
+    settings.SetGamma(1.75f);
+    EXPECT_FLOAT_EQ(engine.GetFactor(), 1.75f);
+    settings.SetPerformance(0);
+    EXPECT_EQ(settings.GetPerformance(), 0);
+}
+
+TEST_F(SettingsTest, SaveFolderName) {
+    struct Case {
+        const char* config;
+        bool collectors, survey;
+        const char* name;
+        const char* log;  // expected fragment, or ""
+    };
+    const Case cases[] = {
+        {"{\"save_settings\":{\"folder\":\"Attic Tales\"}}", false, false, "Attic Tales", ""},
+        {"{\"save_settings\":{\"folder\":\"Attic Tales\"}}", true, false, "Attic Tales CE", ""},
+        {"{\"save_settings\":{\"folder\":\"Attic Tales\"}}", true, true, "Attic Tales CE Survey", ""},
+        {"{\"save_settings\":{\"folder\":\"Attic Tales\"}}", false, true, "Attic Tales Survey", ""},
+        {"{\"save_settings\":{\"folder\":\"\"}}", false, false, "Game",
+         "Error: The option 'save_settings.folder' is empty."},
+        {"{}", true, false, "Game CE", "Error: The option 'save_settings.folder' is not found."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Configure(c.config);
+        vY_Edition edition;
+        edition.collectors = c.collectors;
+        edition.survey = c.survey;
+        const vY_GameConfig config(edition);
+        vK_LogCapture log;
+        EXPECT_EQ(config.GetSaveFolderName(), c.name);
+        if (*c.log) {
+            EXPECT_TRUE(log.Contains(c.log)) << log.Text();
+        } else {
+            EXPECT_EQ(log.Count(), 0) << log.Text();
+        }
+    }
+}
+
+}  // namespace
