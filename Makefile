@@ -33,8 +33,8 @@ fuzz: deps
 	$(CMAKE) --build build/fuzz -j $(JOBS)
 	scripts/run-fuzzers build/fuzz $(FUZZ_SECONDS)
 
-# clang-tidy over src/ (.clang-tidy): bug-prone checks fail the target; member-naming
-# findings are counted and listed in build/lint/naming.txt.
+# clang-tidy over src/ (.clang-tidy): any finding (bug-prone checks, member naming) fails
+# the target; they are listed in build/lint/findings.txt.
 lint: deps
 	$(CMAKE) -S . -B build/lint -DCMAKE_BUILD_TYPE=Debug -DVRAKKO_TESTS=OFF -DCCACHE_PROGRAM=CCACHE_PROGRAM-NOTFOUND >/dev/null
 	scripts/run-lint build/lint $(JOBS)
