@@ -9,9 +9,9 @@
 #include "app/engine_startup.h"
 #include "data/exception.h"
 #include "files/log.h"
-#include "game/app_services.h"
 #include "game/application.h"
 #include "game/game_message_ids.h"
+#include "game/settings.h"
 #include "platform/vrakko_impl.h"
 
 namespace {
@@ -103,7 +103,8 @@ int main(int argc, char** argv) {
     int status = 0;
     {
         vY_Application application(1024, 768);
-        if (options.fullscreen >= 0) vY_AppServices::RecordFullscreen(options.fullscreen == 1);
+        if (options.fullscreen >= 0 && vY_Settings::Instance())
+            vY_Settings::Instance()->SetFullscreen(options.fullscreen == 1, true);
         try {
             if (application.CanStart()) {
                 engine->Run(&application);
