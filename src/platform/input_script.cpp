@@ -11,6 +11,9 @@
 
 namespace {
 
+// Frames beyond this are refused (a click's release goes one frame later).
+constexpr long kMaxFrame = 1000000000L;
+
 bool Number(const std::string& text, long& value) {
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
@@ -32,7 +35,9 @@ bool ParseLine(const std::string& line, std::vector<vK_InputStep>& steps) {
     std::istringstream in(line);
     std::string frameText, action, extra;
     vK_InputStep step;
-    if (!(in >> frameText >> action) || !Number(frameText, step.frame) || step.frame < 0) return false;
+    if (!(in >> frameText >> action) || !Number(frameText, step.frame) || step.frame < 0 ||
+        step.frame > kMaxFrame)
+        return false;
     bool ok = true;
     if (action == "click" || action == "down" || action == "up" || action == "move") {
         ok = Coordinates(in, step);

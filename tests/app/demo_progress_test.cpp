@@ -88,7 +88,8 @@ TEST(InputScript, LinesBecomeStepsInFrameOrder) {
         // malformed lines are skipped: negative frame, missing or extra values, unknown
         // action or key, coordinates that are not whole numbers or are out of range
         {"-1 click 1 1\n1 click 1\n1 click 1 1 1\n1 jump\n1 key NoSuchKey\n1 up 1.5 2\n1 up 70000 2\n", ""},
-        {"x click 1 1\n99999999999999999999 up 1 1\n4 up 0 0", "4:1:0:0"},
+        {"x click 1 1\n99999999999999999999 up 1 1\n1000000001 up 1 1\n4 up 0 0\n1000000000 click 0 0",
+         "4:1:0:0 1000000000:0:0:0 1000000001:1:0:0"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
