@@ -4,14 +4,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
 #include <string>
 
 #include "app/engine_startup.h"
 #include "data/exception.h"
 #include "files/log.h"
-#include "game/app_services.h"
 #include "game/application.h"
 #include "game/game_message_ids.h"
+#include "game/settings.h"
+#include "platform/input_script.h"
 #include "platform/vrakko_impl.h"
 
 namespace {
@@ -24,12 +28,15 @@ const char* kUsage =
     "  --screenshot PATH  save the last frame as a JPEG file at PATH\n"
     "  --windowed         run in a window\n"
     "  --fullscreen       run full screen\n"
+    "  --input FILE       play the pointer and key steps of FILE, one a line:\n"
+    "                     FRAME click|down|up|move X Y, FRAME key NAME, FRAME quit\n"
     "  --help             show this text\n";
 
 struct Options {
     vK_StartupOptions startup;
     long frames = 0;
     std::string screenshot;
+    std::string input;
     // --windowed / --fullscreen; without either the player's setting decides.
     int fullscreen = -1;
 };
@@ -66,6 +73,8 @@ int ParseOptions(int argc, char** argv, Options& options) {
                 std::fprintf(stderr, "vrakko: --frames needs a count\n%s", kUsage);
                 return 2;
             }
+        } else if (arg == "--input" && hasValue) {
+            options.input = argv[++i];
         } else if (arg == "--screenshot" && hasValue) {
             options.screenshot = argv[++i];
         } else {
@@ -99,11 +108,24 @@ int main(int argc, char** argv) {
     if (shot.size() > 4 && shot.compare(shot.size() - 4, 4, ".jpg") == 0) shot.resize(shot.size() - 4);
     engine->SetFrameLimit(options.frames);
     engine->SetScreenshotPath(shot);
+    std::unique_ptr<vK_InputScript> input;
+    if (!options.input.empty()) {
+        std::ifstream in(options.input, std::ios::binary);
+        if (!in) {
+            std::fprintf(stderr, "vrakko: can not read the input file %s\n", options.input.c_str());
+            EngineShutdown();
+            return 2;
+        }
+        const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        input = std::make_unique<vK_InputScript>(ParseInputScript(text));
+        engine->AddProcessListener(input.get());
+    }
 
     int status = 0;
     {
         vY_Application application(1024, 768);
-        if (options.fullscreen >= 0) vY_AppServices::RecordFullscreen(options.fullscreen == 1);
+        if (options.fullscreen >= 0 && vY_Settings::Instance())
+            vY_Settings::Instance()->SetFullscreen(options.fullscreen == 1, true);
         try {
             if (application.CanStart()) {
                 engine->Run(&application);
@@ -124,6 +146,7 @@ int main(int argc, char** argv) {
         }
         engine->SetApplication(nullptr);
     }
+    if (input) engine->RemoveProcessListener(input.get());
     EngineShutdown();
     return status;
 }

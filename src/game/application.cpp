@@ -2,19 +2,20 @@
 
 #include "core/mediator.h"
 #include "core/vrakko.h"
-#include "data/config.h"
-#include "data/exception.h"
 #include "data/string_table.h"
 #include "files/data_provider_save.h"
 #include "files/file_manager.h"
 #include "files/log.h"
-#include "game/app_services.h"
-#include "game/edition.h"
+#include "game/game_config.h"
 #include "game/game_message_ids.h"
 #include "game/level.h"
+#include "game/profile_list.h"
+#include "game/script_func.h"
+#include "game/settings.h"
 #include "media/sound_hub.h"
 #include "platform/desktop.h"
 #include "scene/scene.h"
+#include "script/script_hub.h"
 
 namespace {
 
@@ -58,7 +59,9 @@ vY_Application::vY_Application(int width, int height) : width_(width), height_(h
 
 vY_Application::~vY_Application() {
     DestroyListener();
-    vY_AppServices::DestroySettings();
+    profiles_.reset();
+    settings_.reset();
+    gameConfig_.reset();
     if (g_application == this) g_application = nullptr;
 }
 
@@ -105,7 +108,8 @@ void vY_Application::OnMessage(const vK_MessageId& id, vK_DataTable* payload) {
     }
     if (MapMessage(id, MSG_Request_Application_GetWidht)) {
         if (!payload) return;
-        float width = vY_AppServices::GetWidescreen() ? kWideReferenceWidth : kReferenceWidth;
+        const bool wide = settings_ ? settings_->GetWidescreen() : widescreen_;
+        float width = wide ? kWideReferenceWidth : kReferenceWidth;
         vK_Object* root = GetRoot();
         Vrakko* engine = Vrakko::Instance();
         const float scale = root ? root->GetScaleX() : 1.0f;
@@ -145,49 +149,44 @@ void vY_Application::Init() {
     m_bPause = false;
     widescreen_ = true;
     forceFullscreen_ = false;
-    Vrakko* engine = Vrakko::Instance();
-    std::string folder;
-    if (vK_Config* config = vK_Config::Instance()) {
-        try {
-            folder = config->GetOption("save_settings.folder");
-        } catch (const vK_Exception&) {
-            folder.clear();
-        }
-    }
-    // Without a folder name every save would fail: keep the engine's game name then.
-    if (folder.empty()) {
-        folder = engine ? engine->GetGameName() : std::string();
-        Log("Error: \"save_settings.folder\" is empty; the save folder is named after the game (%s)",
-            folder.c_str());
-    }
-    if (GameEdition().collectors) folder += " CE";
-    if (GameEdition().survey) folder += " Survey";
-    if (engine && !folder.empty()) engine->SetGameName(folder);
-    vY_AppServices::CreateSettings();
-    widescreen_ = vY_AppServices::GetWidescreen();
+    gameConfig_ = std::make_unique<vY_GameConfig>();
+    if (Vrakko* engine = Vrakko::Instance()) engine->SetGameName(gameConfig_->GetSaveFolderName());
+    settings_ = std::make_unique<vY_Settings>();
+    settings_->Load();
+    widescreen_ = settings_->GetWidescreen();
+}
+
+bool vY_Application::SettingsFullscreen() const { return settings_ ? settings_->GetFullscreen() : true; }
+
+void vY_Application::RecordDisplay(bool fullscreen) {
+    if (!settings_) return;
+    settings_->SetWidescreen(widescreen_, true);
+    settings_->SetFullscreen(fullscreen, true);
 }
 
 void vY_Application::AfterInit() {
     Log("vY_Application::AfterInit m_bPause = %d", m_bPause ? 1 : 0);
     m_bPause = false;
     // TODO(zoomview, widgets): the game object types register here once they exist.
-    vY_AppServices::RegisterScriptFunctions();
-    vY_AppServices::CreateSettings();
-    vY_AppServices::CreateProfiles();
+    if (vK_ScriptHub* scripts = vK_ScriptHub::Instance()) vY_ScriptFunc::Register(*scripts);
+    if (!settings_) {
+        settings_ = std::make_unique<vY_Settings>();
+        settings_->Load();
+    }
+    profiles_ = std::make_unique<vY_ProfileList>();
     vK_Scene* scene = vK_Scene::Instance();
     if (scene && scene->GetLiveRoot()) {
         vK_Object* root = vK_Object::Adopt(std::make_unique<Root>());
         if (scene->GetLiveRoot()->AddChild(root)) root_ = root->GetWeakRef();
     }
-    UpdateApplicationParams(vY_AppServices::GetFullscreen());
+    UpdateApplicationParams(SettingsFullscreen());
     RequestStart();
 }
 
 void vY_Application::RequestStart() {
-    vK_Config* config = vK_Config::Instance();
     pending_ = std::make_unique<vK_DataTable>();
-    pending_->SetString("module", config ? config->GetString("start_point.module", "") : "");
-    pending_->SetString("func", config ? config->GetString("start_point.func", "") : "");
+    pending_->SetString("module", gameConfig_ ? gameConfig_->GetStartModule() : std::string());
+    pending_->SetString("func", gameConfig_ ? gameConfig_->GetStartFunc() : std::string());
 }
 
 vK_Object* vY_Application::GetRoot() const { return Resolve(root_); }
@@ -245,10 +244,9 @@ void vY_Application::SetPause(bool pause) {
 }
 
 vK_DisplayMode vY_Application::GetDisplayMode() {
-    const bool fullscreen = vY_AppServices::HasSettings() ? vY_AppServices::GetFullscreen() : true;
+    const bool fullscreen = SettingsFullscreen();
     vK_DisplayMode mode = GetDisplayMode(fullscreen);
-    vY_AppServices::RecordWidescreen(widescreen_);
-    vY_AppServices::RecordFullscreen(mode.fullscreen);
+    RecordDisplay(mode.fullscreen);
     if (!fullscreen && mode.fullscreen) forceFullscreen_ = true;
     return mode;
 }
@@ -258,7 +256,7 @@ vK_DisplayMode vY_Application::GetDisplayMode(bool fullscreen) {
     mode.fullscreen = fullscreen;
     mode.height = 768;
     mode.title = Text("window_title");
-    if (GameEdition().collectors) {
+    if (gameConfig_ && gameConfig_->GetEdition().collectors) {
         const std::string ce = Text("window_title_ce");
         if (!ce.empty() && ce != "window_title_ce")
             mode.title = ce;
@@ -365,10 +363,9 @@ void vY_Application::UpdateApplicationParams(bool fullscreen) {
 void vY_Application::OnDisplayModeChangeDone(bool fullscreen) {
     UpdateApplicationParams(fullscreen);
     vK_DataTable payload;
-    payload.SetBool("togglewidescreen", vY_AppServices::GetWidescreen() != widescreen_);
-    payload.SetBool("togglefullscreen", fullscreen != vY_AppServices::GetFullscreen());
-    vY_AppServices::RecordWidescreen(widescreen_);
-    vY_AppServices::RecordFullscreen(fullscreen);
+    payload.SetBool("togglewidescreen", settings_ && settings_->GetWidescreen() != widescreen_);
+    payload.SetBool("togglefullscreen", fullscreen != SettingsFullscreen());
+    RecordDisplay(fullscreen);
     if (vK_Mediator* mediator = vK_Mediator::Instance())
         mediator->Send(MSG_Event_Application_ToggleFullScreen, &payload);
     SendEmpty(MSG_Command_Interface_UpdateTextures);
@@ -376,8 +373,7 @@ void vY_Application::OnDisplayModeChangeDone(bool fullscreen) {
 
 void vY_Application::OnActivate() {
     if (startupClock_ < 0.1f) return;
-    const bool fullscreen = vY_AppServices::HasSettings() ? vY_AppServices::GetFullscreen() : true;
-    const vK_DisplayMode mode = GetDisplayMode(fullscreen);
+    const vK_DisplayMode mode = GetDisplayMode(SettingsFullscreen());
     Vrakko* engine = Vrakko::Instance();
     if (engine && (mode.width != engine->GetWidth() || mode.height != engine->GetHeight()))
         engine->SetFullscreen(mode.fullscreen);
@@ -385,7 +381,7 @@ void vY_Application::OnActivate() {
 }
 
 void vY_Application::OnDeactivate() {
-    vY_AppServices::SaveSettings();
+    if (settings_) settings_->Save();
     SetPause(true);
 }
 
@@ -396,13 +392,13 @@ void vY_Application::OnBackPressed() {
 
 void vY_Application::OnShutdown() {
     SendEmpty(MSG_Event_Application_Closing);
-    vY_AppServices::SaveSettings();
+    if (settings_) settings_->Save();
     CloseLevel();
     if (vK_Object* root = GetRoot()) {
         root->DeleteChildren();
         vK_Object::Destroy(root);
     }
     root_.reset();
-    vY_AppServices::SaveSettings();
-    vY_AppServices::DestroyProfiles();
+    if (settings_) settings_->Save();
+    profiles_.reset();
 }

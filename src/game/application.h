@@ -8,7 +8,10 @@
 #include "scene/object.h"
 
 class vK_InstanceLock;
+class vY_GameConfig;
 class vY_Level;
+class vY_ProfileList;
+class vY_Settings;
 
 // Where the reference area lies in the window: the root's position and scale.
 struct vY_AppInfo {
@@ -84,6 +87,9 @@ private:
     void CloseLevel();
     void RequestStart();
     void ReadDesktop();
+    // The settings' flag, or true while there are no settings.
+    bool SettingsFullscreen() const;
+    void RecordDisplay(bool fullscreen);
 
     std::weak_ptr<vK_Object*> root_;
     std::weak_ptr<vK_Object*> level_;
@@ -98,4 +104,8 @@ private:
     float desktopWidth_ = 0.0f;
     float desktopHeight_ = 0.0f;
     std::unique_ptr<vK_InstanceLock> instanceLock_;
+    // The game-wide services; each answers its class's Instance() while it lives.
+    std::unique_ptr<vY_GameConfig> gameConfig_;
+    std::unique_ptr<vY_Settings> settings_;
+    std::unique_ptr<vY_ProfileList> profiles_;
 };

@@ -4,11 +4,11 @@
 #include "core/input_event.h"
 #include "core/mediator.h"
 #include "files/log.h"
-#include "game/app_services.h"
 #include "game/cheat_highlight.h"
-#include "game/edition.h"
+#include "game/game_config.h"
 #include "game/game_message_ids.h"
 #include "game/interface.h"
+#include "game/profile_list.h"
 #include "scene/scene.h"
 #include "script/module_file.h"
 #include "script/script_hub.h"
@@ -97,7 +97,7 @@ vY_Level::~vY_Level() {
 void vY_Level::SaveProgress() {
     if (saved_ || state_ < 2) return;
     saved_ = true;
-    vY_AppServices::SaveCurrentProfile();
+    if (vY_ProfileList* profiles = vY_ProfileList::Instance()) profiles->SaveCurrentProfile();
 }
 
 void vY_Level::BuildBranch() {
@@ -208,9 +208,12 @@ void vY_Level::Tick(const vK_FrameInfo& frame) {
 
 bool vY_Level::HandleInput(const vK_InputEvent& event, vK_Object* hit, const vK_DrawParams& state) {
     vK_Object::HandleInput(event, hit, state);
-    if (event.type != vK_InputEvent::kKeyDown || !GameEdition().cheater) return true;
+    if (event.type != vK_InputEvent::kKeyDown) return true;
+    const vY_GameConfig* config = vY_GameConfig::Instance();
+    const vY_ProfileList* profiles = vY_ProfileList::Instance();
+    if (!config || !config->GetEdition().cheater || !profiles || !profiles->IsCheaterProfile()) return true;
     vK_Mediator* mediator = vK_Mediator::Instance();
-    if (!mediator || !vY_AppServices::IsCheaterProfile()) return true;
+    if (!mediator) return true;
     vK_DataTable payload;
     payload.SetInt("key", event.key);
     mediator->Send(MSG_Event_Cheater_KeyPressed, &payload);
