@@ -39,11 +39,14 @@ TEST(DemoAudio, PlaysItsSoundsThroughTheDevice) {
     in.read(reinterpret_cast<char*>(samples.data()),
             static_cast<std::streamsize>(samples.size() * sizeof(float)));
     // The device plays silence while the demo starts; from the first sound on, every
-    // half second carries sound: the chime, then the drone and the music fading in.
+    // half second carries sound: the chime, then the drone and the music fading in. The
+    // fades follow frames and the device follows the wall clock, so a loaded machine
+    // hears a slower fade-in: each window only needs to be audible, the whole clearly so.
     size_t onset = 0;
     while (onset < samples.size() && std::fabs(samples[onset]) < 1e-3f) ++onset;
     const size_t window = 44100;  // half a second of stereo samples
     ASSERT_GE(samples.size(), onset + 3 * window) << "less than 1.5 s of sound";
+    double total = 0.0;
     for (size_t start = onset; start + window <= onset + 3 * window; start += window) {
         double sum = 0.0;
         float peak = 0.0f;
@@ -51,8 +54,10 @@ TEST(DemoAudio, PlaysItsSoundsThroughTheDevice) {
             sum += double(samples[i]) * samples[i];
             peak = std::max(peak, std::fabs(samples[i]));
         }
+        total += sum;
         SCOPED_TRACE((start - onset) / 2);
-        EXPECT_GT(std::sqrt(sum / window), 0.01);
+        EXPECT_GT(std::sqrt(sum / window), 0.003);
         EXPECT_LE(peak, 1.0f);
     }
+    EXPECT_GT(std::sqrt(total / (3 * window)), 0.01);
 }
