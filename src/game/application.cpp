@@ -53,7 +53,7 @@ public:
 
 vY_Application::vY_Application(int width, int height) : width_(width), height_(height) {
     g_application = this;
-    Init();
+    vY_Application::Init();  // the constructor runs this class's own Init
     InitializeListener();
 }
 

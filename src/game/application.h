@@ -94,7 +94,7 @@ private:
     std::weak_ptr<vK_Object*> root_;
     std::weak_ptr<vK_Object*> level_;
     std::unique_ptr<vK_DataTable> pending_;
-    bool m_bPause = false;
+    bool m_bPause = false;  // NOLINT(readability-identifier-naming): the documented name of the field
     bool widescreen_ = true;
     bool forceFullscreen_ = false;
     int width_;

@@ -166,7 +166,7 @@ vK_PartSysImpl_Complex::vK_PartSysImpl_Complex() = default;
 
 vK_PartSysImpl_Complex::~vK_PartSysImpl_Complex() {
     CloseState();
-    ReleaseTextures();
+    vK_PartSysImpl_Complex::ReleaseTextures();
 }
 
 bool vK_PartSysImpl_Complex::LoadBinary(vK_ByteReader&) { return false; }

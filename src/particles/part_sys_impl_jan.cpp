@@ -134,8 +134,8 @@ size_t vK_PartSysImpl_Jan::PoolFreeCount() { return ThePool().free_list.size(); 
 // ---- system -----------------------------------------------------------------------------
 
 vK_PartSysImpl_Jan::~vK_PartSysImpl_Jan() {
-    Stop(true);
-    ReleaseTextures();
+    vK_PartSysImpl_Jan::Stop(true);
+    vK_PartSysImpl_Jan::ReleaseTextures();
 }
 
 bool vK_PartSysImpl_Jan::LoadBinary(vK_ByteReader&) { return false; }
