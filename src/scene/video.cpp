@@ -181,9 +181,7 @@ void vK_Video::End() {
     if (looped_) Play(endHandler_);
 }
 
-void vK_Video::QueueEndHandler() {
-    QueueHandler(endHandler_, GetName());
-}
+void vK_Video::QueueEndHandler() { QueueHandler(endHandler_, GetName()); }
 
 void vK_Video::DrawSelf(vK_Render& render, const vK_DrawParams& state) {
     if (texture_) render.DrawSprite(texture_, state);

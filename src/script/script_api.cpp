@@ -8,18 +8,9 @@ using GroupFn = vK_ScriptApiGroup (*)();
 // media groups and the cursor join this list, in their places, with their object
 // types.
 constexpr GroupFn kGroups[] = {
-    &ScriptApiMessages,
-    &ScriptApiObjects,
-    &ScriptApiDebug,
-    &ScriptApiModules,
-    &ScriptApiSound,
-    &ScriptApiAnimations,
-    &ScriptApiGrids,
-    &ScriptApiVideos,
-    &ScriptApiParticles,
-    &ScriptApiCursor,
-    &ScriptApiStrings,
-    &ScriptApiEngine,
+    &ScriptApiMessages,  &ScriptApiObjects,    &ScriptApiDebug,   &ScriptApiModules,
+    &ScriptApiSound,     &ScriptApiAnimations, &ScriptApiGrids,   &ScriptApiVideos,
+    &ScriptApiParticles, &ScriptApiCursor,     &ScriptApiStrings, &ScriptApiEngine,
 };
 }  // namespace
 

@@ -64,9 +64,9 @@ TEST(Config, NumericLookupsAcceptEveryNumericKind) {
         float asFloat;
     };
     const Case cases[] = {
-        {"third", 0, 0.33333334f},    {"one", 1, 1.0f},           {"pi", 3, 3.1415927f},
-        {"neg", -2, -2.7182818f},     {"big", 2147483647, 5e9f},  {"small", -2147483647 - 1, -5e9f},
-        {"s", -9, -9.0f},             {"b", -9, -9.0f},           {"missing", -9, -9.0f},
+        {"third", 0, 0.33333334f}, {"one", 1, 1.0f},          {"pi", 3, 3.1415927f},
+        {"neg", -2, -2.7182818f},  {"big", 2147483647, 5e9f}, {"small", -2147483647 - 1, -5e9f},
+        {"s", -9, -9.0f},          {"b", -9, -9.0f},          {"missing", -9, -9.0f},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(config.GetInt(c.path, -9), c.asInt) << c.path;

@@ -262,13 +262,13 @@ TEST_F(GridScriptTest, NumericArguments_StringsCountAndMissingNumbersDoNothing) 
     };
     const Case cases[] = {
         {"GridPlay('g', nil)", 0, true},
-        {"GridPause('g')", 0, true},          // no number: still playing
+        {"GridPause('g')", 0, true},  // no number: still playing
         {"GridPause('g', nil)", 0, true},
-        {"GridPause('g', '1')", 0, false},    // a numeric string pauses like 1
-        {"GridPause('g')", 0, false},         // no number: still paused
+        {"GridPause('g', '1')", 0, false},  // a numeric string pauses like 1
+        {"GridPause('g')", 0, false},       // no number: still paused
         {"GridPause('g', '0')", 0, true},
-        {"GridSetImage('g', '1')", 1, true},  // a numeric string frame
-        {"GridSetImage('g', ' 2')", 1, true}, // not a number as a whole: ignored
+        {"GridSetImage('g', '1')", 1, true},   // a numeric string frame
+        {"GridSetImage('g', ' 2')", 1, true},  // not a number as a whole: ignored
         {"GridSetImage('g', 'x')", 1, true},
         {"GridSetImage('g', '-1')", 0, true},  // clamped like the number
     };

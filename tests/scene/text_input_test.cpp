@@ -29,18 +29,20 @@ protected:
         resources.SetFactory(vK_ResourceManager::kFont,
                              []() -> std::shared_ptr<vK_Resource> { return std::make_shared<vK_Font>(); });
         std::ifstream in("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", std::ios::binary);
-        const std::vector<uint8_t> plain{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        const std::vector<uint8_t> plain{std::istreambuf_iterator<char>(in),
+                                         std::istreambuf_iterator<char>()};
         const std::vector<uint8_t> scrambled = vK_FontScrambler::Scramble(plain.data(), plain.size());
         folder.WriteFile("assets/fonts/sans.vkfnt", std::string(scrambled.begin(), scrambled.end()));
     }
     vK_Text* MakeButton(const std::string& name, float x, float y, int align) {
-        Check(Lua("__props = {res = 'assets/fonts/sans', text = 'Play', display_raw_text = 1,"
-                                " pos_x = " + std::to_string(x) + ", pos_y = " + std::to_string(y) +
-                                ", align = " + std::to_string(align) +
-                                ", event_mdown = \"Rec('mdown', vk_params.sender)\","
-                                " event_mup = \"Rec('mup', vk_params.sender)\","
-                                " event_menter = \"Rec('menter', vk_params.sender)\","
-                                " event_mleave = \"Rec('mleave', vk_params.sender)\"}"));
+        Check(
+            Lua("__props = {res = 'assets/fonts/sans', text = 'Play', display_raw_text = 1,"
+                " pos_x = " +
+                std::to_string(x) + ", pos_y = " + std::to_string(y) + ", align = " + std::to_string(align) +
+                ", event_mdown = \"Rec('mdown', vk_params.sender)\","
+                " event_mup = \"Rec('mup', vk_params.sender)\","
+                " event_menter = \"Rec('menter', vk_params.sender)\","
+                " event_mleave = \"Rec('mleave', vk_params.sender)\"}"));
         auto* text = static_cast<vK_Text*>(vK_Object::CreateObject("text", name));
         std::unique_ptr<vK_Data> props = hub.GetGlobal("__props");
         text->SetProperties(*props->AsTable());
