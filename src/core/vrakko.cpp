@@ -212,7 +212,10 @@ void Vrakko::Draw() {
         }
     }
     if (allPassed) DrawScene(*render);
-    for (vK_DrawListener* l : called) l->OnPostDraw(*render);
+    // A listener removed meanwhile (by a script, or because it was destroyed) is skipped.
+    for (vK_DrawListener* l : called) {
+        if (Contains(drawListeners_, l)) l->OnPostDraw(*render);
+    }
     render->EndDraw();
     render->EndFrame();
 }

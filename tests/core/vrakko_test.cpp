@@ -51,6 +51,7 @@ public:
     void OnProcess(const vK_FrameInfo&) override { journal.Add(name + ".process"); }
     bool OnPreDraw(vK_Render&) override {
         journal.Add(name + ".predraw");
+        if (onPreDraw) onPreDraw();
         return preResult;
     }
     void OnPostDraw(vK_Render&) override { journal.Add(name + ".postdraw"); }
@@ -75,6 +76,7 @@ public:
     std::string name;
     bool preResult = true;
     std::function<void()> onPre;
+    std::function<void()> onPreDraw;
 };
 
 class App : public vK_Application {
@@ -218,6 +220,21 @@ TEST(Draw, RefusingPreDrawStopsThePassAndOnlyCalledListenersGetPostDraw) {
     engine.AddDrawListener(&c);
     engine.Draw();
     EXPECT_EQ(j.lines, (std::vector<std::string>{"a.predraw", "b.predraw", "a.postdraw", "b.postdraw"}));
+}
+
+// A listener removed during the draw (it may be freed by then) gets no post-draw call.
+TEST(Draw, ListenerRemovedDuringTheDrawGetsNoPostDraw) {
+    TestEngine engine;
+    App app;
+    engine.Init(&app);
+    Journal j;
+    Listener a(j, "a"), b(j, "b");
+    b.onPreDraw = [&] { engine.RemoveDrawListener(&a); };
+    engine.RemoveDrawListener(&app);
+    engine.AddDrawListener(&a);
+    engine.AddDrawListener(&b);
+    engine.Draw();
+    EXPECT_EQ(j.lines, (std::vector<std::string>{"a.predraw", "b.predraw", "b.postdraw"}));
 }
 
 TEST(DisplayMode, RefusingListenerKeepsTheModeAndEarlierListenersHearTheOldFlag) {
