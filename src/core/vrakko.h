@@ -100,6 +100,7 @@ public:
     void RemoveInputListener(vK_InputListener* listener);
     void RemoveDrawListener(vK_DrawListener* listener);
     void RemoveProcessListener(vK_ProcessListener* listener);
+    const std::vector<vK_DrawListener*>& GetDrawListeners() const { return drawListeners_; }
 
     // The display-mode change protocol: every draw listener may refuse.
     bool SetFullscreen(bool fullscreen);

@@ -6,12 +6,17 @@
 #include "files/data_provider_save.h"
 #include "files/file_manager.h"
 #include "files/log.h"
+#include "game/bake_container.h"
 #include "game/game_config.h"
 #include "game/game_message_ids.h"
 #include "game/level.h"
+#include "game/particle_system_gm.h"
+#include "game/particle_system_pm.h"
 #include "game/profile_list.h"
 #include "game/script_func.h"
 #include "game/settings.h"
+#include "game/sprite_gm.h"
+#include "game/transparent_object.h"
 #include "media/sound_hub.h"
 #include "platform/desktop.h"
 #include "scene/scene.h"
@@ -167,7 +172,12 @@ void vY_Application::RecordDisplay(bool fullscreen) {
 void vY_Application::AfterInit() {
     Log("vY_Application::AfterInit m_bPause = %d", m_bPause ? 1 : 0);
     m_bPause = false;
-    // TODO(zoomview, widgets): the game object types register here once they exist.
+    // TODO(zoomview): the game object types register here once they exist.
+    vY_BakeContainer::RegisterType();
+    vY_SpriteGm::RegisterType();
+    vY_ParticleSystemGm::RegisterType();
+    vY_ParticleSystemPm::RegisterType();
+    vY_TransparentObject::RegisterType();
     if (vK_ScriptHub* scripts = vK_ScriptHub::Instance()) vY_ScriptFunc::Register(*scripts);
     if (!settings_) {
         settings_ = std::make_unique<vY_Settings>();

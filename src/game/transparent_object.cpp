@@ -1,0 +1,13 @@
+#include "game/transparent_object.h"
+
+void vY_TransparentObject::RegisterType() {
+    RegisterObjectType("transparentobject", []() -> std::unique_ptr<vK_Object> {
+        return std::make_unique<vY_TransparentObject>();
+    });
+}
+
+bool vY_TransparentObject::HandleInput(const vK_InputEvent& event, vK_Object* hit,
+                                       const vK_DrawParams& state) {
+    vK_Object::HandleInput(event, hit, state);
+    return false;
+}
