@@ -89,6 +89,8 @@ void vY_BakeContainer::OnPostDraw(vK_Render& render) {
     const int w = engine->GetWidth(), h = engine->GetHeight();
     // The container's origin lands in the texture's centre, where DrawSelf puts it back.
     render.BeginRenderToTexture(w, h);
+    // Without a target the content would land on the screen a second time.
+    if (!render.IsRenderTargetActive()) return;
     vK_DrawParams params;
     params.matrix = vK_Matrix::Translation(static_cast<float>(w) / 2.0f, static_cast<float>(h) / 2.0f);
     content->Draw(render, params);

@@ -74,9 +74,12 @@ void vY_SpriteGm::OnPostDraw(vK_Render& render) {
     params.alpha = params.red = params.green = params.blue = 1.0f;
     params.matrix = vK_Matrix::Translation(cx, cy);
     render.BeginRenderToTexture(w, h);
-    vK_Sprite::DrawSelf(render, params);
-    vK_Sprite::DrawChildren(render, params);
-    bake_.Store(render.EndRenderToTexture());
+    // Without a target the sprite would land on the screen a second time.
+    if (render.IsRenderTargetActive()) {
+        vK_Sprite::DrawSelf(render, params);
+        vK_Sprite::DrawChildren(render, params);
+        bake_.Store(render.EndRenderToTexture());
+    }
     SetPosition(x, y);
     SetScale(sx, sy);
     SetAngle(angle);

@@ -198,8 +198,9 @@ void vK_Render::DrawBatch(const std::shared_ptr<vK_Texture>& /*texture*/, const 
                           const vK_IndexList& /*indices*/, const BatchInfo& /*info*/) {}
 
 void vK_Render::BeginRenderToTexture(int width, int height) {
-    renderTargetActive_ = true;
+    // What was drawn so far belongs to the current target.
     Flush();
+    renderTargetActive_ = true;
     renderTarget_.reset();
     auto target = std::make_shared<vK_RenderTargetTexture_Impl>();
     if (!target->Create(width, height) || !target->GetDevice() || !BindTarget(target->GetDevice())) {
