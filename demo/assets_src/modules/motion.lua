@@ -22,6 +22,7 @@ local function Found(params)
     SaveProfiles()
     DbgTrace("demo: found " .. name .. ", " .. count .. " of 4")
     if audio then audio.Found() end
+    if particles then particles.Burst(name) end
 end
 
 function public.Show()

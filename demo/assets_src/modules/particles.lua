@@ -12,6 +12,15 @@ function public.Sparkle()
     ObjSet("sparkle_timer", {time = 2.5, playing = true})
 end
 
+-- An item was found: burst the sparkles over it and hold back the next timed burst.
+function public.Burst(item)
+    local props = ObjGet(item)
+    if not props then return end
+    ObjSet("sparkle", {pos_x = props.pos_x, pos_y = props.pos_y})
+    PartSysRestart("sparkle")
+    ObjSet("sparkle_timer", {time = 2.5, playing = true})
+end
+
 function public.Show()
     ObjAttach("particles_root", "vk_origin")
 end
