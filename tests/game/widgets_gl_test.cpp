@@ -13,6 +13,7 @@
 #include "graphics/gl/render_gl.h"
 #include "scene/scene.h"
 #include "support/headless_gl.h"
+#include "tile_object.h"
 
 namespace {
 constexpr int kSize = 64;
@@ -26,17 +27,6 @@ public:
         renderer_->Init(kSize, kSize);
     }
     void ReleaseRenderer() override { renderer_.reset(); }
-};
-
-class Tile : public vK_Object {
-public:
-    explicit Tile(std::shared_ptr<vK_Texture> texture) : texture_(std::move(texture)) {}
-    void DrawSelf(vK_Render& render, const vK_DrawParams& state) override {
-        render.DrawSprite(texture_, state);
-    }
-
-private:
-    std::shared_ptr<vK_Texture> texture_;
 };
 
 int AlphaAt(vK_Texture& t, int x, int y) {
@@ -69,7 +59,7 @@ TEST(WidgetsGL, BakedContainerDrawsItsContentInPlace) {
         vK_Object::Adopt(std::move(box));
         container->SetPosition(32, 32);
         scene.GetLiveRoot()->AddChild(container);
-        vK_Object* tile = vK_Object::Adopt(std::make_unique<Tile>(white));
+        vK_Object* tile = vK_Object::Adopt(std::make_unique<TileObject>(white));
         tile->SetPosition(10, 12);
         container->AddChild(tile);
         vK_DataTable props;
