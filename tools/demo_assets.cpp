@@ -1,8 +1,9 @@
 // Draws the demo game's images into an asset folder: a JPEG backdrop, a PNG title
 // panel, an atlas page of four items with its frame-texture XML, the frames of a clock's
 // pendulum, a banner with the grid that waves it, the frames of a candle flame and of an
-// animated pointer (their frame animations are hand-written in assets_src), and a soft
-// dot for the particles. Everything is drawn from shapes and gradients; no outside art.
+// animated pointer (their frame animations are hand-written in assets_src), a soft
+// dot for the particles, and the wheel and pinion of a flash-animated gear train.
+// Everything is drawn from shapes and gradients; no outside art.
 #include <sys/stat.h>
 
 #include <cmath>
@@ -317,6 +318,32 @@ Canvas PointerPage() {
     return c;
 }
 
+// Two 96 x 96 frames of the flash-animated gear train: a twelve-tooth wheel and an
+// eight-tooth pinion, each centred in its frame (the timeline in assets_src turns them).
+Canvas GearPage() {
+    Canvas c(192, 96);
+    for (int tooth = 0; tooth < 12; ++tooth) {
+        const float a = tooth * 3.14159265f / 6;
+        Box(c, 48 + 40 * std::cos(a) - 5, 48 + 40 * std::sin(a) - 5, 48 + 40 * std::cos(a) + 5,
+            48 + 40 * std::sin(a) + 5, 3, 0.72f, 0.55f, 0.25f);
+    }
+    Disc(c, 48, 48, 38, 0.72f, 0.55f, 0.25f);
+    Disc(c, 48, 48, 30, 0.55f, 0.4f, 0.17f);
+    for (int spoke = 0; spoke < 4; ++spoke) {
+        const float a = spoke * 3.14159265f / 2 + 0.4f;
+        Segment(c, 48, 48, 48 + 30 * std::cos(a), 48 + 30 * std::sin(a), 7, 0.72f, 0.55f, 0.25f);
+    }
+    Disc(c, 48, 48, 9, 0.3f, 0.25f, 0.2f);
+    for (int tooth = 0; tooth < 8; ++tooth) {
+        const float a = tooth * 3.14159265f / 4;
+        Box(c, 144 + 26 * std::cos(a) - 4, 48 + 26 * std::sin(a) - 4, 144 + 26 * std::cos(a) + 4,
+            48 + 26 * std::sin(a) + 4, 2, 0.6f, 0.62f, 0.66f);
+    }
+    Disc(c, 144, 48, 24, 0.6f, 0.62f, 0.66f);
+    Disc(c, 144, 48, 6, 0.25f, 0.25f, 0.3f);
+    return c;
+}
+
 bool WriteText(const std::string& path, const std::string& text) {
     return WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
@@ -366,6 +393,9 @@ int main(int argc, char** argv) {
     ok = WriteText(cursor + "/pointer_frames.xml", StripXml("pointer_page", kPointerFrames, 32, 32, 2, 2)) &&
          ok;
     ok = WritePng(images + "/glow.png", Glow()) && ok;
+    ok = WritePng(anims + "/gear_page.png", GearPage()) && ok;
+    ok = WriteText(anims + "/gear_parts.xml", StripXml("gear_page", 2, 96, 96, 48, 48)) && ok;
+    ok = WritePng(anims + "/gear_glint.png", Glow()) && ok;
     if (!ok) std::fprintf(stderr, "demo_assets: could not write the images into %s\n", images.c_str());
     return ok ? 0 : 1;
 }

@@ -1,5 +1,6 @@
 #include "anim/anim_impl.h"
 
+#include "graphics/resource_manager.h"
 #include "scene/handler_property.h"
 #include "scene/object.h"
 
@@ -35,4 +36,11 @@ void vK_AnimImpl::Play(const std::string& function, const vK_DataScriptFunction&
 
 void vK_AnimImpl::QueueEndTrigger() {
     if (owner_) vK_Object::QueueHandler(endTrigger_, owner_->GetName());
+}
+
+std::string vK_AnimImpl::OwnerFolder() const {
+    if (!owner_) return {};
+    const std::string name = vK_ResourceManager::Normalize(owner_->GetResourceName());
+    const size_t slash = name.rfind('/');
+    return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
 }

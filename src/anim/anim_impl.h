@@ -55,7 +55,8 @@ public:
     virtual void Pause(bool pause) { playing_ = !pause; }
     virtual bool IsPlaying() const { return playing_; }
     virtual void SetFrame(int /*frame*/) {}
-    // Script AttachChildToObj: binds the object named second to the part named first.
+    // Script AttachChildToObj (child name, part name): binds the owner's child named first
+    // to the part named second.
     virtual void AttachChildToObj(const std::string& /*first*/, const std::string& /*second*/) {}
     // A tagged child of the owner follows the part named tag (not owned).
     virtual void AttachTagged(const std::string& /*tag*/, vK_Object* /*child*/) {}
@@ -74,6 +75,9 @@ public:
 protected:
     // Queues the end trigger as a deferred script call with {sender = owner name}.
     void QueueEndTrigger();
+    // The folder of the owner's resource path (backslashes made slashes, up to and including
+    // the last '/'), where the files an animation names are looked up; empty without one.
+    std::string OwnerFolder() const;
 
     vK_Object* owner_ = nullptr;  // not owned
     bool playing_ = false;

@@ -8,17 +8,6 @@
 #include "graphics/texture.h"
 #include "scene/object.h"
 
-namespace {
-
-// Everything up to and including the last '/', after turning '\' into '/'.
-std::string FolderOf(const std::string& path) {
-    const std::string name = vK_ResourceManager::Normalize(path);
-    const size_t slash = name.rfind('/');
-    return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
-}
-
-}  // namespace
-
 void vK_AnimImpl_Frame::SetProperties(const vK_DataTable& table) {
     int32_t frame = 0;
     if (table.GetInt("frame", frame)) SetFrame(frame);
@@ -35,8 +24,7 @@ void vK_AnimImpl_Frame::SetResource(const std::shared_ptr<vK_Resource>& resource
     if (!frames) return;
     resource_ = frames;
     functions_ = frames->GetFunctions();
-    texturePath_ =
-        (owner_ ? FolderOf(owner_->GetResourceName()) : std::string()) + frames->GetFrameTextureName();
+    texturePath_ = OwnerFolder() + frames->GetFrameTextureName();
 }
 
 bool vK_AnimImpl_Frame::LoadBinary(vK_ByteReader& /*reader*/) { return false; }

@@ -3,6 +3,7 @@
 #include <tinyxml2.h>
 
 #include "anim/anim_impl.h"
+#include "anim/anim_impl_flash.h"
 #include "anim/anim_impl_frame.h"
 #include "anim/frame_anim_res.h"
 #include "core/frame_info.h"
@@ -85,7 +86,10 @@ std::unique_ptr<vK_AnimImpl> vK_Animation::ImplFromXml(const uint8_t* data, size
     if (type == "complex") {
         LogNotAvailable("complex", path);
     } else if (type.empty() && root->Attribute("version") != nullptr && root->Attribute("fps") != nullptr) {
-        LogNotAvailable("flash", path);
+        auto impl = std::make_unique<vK_AnimImpl_Flash>();
+        impl->SetOwner(owner);
+        impl->LoadXml(document);
+        return impl;
     } else {
         Log("Error: animation %s has the unknown type \"%s\"", path.c_str(), type.c_str());
     }

@@ -283,8 +283,7 @@ TEST_F(FrameAnimTest, OtherKindsOfAnimationLeaveTheObjectWithoutImplementation) 
     } cases[] = {
         {"assets/anims/c.xml", "<animation type=\"complex\"/>",
          "Warning: complex animations are not available yet"},
-        {"assets/anims/f.xml", "<animation version=\"8\" fps=\"24\"/>",
-         "Warning: flash animations are not available yet"},
+        {"assets/anims/f.xml", "<animation version=\"8\"/>", "unknown type"},
         {"assets/anims/u.xml", "<animation type=\"spline\"/>", "unknown type"},
         {"assets/anims/n.xml", "<anim/>", "has no \"animation\" element"},
         {"assets/anims/x.anm",

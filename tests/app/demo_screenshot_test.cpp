@@ -1,5 +1,6 @@
 // Runs the built executable on the built demo headless and checks its screenshot: the
-// sprites, the pendulum clock, the waving banner grid and the styled texts are drawn.
+// sprites, the pendulum clock, the waving banner grid, the gear train and the styled texts
+// are drawn.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -85,4 +86,12 @@ TEST(DemoScreenshot, ShowsSpritesClockBannerAndTexts) {
     EXPECT_GT(
         shot.Count(722, 450, 782, 510, [](int r, int g, int b) { return r > 110 && b > 130 && g > 120; }),
         200);
+    // The flash-animated gear train on the wall at (165, 140): the brass wheel and, below
+    // right of it, the grey pinion, wherever in their turn the frame caught them.
+    EXPECT_GT(
+        shot.Count(120, 95, 210, 185, [](int r, int g, int b) { return r > 150 && g > 110 && b < 100; }),
+        1500);
+    EXPECT_GT(
+        shot.Count(195, 150, 255, 210, [](int r, int g, int b) { return r > 120 && b > 130 && g > 120; }),
+        950);
 }

@@ -1,6 +1,6 @@
 -- The start module: brings its screen into the live scene, sets two items turning and
--- adds the moving parts and texts of the motion module, the candle, the sounds and the
--- particles, and the intro over it all. The items found so far come from the player.
+-- adds the moving parts and texts of the motion module, the candle, the sounds, the gear
+-- train and the particles, and the intro over it all. The items found so far come from the player.
 local function Nothing() end
 
 function public.Start()
@@ -18,6 +18,7 @@ function public.Start()
     candle.Show()
     ModLoad("assets/modules/audio")
     audio.Start()
+    ModLoad("assets/modules/gear")
     ModLoad("assets/modules/particles")
     particles.Show()
     ModLoad("assets/modules/intro")
