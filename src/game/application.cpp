@@ -12,6 +12,8 @@
 #include "game/profile_list.h"
 #include "game/script_func.h"
 #include "game/settings.h"
+#include "game/text_adapt.h"
+#include "game/text_edit.h"
 #include "media/sound_hub.h"
 #include "platform/desktop.h"
 #include "scene/scene.h"
@@ -168,6 +170,8 @@ void vY_Application::AfterInit() {
     Log("vY_Application::AfterInit m_bPause = %d", m_bPause ? 1 : 0);
     m_bPause = false;
     // TODO(zoomview, widgets): the game object types register here once they exist.
+    vY_TextEdit::RegisterType();
+    vY_TextAdapt::RegisterType();
     if (vK_ScriptHub* scripts = vK_ScriptHub::Instance()) vY_ScriptFunc::Register(*scripts);
     if (!settings_) {
         settings_ = std::make_unique<vY_Settings>();
