@@ -181,6 +181,8 @@ bool vY_TextEdit::HandleInput(const vK_InputEvent& event, vK_Object* hit, const 
     } else if (event.type == vK_InputEvent::kKeyDown) {
         switch (event.key) {
             case kKeyEnter:
+                // Characters typed in the same frame are part of the text the trigger reads.
+                CommitText();
                 QueueHandler(enterTrigger_, GetName());
                 break;
             case kKeyLeft:
@@ -204,16 +206,19 @@ bool vY_TextEdit::HandleInput(const vK_InputEvent& event, vK_Object* hit, const 
     return vK_Text::HandleInput(event, hit, state);
 }
 
+void vY_TextEdit::CommitText() {
+    if (!textDirty_) return;
+    textDirty_ = false;
+    const std::string typed = GetTyped();
+    if (typed != GetText())
+        SetText(typed);
+    else
+        RefreshText();
+    cursorDirty_ = true;
+}
+
 void vY_TextEdit::Tick(const vK_FrameInfo& frame) {
-    if (textDirty_) {
-        textDirty_ = false;
-        const std::string typed = GetTyped();
-        if (typed != GetText())
-            SetText(typed);
-        else
-            RefreshText();
-        cursorDirty_ = true;
-    }
+    CommitText();
     if (cursorDirty_) {
         cursorDirty_ = false;
         UpdateCursorPosition();

@@ -70,6 +70,8 @@ private:
     static const vK_PropertyTable& EditProperties();
     void ClearOnFirst();
     void RebuildChars();
+    // Makes the text what was typed (and renders it) when characters changed.
+    void CommitText();
     void UpdateCursorPosition();
     bool RemoveAt(size_t index);
 
