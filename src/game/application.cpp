@@ -17,6 +17,8 @@
 #include "game/settings.h"
 #include "game/sprite_gm.h"
 #include "game/transparent_object.h"
+#include "game/text_adapt.h"
+#include "game/text_edit.h"
 #include "media/sound_hub.h"
 #include "platform/desktop.h"
 #include "scene/scene.h"
@@ -178,6 +180,8 @@ void vY_Application::AfterInit() {
     vY_ParticleSystemGm::RegisterType();
     vY_ParticleSystemPm::RegisterType();
     vY_TransparentObject::RegisterType();
+    vY_TextEdit::RegisterType();
+    vY_TextAdapt::RegisterType();
     if (vK_ScriptHub* scripts = vK_ScriptHub::Instance()) vY_ScriptFunc::Register(*scripts);
     if (!settings_) {
         settings_ = std::make_unique<vY_Settings>();

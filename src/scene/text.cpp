@@ -168,13 +168,19 @@ void vK_Text::SetMaxWidth(int width) {
 
 void vK_Text::RefreshText() {
     if (!font_) return;
-    rendered_.reset();
-    std::string shown = text_;
+    RenderShown(ResolvedText(), maxWidth_);
+}
+
+std::string vK_Text::ResolvedText() const {
     vK_StringTable* strings = vK_StringTable::Instance();
-    if (strings != nullptr && !displayRaw_) {
-        shown = strings->Get(text_, params_[0], params_[1], params_[2], params_[3], params_[4]);
-    }
-    rendered_ = font_->RenderText(shown, maxWidth_, style_);
+    if (strings == nullptr || displayRaw_) return text_;
+    return strings->Get(text_, params_[0], params_[1], params_[2], params_[3], params_[4]);
+}
+
+void vK_Text::RenderShown(const std::string& shown, int maxWidth) {
+    if (!font_) return;
+    rendered_.reset();
+    rendered_ = font_->RenderText(shown, maxWidth, style_);
     ++renderCount_;
     if (rendered_ && !HasInputRect()) SetInputRect(false, AlignedBlock());
 }

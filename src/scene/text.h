@@ -58,8 +58,17 @@ public:
 
     static void RegisterType();
 
-private:
+protected:
+    // The text keys after the base keys; subclass tables start with them.
     static const vK_PropertyTable& TextProperties();
+    // The string to show: the string-table entry with the parameters, or the stored
+    // text itself when display raw text is set or there are no string tables.
+    std::string ResolvedText() const;
+    // Renders shown (instead of the stored text) with the style at maxWidth and makes it
+    // the rendered texture; nothing without a font.
+    void RenderShown(const std::string& shown, int maxWidth);
+
+private:
     // How far alignment moves the rendered block from its centred place.
     void AlignmentOffset(float& dx, float& dy) const;
     // The rendered block's rectangle as drawn, alignment included.
