@@ -148,11 +148,6 @@ bool LoadRecording(const std::string& path, vK_InputRecording& recording) {
         std::fprintf(stderr, "vrakko: the recording %s is damaged: %s\n", path.c_str(), error.c_str());
         return false;
     }
-    if (recording.endFrame < 0)
-        std::fprintf(stderr,
-                     "vrakko: the recording %s has no end line (its run did not end normally); the replay "
-                     "goes on after its last event\n",
-                     path.c_str());
     return true;
 }
 
@@ -170,7 +165,7 @@ int main(int argc, char** argv) {
         vK_InputRecording recording;
         if (!LoadRecording(options.replay, recording)) return 2;
         if (options.fullscreen < 0) options.fullscreen = recording.fullscreen ? 1 : 0;
-        if (options.frames == 0 && recording.endFrame >= 0) options.frames = std::max(recording.endFrame, 1L);
+        if (options.frames == 0) options.frames = std::max(recording.endFrame, 1L);
         // Sound runs on frame time, as without a device: sounds end at the same frames.
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         replayer = std::make_unique<vK_InputReplayer>(std::move(recording));

@@ -88,7 +88,7 @@ std::string FormatRecordedEvent(long frame, const vK_InputEvent& event) {
 
 bool ParseInputRecording(std::string_view text, vK_InputRecording& recording, std::string& error) {
     recording = vK_InputRecording();
-    bool sawFormat = false, sawDisplay = false;
+    bool sawFormat = false, sawDisplay = false, sawEnd = false;
     size_t start = 0;
     int number = 0;
     auto fail = [&](const char* what) {
@@ -110,7 +110,7 @@ bool ParseInputRecording(std::string_view text, vK_InputRecording& recording, st
             sawFormat = true;
             continue;
         }
-        if (recording.endFrame >= 0) return fail("text after the end line");
+        if (sawEnd) return fail("text after the end line");
         std::istringstream in(line);
         std::string word, extra;
         in >> word;
@@ -138,6 +138,7 @@ bool ParseInputRecording(std::string_view text, vK_InputRecording& recording, st
         if (verb == "end") {
             if (in >> extra) return fail("bad end line");
             recording.endFrame = frame;
+            sawEnd = true;
             continue;
         }
         vK_InputRecording::Entry entry;
@@ -151,6 +152,11 @@ bool ParseInputRecording(std::string_view text, vK_InputRecording& recording, st
     }
     if (!sawDisplay) {
         error = "the display line is missing";
+        return false;
+    }
+    if (!sawEnd) {
+        // A file cut short, or the run crashed: "FRAME end" added by hand replays it.
+        error = "the end line is missing (the file is cut short or its run did not end)";
         return false;
     }
     return true;

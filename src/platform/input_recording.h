@@ -21,7 +21,8 @@ class Vrakko_Impl;
 //   FRAME wheel CODE X Y          the raw wheel word and the pointer position
 //   FRAME activate|deactivate     the window gained or lost the focus
 //   FRAME end                     the run ended after FRAME frames
-// Blank lines and lines starting with "#" are skipped. Event frames never decrease.
+// Blank lines and lines starting with "#" are skipped. Event frames never decrease, and
+// the end line is the last one (a file without one was cut short).
 struct vK_InputRecording {
     struct Entry {
         long frame = 0;
@@ -32,7 +33,7 @@ struct vK_InputRecording {
     int height = 0;
     bool fullscreen = false;
     std::vector<Entry> events;
-    long endFrame = -1;  // -1: the recording stops without an end line
+    long endFrame = 0;
 };
 
 // Parses a recording; false with error set to "line N: what is wrong" for a damaged one.
