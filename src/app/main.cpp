@@ -1,6 +1,7 @@
 // The entry point: options, engine start-up, the application, shut-down.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -8,13 +9,18 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/engine_startup.h"
+#include "core/random.h"
 #include "data/exception.h"
 #include "files/log.h"
 #include "game/application.h"
+#include "game/dev_reload.h"
 #include "game/game_message_ids.h"
 #include "game/settings.h"
+#include "platform/input_recording.h"
 #include "platform/input_script.h"
 #include "platform/vrakko_impl.h"
 
@@ -30,6 +36,12 @@ const char* kUsage =
     "  --fullscreen       run full screen\n"
     "  --input FILE       play the pointer and key steps of FILE, one a line:\n"
     "                     FRAME click|down|up|move X Y, FRAME key NAME, FRAME quit\n"
+    "  --record FILE      write every input event of the run, its random seed and its display\n"
+    "                     to FILE (text, one event a line); frames advance by a fixed 1/60 s\n"
+    "  --replay FILE      play a recording back frame for frame: fixed 1/60 s steps without\n"
+    "                     waiting, the window's own input and sound off, ends where it ended\n"
+    "  --screenshot-at N:PATH  save frame N to PATH (PNG for .png, else JPEG); repeatable\n"
+    "  --dev              reload the current level when a .lua or .xml file under assets/ changes\n"
     "  --help             show this text\n";
 
 struct Options {
@@ -37,6 +49,10 @@ struct Options {
     long frames = 0;
     std::string screenshot;
     std::string input;
+    std::string record;
+    std::string replay;
+    std::vector<std::pair<long, std::string>> frameShots;
+    bool dev = false;
     // --windowed / --fullscreen; without either the player's setting decides.
     int fullscreen = -1;
 };
@@ -77,13 +93,62 @@ int ParseOptions(int argc, char** argv, Options& options) {
             options.input = argv[++i];
         } else if (arg == "--screenshot" && hasValue) {
             options.screenshot = argv[++i];
+        } else if (arg == "--record" && hasValue) {
+            options.record = argv[++i];
+        } else if (arg == "--replay" && hasValue) {
+            options.replay = argv[++i];
+        } else if (arg == "--dev") {
+            options.dev = true;
+        } else if (arg == "--screenshot-at" && hasValue) {
+            const std::string value = argv[++i];
+            const size_t colon = value.find(':');
+            char* end = nullptr;
+            const long frame = colon == std::string::npos ? 0 : std::strtol(value.c_str(), &end, 10);
+            if (colon == std::string::npos || colon == 0 || end != value.c_str() + colon || frame <= 0 ||
+                colon + 1 >= value.size()) {
+                std::fprintf(stderr, "vrakko: --screenshot-at needs FRAME:PATH with a frame of 1 or more\n%s",
+                             kUsage);
+                return 2;
+            }
+            options.frameShots.emplace_back(frame, value.substr(colon + 1));
         } else {
             std::fprintf(stderr, "vrakko: unknown or incomplete option %s\n%s", arg.c_str(), kUsage);
             return 2;
         }
     }
+    if (!options.input.empty() && !options.replay.empty()) {
+        std::fprintf(stderr, "vrakko: --input and --replay can not be combined\n");
+        return 2;
+    }
     if (options.startup.assetRoot.empty()) options.startup.assetRoot = ExecutableFolder();
     return 0;
+}
+
+// Pointer positions are window pixels: a replay on a window of another size may hit other
+// objects than the recorded run did.
+void WarnOnOtherDisplay(const Vrakko& engine, const vK_InputRecording& recording) {
+    if (engine.GetWidth() == recording.width && engine.GetHeight() == recording.height) return;
+    Log("Warning: the replay ran at %d x %d, the recording at %d x %d", engine.GetWidth(), engine.GetHeight(),
+        recording.width, recording.height);
+    std::fprintf(stderr, "vrakko: warning: the replay ran at %d x %d, the recording at %d x %d\n",
+                 engine.GetWidth(), engine.GetHeight(), recording.width, recording.height);
+}
+
+// Reads and checks the recording to replay; false (after saying why) when it is missing
+// or damaged.
+bool LoadRecording(const std::string& path, vK_InputRecording& recording) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "vrakko: can not read the recording %s\n", path.c_str());
+        return false;
+    }
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string error;
+    if (!ParseInputRecording(text, recording, error)) {
+        std::fprintf(stderr, "vrakko: the recording %s is damaged: %s\n", path.c_str(), error.c_str());
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -95,6 +160,16 @@ int main(int argc, char** argv) {
     Options options;
     const int parsed = ParseOptions(argc, argv, options);
     if (parsed != 0) return parsed == 1 ? 0 : 2;
+    std::unique_ptr<vK_InputReplayer> replayer;
+    if (!options.replay.empty()) {
+        vK_InputRecording recording;
+        if (!LoadRecording(options.replay, recording)) return 2;
+        if (options.fullscreen < 0) options.fullscreen = recording.fullscreen ? 1 : 0;
+        if (options.frames == 0) options.frames = std::max(recording.endFrame, 1L);
+        // Sound runs on frame time, as without a device: sounds end at the same frames.
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        replayer = std::make_unique<vK_InputReplayer>(std::move(recording));
+    }
 
     try {
         EngineStartup("assets/config", options.startup);
@@ -108,6 +183,27 @@ int main(int argc, char** argv) {
     if (shot.size() > 4 && shot.compare(shot.size() - 4, 4, ".jpg") == 0) shot.resize(shot.size() - 4);
     engine->SetFrameLimit(options.frames);
     engine->SetScreenshotPath(shot);
+    for (const auto& [frame, path] : options.frameShots) engine->AddScreenshotAt(frame, path);
+    if (replayer) {
+        vK_Random::Seed(replayer->GetRecording().seed);
+        engine->SetReplay([engine, &replayer] { replayer->BeforeFrame(*engine); });
+    }
+    vK_InputRecorder recorder;
+    if (!options.record.empty()) {
+        if (!recorder.Open(options.record, vK_Random::GetState())) {
+            std::fprintf(stderr, "vrakko: can not write the recording %s\n", options.record.c_str());
+            EngineShutdown();
+            return 2;
+        }
+        // First in the list: it sees every event, whatever the others answer.
+        engine->AddInputListener(&recorder);
+        if (!replayer) engine->SetFixedStep(true, true);
+    }
+    std::unique_ptr<vY_DevReload> devReload;
+    if (options.dev) {
+        devReload = std::make_unique<vY_DevReload>(options.startup.assetRoot + "/assets");
+        engine->AddProcessListener(devReload.get());
+    }
     std::unique_ptr<vK_InputScript> input;
     if (!options.input.empty()) {
         std::ifstream in(options.input, std::ios::binary);
@@ -133,9 +229,16 @@ int main(int argc, char** argv) {
                     // Logged by the engine; ending without drawing is the sound outcome here.
                     std::fprintf(stderr,
                                  "vrakko: no display or OpenGL 3.3 context could be opened; see the log\n");
-                } else if (!shot.empty() && !engine->ScreenshotSaved()) {
-                    std::fprintf(stderr, "vrakko: no screenshot was saved\n");
-                    status = 1;
+                } else {
+                    if (!shot.empty() && !engine->ScreenshotSaved()) {
+                        std::fprintf(stderr, "vrakko: no screenshot was saved\n");
+                        status = 1;
+                    }
+                    for (const std::string& path : engine->GetMissingScreenshots()) {
+                        std::fprintf(stderr, "vrakko: no screenshot was saved to %s\n", path.c_str());
+                        status = 1;
+                    }
+                    if (replayer) WarnOnOtherDisplay(*engine, replayer->GetRecording());
                 }
             } else {
                 status = 1;
@@ -147,6 +250,11 @@ int main(int argc, char** argv) {
         engine->SetApplication(nullptr);
     }
     if (input) engine->RemoveProcessListener(input.get());
+    if (devReload) engine->RemoveProcessListener(devReload.get());
+    if (!options.record.empty()) {
+        recorder.Finish();
+        engine->RemoveInputListener(&recorder);
+    }
     EngineShutdown();
     return status;
 }

@@ -317,10 +317,16 @@ void Vrakko::SampleRate(double now) {
 
 bool Vrakko::RunFrame(double now) {
     elapsed_ = static_cast<float>((now - lastFrameTime_) / 1000.0);
-    if (frameInterval_ > elapsed_) return false;
+    if (frameInterval_ > elapsed_ && !(fixedStep_ && !pacedStep_)) return false;
+    lastFrameTime_ = now;
+    if (fixedStep_) {
+        // The frame's own time line: one interval a frame, whatever the clock said.
+        stepTime_ += static_cast<double>(frameInterval_) * 1000.0;
+        now = stepTime_;
+        elapsed_ = frameInterval_;
+    }
     PollFocus();
     SampleRate(now);
-    lastFrameTime_ = now;
     vK_FrameInfo frame;
     frame.dt = std::min(elapsed_, kMaxFrameIntervalsPerStep * frameInterval_);
     frame.elapsed = elapsed_;

@@ -128,6 +128,15 @@ public:
     const vK_FrameInfo& GetLastFrame() const { return lastFrame_; }
     // Frames run so far.
     long GetFrameCount() const { return frameCount_; }
+    // Fixed frame step (recording and replaying input): every frame advances the frame
+    // time by exactly one frame interval (dt = elapsed = the interval), counted from 0, so
+    // a run does not depend on how fast the machine is. Paced, a frame still waits for the
+    // interval to pass on the clock; unpaced, every RunFrame runs a frame at once.
+    void SetFixedStep(bool fixed, bool paced) {
+        fixedStep_ = fixed;
+        pacedStep_ = paced;
+    }
+    bool IsFixedStep() const { return fixedStep_; }
     // Per-frame work of a service the core does not know (the sound hub's update),
     // run right after Process; start-up installs it.
     void SetAfterProcessHook(std::function<void(const vK_FrameInfo&)> hook) {
@@ -186,4 +195,7 @@ private:
     double runTime_ = 0.0;
     vK_FrameInfo lastFrame_;
     long frameCount_ = 0;
+    bool fixedStep_ = false;
+    bool pacedStep_ = true;
+    double stepTime_ = 0.0;  // the frame time of a fixed-step run (ms)
 };

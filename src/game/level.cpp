@@ -87,6 +87,7 @@ vY_Level::vY_Level(const std::string& module, const std::string& trigger) : vK_O
     if (!module.empty()) LoadModule(module);
     if (scripts && !trigger.empty()) scripts->CallHandler(scripts->CompileCode(trigger), "vy_level", true);
     trigger_ = trigger;
+    module_ = module;
 }
 
 vY_Level::~vY_Level() {

@@ -44,6 +44,7 @@ public:
     vK_Object* GetLoadingScreen() const;
     vY_Interface* GetInterface() const;
     const std::string& GetTrigger() const { return trigger_; }
+    const std::string& GetModule() const { return module_; }
 
     // Process-wide flags: whether the opening fade may show the loading screen, and
     // whether no level has opened yet in this run (its loading screen stays clear).
@@ -63,5 +64,6 @@ private:
     int state_ = 0;
     float fade_ = 1.0f;
     std::string trigger_;
+    std::string module_;
     bool saved_ = false;
 };

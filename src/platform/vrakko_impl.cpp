@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <string_view>
 #include <vector>
 
@@ -196,6 +197,7 @@ void Vrakko_Impl::Quit() {
 }
 
 bool Vrakko_Impl::IsForeground() const {
+    if (IsReplaying()) return true;
     return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) != 0;
 }
 
@@ -282,6 +284,41 @@ void Vrakko_Impl::ToggleFullscreenFromKeyboard() {
     if (changed) RestoreDeviceResources();
 }
 
+void Vrakko_Impl::SetActiveState(bool active) {
+    if (active == active_) return;
+    active_ = active;
+    if (active) {
+        Activate();
+        PauseSounds(false);
+    } else {
+        PauseSounds(true);
+        Deactivate();
+    }
+}
+
+void Vrakko_Impl::SetReplay(std::function<void()> beforeFrame) {
+    beforeFrame_ = std::move(beforeFrame);
+    SetFixedStep(static_cast<bool>(beforeFrame_), false);
+}
+
+void Vrakko_Impl::FeedInput(const vK_InputEvent& event) {
+    if (event.type == vK_InputEvent::kActivated || event.type == vK_InputEvent::kDeactivated)
+        SetActiveState(event.type == vK_InputEvent::kActivated);
+    else
+        Input(event);
+}
+
+void Vrakko_Impl::AddScreenshotAt(long frame, const std::string& path) {
+    frameShots_.push_back({frame, path, false});
+}
+
+std::vector<std::string> Vrakko_Impl::GetMissingScreenshots() const {
+    std::vector<std::string> missing;
+    for (const FrameShot& shot : frameShots_)
+        if (!shot.saved) missing.push_back(shot.path);
+    return missing;
+}
+
 bool Vrakko_Impl::HandleEvent(const SDL_Event& e) {
     vK_InputEvent event;
     vK_Cursor* cursor = vK_Cursor::Instance();
@@ -291,18 +328,10 @@ bool Vrakko_Impl::HandleEvent(const SDL_Event& e) {
         case SDL_WINDOWEVENT:
             switch (e.window.event) {
                 case SDL_WINDOWEVENT_FOCUS_GAINED:
-                    if (!active_) {
-                        active_ = true;
-                        Activate();
-                        PauseSounds(false);
-                    }
+                    SetActiveState(true);
                     break;
                 case SDL_WINDOWEVENT_FOCUS_LOST:
-                    if (active_) {
-                        active_ = false;
-                        PauseSounds(true);
-                        Deactivate();
-                    }
+                    SetActiveState(false);
                     break;
                 case SDL_WINDOWEVENT_LEAVE:
                     event.type = vK_InputEvent::kPointerLeave;
@@ -387,13 +416,20 @@ bool Vrakko_Impl::HandleEvent(const SDL_Event& e) {
     }
 }
 
-bool Vrakko_Impl::SaveFrame() {
+bool Vrakko_Impl::SaveFrame(const std::string& path) {
     auto* render = static_cast<vK_Render_Impl*>(renderer_.get());
     std::vector<uint8_t> pixels;
     const int width = static_cast<int>(render->GetTargetWidth()),
               height = static_cast<int>(render->GetTargetHeight());
     if (!render->ReadBackBuffer(0, 0, width, height, pixels)) return false;
-    return SaveJpeg(pixels.data(), width, height, screenshotPath_ + ".jpg");
+    const bool png = path.size() > 4 && path.compare(path.size() - 4, 4, ".png") == 0;
+    if (!png) return SaveJpeg(pixels.data(), width, height, path);
+    std::vector<uint8_t> encoded;
+    if (!EncodePng(pixels.data(), width, height, encoded)) return false;
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool written = std::fwrite(encoded.data(), 1, encoded.size(), file) == encoded.size();
+    return std::fclose(file) == 0 && written;
 }
 
 void Vrakko_Impl::RunLoop() {
@@ -403,12 +439,15 @@ void Vrakko_Impl::RunLoop() {
     while (!quit_) {
         SDL_Event e;
         while (SDL_PollEvent(&e)) {
+            // A replay takes its input from the recording alone.
+            if (IsReplaying() && e.type != SDL_QUIT) continue;
             if (!HandleEvent(e)) {
                 quit_ = true;
                 break;
             }
         }
         if (quit_) break;
+        if (beforeFrame_) beforeFrame_();
         if (!RunFrame(Now())) {
             // The frame interval caps the rate; yield the processor instead of spinning.
             SDL_Delay(1);
@@ -417,7 +456,14 @@ void Vrakko_Impl::RunLoop() {
         if (!renderer_) continue;
         Draw();
         const bool last = frameLimit_ > 0 && GetFrameCount() >= frameLimit_;
-        if (last && !screenshotPath_.empty()) screenshotSaved_ = SaveFrame();
+        if (last && !screenshotPath_.empty()) screenshotSaved_ = SaveFrame(screenshotPath_ + ".jpg");
+        for (FrameShot& shot : frameShots_) {
+            if (shot.frame != GetFrameCount()) continue;
+            shot.saved = SaveFrame(shot.path);
+            if (!shot.saved)
+                Log("Error: the screenshot of frame %ld could not be saved to %s", shot.frame,
+                    shot.path.c_str());
+        }
         SDL_GL_SwapWindow(window_);
         if (last) quit_ = true;
     }

@@ -2,6 +2,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/vrakko.h"
 
@@ -9,6 +10,7 @@ union SDL_Event;
 struct SDL_Window;
 class vK_Cursor;
 class vK_DriverLeakScope;
+struct vK_InputEvent;
 
 // The engine on SDL2: one window with an OpenGL 3.3 core context, the event pump mapped
 // to engine input events, Alt+Return, activation, and the release/restore protocol
@@ -46,6 +48,21 @@ public:
     void SetScreenshotPath(const std::string& path) { screenshotPath_ = path; }
     bool ScreenshotSaved() const { return screenshotSaved_; }
 
+    // Replaying recorded input: the window's own input is ignored (closing it still ends
+    // the run), the window counts as the foreground one, frames run at a fixed step
+    // without waiting for the clock, and beforeFrame runs before every frame to feed the
+    // recorded events through FeedInput.
+    void SetReplay(std::function<void()> beforeFrame);
+    bool IsReplaying() const { return static_cast<bool>(beforeFrame_); }
+    // One recorded event: activation and deactivation take the same path as the window's
+    // focus changes, everything else goes to Input.
+    void FeedInput(const vK_InputEvent& event);
+    // Saves the frame drawn as frame number `frame` to path (PNG for a name ending in
+    // ".png", JPEG otherwise); a frame may be named more than once.
+    void AddScreenshotAt(long frame, const std::string& path);
+    // Paths of the frame screenshots that could not be saved (or whose frame never came).
+    std::vector<std::string> GetMissingScreenshots() const;
+
     // Vertical sync: the swap interval in use (-1 adaptive, 1 every refresh, 0 none, when
     // the driver refused both). The setter stands in for SDL_GL_SetSwapInterval (0 on
     // success); set it before Run.
@@ -66,7 +83,8 @@ private:
     // plain; otherwise none, and the frame cap alone limits the rate.
     void ApplySwapInterval();
     void ToggleFullscreenFromKeyboard();
-    bool SaveFrame();
+    bool SaveFrame(const std::string& path);
+    void SetActiveState(bool active);
     // Starts SDL's video subsystem once; false when there is none.
     bool InitVideo() const;
 
@@ -77,6 +95,13 @@ private:
     long frameLimit_ = 0;
     std::string screenshotPath_;
     bool screenshotSaved_ = false;
+    struct FrameShot {
+        long frame;
+        std::string path;
+        bool saved;
+    };
+    std::vector<FrameShot> frameShots_;
+    std::function<void()> beforeFrame_;
     SwapIntervalSetter setSwapInterval_;
     int swapInterval_ = 0;
     std::unique_ptr<vK_Cursor> cursor_;

@@ -128,6 +128,41 @@ TEST(FrameLoop, IntervalCapStallClampAndElapsed) {
     }
 }
 
+TEST(FrameLoop, FixedStepAdvancesOneIntervalAFrameWhateverTheClock) {
+    struct Case {
+        const char* name;
+        bool paced;
+        std::vector<double> clock;  // the clock at each RunFrame call
+        std::vector<bool> runs;
+    };
+    const std::vector<Case> cases = {
+        // Paced: the clock still decides when a frame runs, but not how long it was.
+        {"paced", true, {10.0, 1000.0, 1005.0, 1020.0, 5000.0}, {false, true, false, true, true}},
+        // Unpaced (replays): a frame at every call, the clock standing still.
+        {"unpaced", false, {0.0, 0.0, 0.0, 0.0}, {true, true, true, true}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestEngine engine;
+        engine.SetFixedStep(true, c.paced);
+        long frames = 0;
+        for (size_t i = 0; i < c.clock.size(); ++i) {
+            ASSERT_EQ(engine.RunFrame(c.clock[i]), c.runs[i]) << i;
+            if (!c.runs[i]) continue;
+            ++frames;
+            EXPECT_EQ(engine.GetLastFrame().dt, 1.0f / 60.0f);
+            EXPECT_EQ(engine.GetLastFrame().elapsed, 1.0f / 60.0f);
+            EXPECT_NEAR(engine.GetLastFrame().time, frames / 60.0, 1e-6);
+        }
+        EXPECT_EQ(engine.GetFrameCount(), frames);
+    }
+    // The measured rates follow the frame time line: exactly 60.
+    TestEngine engine;
+    engine.SetFixedStep(true, false);
+    for (int i = 0; i < 60; ++i) engine.RunFrame(0.0);
+    EXPECT_NEAR(engine.GetAverageFPS(), 60.0f, 1e-3f);
+}
+
 TEST(FrameLoop, AverageRateCountsZerosBeforeSixtyFrames) {
     TestEngine engine;
     EXPECT_TRUE(std::isinf(engine.GetAverageFPS()));

@@ -1,0 +1,81 @@
+#pragma once
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/input_event.h"
+#include "core/input_listener.h"
+
+class Vrakko_Impl;
+
+// A recorded run (--record FILE, --replay FILE): the random generator's state at start,
+// the display the run had, and every input event the engine received with the number of
+// frames that had run when it came. The file is text, one item a line:
+//   vrakko-recording 1            first line: the format and its version
+//   seed STATE                    the random generator's state before the first frame
+//   display W H windowed|fullscreen
+//   FRAME down|up|move|leave X Y  pointer press, release, move, leaving the window
+//   FRAME keydown|keyup KEY       engine key code
+//   FRAME char CODE               one UTF-16 unit of typed text
+//   FRAME wheel CODE X Y          the raw wheel word and the pointer position
+//   FRAME activate|deactivate     the window gained or lost the focus
+//   FRAME end                     the run ended after FRAME frames
+// Blank lines and lines starting with "#" are skipped. Event frames never decrease, and
+// the end line is the last one (a file without one was cut short).
+struct vK_InputRecording {
+    struct Entry {
+        long frame = 0;
+        vK_InputEvent event;
+    };
+    unsigned seed = 1;
+    int width = 0;
+    int height = 0;
+    bool fullscreen = false;
+    std::vector<Entry> events;
+    long endFrame = 0;
+};
+
+// Parses a recording; false with error set to "line N: what is wrong" for a damaged one.
+bool ParseInputRecording(std::string_view text, vK_InputRecording& recording, std::string& error);
+// The line that records one event (without the line break).
+std::string FormatRecordedEvent(long frame, const vK_InputEvent& event);
+
+// Writes every input event the engine receives into a recording file as it comes (each
+// line is flushed, so a run that crashes still leaves its events). Register it as the
+// first input listener, before the run starts.
+class vK_InputRecorder : public vK_InputListener {
+public:
+    vK_InputRecorder() = default;
+    ~vK_InputRecorder() override;
+    vK_InputRecorder(const vK_InputRecorder&) = delete;
+    vK_InputRecorder& operator=(const vK_InputRecorder&) = delete;
+
+    // Opens path for writing and notes the generator's state; false when it can not be
+    // created.
+    bool Open(const std::string& path, unsigned seed);
+    bool OnPreInput(const vK_InputEvent& event) override;
+    // Writes the end line with the frames run so far and closes the file.
+    void Finish();
+
+private:
+    void WriteHeader();
+    void WriteLine(const std::string& line);
+
+    std::FILE* file_ = nullptr;
+    unsigned seed_ = 1;
+    bool headerWritten_ = false;
+};
+
+// Feeds a recording's events to the engine: before each frame, every event recorded
+// before that frame.
+class vK_InputReplayer {
+public:
+    explicit vK_InputReplayer(vK_InputRecording recording) : recording_(std::move(recording)) {}
+    void BeforeFrame(Vrakko_Impl& engine);
+    const vK_InputRecording& GetRecording() const { return recording_; }
+
+private:
+    vK_InputRecording recording_;
+    size_t next_ = 0;
+};
