@@ -11,7 +11,9 @@
 #include "game/level.h"
 #include "game/profile_list.h"
 #include "game/script_func.h"
+#include "game/scroll_container.h"
 #include "game/settings.h"
+#include "game/zoom_view.h"
 #include "media/sound_hub.h"
 #include "platform/desktop.h"
 #include "scene/scene.h"
@@ -95,9 +97,9 @@ void vY_Application::OnMessage(const vK_MessageId& id, vK_DataTable* payload) {
     if (MapMessage(id, MSG_Request_Application_Scale)) {
         if (!payload) return;
         vY_Level* level = GetLevel();
-        vK_Object* content = level ? level->GetContent() : nullptr;
-        payload->SetFloat("scale_x", content ? content->GetScaleX() : 1.0f);
-        payload->SetFloat("scale_y", content ? content->GetScaleY() : 1.0f);
+        const vY_ZoomView* content = level ? level->GetContent() : nullptr;
+        payload->SetFloat("scale_x", content ? content->GetKeptScale() : 1.0f);
+        payload->SetFloat("scale_y", content ? content->GetKeptScale() : 1.0f);
         return;
     }
     if (MapMessage(id, MSG_Command_Application_ChangeWidescreen)) {
@@ -167,7 +169,9 @@ void vY_Application::RecordDisplay(bool fullscreen) {
 void vY_Application::AfterInit() {
     Log("vY_Application::AfterInit m_bPause = %d", m_bPause ? 1 : 0);
     m_bPause = false;
-    // TODO(zoomview, widgets): the game object types register here once they exist.
+    // TODO(widgets): the game object types register here once they exist.
+    vY_ZoomView::RegisterType();
+    vY_ScrollContainer::RegisterType();
     if (vK_ScriptHub* scripts = vK_ScriptHub::Instance()) vY_ScriptFunc::Register(*scripts);
     if (!settings_) {
         settings_ = std::make_unique<vY_Settings>();
