@@ -48,6 +48,9 @@ protected:
         event.y = y;
         scripts.scene->DispatchInput(event);
     }
+    // A zoom view with triggers whose content is shown at scale 2 at (-500, -300): room
+    // to move by 524 left, 500 right, 468 up and 300 down.
+    vK_Object* DoubleSizeContent(vY_ZoomView*& view);
     static constexpr int kWheelIn = -(120 << 16);  // towards the user: a bigger view
     static constexpr int kWheelOut = 120 << 16;
 
@@ -57,6 +60,15 @@ protected:
 
 const char* const kTriggers =
     "begindragtrig = \"Rec('begin', vk_params.sender)\", enddragtrig = \"Rec('end', vk_params.sender)\"";
+
+vK_Object* PointerWidgetTest::DoubleSizeContent(vY_ZoomView*& view) {
+    view = Make<vY_ZoomView>("view", std::string("scale = 2, ") + kTriggers);
+    vK_Object* content = Child(view, "content");
+    content->SetScale(2, 2);
+    content->SetPosition(-500, -300);
+    scripts.Frame();
+    return content;
+}
 
 TEST_F(PointerWidgetTest, ZoomViewClampsTheContentToCoverTheDisplay) {
     auto* view = Make<vY_ZoomView>("view", "min_scale = 0.1");
@@ -133,11 +145,8 @@ TEST_F(PointerWidgetTest, ZoomKeepsThePointUnderThePointerInPlace) {
 }
 
 TEST_F(PointerWidgetTest, ShortPressIsNoDragButStillEndsOne) {
-    auto* view = Make<vY_ZoomView>("view", std::string("scale = 2, ") + kTriggers);
-    vK_Object* content = Child(view, "content");
-    content->SetScale(2, 2);
-    content->SetPosition(-500, -300);
-    scripts.Frame();
+    vY_ZoomView* view = nullptr;
+    vK_Object* content = DoubleSizeContent(view);
     scripts.Press(500, 400);
     scripts.Move(510, 400);
     scripts.Release(510, 400);
@@ -147,11 +156,8 @@ TEST_F(PointerWidgetTest, ShortPressIsNoDragButStillEndsOne) {
 }
 
 TEST_F(PointerWidgetTest, ReleasedDragCoastsAndComesToRest) {
-    auto* view = Make<vY_ZoomView>("view", std::string("scale = 2, ") + kTriggers);
-    vK_Object* content = Child(view, "content");
-    content->SetScale(2, 2);
-    content->SetPosition(-500, -300);
-    scripts.Frame();
+    vY_ZoomView* view = nullptr;
+    vK_Object* content = DoubleSizeContent(view);
     scripts.Press(500, 400);
     for (float x = 480; x >= 430; x -= 10) scripts.Move(x, 400);  // -20, then five moves of -10
     scripts.Release(430, 400);
