@@ -14,11 +14,13 @@
 #include "game/particle_system_pm.h"
 #include "game/profile_list.h"
 #include "game/script_func.h"
+#include "game/scroll_container.h"
 #include "game/settings.h"
 #include "game/sprite_gm.h"
 #include "game/text_adapt.h"
 #include "game/text_edit.h"
 #include "game/transparent_object.h"
+#include "game/zoom_view.h"
 #include "media/sound_hub.h"
 #include "platform/desktop.h"
 #include "scene/scene.h"
@@ -102,9 +104,9 @@ void vY_Application::OnMessage(const vK_MessageId& id, vK_DataTable* payload) {
     if (MapMessage(id, MSG_Request_Application_Scale)) {
         if (!payload) return;
         vY_Level* level = GetLevel();
-        vK_Object* content = level ? level->GetContent() : nullptr;
-        payload->SetFloat("scale_x", content ? content->GetScaleX() : 1.0f);
-        payload->SetFloat("scale_y", content ? content->GetScaleY() : 1.0f);
+        const vY_ZoomView* content = level ? level->GetContent() : nullptr;
+        payload->SetFloat("scale_x", content ? content->GetKeptScale() : 1.0f);
+        payload->SetFloat("scale_y", content ? content->GetKeptScale() : 1.0f);
         return;
     }
     if (MapMessage(id, MSG_Command_Application_ChangeWidescreen)) {
@@ -174,7 +176,7 @@ void vY_Application::RecordDisplay(bool fullscreen) {
 void vY_Application::AfterInit() {
     Log("vY_Application::AfterInit m_bPause = %d", m_bPause ? 1 : 0);
     m_bPause = false;
-    // TODO(zoomview): the game object types register here once they exist.
+    // The game's own object types, for the module loader and ObjCreate.
     vY_BakeContainer::RegisterType();
     vY_SpriteGm::RegisterType();
     vY_ParticleSystemGm::RegisterType();
@@ -182,6 +184,8 @@ void vY_Application::AfterInit() {
     vY_TransparentObject::RegisterType();
     vY_TextEdit::RegisterType();
     vY_TextAdapt::RegisterType();
+    vY_ZoomView::RegisterType();
+    vY_ScrollContainer::RegisterType();
     if (vK_ScriptHub* scripts = vK_ScriptHub::Instance()) vY_ScriptFunc::Register(*scripts);
     if (!settings_) {
         settings_ = std::make_unique<vY_Settings>();

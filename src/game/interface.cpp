@@ -1,6 +1,7 @@
 #include "game/interface.h"
 
 #include "game/game_message_ids.h"
+#include "game/transporter.h"
 #include "script/script_hub.h"
 
 namespace {
@@ -14,8 +15,7 @@ vK_Object* Resolve(const std::weak_ptr<vK_Object*>& ref) {
 
 vY_Interface::vY_Interface() : vK_Object("vy_interface") {
     InitializeListener();
-    // TODO(transporter): the item-flight layer is a plain container until it exists.
-    vK_Object* transporter = vK_Object::Adopt(std::make_unique<vK_Object>(GetName() + "_transporter"));
+    vK_Object* transporter = vK_Object::Adopt(std::make_unique<vY_Transporter>(GetName() + "_transporter"));
     transporter->SetZ(999999.0f);
     if (AddChild(transporter)) transporter_ = transporter->GetWeakRef();
     vK_Object* inner = vK_Object::Adopt(std::make_unique<vK_Object>("vy_interface_internal"));
@@ -30,7 +30,9 @@ vY_Interface::vY_Interface() : vK_Object("vy_interface") {
 vY_Interface::~vY_Interface() { DestroyListener(); }
 
 vK_Object* vY_Interface::GetInner() const { return Resolve(inner_); }
-vK_Object* vY_Interface::GetTransporter() const { return Resolve(transporter_); }
+vY_Transporter* vY_Interface::GetTransporter() const {
+    return static_cast<vY_Transporter*>(Resolve(transporter_));
+}
 
 void vY_Interface::OnMessage(const vK_MessageId& id, vK_DataTable* payload) {
     if (MapMessage(id, MSG_Command_Interface_SetInput)) {

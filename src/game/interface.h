@@ -2,6 +2,8 @@
 #include "core/listener_base.h"
 #include "scene/object.h"
 
+class vY_Transporter;
+
 // The game interface above the level content: the inner container
 // "vy_interface_internal" (z 0) for interface objects and the item-flight layer
 // "vy_interface_transporter" on top (z 999999). Scripts find its name in the global
@@ -13,7 +15,7 @@ public:
 
     void OnMessage(const vK_MessageId& id, vK_DataTable* payload) override;
     vK_Object* GetInner() const;
-    vK_Object* GetTransporter() const;
+    vY_Transporter* GetTransporter() const;
 
 private:
     std::weak_ptr<vK_Object*> inner_;

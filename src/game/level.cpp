@@ -9,6 +9,7 @@
 #include "game/game_message_ids.h"
 #include "game/interface.h"
 #include "game/profile_list.h"
+#include "game/zoom_view.h"
 #include "scene/scene.h"
 #include "script/module_file.h"
 #include "script/script_hub.h"
@@ -106,7 +107,12 @@ void vY_Level::BuildBranch() {
         vK_DataTable empty;
         scripts->SetGlobal(&empty, "vy_global");
     }
-    auto content = std::make_unique<vK_Object>("vy_level_internal");
+    // A level's content neither pans nor zooms until its scripts allow it.
+    auto content = std::make_unique<vY_ZoomView>("vy_level_internal");
+    vK_DataTable still;
+    still.SetBool("candrag", false);
+    still.SetBool("canzoom", false);
+    content->SetProperties(still);
     auto interface = std::make_unique<vY_Interface>();
     content_ = RefOf(content.get());
     interface_ = RefOf(interface.get());
@@ -132,7 +138,7 @@ void vY_Level::BuildBranch() {
     SetState(0);
 }
 
-vK_Object* vY_Level::GetContent() const { return Resolve(content_); }
+vY_ZoomView* vY_Level::GetContent() const { return static_cast<vY_ZoomView*>(Resolve(content_)); }
 vK_Object* vY_Level::GetLoadingScreen() const { return Resolve(loading_); }
 vY_Interface* vY_Level::GetInterface() const { return static_cast<vY_Interface*>(Resolve(interface_)); }
 

@@ -7,6 +7,7 @@
 
 class vY_Interface;
 class vY_CheatHighlight;
+class vY_ZoomView;
 
 // One screen of the game: the branch "vy_level" under "vy_application" with the level
 // content "vy_level_internal" (z 0), the interface "vy_interface" (z 2) and the cheat
@@ -18,8 +19,8 @@ class vY_CheatHighlight;
 // fade, 4 done (the application replaces the level on its next frame). Each fade
 // lasts 0.4 s of frame time.
 //
-// The content is a plain container, which behaves as a zoom view that neither pans
-// nor zooms (scale 1).
+// The content is a zoom view that neither pans nor zooms until the level's scripts
+// allow it ("candrag", "canzoom").
 class vY_Level : public vK_Object, public vK_ListenerBase {
 public:
     static constexpr float kFadeSeconds = 0.4f;
@@ -40,7 +41,7 @@ public:
     // Saves the player's profile once, when the level got past its opening fade.
     void SaveProgress();
 
-    vK_Object* GetContent() const;
+    vY_ZoomView* GetContent() const;
     vK_Object* GetLoadingScreen() const;
     vY_Interface* GetInterface() const;
     const std::string& GetTrigger() const { return trigger_; }

@@ -536,6 +536,16 @@ vK_Matrix vK_Object::ComputeLocalMatrix(int mode) const {
     return m;
 }
 
+vK_Matrix vK_Object::ComputeFullMatrix() const {
+    const vK_Matrix local = ComputeLocalMatrix(0);
+    if (!parent_) return local;
+    if (attachType_ >= 1 && attachType_ <= 3) {
+        const vK_Matrix grand = parent_->parent_ ? parent_->parent_->ComputeFullMatrix() : vK_Matrix();
+        return local * (parent_->ComputeLocalMatrix(attachType_) * grand);
+    }
+    return local * parent_->ComputeFullMatrix();
+}
+
 vK_DrawParams vK_Object::ComputeDrawState(const vK_DrawParams& parent, int mode) {
     vK_DrawParams state = params_;
     vK_Matrix local;

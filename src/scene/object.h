@@ -119,6 +119,9 @@ public:
     // reduced parent transforms of the attach types. Stores the world matrix.
     vK_DrawParams ComputeDrawState(const vK_DrawParams& parent, int mode = 0);
     const vK_Matrix& GetWorldMatrix() const { return world_; }
+    // The world matrix computed now from the current transforms up the tree (the
+    // cached one is only as new as the last draw or hit test); ignores the drag position.
+    vK_Matrix ComputeFullMatrix() const;
     void MarkTransformDirty() { transformDirty_ = true; }
     bool IsTransformDirty() const { return transformDirty_; }
 
@@ -144,6 +147,7 @@ public:
     const vK_Rect& GetInputRect() const { return inputRect_; }
     void SetCropRect(bool enabled, const vK_Rect& rect);
     bool HasCropRect() const { return cropRectEnabled_; }
+    const vK_Rect& GetCropRect() const { return cropRect_; }
 
     // ---- flags ------------------------------------------------------------------------
     bool IsActive() const { return active_; }

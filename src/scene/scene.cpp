@@ -106,6 +106,10 @@ void vK_Scene::HandleRelease(vK_Object* hit) {
     if (dragged_ && dragged_->IsRealDrag()) StopDrag();
     pending_ = nullptr;
     if (hit) waiters_.erase(hit->GetName());
+    RunMouseUpWaiters();
+}
+
+void vK_Scene::RunMouseUpWaiters() {
     // Handlers only run later, so the map can be emptied before they are queued.
     std::map<std::string, vK_ScriptHandle> waiters;
     waiters.swap(waiters_);

@@ -39,6 +39,9 @@ public:
     void StopDrag();
     void DoNotDrop() { doNotDrop_ = true; }
     void WaitForMouseUp(const std::string& name, const vK_DataScriptFunction& function);
+    // Queues every mouse-up waiter and forgets them all (a release does this, and so
+    // does a widget that takes the pointer over for a drag of its own).
+    void RunMouseUpWaiters();
     // Resolves a pending drop, then updates the live tree.
     void UpdateScene(const vK_FrameInfo& frame);
 
