@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/author_tools.h"
 #include "app/engine_startup.h"
 #include "data/exception.h"
 #include "files/log.h"
@@ -30,6 +31,11 @@ const char* kUsage =
     "  --fullscreen       run full screen\n"
     "  --input FILE       play the pointer and key steps of FILE, one a line:\n"
     "                     FRAME click|down|up|move X Y, FRAME key NAME, FRAME quit\n"
+    "  --api              print every script function (engine and game, with aliases)\n"
+    "                     in registration order, and exit\n"
+    "  --check            check the asset tree below --root without opening a window:\n"
+    "                     one line per finding, exit status 1 when there are errors\n"
+    "  --json             with --check: the findings as JSON lines\n"
     "  --help             show this text\n";
 
 struct Options {
@@ -39,6 +45,9 @@ struct Options {
     std::string input;
     // --windowed / --fullscreen; without either the player's setting decides.
     int fullscreen = -1;
+    bool api = false;
+    bool check = false;
+    bool json = false;
 };
 
 std::string ExecutableFolder() {
@@ -58,6 +67,12 @@ int ParseOptions(int argc, char** argv, Options& options) {
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             return 1;
+        } else if (arg == "--api") {
+            options.api = true;
+        } else if (arg == "--check") {
+            options.check = true;
+        } else if (arg == "--json") {
+            options.json = true;
         } else if (arg == "--windowed") {
             options.fullscreen = 0;
         } else if (arg == "--fullscreen") {
@@ -95,6 +110,16 @@ int main(int argc, char** argv) {
     Options options;
     const int parsed = ParseOptions(argc, argv, options);
     if (parsed != 0) return parsed == 1 ? 0 : 2;
+    if (options.api || options.check) {
+        try {
+            return options.api ? RunApiListing(options.startup)
+                               : RunAssetCheck(options.startup, options.json);
+        } catch (const vK_Exception& e) {
+            std::fprintf(stderr, "vrakko: %s\n", e.what());
+            EngineShutdown();
+            return 1;
+        }
+    }
 
     try {
         EngineStartup("assets/config", options.startup);
