@@ -220,18 +220,20 @@ void vK_AssetCheck::CollectModules() {
             module.path = path;
             module.xmlRead = true;
             const char* name = root->Attribute("name");
-            if (module.name.empty()) module.name = name && *name ? name : path;
+            if (name && *name) module.xmlName = name;
         } else {
             Module& module = modules_[path];
             module.path = path;
             module.functions = DefinedFunctions(text);
             // The first line "-- name=WORD" names the module, over the .xml's name.
-            std::string header;
-            if (ModuleHeaderName(text, header)) module.name = header;
-            if (module.name.empty()) module.name = path;
+            ModuleHeaderName(text, module.headerName);
         }
     }
-    for (const auto& [path, module] : modules_) byName_.emplace(module.name, path);
+    for (auto& [path, module] : modules_) {
+        module.name = !module.headerName.empty() ? module.headerName
+                                                 : (!module.xmlName.empty() ? module.xmlName : path);
+        byName_.emplace(module.name, path);
+    }
 }
 
 void vK_AssetCheck::CheckXmlFiles() {
@@ -283,7 +285,6 @@ void vK_AssetCheck::CheckModuleObjects(const Module& module, const tinyxml2::XML
             CheckHandler(file, element->GetLineNum(), value, true);
         }
     }
-    (void)module;
     for (const tinyxml2::XMLElement* child = element->FirstChildElement(); child;
          child = child->NextSiblingElement())
         CheckModuleObjects(module, child, file);

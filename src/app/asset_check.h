@@ -43,8 +43,10 @@ private:
     // One module: PATH.xml and/or PATH.lua.
     struct Module {
         std::string path;
-        std::string name;
-        bool xmlRead = false;  // the .xml parsed as a module
+        std::string name;        // the header's, else the .xml's, else the path
+        std::string headerName;  // "-- name=WORD" of the .lua
+        std::string xmlName;     // the "name" attribute of "module"
+        bool xmlRead = false;    // the .xml parsed as a module
         std::set<std::string> functions;
     };
 
