@@ -151,7 +151,8 @@ void vK_AssetCheck::CheckStringId(const std::string& file, int line, const std::
 }
 
 void vK_AssetCheck::CheckHandler(const std::string& file, int line, const std::string& code, bool compile) {
-    static const std::regex kCall(R"(^\s*([A-Za-z_]\w*)\s*\.\s*([A-Za-z_]\w*)\s*\()");
+    static const std::regex kCall(
+        R"(^\s{0,32}([A-Za-z_]\w{0,127})\s{0,32}\.\s{0,32}([A-Za-z_]\w{0,127})\s{0,32}\()");
     std::smatch m;
     if (std::regex_search(code, m, kCall)) {
         auto named = byName_.find(m[1].str());

@@ -125,7 +125,7 @@ bool CompileLuaSnippet(const std::string& code, std::string& error) {
 
 std::set<std::string> DefinedFunctions(const std::string& code) {
     static const std::regex kDefinition(
-        R"re((?:function\s+public\s*[.:]\s*([A-Za-z_]\w*))|(?:public\s*\.\s*([A-Za-z_]\w*)\s*=[^=]))re");
+        R"re((?:function\s{1,32}public\s{0,32}[.:]\s{0,32}([A-Za-z_]\w{0,127}))|(?:public\s{0,32}\.\s{0,32}([A-Za-z_]\w{0,127})\s{0,32}=[^=]))re");
     std::set<std::string> names;
     const std::string text = BlankComments(code);
     for (std::sregex_iterator it(text.begin(), text.end(), kDefinition), end; it != end; ++it)
@@ -135,13 +135,13 @@ std::set<std::string> DefinedFunctions(const std::string& code) {
 
 std::vector<LuaLiteralCall> FindLiteralCalls(const std::string& code) {
     // A literal string argument in double or single quotes.
-    static const std::string kLiteral = R"re((?:"([^"\\\n]*)"|'([^'\\\n]*)'))re";
+    static const std::string kLiteral = R"re((?:"([^"\\\n]{0,1024})"|'([^'\\\n]{0,1024})'))re";
     static const std::regex kCall(
         R"re(\b(vk\.mod\.LoadInstance|vk\.mod\.Load|ModLoad|SwitchLevel|vk\.snd\.Play|SndPlay|PlaySfx|PlayEnv|)re"
         R"re(PlaySoundtrack|PlayVoice|vk\.strings\.Get|StringGet|vk\.strings\.Load|StringLoad|vk\.cursor\.Load|)re"
-        R"re(CursorLoad)\s*\(\s*)re" +
-        kLiteral + R"re((?:\s*,\s*)re" + kLiteral + ")?");
-    static const std::regex kRes(R"re(\bres\s*=\s*)re" + kLiteral);
+        R"re(CursorLoad)\s{0,32}\(\s{0,32})re" +
+        kLiteral + R"re((?:\s{0,32},\s{0,32})re" + kLiteral + ")?");
+    static const std::regex kRes(R"re(\bres\s{0,32}=\s{0,32})re" + kLiteral);
     const std::string text = BlankComments(code);
     std::vector<LuaLiteralCall> calls;
     for (std::sregex_iterator it(text.begin(), text.end(), kCall), end; it != end; ++it) {
