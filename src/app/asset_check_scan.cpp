@@ -1,5 +1,6 @@
 #include "app/asset_check_scan.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <lua.hpp>
@@ -114,7 +115,11 @@ bool CompileModuleCode(const std::string& code, int& line, std::string& error) {
         "function __LoadLuaModuleToTable_init ()\nlocal public = {};\nlocal private = {};\n" + body +
         "\nreturn public;\nend;\nreturn __LoadLuaModuleToTable_init ();";
     if (Compile(text, line, error)) return true;
-    line = line + shift > 0 ? line + shift : 0;
+    // An error in the wrapper's closing lines (an extra "end", say) belongs to the file's
+    // last line.
+    int lines = 1;
+    for (char c : code) lines += c == '\n';
+    line = line + shift > 0 ? std::min(line + shift, lines) : 0;
     return false;
 }
 
