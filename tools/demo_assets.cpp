@@ -1,9 +1,10 @@
 // Draws the demo game's images into an asset folder: a JPEG backdrop, a PNG title
-// panel, an atlas page of four items with its frame-texture XML, the frames of a clock's
-// pendulum, a banner with the grid that waves it, the frames of a candle flame and of an
-// animated pointer (their frame animations are hand-written in assets_src), a soft
-// dot for the particles, and the wheel and pinion of a flash-animated gear train.
-// Everything is drawn from shapes and gradients; no outside art.
+// panel, a banner with the grid that waves it and a soft dot for the particles; and,
+// into a frames folder, one PNG per atlas frame (four items, a clock's pendulum, a candle
+// flame and an animated pointer) that vkatlas packs into the atlases (the frame
+// animations are hand-written in assets_src). Everything is drawn from shapes and
+// gradients; no outside art. The wheel and pinion of a flash-animated gear train are one
+// page with its frame texture.
 #include <sys/stat.h>
 
 #include <cmath>
@@ -94,36 +95,31 @@ Canvas Title() {
     return c;
 }
 
-// Four 64 x 64 items side by side on a 256 x 64 page.
-Canvas Items() {
-    Canvas c(256, 64);
-    Disc(c, 32, 32, 28, 0.9f, 0.8f, 0.3f);  // clock
-    Disc(c, 32, 32, 22, 0.98f, 0.96f, 0.9f);
-    Box(c, 30, 14, 34, 34, 2, 0.1f, 0.1f, 0.1f);
-    Box(c, 30, 30, 46, 34, 2, 0.1f, 0.1f, 0.1f);
-    Disc(c, 80, 32, 12, 0.8f, 0.7f, 0.2f);  // key
-    Disc(c, 80, 32, 6, 0, 0, 0, 0);
-    Box(c, 90, 29, 122, 35, 2, 0.8f, 0.7f, 0.2f);
-    Box(c, 112, 35, 116, 44, 1, 0.8f, 0.7f, 0.2f);
-    Box(c, 150, 8, 170, 40, 8, 0.95f, 0.9f, 0.5f, 0.9f);  // lamp
-    Box(c, 140, 40, 180, 56, 4, 0.35f, 0.35f, 0.4f);
-    for (int tooth = 0; tooth < 8; ++tooth) {  // gear
+// The four 64 x 64 items (clock, key, lamp, gear), one image each; vkatlas packs them.
+std::vector<Canvas> Items() {
+    std::vector<Canvas> items(4, Canvas(64, 64));
+    Canvas& clock = items[0];
+    Disc(clock, 32, 32, 28, 0.9f, 0.8f, 0.3f);
+    Disc(clock, 32, 32, 22, 0.98f, 0.96f, 0.9f);
+    Box(clock, 30, 14, 34, 34, 2, 0.1f, 0.1f, 0.1f);
+    Box(clock, 30, 30, 46, 34, 2, 0.1f, 0.1f, 0.1f);
+    Canvas& key = items[1];
+    Disc(key, 16, 32, 12, 0.8f, 0.7f, 0.2f);
+    Disc(key, 16, 32, 6, 0, 0, 0, 0);
+    Box(key, 26, 29, 58, 35, 2, 0.8f, 0.7f, 0.2f);
+    Box(key, 48, 35, 52, 44, 1, 0.8f, 0.7f, 0.2f);
+    Canvas& lamp = items[2];
+    Box(lamp, 22, 8, 42, 40, 8, 0.95f, 0.9f, 0.5f, 0.9f);
+    Box(lamp, 12, 40, 52, 56, 4, 0.35f, 0.35f, 0.4f);
+    Canvas& gear = items[3];
+    for (int tooth = 0; tooth < 8; ++tooth) {
         const float a = tooth * 3.14159265f / 4;
-        Disc(c, 224 + 22 * std::cos(a), 32 + 22 * std::sin(a), 7, 0.55f, 0.6f, 0.65f);
+        Disc(gear, 32 + 22 * std::cos(a), 32 + 22 * std::sin(a), 7, 0.55f, 0.6f, 0.65f);
     }
-    Disc(c, 224, 32, 20, 0.55f, 0.6f, 0.65f);
-    Disc(c, 224, 32, 7, 0.2f, 0.2f, 0.25f);
-    return c;
+    Disc(gear, 32, 32, 20, 0.55f, 0.6f, 0.65f);
+    Disc(gear, 32, 32, 7, 0.2f, 0.2f, 0.25f);
+    return items;
 }
-
-const char* kItemsXml =
-    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-    "<frametexture>\n"
-    "  <frame texture=\"items_page\" left=\"0\" top=\"0\" widht=\"64\" height=\"64\" x=\"32\" y=\"32\"/>\n"
-    "  <frame texture=\"items_page\" left=\"64\" top=\"0\" widht=\"64\" height=\"64\" x=\"32\" y=\"32\"/>\n"
-    "  <frame texture=\"items_page\" left=\"128\" top=\"0\" widht=\"64\" height=\"64\" x=\"32\" y=\"32\"/>\n"
-    "  <frame texture=\"items_page\" left=\"192\" top=\"0\" widht=\"64\" height=\"64\" x=\"32\" y=\"32\"/>\n"
-    "</frametexture>\n";
 
 // A line segment of a given thickness with round ends.
 void Segment(Canvas& c, float x0, float y0, float x1, float y1, float width, float r, float g, float b) {
@@ -137,34 +133,26 @@ void Segment(Canvas& c, float x0, float y0, float x1, float y1, float width, flo
         }
 }
 
-// A wall clock with its pendulum in eight positions, 64 x 128 each on a 512 x 128 page;
-// the timer-driven atlas animation of the start screen steps through them.
+// A wall clock with its pendulum in eight positions, 64 x 128 each; the timer-driven
+// atlas animation of the start screen steps through them.
 constexpr int kPendulumFrames = 8;
 
-Canvas PendulumPage() {
-    Canvas c(64 * kPendulumFrames, 128);
+std::vector<Canvas> PendulumFrames() {
+    std::vector<Canvas> frames;
     for (int f = 0; f < kPendulumFrames; ++f) {
-        const float left = f * 64.0f;
+        Canvas c(64, 128);
         const float angle = 0.3f * std::sin(f * 2 * 3.14159265f / kPendulumFrames);
-        const float hx = left + 32, hy = 44;
-        Box(c, left + 8, 40, left + 56, 124, 8, 0.35f, 0.2f, 0.1f);  // case
+        const float hx = 32, hy = 44;
+        Box(c, 8, 40, 56, 124, 8, 0.35f, 0.2f, 0.1f);  // case
         Segment(c, hx, hy, hx + 56 * std::sin(angle), hy + 56 * std::cos(angle), 3, 0.85f, 0.7f, 0.3f);
         Disc(c, hx + 60 * std::sin(angle), hy + 60 * std::cos(angle), 8, 0.95f, 0.8f, 0.35f);
-        Disc(c, left + 32, 30, 28, 0.9f, 0.8f, 0.3f);  // face
-        Disc(c, left + 32, 30, 23, 0.98f, 0.96f, 0.9f);
-        Segment(c, left + 32, 30, left + 32, 14, 3, 0.1f, 0.1f, 0.1f);
-        Segment(c, left + 32, 30, left + 44 - f, 34, 2, 0.1f, 0.1f, 0.1f);
+        Disc(c, 32, 30, 28, 0.9f, 0.8f, 0.3f);  // face
+        Disc(c, 32, 30, 23, 0.98f, 0.96f, 0.9f);
+        Segment(c, 32, 30, 32, 14, 3, 0.1f, 0.1f, 0.1f);
+        Segment(c, 32, 30, 44.0f - f, 34, 2, 0.1f, 0.1f, 0.1f);
+        frames.push_back(std::move(c));
     }
-    return c;
-}
-
-std::string PendulumXml() {
-    std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<frametexture>\n";
-    for (int f = 0; f < kPendulumFrames; ++f) {
-        xml += "  <frame texture=\"pendulum_page\" left=\"" + std::to_string(f * 64) +
-               "\" top=\"0\" widht=\"64\" height=\"128\" x=\"32\" y=\"64\"/>\n";
-    }
-    return xml + "</frametexture>\n";
+    return frames;
 }
 
 // The banner a grid waves: stripes and an emblem on 256 x 128.
@@ -222,18 +210,6 @@ std::string BannerGridXml() {
     return xml + "  </triangles>\n</grid>\n";
 }
 
-// Writes a frame-texture XML of count frames of w x h side by side on page, all with
-// the pivot (px, py).
-std::string StripXml(const char* page, int count, int w, int h, int px, int py) {
-    std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<frametexture>\n";
-    for (int f = 0; f < count; ++f) {
-        xml += std::string("  <frame texture=\"") + page + "\" left=\"" + std::to_string(f * w) +
-               "\" top=\"0\" widht=\"" + std::to_string(w) + "\" height=\"" + std::to_string(h) + "\" x=\"" +
-               std::to_string(px) + "\" y=\"" + std::to_string(py) + "\"/>\n";
-    }
-    return xml + "</frametexture>\n";
-}
-
 // A flame standing on (cx, baseY): a teardrop height tall whose tip leans by sway.
 void Flame(Canvas& c, float cx, float baseY, float height, float width, float sway, float r, float g, float b,
            float a) {
@@ -254,8 +230,8 @@ void Flame(Canvas& c, float cx, float baseY, float height, float width, float sw
 // Six frames of a candle, 48 x 128 each: the wax and wick stay, the flame flickers.
 constexpr int kCandleFrames = 6;
 
-Canvas CandlePage() {
-    Canvas c(48 * kCandleFrames, 128);
+std::vector<Canvas> CandleFrames() {
+    std::vector<Canvas> frames;
     for (int f = 0; f < kCandleFrames; ++f) {
         Canvas frame(48, 128);
         const float phase = f * 2 * 3.14159265f / kCandleFrames;
@@ -270,13 +246,9 @@ Canvas CandlePage() {
         Flame(frame, 24, 56, height, 7, sway, 1.0f, 0.45f, 0.08f, 0.95f);
         Flame(frame, 24, 55, height * 0.72f, 4.5f, sway * 0.8f, 1.0f, 0.82f, 0.3f, 1.0f);
         Flame(frame, 24, 54, height * 0.4f, 2.5f, sway * 0.5f, 1.0f, 0.98f, 0.85f, 1.0f);
-        for (int y = 0; y < 128; ++y)
-            for (int x = 0; x < 48; ++x) {
-                const uint8_t* p = &frame.bgra[(static_cast<size_t>(y) * 48 + x) * 4];
-                if (p[3]) c.Put(f * 48 + x, y, p[2] / 255.0f, p[1] / 255.0f, p[0] / 255.0f, p[3] / 255.0f);
-            }
+        frames.push_back(std::move(frame));
     }
-    return c;
+    return frames;
 }
 
 // A filled triangle (corners clockwise on screen), grown by grow pixels: a pixel is
@@ -300,28 +272,29 @@ void Triangle(Canvas& c, float left, const float (&pts)[6], float grow, float r,
 // arrow with a golden spark that circles and pulses beside it.
 constexpr int kPointerFrames = 4;
 
-Canvas PointerPage() {
-    Canvas c(32 * kPointerFrames, 32);
+std::vector<Canvas> PointerFrames() {
+    std::vector<Canvas> frames;
     const float arrow[6] = {3, 3, 3, 22, 16, 16};
     for (int f = 0; f < kPointerFrames; ++f) {
-        const float left = f * 32.0f;
-        Segment(c, left + 8, 16, left + 13, 27, 6, 0.12f, 0.08f, 0.05f);  // the tail
-        Triangle(c, left, arrow, 1.5f, 0.12f, 0.08f, 0.05f);
-        Segment(c, left + 8, 16, left + 13, 27, 3, 0.98f, 0.94f, 0.84f);
-        Triangle(c, left, arrow, 0.0f, 0.98f, 0.94f, 0.84f);
+        Canvas c(32, 32);
+        Segment(c, 8, 16, 13, 27, 6, 0.12f, 0.08f, 0.05f);  // the tail
+        Triangle(c, 0, arrow, 1.5f, 0.12f, 0.08f, 0.05f);
+        Segment(c, 8, 16, 13, 27, 3, 0.98f, 0.94f, 0.84f);
+        Triangle(c, 0, arrow, 0.0f, 0.98f, 0.94f, 0.84f);
         const float angle = f * 3.14159265f / 2;
-        const float sx = left + 22 + 5 * std::cos(angle), sy = 22 + 5 * std::sin(angle);
+        const float sx = 22 + 5 * std::cos(angle), sy = 22 + 5 * std::sin(angle);
         const float size = 2.0f + (f % 2);
         Disc(c, sx, sy, size + 2.5f, 1.0f, 0.8f, 0.3f, 0.35f);
         Disc(c, sx, sy, size, 1.0f, 0.9f, 0.5f);
+        frames.push_back(std::move(c));
     }
-    return c;
+    return frames;
 }
 
-// Two 96 x 96 frames of the flash-animated gear train: a twelve-tooth wheel and an
+// The two 96 x 96 frames of the flash-animated gear train: a twelve-tooth wheel and an
 // eight-tooth pinion, each centred in its frame (the timeline in assets_src turns them).
-Canvas GearPage() {
-    Canvas c(192, 96);
+std::vector<Canvas> GearFrames() {
+    Canvas c(96, 96), p(96, 96);
     for (int tooth = 0; tooth < 12; ++tooth) {
         const float a = tooth * 3.14159265f / 6;
         Box(c, 48 + 40 * std::cos(a) - 5, 48 + 40 * std::sin(a) - 5, 48 + 40 * std::cos(a) + 5,
@@ -336,12 +309,12 @@ Canvas GearPage() {
     Disc(c, 48, 48, 9, 0.3f, 0.25f, 0.2f);
     for (int tooth = 0; tooth < 8; ++tooth) {
         const float a = tooth * 3.14159265f / 4;
-        Box(c, 144 + 26 * std::cos(a) - 4, 48 + 26 * std::sin(a) - 4, 144 + 26 * std::cos(a) + 4,
+        Box(p, 48 + 26 * std::cos(a) - 4, 48 + 26 * std::sin(a) - 4, 48 + 26 * std::cos(a) + 4,
             48 + 26 * std::sin(a) + 4, 2, 0.6f, 0.62f, 0.66f);
     }
-    Disc(c, 144, 48, 24, 0.6f, 0.62f, 0.66f);
-    Disc(c, 144, 48, 6, 0.25f, 0.25f, 0.3f);
-    return c;
+    Disc(p, 48, 48, 24, 0.6f, 0.62f, 0.66f);
+    Disc(p, 48, 48, 6, 0.25f, 0.25f, 0.3f);
+    return {std::move(c), std::move(p)};
 }
 
 bool WriteText(const std::string& path, const std::string& text) {
@@ -361,40 +334,43 @@ Canvas Glow() {
     return c;
 }
 
+// Writes the frames as FOLDER/0.png, 1.png, ... for vkatlas, which packs them in the
+// order of their names.
+bool WriteFrames(const std::string& folder, const std::vector<Canvas>& frames) {
+    mkdir(folder.c_str(), 0755);
+    bool ok = true;
+    for (size_t i = 0; i < frames.size(); ++i)
+        ok = WritePng(folder + "/" + std::to_string(i) + ".png", frames[i]) && ok;
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: demo_assets OUTPUT_ASSETS_DIR\n");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: demo_assets OUTPUT_ASSETS_DIR FRAMES_DIR\n");
         return 2;
     }
-    const std::string images = std::string(argv[1]) + "/images";
+    const std::string images = std::string(argv[1]) + "/images", frames = argv[2];
     mkdir(argv[1], 0755);
     mkdir(images.c_str(), 0755);
+    mkdir(frames.c_str(), 0755);
     const Canvas backdrop = Backdrop();
     bool ok = SaveJpeg(backdrop.bgra.data(), backdrop.width, backdrop.height, images + "/backdrop.jpg");
     ok = WritePng(images + "/title.png", Title()) && ok;
-    ok = WritePng(images + "/items_page.png", Items()) && ok;
-    const std::string xml = kItemsXml;
-    ok = WriteFile(images + "/items.xml", std::vector<uint8_t>(xml.begin(), xml.end())) && ok;
-    ok = WritePng(images + "/pendulum_page.png", PendulumPage()) && ok;
-    ok = WriteText(images + "/pendulum.xml", PendulumXml()) && ok;
+    // The atlas frames: vkatlas turns each folder into pages and their frame texture.
+    ok = WriteFrames(frames + "/items", Items()) && ok;
+    ok = WriteFrames(frames + "/pendulum", PendulumFrames()) && ok;
+    ok = WriteFrames(frames + "/candle", CandleFrames()) && ok;
+    ok = WriteFrames(frames + "/pointer", PointerFrames()) && ok;
     const std::string grids = std::string(argv[1]) + "/grids";
     mkdir(grids.c_str(), 0755);
     ok = WritePng(grids + "/banner.png", Banner()) && ok;
     ok = WriteText(grids + "/banner.xml", BannerGridXml()) && ok;
-    const std::string anims = std::string(argv[1]) + "/anims", cursor = std::string(argv[1]) + "/cursor";
-    mkdir(anims.c_str(), 0755);
-    mkdir(cursor.c_str(), 0755);
-    ok = WritePng(anims + "/candle_page.png", CandlePage()) && ok;
-    ok = WriteText(anims + "/candle_frames.xml", StripXml("candle_page", kCandleFrames, 48, 128, 24, 64)) &&
-         ok;
-    ok = WritePng(cursor + "/pointer_page.png", PointerPage()) && ok;
-    ok = WriteText(cursor + "/pointer_frames.xml", StripXml("pointer_page", kPointerFrames, 32, 32, 2, 2)) &&
-         ok;
     ok = WritePng(images + "/glow.png", Glow()) && ok;
-    ok = WritePng(anims + "/gear_page.png", GearPage()) && ok;
-    ok = WriteText(anims + "/gear_parts.xml", StripXml("gear_page", 2, 96, 96, 48, 48)) && ok;
+    ok = WriteFrames(frames + "/gear", GearFrames()) && ok;
+    const std::string anims = std::string(argv[1]) + "/anims";
+    mkdir(anims.c_str(), 0755);
     ok = WritePng(anims + "/gear_glint.png", Glow()) && ok;
     if (!ok) std::fprintf(stderr, "demo_assets: could not write the images into %s\n", images.c_str());
     return ok ? 0 : 1;

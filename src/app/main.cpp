@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/author_tools.h"
 #include "app/engine_startup.h"
 #include "core/random.h"
 #include "data/exception.h"
@@ -42,6 +43,11 @@ const char* kUsage =
     "                     waiting, the window's own input and sound off, ends where it ended\n"
     "  --screenshot-at N:PATH  save frame N to PATH (PNG for .png, else JPEG); repeatable\n"
     "  --dev              reload the current level when a .lua or .xml file under assets/ changes\n"
+    "  --api              print every script function (engine and game, with aliases)\n"
+    "                     in registration order, and exit\n"
+    "  --check            check the asset tree below --root without opening a window:\n"
+    "                     one line per finding, exit status 1 when there are errors\n"
+    "  --json             with --check: the findings as JSON lines\n"
     "  --help             show this text\n";
 
 struct Options {
@@ -55,6 +61,9 @@ struct Options {
     bool dev = false;
     // --windowed / --fullscreen; without either the player's setting decides.
     int fullscreen = -1;
+    bool api = false;
+    bool check = false;
+    bool json = false;
 };
 
 std::string ExecutableFolder() {
@@ -74,6 +83,12 @@ int ParseOptions(int argc, char** argv, Options& options) {
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             return 1;
+        } else if (arg == "--api") {
+            options.api = true;
+        } else if (arg == "--check") {
+            options.check = true;
+        } else if (arg == "--json") {
+            options.json = true;
         } else if (arg == "--windowed") {
             options.fullscreen = 0;
         } else if (arg == "--fullscreen") {
@@ -160,6 +175,16 @@ int main(int argc, char** argv) {
     Options options;
     const int parsed = ParseOptions(argc, argv, options);
     if (parsed != 0) return parsed == 1 ? 0 : 2;
+    if (options.api || options.check) {
+        try {
+            return options.api ? RunApiListing(options.startup)
+                               : RunAssetCheck(options.startup, options.json);
+        } catch (const vK_Exception& e) {
+            std::fprintf(stderr, "vrakko: %s\n", e.what());
+            EngineShutdown();
+            return 1;
+        }
+    }
     std::unique_ptr<vK_InputReplayer> replayer;
     if (!options.replay.empty()) {
         vK_InputRecording recording;

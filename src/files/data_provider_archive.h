@@ -24,6 +24,8 @@ public:
 
     bool IsOpen() const { return archive_ != nullptr; }
     size_t EntryCount() const { return index_.size(); }
+    // The entry names exactly as stored, sorted.
+    const std::set<std::string>& GetEntryNames() const { return index_; }
 
 private:
     std::string password_;

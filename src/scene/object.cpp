@@ -168,6 +168,8 @@ void vK_Object::RegisterEngineTypes() {
     RegisterObjectType("obj", []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_Object>(); });
 }
 
+bool vK_Object::HasObjectType(const std::string& type) { return Factory().count(type) != 0; }
+
 vK_Object* vK_Object::CreateObject(const std::string& type, const std::string& name) {
     auto it = Factory().find(type);
     if (it == Factory().end()) return nullptr;

@@ -216,6 +216,8 @@ public:
     static void RegisterObjectType(const std::string& type, Creator creator);
     // A new loose object of the type, named name; nullptr for unknown types.
     static vK_Object* CreateObject(const std::string& type, const std::string& name);
+    // Whether the factory knows the type.
+    static bool HasObjectType(const std::string& type);
     // A loose copy of source's property table (handlers, resource, flags; not the user
     // data, animations or children), named source name + suffix; deep copies children.
     static vK_Object* CloneObject(const vK_Object* source, const std::string& suffix, bool deep);

@@ -520,6 +520,8 @@ void vK_ScriptHub::RegisterFunction(const std::string& names, ScriptApiFunction 
     lua_pushlightuserdata(L, this);
     lua_pushcclosure(L, &vK_ScriptHub::Dispatch, 3);
     int closure = lua_gettop(L);
+    if (std::find(registered_.begin(), registered_.end(), names) == registered_.end())
+        registered_.push_back(names);
 
     for (const std::string& name : SplitNames(names)) {
         std::vector<std::string> parts = SplitDots(name);

@@ -68,6 +68,9 @@ public:
     // Exposes function under every name in names (split at ';' and blanks); dotted
     // names create the nested tables.
     void RegisterFunction(const std::string& names, ScriptApiFunction function, void* context);
+    // Every names string registered so far, in first-registration order (a name
+    // registered again keeps its place).
+    const std::vector<std::string>& GetRegisteredNames() const { return registered_; }
 
     bool CallFunction(const vK_DataScriptFunction& function, const vK_DataArray* args);
     bool CallHandler(const vK_DataScriptFunction& function, const std::string& sender, bool deferred);
@@ -108,6 +111,7 @@ private:
 
     lua_State* state_ = nullptr;
     std::vector<DeferredCall> deferred_;
+    std::vector<std::string> registered_;
     int reportHandlerRef_ = -1;
     bool reporting_ = false;
 };

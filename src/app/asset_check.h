@@ -1,0 +1,83 @@
+#pragma once
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace tinyxml2 {
+class XMLElement;
+}
+
+// Reads a whole asset tree (the asset folder and "assets/data.pck") through the running
+// file manager and reports what would go wrong in the game without a word in the log or
+// with one only at the moment it happens: XML that does not parse, Lua that does not
+// compile, object types the factory does not know (the module loader skips them with
+// their subtrees), references to files that are not there, string ids no table defines,
+// handlers calling functions their module does not define, missing configuration keys,
+// and images the decoders refuse.
+//
+// Needs the engine services with the game's object types and script functions
+// registered; it opens no window and changes nothing.
+class vK_AssetCheck {
+public:
+    struct Finding {
+        bool error = true;  // false: a warning
+        std::string file;   // "assets/..."
+        int line = 0;       // 0 when the finding has no line
+        std::string message;
+    };
+
+    void Run();
+
+    const std::vector<Finding>& GetFindings() const { return findings_; }
+    int CountErrors() const;
+    int CountWarnings() const;
+    int CountFiles() const { return static_cast<int>(files_.size()); }
+
+    // "FILE:LINE: error: MESSAGE" (no ":LINE" without a line).
+    static std::string FormatText(const Finding& finding);
+    // One JSON object: {"severity":"error","file":...,"line":...,"message":...}.
+    static std::string FormatJson(const Finding& finding);
+
+private:
+    // One module: PATH.xml and/or PATH.lua.
+    struct Module {
+        std::string path;
+        std::string name;        // the header's, else the .xml's, else the path
+        std::string headerName;  // "-- name=WORD" of the .lua
+        std::string xmlName;     // the "name" attribute of "module"
+        bool xmlRead = false;    // the .xml parsed as a module
+        std::set<std::string> functions;
+    };
+
+    void Report(bool error, const std::string& file, int line, const std::string& message);
+    void ListFiles();
+    bool Has(const std::string& path) const;
+    bool Read(const std::string& path, std::string& text) const;
+    // Whether a resource name resolves to a file of any of the engine's kinds.
+    bool ResolvesToResource(const std::string& path) const;
+    bool HasModule(const std::string& path) const { return Has(path + ".xml") || Has(path + ".lua"); }
+
+    void CheckConfig();
+    void CollectModules();
+    void CheckXmlFiles();
+    void CheckModuleObjects(const Module& module, const tinyxml2::XMLElement* element,
+                            const std::string& file);
+    void CheckResourceFile(const std::string& file, const tinyxml2::XMLElement* root);
+    void CheckResourceAttributes(const std::string& file, const tinyxml2::XMLElement* element);
+    void CheckLuaFiles();
+    void CheckLuaReferences(const std::string& file, const std::string& code);
+    void CheckSubtitles();
+    void CheckImages();
+    // A handler's code "module.Function(...)": the function must be one its module
+    // defines. Other code is only compiled.
+    void CheckHandler(const std::string& file, int line, const std::string& code, bool compile);
+    void CheckStringId(const std::string& file, int line, const std::string& id);
+    void CheckReference(const std::string& file, int line, const std::string& what, const std::string& path,
+                        bool found);
+
+    std::set<std::string> files_;
+    std::map<std::string, Module> modules_;      // by path
+    std::map<std::string, std::string> byName_;  // module name -> path
+    std::vector<Finding> findings_;
+};

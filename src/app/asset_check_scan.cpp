@@ -1,0 +1,220 @@
+#include "app/asset_check_scan.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <lua.hpp>
+#include <regex>
+
+#include "graphics/image.h"
+#include "graphics/image_codec.h"
+
+namespace {
+
+// The opening of a long bracket at i ("[[", "[==["): its level, or -1.
+int LongBracketLevel(const std::string& s, size_t i) {
+    if (i >= s.size() || s[i] != '[') return -1;
+    size_t j = i + 1;
+    while (j < s.size() && s[j] == '=') ++j;
+    return j < s.size() && s[j] == '[' ? static_cast<int>(j - i - 1) : -1;
+}
+
+// Where the long bracket of level closes after from (just past it), or the end.
+size_t LongBracketEnd(const std::string& s, size_t from, int level) {
+    const std::string close = "]" + std::string(static_cast<size_t>(level), '=') + "]";
+    const size_t at = s.find(close, from);
+    return at == std::string::npos ? s.size() : at + close.size();
+}
+
+// The code with every comment blanked (line breaks kept, so lines still count).
+std::string BlankComments(const std::string& code) {
+    std::string out = code;
+    auto blank = [&](size_t from, size_t to) {
+        for (size_t k = from; k < to && k < out.size(); ++k)
+            if (out[k] != '\n') out[k] = ' ';
+    };
+    size_t i = 0;
+    while (i < code.size()) {
+        const char c = code[i];
+        if (c == '"' || c == '\'') {
+            size_t j = i + 1;
+            while (j < code.size() && code[j] != c && code[j] != '\n') j += code[j] == '\\' ? 2 : 1;
+            i = j + 1;
+        } else if (c == '[' && LongBracketLevel(code, i) >= 0) {
+            const int level = LongBracketLevel(code, i);
+            i = LongBracketEnd(code, i + static_cast<size_t>(level) + 2, level);
+        } else if (c == '-' && i + 1 < code.size() && code[i + 1] == '-') {
+            const int level = LongBracketLevel(code, i + 2);
+            size_t end = level >= 0 ? LongBracketEnd(code, i + 4 + static_cast<size_t>(level), level)
+                                    : code.find('\n', i);
+            if (end == std::string::npos) end = code.size();
+            blank(i, end);
+            i = end;
+        } else {
+            ++i;
+        }
+    }
+    return out;
+}
+
+int LineAt(const std::string& text, size_t pos) {
+    int line = 1;
+    for (size_t k = 0; k < pos && k < text.size(); ++k) line += text[k] == '\n';
+    return line;
+}
+
+// Compiles text; on failure answers the message of the chunk "=check" without its
+// "check:" prefix, and the line it names.
+bool Compile(const std::string& text, int& line, std::string& error) {
+    lua_State* L = luaL_newstate();
+    if (!L) {
+        error = "no Lua state";
+        return false;
+    }
+    const bool ok = luaL_loadbuffer(L, text.data(), text.size(), "=check") == 0;
+    if (!ok) {
+        const char* message = lua_tostring(L, -1);
+        error = message ? message : "unknown error";
+        line = 0;
+        if (error.rfind("check:", 0) == 0) {
+            const size_t colon = error.find(':', 6);
+            line = std::atoi(error.c_str() + 6);
+            if (colon != std::string::npos) error = error.substr(colon + 1);
+            if (!error.empty() && error[0] == ' ') error.erase(0, 1);
+        }
+    }
+    lua_close(L);
+    return ok;
+}
+
+}  // namespace
+
+bool ModuleHeaderName(const std::string& code, std::string& name) {
+    if (code.rfind("--", 0) != 0) return false;
+    size_t i = 2;
+    while (i < code.size() && std::isspace(static_cast<unsigned char>(code[i]))) ++i;
+    if (code.compare(i, 5, "name=") != 0) return false;
+    i += 5;
+    while (i < code.size() && std::isspace(static_cast<unsigned char>(code[i]))) ++i;
+    size_t end = i;
+    while (end < code.size() && !std::isspace(static_cast<unsigned char>(code[end]))) ++end;
+    if (end == i) return false;
+    name = code.substr(i, end - i);
+    return true;
+}
+
+bool CompileModuleCode(const std::string& code, int& line, std::string& error) {
+    // The loader drops a naming first line and wraps the rest in three lines of its own.
+    std::string name, body = code;
+    int shift = -3;
+    if (ModuleHeaderName(code, name) && code.find('\n') != std::string::npos) {
+        body = code.substr(code.find('\n') + 1);
+        shift = -2;
+    }
+    const std::string text =
+        "function __LoadLuaModuleToTable_init ()\nlocal public = {};\nlocal private = {};\n" + body +
+        "\nreturn public;\nend;\nreturn __LoadLuaModuleToTable_init ();";
+    if (Compile(text, line, error)) return true;
+    // An error in the wrapper's closing lines (an extra "end", say) belongs to the file's
+    // last line.
+    int lines = 1;
+    for (char c : code) lines += c == '\n';
+    line = line + shift > 0 ? std::min(line + shift, lines) : 0;
+    return false;
+}
+
+bool CompileLuaSnippet(const std::string& code, std::string& error) {
+    int line = 0;
+    return Compile(code, line, error);
+}
+
+std::set<std::string> DefinedFunctions(const std::string& code) {
+    static const std::regex kDefinition(
+        R"re((?:function\s{1,32}public\s{0,32}[.:]\s{0,32}([A-Za-z_]\w{0,127}))|(?:public\s{0,32}\.\s{0,32}([A-Za-z_]\w{0,127})\s{0,32}=[^=]))re");
+    std::set<std::string> names;
+    const std::string text = BlankComments(code);
+    for (std::sregex_iterator it(text.begin(), text.end(), kDefinition), end; it != end; ++it)
+        names.insert((*it)[1].matched ? (*it)[1].str() : (*it)[2].str());
+    return names;
+}
+
+std::vector<LuaLiteralCall> FindLiteralCalls(const std::string& code) {
+    // A literal string argument in double or single quotes.
+    static const std::string kLiteral = R"re((?:"([^"\\\n]{0,1024})"|'([^'\\\n]{0,1024})'))re";
+    static const std::regex kCall(
+        R"re(\b(vk\.mod\.LoadInstance|vk\.mod\.Load|ModLoad|SwitchLevel|vk\.snd\.Play|SndPlay|PlaySfx|PlayEnv|)re"
+        R"re(PlaySoundtrack|PlayVoice|vk\.strings\.Get|StringGet|vk\.strings\.Load|StringLoad|vk\.cursor\.Load|)re"
+        R"re(CursorLoad)\s{0,32}\(\s{0,32})re" +
+        kLiteral + R"re((?:\s{0,32},\s{0,32})re" + kLiteral + ")?");
+    static const std::regex kRes(R"re(\bres\s{0,32}=\s{0,32})re" + kLiteral);
+    const std::string text = BlankComments(code);
+    std::vector<LuaLiteralCall> calls;
+    for (std::sregex_iterator it(text.begin(), text.end(), kCall), end; it != end; ++it) {
+        const std::smatch& m = *it;
+        const std::string function = m[1].str();
+        LuaLiteralCall call{LuaLiteralCall::kResource, LineAt(text, static_cast<size_t>(m.position(0))),
+                            m[2].matched ? m[2].str() : m[3].str(), ""};
+        if (function.find("Load") != std::string::npos && function.find("mod") != std::string::npos) {
+            call.kind = LuaLiteralCall::kModule;
+        } else if (function == "SwitchLevel") {
+            call.kind = LuaLiteralCall::kModule;
+            call.second = m[4].matched ? m[4].str() : m[5].str();
+        } else if (function.find("Play") != std::string::npos) {
+            call.kind = LuaLiteralCall::kSound;
+        } else if (function == "StringGet" || function == "vk.strings.Get") {
+            call.kind = LuaLiteralCall::kStringId;
+        } else if (function == "StringLoad" || function == "vk.strings.Load") {
+            call.kind = LuaLiteralCall::kStringTable;
+        }
+        if (!call.argument.empty()) calls.push_back(call);
+    }
+    for (std::sregex_iterator it(text.begin(), text.end(), kRes), end; it != end; ++it) {
+        const std::string value = (*it)[1].matched ? (*it)[1].str() : (*it)[2].str();
+        if (!value.empty())
+            calls.push_back(
+                {LuaLiteralCall::kResource, LineAt(text, static_cast<size_t>(it->position(0))), value, ""});
+    }
+    return calls;
+}
+
+std::string PngProblem(const std::vector<uint8_t>& bytes) {
+    static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    if (bytes.size() < 33 || std::memcmp(bytes.data(), kSignature, 8) != 0 ||
+        std::memcmp(&bytes[12], "IHDR", 4) != 0)
+        return "not a PNG file, which the engine refuses";
+    const int depth = bytes[24], colour = bytes[25];
+    if (depth != 8 || colour != 6) {
+        static const char* const kKinds[] = {"grey", "?", "RGB", "palette", "grey with alpha", "?", "RGBA"};
+        const char* kind = colour <= 6 ? kKinds[colour] : "?";
+        return "PNG is " + std::to_string(depth) + "-bit " + kind + "; the engine loads only 8-bit RGBA";
+    }
+    vK_Image image;
+    if (!DecodePng(bytes.data(), bytes.size(), image)) return "PNG does not decode";
+    return {};
+}
+
+std::string JpegProblem(const std::vector<uint8_t>& bytes) {
+    if (bytes.size() < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8)
+        return "not a JPEG file, which the engine refuses";
+    // Segments up to the frame header, which holds the number of components.
+    size_t i = 2;
+    while (i + 9 < bytes.size() && bytes[i] == 0xFF) {
+        const int marker = bytes[i + 1];
+        const size_t length = static_cast<size_t>(bytes[i + 2]) << 8 | bytes[i + 3];
+        const bool frame =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame) {
+            const int components = bytes[i + 9];
+            if (components != 3)
+                return "JPEG has " + std::to_string(components) +
+                       (components == 1 ? " component (grey)" : " components") +
+                       "; the engine loads only 3-component JPEGs";
+            break;
+        }
+        if (marker == 0xD9 || marker == 0xDA || length < 2) break;
+        i += 2 + length;
+    }
+    vK_Image image;
+    if (!DecodeJpeg(bytes.data(), bytes.size(), image)) return "JPEG does not decode";
+    return {};
+}

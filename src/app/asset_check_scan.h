@@ -1,0 +1,32 @@
+#pragma once
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+// Text and byte scanners of the asset check: Lua compilation and the calls Lua code
+// makes with literal file names or string ids, and the image headers the decoders
+// insist on.
+
+// Compiles a module's code the way the module loader wraps it; on failure fills the
+// line in the file and the compiler's message.
+bool CompileModuleCode(const std::string& code, int& line, std::string& error);
+// Compiles handler code (as the script host compiles a handler string).
+bool CompileLuaSnippet(const std::string& code, std::string& error);
+// The names of the module table's functions the code defines (public.Name).
+std::set<std::string> DefinedFunctions(const std::string& code);
+// The word of a first line "-- name=WORD", which names the module.
+bool ModuleHeaderName(const std::string& code, std::string& name);
+
+// A call with a literal first argument outside comments.
+struct LuaLiteralCall {
+    enum Kind { kModule, kSound, kStringId, kStringTable, kResource } kind;
+    int line;
+    std::string argument;
+    std::string second;  // SwitchLevel's trigger, when literal
+};
+std::vector<LuaLiteralCall> FindLiteralCalls(const std::string& code);
+
+// Why the engine's decoders would refuse the image; empty when they would not.
+std::string PngProblem(const std::vector<uint8_t>& bytes);
+std::string JpegProblem(const std::vector<uint8_t>& bytes);

@@ -1,0 +1,62 @@
+#include "app/author_tools.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "app/asset_check.h"
+#include "files/log.h"
+#include "game/application.h"
+#include "script/script_hub.h"
+
+namespace {
+
+bool DropLogLine(const std::string& /*line*/) { return true; }
+
+// The engine services and the game application, up to the registration of the game's
+// types and functions; no display, no frame.
+class ToolSession {
+public:
+    explicit ToolSession(const vK_StartupOptions& options) {
+        EngineStartup("assets/config", options);
+        // The player's log stays as the last game run left it.
+        SetLogSink(&DropLogLine);
+        application_ = std::make_unique<vY_Application>(1024, 768);
+        application_->SetDesktopSize(1024, 768);
+        application_->AfterInit();
+    }
+    ~ToolSession() {
+        application_.reset();
+        EngineShutdown();
+    }
+    ToolSession(const ToolSession&) = delete;
+    ToolSession& operator=(const ToolSession&) = delete;
+
+private:
+    std::unique_ptr<vY_Application> application_;
+};
+
+}  // namespace
+
+int RunApiListing(const vK_StartupOptions& options) {
+    ToolSession session(options);
+    vK_ScriptHub* hub = vK_ScriptHub::Instance();
+    if (!hub) {
+        std::fprintf(stderr, "vrakko: the script host could not start\n");
+        return 1;
+    }
+    for (const std::string& names : hub->GetRegisteredNames()) std::printf("%s\n", names.c_str());
+    return 0;
+}
+
+int RunAssetCheck(const vK_StartupOptions& options, bool json) {
+    ToolSession session(options);
+    vK_AssetCheck check;
+    check.Run();
+    for (const vK_AssetCheck::Finding& f : check.GetFindings())
+        std::printf("%s\n", (json ? vK_AssetCheck::FormatJson(f) : vK_AssetCheck::FormatText(f)).c_str());
+    std::fprintf(stderr, "vrakko --check: %d error%s, %d warning%s in %d files\n", check.CountErrors(),
+                 check.CountErrors() == 1 ? "" : "s", check.CountWarnings(),
+                 check.CountWarnings() == 1 ? "" : "s", check.CountFiles());
+    return check.CountErrors() > 0 ? 1 : 0;
+}

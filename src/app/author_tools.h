@@ -1,0 +1,16 @@
+#pragma once
+#include "app/engine_startup.h"
+
+// The author tools of the executable. Both start the engine services and the game
+// application as far as registering the game's object types and script functions, and
+// neither opens a window; the log goes nowhere meanwhile.
+
+// `vrakko --api`: prints every registered script function, one names string a line
+// ("vk.obj.Set; ObjSet": the dotted name, then its global aliases), in registration
+// order, engine functions first. Returns the exit status.
+int RunApiListing(const vK_StartupOptions& options);
+
+// `vrakko --check`: checks the asset tree below options.assetRoot and prints one line
+// per finding (JSON lines with json), then a summary on stderr. Exit status 0 without
+// errors, 1 with errors; warnings alone do not fail.
+int RunAssetCheck(const vK_StartupOptions& options, bool json);

@@ -1,0 +1,175 @@
+// Runs `vrakko --check` on the built demo (clean) and on a copy of it with one fault of
+// each kind planted: every fault is reported once, with its file and line.
+#include <gtest/gtest.h>
+#include <jpeglib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/temp_folder.h"
+
+namespace {
+
+const std::string kExe = std::string(VRAKKO_BINARY_DIR) + "/vrakko";
+const std::string kDemo = std::string(VRAKKO_BINARY_DIR) + "/demo";
+
+struct CheckRun {
+    int status = -1;
+    std::vector<std::string> lines;  // stdout
+    std::string summary;             // stderr
+};
+
+CheckRun Check(const std::string& root, const std::string& extra, const TempFolder& folder) {
+    const std::string command = "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy '" + kExe + "' --check " +
+                                extra + " --root '" + root + "' >'" + folder.Path() + "/out.txt' 2>'" +
+                                folder.Path() + "/err.txt'";
+    CheckRun run;
+    const int status = std::system(command.c_str());
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::istringstream out(folder.ReadFile("out.txt"));
+    for (std::string line; std::getline(out, line);) run.lines.push_back(line);
+    run.summary = folder.ReadFile("err.txt");
+    return run;
+}
+
+// A grey (one-component) JPEG, which the engine's decoder refuses.
+std::string GreyJpeg() {
+    jpeg_compress_struct c{};
+    jpeg_error_mgr error{};
+    c.err = jpeg_std_error(&error);
+    jpeg_create_compress(&c);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &buffer, &size);
+    c.image_width = 8;
+    c.image_height = 8;
+    c.input_components = 1;
+    c.in_color_space = JCS_GRAYSCALE;
+    jpeg_set_defaults(&c);
+    jpeg_start_compress(&c, TRUE);
+    unsigned char row[8] = {0, 32, 64, 96, 128, 160, 192, 224};
+    JSAMPROW rows[1] = {row};
+    while (c.next_scanline < c.image_height) jpeg_write_scanlines(&c, rows, 1);
+    jpeg_finish_compress(&c);
+    std::string bytes(reinterpret_cast<char*>(buffer), size);
+    jpeg_destroy_compress(&c);
+    std::free(buffer);
+    return bytes;
+}
+
+class AssetCheck : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(kExe) || !std::filesystem::exists(kDemo + "/assets/modules/start.xml"))
+            GTEST_SKIP() << "the executable or the demo assets are not built";
+    }
+    TempFolder folder;
+};
+
+TEST_F(AssetCheck, TheDemoIsClean) {
+    for (const char* mode : {"", "--json"}) {
+        const CheckRun run = Check(kDemo, mode, folder);
+        EXPECT_EQ(run.status, 0) << mode;
+        EXPECT_TRUE(run.lines.empty()) << run.lines.front();
+        EXPECT_NE(run.summary.find("0 errors, 0 warnings"), std::string::npos) << run.summary;
+    }
+}
+
+TEST_F(AssetCheck, EveryPlantedFaultIsReportedOnceWithItsFile) {
+    const std::string root = folder.Path() + "/game";
+    std::filesystem::create_directories(root);
+    std::filesystem::copy(kDemo + "/assets", root + "/assets", std::filesystem::copy_options::recursive);
+    // One module holding object-level faults, one a line, and code that plays a sound
+    // that is not there.
+    folder.WriteFile("game/assets/modules/faults.xml",
+                     "<module name=\"faults\">\n"
+                     "<objs><obj name=\"faults_root\">\n"
+                     "  <sparkler name=\"unknown_kind\"/>\n"
+                     "  <spr name=\"ghost\" res=\"assets/images/not_drawn\"/>\n"
+                     "  <text name=\"label\" res=\"assets/fonts/sans\" text=\"no_such_text\"/>\n"
+                     "  <timer name=\"tick\" time=\"1\" endtrig=\"faults.Missing()\"/>\n"
+                     "  <spr name=\"known\" res=\"assets/images/title\" event_mdown=\"faults.Known()\"/>\n"
+                     "</obj></objs>\n"
+                     "</module>\n");
+    folder.WriteFile("game/assets/modules/faults.lua",
+                     "function public.Known()\n"
+                     "    -- SndPlay(\"assets/sounds/commented_out\") is no call\n"
+                     "    SndPlay(\"assets/sounds/silence\", \"sfx\", false, false)\n"
+                     "end\n");
+    folder.WriteFile("game/assets/modules/unparsed.xml",
+                     "<module name=\"unparsed\">\n<objs>\n<obj name=\"a\">\n</objs>\n");
+    folder.WriteFile("game/assets/modules/uncompiled.lua",
+                     "-- name=uncompiled\nfunction public.A()\n  if then\nend\n");
+    folder.WriteFile(
+        "game/assets/images/lost.xml",
+        "<frametexture>\n  <frame texture=\"lost_page\" left=\"0\" top=\"0\" widht=\"4\" height=\"4\"/>\n"
+        "</frametexture>\n");
+    folder.WriteFile(
+        "game/assets/videos/intro.srt",
+        "1\n00:00:00,200 --> 00:00:01,200\ndemo_sub_1\n\n2\n00:00:01,300 --> 00:00:02,000\nno_such_sub\n");
+    folder.WriteFile("game/assets/images/grey.jpg", GreyJpeg());
+    const std::string palette = "/usr/share/doc/libvorbis-dev/html/stream.png";  // a palette PNG from Debian
+    const bool havePalette = std::filesystem::exists(palette);
+    if (havePalette) std::filesystem::copy_file(palette, root + "/assets/images/palette.png");
+    // The configuration without the save folder's name.
+    folder.WriteFile(
+        "game/assets/config.json",
+        "{\"Vrakko\": {\"strings\": [\"assets/strings/demo\"]},\n"
+        " \"start_point\": {\"module\": \"assets/modules/profiles\", \"func\": \"profiles.Start()\"}}\n");
+
+    // Each expected finding: file, line and a part of its message.
+    struct Expected {
+        std::string file;
+        int line;
+        std::string message;
+    };
+    std::vector<Expected> expected = {
+        {"assets/config.json", 0, "configuration key \"save_settings.folder\""},
+        {"assets/images/grey.jpg", 0,
+         "JPEG has 1 component (grey); the engine loads only 3-component JPEGs; fix it with: convert "
+         "assets/images/grey.jpg -colorspace sRGB -type TrueColor assets/images/grey.jpg"},
+        {"assets/images/lost.xml", 2, "atlas page \"assets/images/lost_page.png\" does not exist"},
+        {"assets/modules/faults.lua", 3, "sound \"assets/sounds/silence.ogg\" does not exist"},
+        {"assets/modules/faults.xml", 3, "object type \"sparkler\" is not registered"},
+        {"assets/modules/faults.xml", 4, "resource \"assets/images/not_drawn\" does not exist"},
+        {"assets/modules/faults.xml", 5, "string id \"no_such_text\" is defined by no string table"},
+        {"assets/modules/faults.xml", 6,
+         "calls faults.Missing, which assets/modules/faults.lua does not define"},
+        {"assets/modules/uncompiled.lua", 3, "Lua does not compile"},
+        {"assets/modules/unparsed.xml", 3, "XML does not parse"},
+        {"assets/videos/intro.srt", 7, "string id \"no_such_sub\""},
+    };
+    if (havePalette)
+        expected.push_back(
+            {"assets/images/palette.png", 0, "PNG is 8-bit palette; the engine loads only 8-bit RGBA"});
+
+    for (const char* mode : {"", "--json"}) {
+        SCOPED_TRACE(mode[0] ? mode : "text");
+        const CheckRun run = Check(root, mode, folder);
+        EXPECT_EQ(run.status, 1);
+        std::string all;
+        for (const std::string& line : run.lines) all += line + "\n";
+        for (const Expected& e : expected) {
+            int count = 0;
+            const std::string where =
+                mode[0] ? "\"file\":\"" + e.file + "\",\"line\":" + std::to_string(e.line) + ","
+                        : e.file + (e.line ? ":" + std::to_string(e.line) : std::string()) + ": error: ";
+            // JSON strings escape their quotes.
+            std::string message;
+            for (char c : e.message) message += mode[0] && c == '"' ? std::string("\\\"") : std::string(1, c);
+            for (const std::string& line : run.lines)
+                count += line.find(where) != std::string::npos && line.find(message) != std::string::npos;
+            EXPECT_EQ(count, 1) << e.file << ":" << e.line << " " << e.message << "\n" << all;
+        }
+        EXPECT_EQ(run.lines.size(), expected.size()) << all;
+        const std::string summary = std::to_string(expected.size()) + " errors, 0 warnings";
+        EXPECT_NE(run.summary.find(summary), std::string::npos) << run.summary;
+    }
+}
+
+}  // namespace
