@@ -3,6 +3,7 @@
 #include <tinyxml2.h>
 
 #include "anim/anim_impl.h"
+#include "anim/anim_impl_complex.h"
 #include "anim/anim_impl_frame.h"
 #include "anim/frame_anim_res.h"
 #include "core/frame_info.h"
@@ -83,8 +84,12 @@ std::unique_ptr<vK_AnimImpl> vK_Animation::ImplFromXml(const uint8_t* data, size
         return impl;
     }
     if (type == "complex") {
-        LogNotAvailable("complex", path);
-    } else if (type.empty() && root->Attribute("version") != nullptr && root->Attribute("fps") != nullptr) {
+        auto impl = std::make_unique<vK_AnimImpl_Complex>();
+        impl->SetOwner(owner);
+        impl->LoadXml(document);
+        return impl;
+    }
+    if (type.empty() && root->Attribute("version") != nullptr && root->Attribute("fps") != nullptr) {
         LogNotAvailable("flash", path);
     } else {
         Log("Error: animation %s has the unknown type \"%s\"", path.c_str(), type.c_str());
@@ -107,6 +112,12 @@ std::unique_ptr<vK_AnimImpl> vK_Animation::ChooseImpl() {
             impl->SetResource(cached);
             return impl;
         }
+        if (std::dynamic_pointer_cast<vK_ComplexAnimRes>(cached)) {
+            auto impl = std::make_unique<vK_AnimImpl_Complex>();
+            impl->SetOwner(this);
+            impl->SetResource(cached);
+            return impl;
+        }
     }
 
     const std::string path = vK_ResourceManager::Normalize(name);
@@ -116,7 +127,10 @@ std::unique_ptr<vK_AnimImpl> vK_Animation::ChooseImpl() {
         vK_ByteReader reader(&buffer);
         std::string kind;
         if (reader.ReadOptionalString(kind) && kind == "complex") {
-            LogNotAvailable("complex", path + ".anm");
+            auto impl = std::make_unique<vK_AnimImpl_Complex>();
+            impl->SetOwner(this);
+            if (impl->LoadBinary(reader)) return impl;
+            Log("Error: animation %s.anm could not be read", path.c_str());
         } else {
             Log("Error: animation %s.anm is not a complex animation", path.c_str());
         }
