@@ -20,6 +20,7 @@ function public.Start()
     audio.Start()
     ModLoad("assets/modules/particles")
     particles.Show()
+    ModLoad("assets/modules/bird") bird.Show()
     ModLoad("assets/modules/intro")
     intro.Play()
 end
