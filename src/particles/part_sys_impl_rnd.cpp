@@ -460,7 +460,7 @@ void vK_PartSysImpl_Rnd::Draw(vK_Render& render, const vK_DrawParams& state) {
 }
 
 void vK_PartSysImpl_Rnd::AcquireTextures() {
-    std::string folder;
+    std::string folder = folder_;
     if (vK_ParticleSystem* owner = GetOwner()) {
         folder = vK_ResourceManager::Normalize(owner->GetResourceName());
         const size_t slash = folder.rfind('/');

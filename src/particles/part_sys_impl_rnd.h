@@ -186,6 +186,17 @@ public:
         scaleFactor_ = first;
         secondFactor_ = second;
     }
+    float GetScaleFactor() const { return scaleFactor_; }
+    float GetSecondFactor() const { return secondFactor_; }
+    float GetTotalTime() const { return totalTime_; }
+    // Sets the emitters' origin without moving the live particles.
+    void StoreSystemPosition(float x, float y) {
+        sysX_ = x;
+        sysY_ = y;
+    }
+    // The folder relative texture names resolve against when there is no owner object
+    // (a system embedded in a complex animation).
+    void SetFolder(const std::string& folder) { folder_ = folder; }
     // Sets a group (id -> texture name) that binary emitters read afterwards resolve
     // their textures from; an embedding animation passes its own.
     void SetResourceGroup(const std::map<int, std::string>* group) { groupInUse_ = group; }
@@ -228,6 +239,7 @@ private:
     bool noAutostart_ = false;
     const std::map<int, std::string>* groupInUse_ = nullptr;
     std::map<int, std::string> ownGroup_;
+    std::string folder_;
     std::vector<std::unique_ptr<SEmitter>> templates_;
     std::vector<SEmitter*> active_;
     std::vector<SEmitter*> pending_;

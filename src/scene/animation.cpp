@@ -3,6 +3,7 @@
 #include <tinyxml2.h>
 
 #include "anim/anim_impl.h"
+#include "anim/anim_impl_complex.h"
 #include "anim/anim_impl_flash.h"
 #include "anim/anim_impl_frame.h"
 #include "anim/frame_anim_res.h"
@@ -22,8 +23,13 @@ bool IsAlive(const std::weak_ptr<vK_Object*>& ref) {
     return handle && *handle;
 }
 
-void LogNotAvailable(const char* kind, const std::string& path) {
-    Log("Warning: %s animations are not available yet; %s is not shown", kind, path.c_str());
+// An implementation of the given kind, owned by owner, read from a parsed description.
+template <typename Impl>
+std::unique_ptr<vK_AnimImpl> FromXml(vK_Animation* owner, tinyxml2::XMLDocument& document) {
+    auto impl = std::make_unique<Impl>();
+    impl->SetOwner(owner);
+    impl->LoadXml(document);
+    return impl;
 }
 
 }  // namespace
@@ -78,21 +84,15 @@ std::unique_ptr<vK_AnimImpl> vK_Animation::ImplFromXml(const uint8_t* data, size
     const char* typeText = root->Attribute("type");
     const std::string type = typeText != nullptr ? typeText : "";
     if (type == "frame") {
-        auto impl = std::make_unique<vK_AnimImpl_Frame>();
-        impl->SetOwner(owner);
-        impl->LoadXml(document);
-        return impl;
+        return FromXml<vK_AnimImpl_Frame>(owner, document);
     }
     if (type == "complex") {
-        LogNotAvailable("complex", path);
-    } else if (type.empty() && root->Attribute("version") != nullptr && root->Attribute("fps") != nullptr) {
-        auto impl = std::make_unique<vK_AnimImpl_Flash>();
-        impl->SetOwner(owner);
-        impl->LoadXml(document);
-        return impl;
-    } else {
-        Log("Error: animation %s has the unknown type \"%s\"", path.c_str(), type.c_str());
+        return FromXml<vK_AnimImpl_Complex>(owner, document);
     }
+    if (type.empty() && root->Attribute("version") != nullptr && root->Attribute("fps") != nullptr) {
+        return FromXml<vK_AnimImpl_Flash>(owner, document);
+    }
+    Log("Error: animation %s has the unknown type \"%s\"", path.c_str(), type.c_str());
     return nullptr;
 }
 
@@ -111,6 +111,12 @@ std::unique_ptr<vK_AnimImpl> vK_Animation::ChooseImpl() {
             impl->SetResource(cached);
             return impl;
         }
+        if (std::dynamic_pointer_cast<vK_ComplexAnimRes>(cached)) {
+            auto impl = std::make_unique<vK_AnimImpl_Complex>();
+            impl->SetOwner(this);
+            impl->SetResource(cached);
+            return impl;
+        }
     }
 
     const std::string path = vK_ResourceManager::Normalize(name);
@@ -120,7 +126,10 @@ std::unique_ptr<vK_AnimImpl> vK_Animation::ChooseImpl() {
         vK_ByteReader reader(&buffer);
         std::string kind;
         if (reader.ReadOptionalString(kind) && kind == "complex") {
-            LogNotAvailable("complex", path + ".anm");
+            auto impl = std::make_unique<vK_AnimImpl_Complex>();
+            impl->SetOwner(this);
+            if (impl->LoadBinary(reader)) return impl;
+            Log("Error: animation %s.anm could not be read", path.c_str());
         } else {
             Log("Error: animation %s.anm is not a complex animation", path.c_str());
         }

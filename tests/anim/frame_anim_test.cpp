@@ -281,16 +281,15 @@ TEST_F(FrameAnimTest, OtherKindsOfAnimationLeaveTheObjectWithoutImplementation) 
         std::string text;
         const char* message;
     } cases[] = {
-        {"assets/anims/c.xml", "<animation type=\"complex\"/>",
-         "Warning: complex animations are not available yet"},
+        {"assets/anims/c.anm", "\x01\x01\x03rnd", "is not a complex animation"},
         {"assets/anims/f.xml", "<animation version=\"8\"/>", "unknown type"},
         {"assets/anims/u.xml", "<animation type=\"spline\"/>", "unknown type"},
         {"assets/anims/n.xml", "<anim/>", "has no \"animation\" element"},
         {"assets/anims/x.anm",
          std::string("\x01\x01\x07"
-                     "complex",
-                     10),
-         "Warning: complex animations are not available yet"},
+                     "complex\x63",
+                     11),
+         "Error: animation assets/anims/x.anm could not be read"},
     };
     int run = 0;
     for (const auto& c : cases) {

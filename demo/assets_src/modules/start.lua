@@ -21,6 +21,7 @@ function public.Start()
     ModLoad("assets/modules/gear")
     ModLoad("assets/modules/particles")
     particles.Show()
+    ModLoad("assets/modules/bird") bird.Show()
     ModLoad("assets/modules/intro")
     intro.Play()
 end
