@@ -16,7 +16,7 @@ using vK_Field::Value;
 
 // Wire types used by the tables below.
 constexpr int kU8 = 1, kI16 = 3, kU16 = 4, kI32 = 5, kF32 = 7, kStr = 8;
-constexpr int kObjects8 = 12, kObjects16 = 13, kPointer = 16, kMap8 = 31;
+constexpr int kObjects8 = 12, kObjects16 = 13, kMap8 = 31;
 
 float Div255(float v) { return v / 255.0f; }
 
