@@ -511,11 +511,11 @@ Canvas WorkbenchCloseup() {
     return c;
 }
 
-// The inventory panel behind the scroll container (640 x 100) and one slot's frame (92 x 88).
+// The inventory panel behind the scroll container (620 x 100) and one slot's frame (92 x 88).
 Canvas InventoryPanel() {
-    Canvas c(640, 100);
-    Box(c, 0, 0, 640, 100, 16, 0.2f, 0.12f, 0.07f, 0.92f);
-    Box(c, 4, 4, 636, 96, 13, 0.55f, 0.38f, 0.18f, 0.35f);
+    Canvas c(620, 100);
+    Box(c, 0, 0, 620, 100, 16, 0.2f, 0.12f, 0.07f, 0.92f);
+    Box(c, 4, 4, 616, 96, 13, 0.55f, 0.38f, 0.18f, 0.35f);
     return c;
 }
 

@@ -1,6 +1,6 @@
 -- The player screen. A new player's name is typed into the text field "player_name";
 -- Enter or the button creates the player (or picks it, when one of that name exists) and
--- enters the attic. The rows list up to three existing players: clicking a row's item
+-- enters the attic; with nothing typed the player is "Player 1" (or the next free number). The rows list up to three existing players: clicking a row's item
 -- plays as that player, the gear beside it deletes the player. Each row tells how many
 -- items that player has found, read from the player's saved "vy_global".
 
@@ -81,14 +81,17 @@ local function TypedName()
     return text
 end
 
+-- "Player 1", "Player 2", ...: the first such name no player has.
+local function FreeName()
+    local n = 1
+    while Exists(StringGet("demo_profiles_default", tostring(n))) do n = n + 1 end
+    return StringGet("demo_profiles_default", tostring(n))
+end
+
+-- Enter in the field or the button: a field left empty (or still showing its prompt)
+-- creates a player with a numbered name.
 function public.OnNameEntered()
-    local name = TypedName()
-    if not name then
-        ObjSet("profiles_hint", {text = "demo_profiles_no_name"})
-        DbgTrace("demo: no name typed")
-        return
-    end
-    Pick(name)
+    Pick(TypedName() or FreeName())
 end
 
 function public.Start()
