@@ -101,5 +101,8 @@ function public.Start()
         ObjSet("profile_delete_" .. i, {event_mdown = function() DeleteRow(i) end})
     end
     ObjSet("profiles_create_button", {event_mdown = public.OnNameEntered})
+    -- The field shows its prompt as the text itself (it takes no string id); the first
+    -- typed character clears it.
+    ObjSet("player_name", {text = StringGet("demo_profiles_name")})
     Refresh()
 end
