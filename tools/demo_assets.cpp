@@ -344,6 +344,204 @@ bool WriteFrames(const std::string& folder, const std::vector<Canvas>& frames) {
     return ok;
 }
 
+// The hidden-object attic: ten items of 64 x 64 side by side on a 640 x 64 page (pocket
+// watch, key, oil lamp, gear, loupe, scissors, spectacles, spring, screwdriver, hourglass),
+// the workbench in the attic and its close-up, the inventory panel with its slot frame,
+// the hint button, the hint marker and the miss cross.
+constexpr int kHiddenItems = 10;
+
+void Ring(Canvas& c, float cx, float cy, float radius, float width, float r, float g, float b) {
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) {
+            const float d = std::fabs(std::hypot(x + 0.5f - cx, y + 0.5f - cy) - radius) - width / 2;
+            if (d < 1) c.Put(x, y, r, g, b, Coverage(d));
+        }
+}
+
+// Draws item i into its own 64 x 64 canvas.
+Canvas HiddenItem(int i) {
+    Canvas c(64, 64);
+    const float brass[3] = {0.85f, 0.68f, 0.25f}, steel[3] = {0.62f, 0.65f, 0.7f};
+    switch (i) {
+        case 0:  // pocket watch
+            Ring(c, 32, 9, 5, 3, brass[0], brass[1], brass[2]);
+            Disc(c, 32, 36, 24, brass[0], brass[1], brass[2]);
+            Disc(c, 32, 36, 19, 0.98f, 0.96f, 0.9f);
+            Segment(c, 32, 36, 32, 22, 2.5f, 0.1f, 0.1f, 0.1f);
+            Segment(c, 32, 36, 42, 40, 2, 0.1f, 0.1f, 0.1f);
+            break;
+        case 1:  // key
+            Ring(c, 16, 32, 9, 5, brass[0], brass[1], brass[2]);
+            Box(c, 24, 29, 58, 35, 2, brass[0], brass[1], brass[2]);
+            Box(c, 46, 35, 50, 46, 1, brass[0], brass[1], brass[2]);
+            Box(c, 53, 35, 57, 43, 1, brass[0], brass[1], brass[2]);
+            break;
+        case 2:  // oil lamp
+            Disc(c, 32, 22, 13, 1.0f, 0.85f, 0.45f, 0.55f);
+            Box(c, 24, 12, 40, 40, 7, 0.95f, 0.92f, 0.75f, 0.8f);
+            Box(c, 16, 40, 48, 56, 5, 0.5f, 0.28f, 0.12f);
+            Box(c, 12, 54, 52, 60, 2, 0.35f, 0.2f, 0.1f);
+            break;
+        case 3:  // gear
+            for (int tooth = 0; tooth < 10; ++tooth) {
+                const float a = tooth * 3.14159265f / 5;
+                Disc(c, 32 + 23 * std::cos(a), 32 + 23 * std::sin(a), 6, steel[0], steel[1], steel[2]);
+            }
+            Disc(c, 32, 32, 21, steel[0], steel[1], steel[2]);
+            Disc(c, 32, 32, 7, 0.2f, 0.2f, 0.25f);
+            break;
+        case 4:  // loupe
+            Segment(c, 38, 38, 56, 56, 8, 0.3f, 0.18f, 0.1f);
+            Disc(c, 26, 26, 17, 0.75f, 0.88f, 0.95f, 0.55f);
+            Ring(c, 26, 26, 18, 5, brass[0], brass[1], brass[2]);
+            break;
+        case 5:  // scissors
+            Segment(c, 14, 52, 54, 10, 4, steel[0], steel[1], steel[2]);
+            Segment(c, 14, 10, 54, 52, 4, steel[0], steel[1], steel[2]);
+            Ring(c, 12, 54, 7, 4, 0.7f, 0.15f, 0.12f);
+            Ring(c, 12, 10, 7, 4, 0.7f, 0.15f, 0.12f);
+            Disc(c, 34, 31, 3, 0.25f, 0.25f, 0.3f);
+            break;
+        case 6:  // spectacles
+            Ring(c, 17, 34, 12, 4, 0.3f, 0.2f, 0.12f);
+            Ring(c, 47, 34, 12, 4, 0.3f, 0.2f, 0.12f);
+            Segment(c, 27, 30, 37, 30, 3, 0.3f, 0.2f, 0.12f);
+            Disc(c, 17, 34, 10, 0.75f, 0.88f, 0.95f, 0.4f);
+            Disc(c, 47, 34, 10, 0.75f, 0.88f, 0.95f, 0.4f);
+            break;
+        case 7:  // spring
+            for (int turn = 0; turn < 6; ++turn) {
+                const float y = 8 + turn * 8.0f;
+                Segment(c, 14, y, 50, y + 4, 3, steel[0], steel[1], steel[2]);
+                Segment(c, 50, y + 4, 14, y + 8, 3, steel[0] * 0.8f, steel[1] * 0.8f, steel[2] * 0.8f);
+            }
+            break;
+        case 8:  // screwdriver
+            Segment(c, 30, 34, 58, 6, 4, steel[0], steel[1], steel[2]);
+            Segment(c, 8, 56, 28, 36, 11, 0.75f, 0.2f, 0.12f);
+            break;
+        default:  // hourglass
+            Box(c, 14, 4, 50, 10, 2, 0.45f, 0.25f, 0.1f);
+            Box(c, 14, 54, 50, 60, 2, 0.45f, 0.25f, 0.1f);
+            {
+                const float top[6] = {18, 10, 32, 32, 46, 10}, bottom[6] = {32, 32, 18, 54, 46, 54};
+                Triangle(c, 0, top, 0.0f, 0.7f, 0.82f, 0.9f);
+                Triangle(c, 0, bottom, 0.0f, 0.7f, 0.82f, 0.9f);
+                const float sand[6] = {25, 54, 39, 54, 32, 44};
+                Triangle(c, 0, sand, 0.0f, 0.9f, 0.75f, 0.4f);
+            }
+            break;
+    }
+    return c;
+}
+
+std::vector<Canvas> HiddenItems() {
+    std::vector<Canvas> items;
+    for (int i = 0; i < kHiddenItems; ++i) items.push_back(HiddenItem(i));
+    return items;
+}
+
+// The workbench standing in the attic, 160 x 96: a top with tools on it and two legs.
+Canvas Workbench() {
+    Canvas c(160, 96);
+    Box(c, 14, 40, 26, 96, 3, 0.3f, 0.18f, 0.09f);
+    Box(c, 134, 40, 146, 96, 3, 0.3f, 0.18f, 0.09f);
+    Box(c, 0, 30, 160, 46, 4, 0.5f, 0.32f, 0.16f);
+    Box(c, 20, 14, 60, 30, 3, 0.65f, 0.66f, 0.7f);  // a vice
+    Disc(c, 100, 22, 9, 0.85f, 0.68f, 0.25f);       // a clock movement
+    Disc(c, 100, 22, 4, 0.3f, 0.25f, 0.2f);
+    Segment(c, 120, 28, 150, 16, 3, 0.62f, 0.65f, 0.7f);
+    return c;
+}
+
+// The workbench close-up, a full 1024 x 768 view of the bench top with an open clock
+// movement, loose wheels and tools; zoomed in, the details show.
+Canvas WorkbenchCloseup() {
+    Canvas c(1024, 768);
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) {
+            const float grain = 0.03f * std::sin(y / 9.0f + std::sin(x / 140.0f) * 3.0f);
+            c.Put(x, y, 0.42f + grain, 0.27f + grain, 0.13f, 1);
+        }
+    Box(c, 0, 0, 1024, 60, 0, 0.2f, 0.12f, 0.07f);
+    Disc(c, 480, 380, 210, 0.85f, 0.68f, 0.25f);
+    Disc(c, 480, 380, 190, 0.55f, 0.42f, 0.18f);
+    for (int wheel = 0; wheel < 5; ++wheel) {
+        const float a = wheel * 1.25f, x = 480 + 110 * std::cos(a), y = 380 + 110 * std::sin(a);
+        for (int tooth = 0; tooth < 16; ++tooth) {
+            const float t = tooth * 3.14159265f / 8;
+            Disc(c, x + 52 * std::cos(t), y + 52 * std::sin(t), 6, 0.9f, 0.75f, 0.35f);
+        }
+        Disc(c, x, y, 50, 0.9f, 0.75f, 0.35f);
+        Disc(c, x, y, 38, 0.6f, 0.45f, 0.2f);
+        Disc(c, x, y, 8, 0.25f, 0.2f, 0.15f);
+    }
+    Disc(c, 480, 380, 12, 0.7f, 0.1f, 0.15f);                // a jewel bearing
+    Segment(c, 760, 620, 960, 420, 14, 0.62f, 0.65f, 0.7f);  // tweezers
+    Segment(c, 780, 640, 980, 450, 14, 0.62f, 0.65f, 0.7f);
+    Ring(c, 840, 200, 60, 12, 0.85f, 0.68f, 0.25f);  // a loupe lens
+    Disc(c, 840, 200, 54, 0.75f, 0.88f, 0.95f, 0.35f);
+    for (int screw = 0; screw < 7; ++screw) Disc(c, 140 + screw * 26, 660 - screw * 9, 7, 0.7f, 0.72f, 0.76f);
+    return c;
+}
+
+// The inventory panel behind the scroll container (620 x 100) and one slot's frame (92 x 88).
+Canvas InventoryPanel() {
+    Canvas c(620, 100);
+    Box(c, 0, 0, 620, 100, 16, 0.2f, 0.12f, 0.07f, 0.92f);
+    Box(c, 4, 4, 616, 96, 13, 0.55f, 0.38f, 0.18f, 0.35f);
+    return c;
+}
+
+Canvas InventorySlot() {
+    Canvas c(92, 88);
+    Box(c, 0, 0, 92, 88, 10, 0.95f, 0.85f, 0.55f, 0.5f);
+    Box(c, 3, 3, 89, 85, 8, 0.25f, 0.15f, 0.08f, 0.95f);
+    return c;
+}
+
+// The hint button (72 x 72: a lit bulb on a brass disc), the hint marker (40 x 40: a
+// bright four-pointed star) and the miss cross (32 x 32).
+Canvas HintButton() {
+    Canvas c(72, 72);
+    Disc(c, 36, 36, 34, 0.85f, 0.68f, 0.25f);
+    Disc(c, 36, 36, 29, 0.3f, 0.18f, 0.09f);
+    Disc(c, 36, 30, 14, 1.0f, 0.9f, 0.45f);
+    Box(c, 29, 40, 43, 54, 3, 0.7f, 0.72f, 0.76f);
+    return c;
+}
+
+Canvas HintMarker() {
+    Canvas c(40, 40);
+    Disc(c, 20, 20, 14, 1.0f, 0.9f, 0.5f, 0.4f);
+    Segment(c, 20, 2, 20, 38, 5, 1.0f, 0.95f, 0.7f);
+    Segment(c, 2, 20, 38, 20, 5, 1.0f, 0.95f, 0.7f);
+    Disc(c, 20, 20, 6, 1, 1, 1);
+    return c;
+}
+
+Canvas MissCross() {
+    Canvas c(32, 32);
+    Segment(c, 6, 6, 26, 26, 6, 0.9f, 0.15f, 0.1f);
+    Segment(c, 26, 6, 6, 26, 6, 0.9f, 0.15f, 0.1f);
+    return c;
+}
+
+// Writes the attic's images into images/ of the asset folder, and the ten items as
+// frames for vkatlas.
+bool WriteAtticImages(const std::string& images, const std::string& frames) {
+    bool ok = WriteFrames(frames + "/hidden_items", HiddenItems());
+    ok = WritePng(images + "/workbench.png", Workbench()) && ok;
+    const Canvas closeup = WorkbenchCloseup();
+    ok =
+        SaveJpeg(closeup.bgra.data(), closeup.width, closeup.height, images + "/workbench_closeup.jpg") && ok;
+    ok = WritePng(images + "/inventory_panel.png", InventoryPanel()) && ok;
+    ok = WritePng(images + "/inventory_slot.png", InventorySlot()) && ok;
+    ok = WritePng(images + "/hint_button.png", HintButton()) && ok;
+    ok = WritePng(images + "/hint_marker.png", HintMarker()) && ok;
+    return WritePng(images + "/miss.png", MissCross()) && ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -372,6 +570,7 @@ int main(int argc, char** argv) {
     const std::string anims = std::string(argv[1]) + "/anims";
     mkdir(anims.c_str(), 0755);
     ok = WritePng(anims + "/gear_glint.png", Glow()) && ok;
+    ok = WriteAtticImages(images, frames) && ok;
     if (!ok) std::fprintf(stderr, "demo_assets: could not write the images into %s\n", images.c_str());
     return ok ? 0 : 1;
 }

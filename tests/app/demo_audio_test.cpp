@@ -22,9 +22,9 @@ TEST(DemoAudio, PlaysItsSoundsThroughTheDevice) {
     // The leak check stays with the screenshot test's run of the same program: here,
     // started from this test process, LeakSanitizer's thread-stopping pass crashes in
     // its own tracer at exit (a sanitizer fault, not a leak), which would fail the run.
-    // The sounds start in the attic: a click on the first player's item goes there from
-    // the player screen.
-    folder.WriteFile("input.txt", "30 click 300 300\n");
+    // The sounds start in the attic: a click on the player screen's button creates a
+    // player and goes there.
+    folder.WriteFile("input.txt", "30 click 720 545\n");
     const std::string command =
         "ASAN_OPTIONS=detect_leaks=0 SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" +
         capture + "' '" + exe + "' --root '" + demo + "' --save-dir '" + folder.Path() + "/save' --input '" +

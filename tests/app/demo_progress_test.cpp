@@ -1,6 +1,7 @@
 // Runs the built executable on the built demo headless, driven by --input: a player is
-// created on the player screen, finds an item in the attic, and the next run with the same
-// save folder resumes that player's progress; deleting the player starts it afresh.
+// created on the player screen (the button with the name field left empty), finds an item in the attic, and
+// the next run with the same save folder resumes that player's progress; deleting the player starts it
+// afresh.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -50,29 +51,30 @@ protected:
 }  // namespace
 
 TEST_F(DemoProgress, FoundItemsResumeWithThePlayerUntilItIsDeleted) {
-    // Anna's item (300, 300) creates and picks her; the key in the attic is at (432, 480).
-    // The second click on the key is the same item and counts nothing.
-    const std::string first = Run("30 click 300 300\n100 click 432 480\n110 click 432 480\n", 130);
+    // The button beside the empty name field creates "Player 1"; the key in the attic is
+    // at (600, 455).
+    const std::string first = Run("30 click 720 545\n130 click 600 455\n", 150);
     if (first.empty()) GTEST_SKIP() << "no OpenGL context: the program drew no frame";
     EXPECT_EQ(first,
-              "demo: player Anna enters the attic\n"
-              "demo: attic for Anna\n"
-              "demo: 0 of 4 found so far\n"
-              "demo: found item_key, 1 of 4\n");
+              "demo: player Player 1 enters the attic\n"
+              "demo: attic for Player 1\n"
+              "demo: 0 of 10 found so far\n"
+              "demo: found item_key, 1 of 10\n");
     EXPECT_TRUE(std::filesystem::exists(folder.Path() + "/save/p_000000.json"));
 
-    // The same save folder: Anna exists now, and her key is still found.
-    EXPECT_EQ(Run("30 click 300 300\n", 90),
-              "demo: player Anna enters the attic\n"
-              "demo: attic for Anna\n"
-              "demo: 1 of 4 found so far\n");
+    // The same save folder: the player's row (300, 280) plays again, the key still found.
+    EXPECT_EQ(Run("30 click 300 280\n", 90),
+              "demo: player Player 1 enters the attic\n"
+              "demo: attic for Player 1\n"
+              "demo: 1 of 10 found so far\n");
 
-    // The gear beside Anna deletes her and her file; picking her again starts afresh.
-    EXPECT_EQ(Run("30 click 760 300\n40 click 300 300\n", 100),
-              "demo: player Anna deleted\n"
-              "demo: player Anna enters the attic\n"
-              "demo: attic for Anna\n"
-              "demo: 0 of 4 found so far\n");
+    // The gear of the row deletes the player and its file; the next empty name is
+    // "Player 1" again and starts afresh.
+    EXPECT_EQ(Run("30 click 760 280\n40 click 720 545\n", 100),
+              "demo: player Player 1 deleted\n"
+              "demo: player Player 1 enters the attic\n"
+              "demo: attic for Player 1\n"
+              "demo: 0 of 10 found so far\n");
 }
 
 TEST(InputScript, LinesBecomeStepsInFrameOrder) {

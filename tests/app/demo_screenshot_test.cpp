@@ -41,12 +41,12 @@ TEST(DemoScreenshot, ShowsSpritesClockBannerAndTexts) {
     if (!std::filesystem::exists(exe) || !std::filesystem::exists(demo + "/assets/modules/motion.xml"))
         GTEST_SKIP() << "the executable or the demo assets are not built";
     TempFolder folder;
-    // The player screen comes first: a click on the first player's item enters the attic,
-    // whose first frames the screenshot shows as before. Replayed at a fixed step, frame 90
+    // The player screen comes first: a click on its button creates a player and enters the
+    // attic, whose first frames the screenshot shows. Replayed at a fixed step, frame 90
     // is 1.5 s into the run however busy the machine is.
     folder.WriteFile("input.txt",
-                     "vrakko-recording 1\ndisplay 1024 768 fullscreen\n30 down 300 300\n"
-                     "31 up 300 300\n90 end\n");
+                     "vrakko-recording 1\ndisplay 1024 768 fullscreen\n30 down 720 545\n"
+                     "31 up 720 545\n90 end\n");
     const std::string command = "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy '" + exe + "' --root '" +
                                 demo + "' --save-dir '" + folder.Path() + "/save' --replay '" +
                                 folder.Path() + "/input.txt' --screenshot '" + folder.Path() +
@@ -85,10 +85,14 @@ TEST(DemoScreenshot, ShowsSpritesClockBannerAndTexts) {
     // the first subtitle line from the string table at the top.
     EXPECT_GT(shot.Count(850, 80, 950, 180, light), 3000);
     EXPECT_GT(shot.Count(210, 20, 810, 46, light), 600);
-    // The module's item sprites (the gear's grey teeth around (752, 480)).
+    // The hidden items: the escapement wheel's grey teeth around (470, 350), and the
+    // inventory panel's row of slot frames along the bottom.
     EXPECT_GT(
-        shot.Count(722, 450, 782, 510, [](int r, int g, int b) { return r > 110 && b > 130 && g > 120; }),
+        shot.Count(440, 320, 500, 380, [](int r, int g, int b) { return r > 110 && b > 130 && g > 120; }),
         200);
+    EXPECT_GT(
+        shot.Count(108, 662, 608, 762, [](int r, int g, int b) { return r > 120 && g > 100 && b < 110; }),
+        400);
     // The flash-animated gear train on the wall at (165, 140): the brass wheel and, below
     // right of it, the grey pinion, wherever in their turn the frame caught them.
     EXPECT_GT(

@@ -43,15 +43,15 @@ protected:
 };
 
 TEST_F(ReplayTest, TwoReplaysOfARecordingDrawTheSameFrames) {
-    // The player screen opens; a click on the first player enters the attic, whose opening
-    // fade, particles (random) and animations run in the last frames.
-    folder.WriteFile("input.txt", "30 click 300 300\n45 move 500 420\n");
+    // The player screen opens; a click on its button creates a player and enters the attic,
+    // whose opening fade, particles (random) and animations run in the last frames.
+    folder.WriteFile("input.txt", "30 click 720 545\n45 move 500 420\n");
     ASSERT_EQ(Run("rec", "--input '" + P("input.txt") + "' --frames 75 --record '" + P("rec.txt") +
                              "' --screenshot-at 75:'" + P("rec-75.png") + "'"),
               0)
         << Out("rec");
     const std::string recording = Read(P("rec.txt"));
-    EXPECT_NE(recording.find("\n30 down 300 300\n31 up 300 300\n45 move 500 420\n75 end\n"),
+    EXPECT_NE(recording.find("\n30 down 720 545\n31 up 720 545\n45 move 500 420\n75 end\n"),
               std::string::npos)
         << recording;
     if (!std::filesystem::exists(P("rec-75.png"))) GTEST_SKIP() << "no OpenGL context for screenshots";

@@ -1,9 +1,11 @@
--- The player screen: three preset players (no typing needed). Clicking a player's item
--- creates the player when it is new, selects it and enters the attic; the gear beside
--- an existing player deletes it. Each row tells how many items that player has found,
--- read from the player's saved "vy_global".
+-- The player screen. A new player's name is typed into the text field "player_name";
+-- Enter or the button creates the player (or picks it, when one of that name exists) and
+-- enters the attic; with nothing typed the player is "Player 1" (or the next free number). The rows list up to three existing players: clicking a row's item
+-- plays as that player, the gear beside it deletes the player. Each row tells how many
+-- items that player has found, read from the player's saved "vy_global".
 
-local kNames = {"Anna", "Boris", "Clara"}
+local kRows = 3
+local kItems = 10
 
 local function Exists(name)
     for _, existing in ipairs(GetProfileList()) do
@@ -22,17 +24,20 @@ local function FoundBy(name)
     return count
 end
 
--- Shows every row; leaves the player that was selected selected, with its progress in
--- "vy_global" (leaving the level saves "vy_global" into the selected player).
+-- Shows a row per existing player (the first three); leaves the player that was selected
+-- selected, with its progress in "vy_global" (leaving the level saves "vy_global" into the
+-- selected player).
 local function Refresh()
     local selected = GetCurrentProfile()
-    for i, name in ipairs(kNames) do
-        if Exists(name) then
-            ObjSet("profile_text_" .. i, {text = "demo_player", param0 = name, param1 = tostring(FoundBy(name))})
-            ObjSet("profile_delete_" .. i, {visible = true})
-        else
-            ObjSet("profile_text_" .. i, {text = "demo_player_new", param0 = name})
-            ObjSet("profile_delete_" .. i, {visible = false})
+    local list = GetProfileList()
+    for i = 1, kRows do
+        local name = list[i]
+        if name then
+            ObjSet("profile_text_" .. i, {visible = true, text = "demo_player", param0 = name,
+                                          param1 = tostring(FoundBy(name)), param2 = tostring(kItems)})
+        end
+        for _, part in ipairs({"profile_pick_", "profile_text_", "profile_delete_"}) do
+            ObjSet(part .. i, {visible = name ~= nil, input = name ~= nil})
         end
     end
     vy_global = {}
@@ -54,18 +59,50 @@ local function Pick(name)
     SwitchLevel("assets/modules/start", "start.Start()")
 end
 
-local function Delete(name)
-    if not Exists(name) then return end
+local function PickRow(i)
+    local name = GetProfileList()[i]
+    if name then Pick(name) end
+end
+
+local function DeleteRow(i)
+    local name = GetProfileList()[i]
+    if not name then return end
     DeleteProfile(name)
     DbgTrace("demo: player " .. name .. " deleted")
     Refresh()
 end
 
+-- The typed name without spaces around it; nil while the field still shows its prompt.
+local function TypedName()
+    local text = ObjGet("player_name").text or ""
+    text = string.gsub(text, "^%s+", "")
+    text = string.gsub(text, "%s+$", "")
+    if text == "" or text == "demo_profiles_name" or text == StringGet("demo_profiles_name") then return nil end
+    return text
+end
+
+-- "Player 1", "Player 2", ...: the first such name no player has.
+local function FreeName()
+    local n = 1
+    while Exists(StringGet("demo_profiles_default", tostring(n))) do n = n + 1 end
+    return StringGet("demo_profiles_default", tostring(n))
+end
+
+-- Enter in the field or the button: a field left empty (or still showing its prompt)
+-- creates a player with a numbered name.
+function public.OnNameEntered()
+    Pick(TypedName() or FreeName())
+end
+
 function public.Start()
     ObjAttach("profiles_screen", "vy_level_internal")
-    for i, name in ipairs(kNames) do
-        ObjSet("profile_pick_" .. i, {event_mdown = function() Pick(name) end})
-        ObjSet("profile_delete_" .. i, {event_mdown = function() Delete(name) end})
+    for i = 1, kRows do
+        ObjSet("profile_pick_" .. i, {event_mdown = function() PickRow(i) end})
+        ObjSet("profile_delete_" .. i, {event_mdown = function() DeleteRow(i) end})
     end
+    ObjSet("profiles_create_button", {event_mdown = public.OnNameEntered})
+    -- The field shows its prompt as the text itself (it takes no string id); the first
+    -- typed character clears it.
+    ObjSet("player_name", {text = StringGet("demo_profiles_name")})
     Refresh()
 end
