@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -24,6 +25,7 @@
 #include "platform/input_recording.h"
 #include "platform/input_script.h"
 #include "platform/vrakko_impl.h"
+#include "script/script_hub.h"
 
 namespace {
 
@@ -209,13 +211,23 @@ int main(int argc, char** argv) {
     engine->SetFrameLimit(options.frames);
     engine->SetScreenshotPath(shot);
     for (const auto& [frame, path] : options.frameShots) engine->AddScreenshotAt(frame, path);
+    vK_ScriptHub* scripts = vK_ScriptHub::Instance();
     if (replayer) {
         vK_Random::Seed(replayer->GetRecording().seed);
+        if (scripts)
+            scripts->UseRecordedClock(replayer->GetRecording().clockStart,
+                                      replayer->GetRecording().clockOffset);
         engine->SetReplay([engine, &replayer] { replayer->BeforeFrame(*engine); });
     }
     vK_InputRecorder recorder;
     if (!options.record.empty()) {
-        if (!recorder.Open(options.record, vK_Random::GetState())) {
+        // The run's scripts see the wall clock as it was at start, advancing with frame time,
+        // so its replay shows the same times.
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        if (scripts) scripts->UseRecordedClock(now, local.tm_gmtoff);
+        if (!recorder.Open(options.record, vK_Random::GetState(), now, local.tm_gmtoff)) {
             std::fprintf(stderr, "vrakko: can not write the recording %s\n", options.record.c_str());
             EngineShutdown();
             return 2;

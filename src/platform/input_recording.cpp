@@ -129,6 +129,16 @@ bool ParseInputRecording(std::string_view text, vK_InputRecording& recording, st
             sawDisplay = true;
             continue;
         }
+        if (word == "clock") {
+            std::string start, offset;
+            // Offsets beyond a day are no time zone; the start stays inside what dates can show.
+            if (!(in >> start >> offset) || !Number(start, recording.clockStart) ||
+                !Number(offset, recording.clockOffset) || recording.clockStart < 0 ||
+                recording.clockStart > 253402300799LL || recording.clockOffset < -86400 ||
+                recording.clockOffset > 86400 || in >> extra)
+                return fail("bad clock line");
+            continue;
+        }
         long frame = 0;
         if (!Number(word, frame) || frame < 0 || frame > kMaxFrame) return fail("expected a frame number");
         const long last = recording.events.empty() ? 0 : recording.events.back().frame;
@@ -166,10 +176,12 @@ vK_InputRecorder::~vK_InputRecorder() {
     if (file_) std::fclose(file_);
 }
 
-bool vK_InputRecorder::Open(const std::string& path, unsigned seed) {
+bool vK_InputRecorder::Open(const std::string& path, unsigned seed, long long clockStart, long clockOffset) {
     if (file_) std::fclose(file_);
     file_ = std::fopen(path.c_str(), "wb");
     seed_ = seed;
+    clockStart_ = clockStart;
+    clockOffset_ = clockOffset;
     headerWritten_ = false;
     return file_ != nullptr;
 }
@@ -190,6 +202,7 @@ void vK_InputRecorder::WriteHeader() {
     WriteLine("# FRAME (frames run before it) down|up|move|leave X Y, keydown|keyup KEY, char CODE,");
     WriteLine("# wheel CODE X Y, activate, deactivate; FRAME end closes the run.");
     WriteLine("seed " + std::to_string(seed_));
+    WriteLine("clock " + std::to_string(clockStart_) + " " + std::to_string(clockOffset_));
     const int width = engine ? engine->GetWidth() : 0, height = engine ? engine->GetHeight() : 0;
     WriteLine("display " + std::to_string(width > 0 ? width : 1) + " " +
               std::to_string(height > 0 ? height : 1) +

@@ -15,6 +15,8 @@ class Vrakko_Impl;
 //   vrakko-recording 1            first line: the format and its version
 //   seed STATE                    the random generator's state before the first frame
 //   display W H windowed|fullscreen
+//   clock SECONDS OFFSET          optional: the wall clock at start (seconds since 1970, UTC)
+//                                 and the local time's offset from UTC in seconds
 //   FRAME down|up|move|leave X Y  pointer press, release, move, leaving the window
 //   FRAME keydown|keyup KEY       engine key code
 //   FRAME char CODE               one UTF-16 unit of typed text
@@ -32,6 +34,10 @@ struct vK_InputRecording {
     int width = 0;
     int height = 0;
     bool fullscreen = false;
+    // The wall clock scripts see at the first frame; it then advances with frame time. A
+    // recording without a clock line starts at noon on 1 January 2026, UTC.
+    long long clockStart = 1767268800;
+    long clockOffset = 0;
     std::vector<Entry> events;
     long endFrame = 0;
 };
@@ -51,9 +57,9 @@ public:
     vK_InputRecorder(const vK_InputRecorder&) = delete;
     vK_InputRecorder& operator=(const vK_InputRecorder&) = delete;
 
-    // Opens path for writing and notes the generator's state; false when it can not be
-    // created.
-    bool Open(const std::string& path, unsigned seed);
+    // Opens path for writing and notes the generator's state and the wall clock the run's
+    // scripts see at start; false when it can not be created.
+    bool Open(const std::string& path, unsigned seed, long long clockStart, long clockOffset);
     bool OnPreInput(const vK_InputEvent& event) override;
     // Writes the end line with the frames run so far and closes the file.
     void Finish();
@@ -64,6 +70,8 @@ private:
 
     std::FILE* file_ = nullptr;
     unsigned seed_ = 1;
+    long long clockStart_ = 0;
+    long clockOffset_ = 0;
     bool headerWritten_ = false;
 };
 

@@ -46,6 +46,10 @@ public:
     // Creates the state, opens the standard libraries, defines __breakpoint and
     // routes math.random / math.randomseed to the engine's generator.
     bool Init();
+    // For recorded and replayed runs: os.time, os.date and os.clock follow frame time from
+    // the given wall clock (seconds since 1970, UTC, and the local offset from UTC) instead
+    // of the machine's clock, so a replay shows what its recorded run showed.
+    void UseRecordedClock(long long start, long offset);
     // Empties the deferred queue and closes the state.
     void Shutdown();
     lua_State* GetLuaState() const { return state_; }

@@ -71,6 +71,8 @@ TEST(InputRecording, CommentsBlankLinesAndCarriageReturnsAreSkipped) {
                             recording, error))
         << error;
     EXPECT_EQ(recording.seed, 1u);  // no seed line: the generator's own start
+    EXPECT_EQ(recording.clockStart, 1767268800);  // no clock line: noon, 1 January 2026, UTC
+    EXPECT_EQ(recording.clockOffset, 0);
     EXPECT_TRUE(recording.fullscreen);
     ASSERT_EQ(recording.events.size(), 3u);
     EXPECT_EQ(recording.events[1].event.type, vK_InputEvent::kPointerDown);
@@ -92,6 +94,9 @@ TEST(InputRecording, DamagedFilesAreRefusedWithTheirLine) {
         {"vrakko-recording 2\n",
          "line 1: not a vrakko recording (the first line must be \"vrakko-recording 1\")"},
         {"vrakko-recording 1\nseed -1\n", "line 2: bad seed line"},
+        {"vrakko-recording 1\nclock 1767268800\n", "line 2: bad clock line"},
+        {"vrakko-recording 1\nclock -5 0\n", "line 2: bad clock line"},
+        {"vrakko-recording 1\nclock 1767268800 90000\n", "line 2: bad clock line"},
         {"vrakko-recording 1\ndisplay 0 768 windowed\n", "line 2: bad display line"},
         {"vrakko-recording 1\ndisplay 1024 768 tiny\n", "line 2: bad display line"},
         {"vrakko-recording 1\n5 end\n", "the display line is missing"},

@@ -349,6 +349,24 @@ TEST(ScriptHub, DeferredHandlersRunOncePerFrameInOrder) {
     EXPECT_EQ(hub.GetGlobal("order")->ToString(), "a1ra2");
 }
 
+TEST(ScriptHub, RecordedClockReplacesTheMachinesClockForScripts) {
+    vK_ScriptHub hub;
+    RunLua(hub, "machine_epoch = os.date('%Y', 0)");
+    // 1767268800 is 2026-01-01 12:00:00 UTC; the recorded zone is one hour east of UTC.
+    hub.UseRecordedClock(1767268800, 3600);
+    // Without an engine no frame has run, so the clock stands at its start.
+    RunLua(hub, R"(
+        assert(os.time() == 1767268800, "os.time")
+        assert(os.clock() == 0, "os.clock")
+        assert(os.date("%H:%M") == "13:00", "local time: " .. os.date("%H:%M"))
+        assert(os.date("!%H:%M") == "12:00", "UTC: " .. os.date("!%H:%M"))
+        assert(os.date("%Y-%m-%d") == "2026-01-01", "date")
+        assert(os.date("*t").hour == 13, "table form")
+        assert(os.date("%Y", 0) == machine_epoch, "an explicit time keeps the machine's zone")
+        assert(os.time({year = 2026, month = 1, day = 1, hour = 0}) ~= nil, "os.time of a table")
+    )");
+}
+
 TEST(ScriptHub, MathRandomSharesTheEngineGenerator) {
     vK_ScriptHub hub;
     RunLua(hub, "math.randomseed(1); first = math.random(); second = math.random(100)");
