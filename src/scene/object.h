@@ -1,6 +1,6 @@
 #pragma once
-#include <memory>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>

@@ -20,12 +20,17 @@ const vK_PropertyTable& vK_Object::ObjectProperties() {
                     return true;
                 },
                 [](const vK_Object& o, vK_DataTable& t, const char* key) { t.SetString(key, o.name_); }),
-            Float("pos_x", 0, [](vK_Object& o) -> void* { return &o.x_; }, P::kTransform),
-            Float("pos_y", 0, [](vK_Object& o) -> void* { return &o.y_; }, P::kTransform),
+            Float(
+                "pos_x", 0, [](vK_Object& o) -> void* { return &o.x_; }, P::kTransform),
+            Float(
+                "pos_y", 0, [](vK_Object& o) -> void* { return &o.y_; }, P::kTransform),
             Float("pos_z", 0, [](vK_Object& o) -> void* { return &o.z_; }),
-            Float("ang", 0, [](vK_Object& o) -> void* { return &o.angle_; }, P::kTransform),
-            Float("scale_x", 1, [](vK_Object& o) -> void* { return &o.scaleX_; }, P::kTransform),
-            Float("scale_y", 1, [](vK_Object& o) -> void* { return &o.scaleY_; }, P::kTransform),
+            Float(
+                "ang", 0, [](vK_Object& o) -> void* { return &o.angle_; }, P::kTransform),
+            Float(
+                "scale_x", 1, [](vK_Object& o) -> void* { return &o.scaleX_; }, P::kTransform),
+            Float(
+                "scale_y", 1, [](vK_Object& o) -> void* { return &o.scaleY_; }, P::kTransform),
             Float("alp", 1, [](vK_Object& o) -> void* { return &o.params_.alpha; }),
             Float("color_r", 1, [](vK_Object& o) -> void* { return &o.params_.red; }),
             Float("color_g", 1, [](vK_Object& o) -> void* { return &o.params_.green; }),

@@ -50,8 +50,8 @@ class vK_PropertyTable {
 public:
     // What ApplyProperties reports.
     enum Applied : unsigned {
-        kAppliedAny = 1,      // at least one key was applied
-        kAppliedRefresh = 2,  // at least one key with the kRefresh flag was applied
+        kAppliedAny = 1,        // at least one key was applied
+        kAppliedRefresh = 2,    // at least one key with the kRefresh flag was applied
         kAppliedTransform = 4,  // a kTransform field got a different value
     };
 

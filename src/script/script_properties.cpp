@@ -31,9 +31,11 @@ unsigned ApplyItem(const vK_PropertyTable& table, vK_Object& object, const Item&
         case LUA_TNUMBER:
             switch (vK_ScriptHub::NumberTag(item.number)) {
                 case vK_Data::kInt:
-                    return table.ApplyEntry(object, item.index, vK_DataInt(static_cast<int32_t>(item.number)));
+                    return table.ApplyEntry(object, item.index,
+                                            vK_DataInt(static_cast<int32_t>(item.number)));
                 case vK_Data::kFloat:
-                    return table.ApplyEntry(object, item.index, vK_DataFloat(static_cast<float>(item.number)));
+                    return table.ApplyEntry(object, item.index,
+                                            vK_DataFloat(static_cast<float>(item.number)));
                 default:
                     return table.ApplyEntry(object, item.index, vK_DataDouble(item.number));
             }
