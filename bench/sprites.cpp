@@ -37,6 +37,7 @@
 #include <string>
 #include <vector>
 
+#include "budget_search.h"
 #include "core/frame_info.h"
 #include "data/data.h"
 #include "files/file_manager.h"
@@ -368,19 +369,11 @@ void BM_MovingSprites(benchmark::State& state) {
 }
 BENCHMARK(BM_MovingSprites)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-// The largest N in [low, high) whose cost (by measure) stays within the frame budget,
-// to about 2 %.
-template <typename Scene = Field, typename Cost>
-int Bisect(int low, int high, Cost cost) {
-    while (high - low > std::max(100, low / 50)) {
-        const int mid = (low + high) / 2;
-        Scene field(mid);
-        if (cost(field.Measure(5)) <= kFrameBudgetMs)
-            low = mid;
-        else
-            high = mid;
-    }
-    return low;
+// A scene of n sprites measured over five frames.
+template <typename Scene>
+Timing MeasureScene(int n) {
+    Scene scene(n);
+    return scene.Measure(5);
 }
 
 void PrintTable() {
@@ -388,28 +381,20 @@ void PrintTable() {
     std::printf("\nMoving sprites from one atlas, 1024 x 768, CPU ms per frame\n");
     std::printf("%8s %9s %9s %9s %9s %9s %9s %6s\n", "N", "update", "draw", "submit", "engine", "finish",
                 "total", "calls");
-    int bestEngine = 0, bestTotal = 0, firstOverEngine = 0, firstOverTotal = 0;
+    BudgetSearch engine(kFrameBudgetMs), total(kFrameBudgetMs);
     for (int n : {1000, 2000, 5000, 10000, 20000, 50000, 100000}) {
         Field field(n);
         const Timing t = field.Measure(n >= 20000 ? 5 : 20);
         std::printf("%8d %9.2f %9.2f %9.2f %9.2f %9.2f %9.2f %6d\n", n, t.update, t.draw, t.submit,
                     t.Engine(), t.finish, t.Total(), t.batches);
-        if (t.Engine() <= kFrameBudgetMs)
-            bestEngine = n;
-        else if (!firstOverEngine)
-            firstOverEngine = n;
-        if (t.Total() <= kFrameBudgetMs)
-            bestTotal = n;
-        else if (!firstOverTotal)
-            firstOverTotal = n;
+        engine.Add(n, t.Engine());
+        total.Add(n, t.Total());
     }
     std::printf(
         "engine = update + draw + submit; finish = glFinish, the driver rasterising (on the CPU\n"
         "with Mesa's llvmpipe; a GPU takes it off the CPU).\n");
-    if (firstOverEngine)
-        bestEngine = Bisect(bestEngine, firstOverEngine, [](const Timing& t) { return t.Engine(); });
-    if (firstOverTotal)
-        bestTotal = Bisect(bestTotal, firstOverTotal, [](const Timing& t) { return t.Total(); });
+    const int bestEngine = engine.Largest([](int n) { return MeasureScene<Field>(n).Engine(); });
+    const int bestTotal = total.Largest([](int n) { return MeasureScene<Field>(n).Total(); });
     std::printf("Largest N within %.1f ms of engine CPU per frame: about %d sprites\n", kFrameBudgetMs,
                 bestEngine);
     std::printf("Largest N within %.1f ms including the driver's rasterising: about %d sprites\n",
@@ -420,22 +405,21 @@ void PrintBunnymark() {
     if (!TheWorld().Ready()) return;
     std::printf("\nBunnymark: 4 x 4 sprites moved by looping property animations, CPU ms per frame\n");
     std::printf("%8s %9s %9s %9s %9s %6s\n", "N", "update", "build", "submit", "total", "calls");
-    int best = 0, firstOver = 0;
+    BudgetSearch search(kFrameBudgetMs);
+    bool over = false;
     auto row = [&](int n) {
         Bunnies bunnies(n);
         const Timing t = bunnies.Measure(20);
         std::printf("%8d %9.2f %9.2f %9.2f %9.2f %6d\n", n, t.update, t.draw, t.submit + t.finish, t.Total(),
                     t.batches);
-        if (t.Total() <= kFrameBudgetMs)
-            best = n;
-        else if (!firstOver)
-            firstOver = n;
+        search.Add(n, t.Total());
+        over = over || t.Total() > kFrameBudgetMs;
     };
     for (int n : {1000, 2000, 5000, 10000, 15000, 20000}) row(n);
     // Past the scenario's range only until the budget is first exceeded.
-    for (int n = 40000; !firstOver && n <= 160000; n *= 2) row(n);
+    for (int n = 40000; !over && n <= 160000; n *= 2) row(n);
     std::printf("submit = DrawBatch + glFinish (the driver's vertex work and rasterising).\n");
-    if (firstOver) best = Bisect<Bunnies>(best, firstOver, [](const Timing& t) { return t.Total(); });
+    const int best = search.Largest([](int n) { return MeasureScene<Bunnies>(n).Total(); });
     std::printf("Largest N within %.1f ms per frame (update + build + submit): about %d sprites\n",
                 kFrameBudgetMs, best);
 }

@@ -40,12 +40,19 @@ std::vector<std::unique_ptr<vK_Object>>& Graveyard() {
 
 vK_ObjectSceneHooks g_scene_hooks;
 
+// Counts the registry's changes (from 1, so that an empty lookup hint never matches):
+// a remembered lookup stays valid while it is unchanged.
+uint64_t g_registry_generation = 1;
+
 // Registry entries are cleared only when they still point to the object, so that
 // removing one of two same-named objects leaves the other one findable.
 void Unregister(const std::string& name, const vK_Object* object) {
     auto& registry = Registry();
     auto it = registry.find(name);
-    if (it != registry.end() && it->second == object) registry.erase(it);
+    if (it != registry.end() && it->second == object) {
+        registry.erase(it);
+        ++g_registry_generation;
+    }
 }
 
 // Registers object under name. The scene roots keep their names: another object
@@ -58,6 +65,7 @@ void Register(const std::string& name, vK_Object* object) {
         return;
     }
     entry = object;
+    ++g_registry_generation;
 }
 
 }  // namespace
@@ -158,6 +166,17 @@ vK_Object* vK_Object::FindObject(const std::string& name) {
     auto& registry = Registry();
     auto it = registry.find(name);
     return it == registry.end() ? nullptr : it->second;
+}
+
+// An object found at the hint's generation was the registry's entry for its name then;
+// without a change since, it still is, so a matching name is the same answer the
+// registry would give (and the object cannot have been freed: that unregisters it).
+vK_Object* vK_Object::FindObject(std::string_view name, Lookup& hint) {
+    if (hint.generation == g_registry_generation && hint.object && hint.object->name_ == name)
+        return hint.object;
+    hint.object = FindObject(std::string(name));
+    hint.generation = g_registry_generation;
+    return hint.object;
 }
 
 void vK_Object::RegisterObjectType(const std::string& type, Creator creator) {

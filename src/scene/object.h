@@ -1,6 +1,8 @@
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "data/data.h"
@@ -114,6 +116,17 @@ public:
     virtual void DrawChildren(vK_Render& render, const vK_DrawParams& state);
     virtual void DumpLine(bool skip, int indent) const;
 
+    // Key-by-key property writes, for callers that read values from elsewhere than a
+    // vK_DataTable (the script host reads script tables directly): the table whose
+    // entries SetProperties applies, when applying them (vK_PropertyTable::ApplyEntry in
+    // ascending index order) and then PropertiesApplied with the collected mask is all
+    // SetProperties does; nullptr otherwise. Only the exact class answers: a subclass
+    // that does not override this gets nullptr, whatever its SetProperties does.
+    virtual const vK_PropertyTable* DirectProperties() const;
+    // What SetProperties does after the keys: marks the transform dirty when a key of
+    // the local matrix changed (applied is vK_PropertyTable's Applied mask).
+    void PropertiesApplied(unsigned applied);
+
     // ---- transform and draw state ---------------------------------------------------
     // The state the object is drawn and hit-tested with (mode 0); modes 1 to 3 are the
     // reduced parent transforms of the attach types. Stores the world matrix.
@@ -211,6 +224,16 @@ public:
 
     // ---- registry and factory -----------------------------------------------------------
     static vK_Object* FindObject(const std::string& name);
+    // A remembered FindObject result, for callers that look the same names up again and
+    // again (a script moving the same objects every frame).
+    struct Lookup {
+        uint64_t generation = 0;
+        vK_Object* object = nullptr;
+    };
+    // FindObject through hint: while the registry has not changed since hint was
+    // filled, the object remembered there is the answer when it still has the name;
+    // otherwise the registry answers and hint is filled again.
+    static vK_Object* FindObject(std::string_view name, Lookup& hint);
     using Creator = std::unique_ptr<vK_Object> (*)();
     // Registering a type again replaces its creator.
     static void RegisterObjectType(const std::string& type, Creator creator);

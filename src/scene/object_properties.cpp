@@ -1,4 +1,6 @@
 // The property table of vK_Object: SetProperties and GetProperties.
+#include <typeinfo>
+
 #include "data/data.h"
 #include "scene/object.h"
 #include "scene/property_table.h"
@@ -18,12 +20,17 @@ const vK_PropertyTable& vK_Object::ObjectProperties() {
                     return true;
                 },
                 [](const vK_Object& o, vK_DataTable& t, const char* key) { t.SetString(key, o.name_); }),
-            Float("pos_x", 0, [](vK_Object& o) -> void* { return &o.x_; }),
-            Float("pos_y", 0, [](vK_Object& o) -> void* { return &o.y_; }),
+            Float(
+                "pos_x", 0, [](vK_Object& o) -> void* { return &o.x_; }, P::kTransform),
+            Float(
+                "pos_y", 0, [](vK_Object& o) -> void* { return &o.y_; }, P::kTransform),
             Float("pos_z", 0, [](vK_Object& o) -> void* { return &o.z_; }),
-            Float("ang", 0, [](vK_Object& o) -> void* { return &o.angle_; }),
-            Float("scale_x", 1, [](vK_Object& o) -> void* { return &o.scaleX_; }),
-            Float("scale_y", 1, [](vK_Object& o) -> void* { return &o.scaleY_; }),
+            Float(
+                "ang", 0, [](vK_Object& o) -> void* { return &o.angle_; }, P::kTransform),
+            Float(
+                "scale_x", 1, [](vK_Object& o) -> void* { return &o.scaleX_; }, P::kTransform),
+            Float(
+                "scale_y", 1, [](vK_Object& o) -> void* { return &o.scaleY_; }, P::kTransform),
             Float("alp", 1, [](vK_Object& o) -> void* { return &o.params_.alpha; }),
             Float("color_r", 1, [](vK_Object& o) -> void* { return &o.params_.red; }),
             Float("color_g", 1, [](vK_Object& o) -> void* { return &o.params_.green; }),
@@ -112,10 +119,21 @@ const vK_PropertyTable& vK_Object::ObjectProperties() {
 
 unsigned vK_Object::ApplyProperties(const vK_PropertyTable& table, const vK_DataTable& values) {
     const unsigned applied = table.Apply(*this, values);
-    transformDirty_ = true;
+    PropertiesApplied(applied);
     return applied;
 }
 
+// The local matrix depends only on position, angle and scale (and the animation
+// state, which marks it itself): values written again unchanged keep the cached one.
+void vK_Object::PropertiesApplied(unsigned applied) {
+    if (applied & vK_PropertyTable::kAppliedTransform) transformDirty_ = true;
+}
+
 void vK_Object::SetProperties(const vK_DataTable& t) { ApplyProperties(ObjectProperties(), t); }
+
+// Only a plain "obj": a subclass may do more in SetProperties unless it says otherwise.
+const vK_PropertyTable* vK_Object::DirectProperties() const {
+    return typeid(*this) == typeid(vK_Object) ? &ObjectProperties() : nullptr;
+}
 
 void vK_Object::GetProperties(vK_DataTable& t, bool full) const { ObjectProperties().Write(*this, t, full); }

@@ -1,6 +1,7 @@
 #include "scene/property_table.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "data/data.h"
@@ -25,12 +26,20 @@ bool Scalar(const vK_Data& value, const char* key, const char* target) {
     return false;
 }
 
-bool ApplyOne(const vK_Property& p, vK_Object& object, const vK_Data& value) {
+// changed is set when a kTransform field got a different value.
+bool ApplyOne(const vK_Property& p, vK_Object& object, const vK_Data& value, bool& changed) {
     switch (p.kind) {
-        case vK_Property::kFloat:
+        case vK_Property::kFloat: {
             if (!Scalar(value, p.key, "Data_Float")) return false;
-            *static_cast<float*>(p.field(object)) = value.GetFloat();
+            float& field = *static_cast<float*>(p.field(object));
+            const float v = value.GetFloat();
+            // Bitwise, so that a NaN written again counts as unchanged and -0 as a change.
+            if (std::memcmp(&field, &v, sizeof v) != 0) {
+                field = v;
+                if (p.flags & vK_Property::kTransform) changed = true;
+            }
             return true;
+        }
         case vK_Property::kInt:
             if (!Scalar(value, p.key, "Data_Int")) return false;
             *static_cast<int32_t*>(p.field(object)) = value.GetInt();
@@ -156,12 +165,19 @@ unsigned vK_PropertyTable::Apply(vK_Object& object, const vK_DataTable& values) 
     // name first and the resource last.
     std::sort(items, items + count, [](const Item& a, const Item& b) { return a.index < b.index; });
     unsigned applied = 0;
-    for (size_t i = 0; i < count; ++i) {
-        const vK_Property& p = entries_[static_cast<size_t>(items[i].index)];
-        if (!Enabled(p, object) || !ApplyOne(p, object, *items[i].value)) continue;
-        applied |= kAppliedAny;
-        if (p.flags & vK_Property::kRefresh) applied |= kAppliedRefresh;
-    }
+    for (size_t i = 0; i < count; ++i) applied |= ApplyEntry(object, items[i].index, *items[i].value);
+    return applied;
+}
+
+unsigned vK_PropertyTable::ApplyEntry(vK_Object& object, int index, const vK_Data& value) const {
+    if (index < 0 || static_cast<size_t>(index) >= entries_.size()) return 0;
+    const vK_Property& p = entries_[static_cast<size_t>(index)];
+    bool changed = false;
+    if ((p.flags & vK_Property::kGetOnly) || !Enabled(p, object) || !ApplyOne(p, object, value, changed))
+        return 0;
+    unsigned applied = kAppliedAny;
+    if (p.flags & vK_Property::kRefresh) applied |= kAppliedRefresh;
+    if (changed) applied |= kAppliedTransform;
     return applied;
 }
 

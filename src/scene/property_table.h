@@ -28,6 +28,7 @@ struct vK_Property {
         kIfInputRect = 8,  // read and written only while the input rectangle is enabled
         kIfCropRect = 16,  // read and written only while the crop rectangle is enabled
         kRefresh = 32,     // applying it asks for the class's refresh step after all keys
+        kTransform = 64,   // a float field of the local matrix: a change marks the transform dirty
     };
 
     const char* key;
@@ -49,8 +50,9 @@ class vK_PropertyTable {
 public:
     // What ApplyProperties reports.
     enum Applied : unsigned {
-        kAppliedAny = 1,      // at least one key was applied
-        kAppliedRefresh = 2,  // at least one key with the kRefresh flag was applied
+        kAppliedAny = 1,        // at least one key was applied
+        kAppliedRefresh = 2,    // at least one key with the kRefresh flag was applied
+        kAppliedTransform = 4,  // a kTransform field got a different value
     };
 
     vK_PropertyTable(const vK_PropertyTable* base, std::initializer_list<vK_Property> own);
@@ -62,6 +64,11 @@ public:
     // Applies the keys present in values that the class knows, in the class's order;
     // unknown keys are ignored. Returns a mask of Applied bits.
     unsigned Apply(vK_Object& object, const vK_DataTable& values) const;
+    // Applies value to the entry at index as Apply does for one key (get-only entries
+    // and rectangle keys whose flag is off are skipped). Callers that read values from
+    // elsewhere apply their keys through this in ascending index order, which is the
+    // class's order. Returns a mask of Applied bits.
+    unsigned ApplyEntry(vK_Object& object, int index, const vK_Data& value) const;
     // Writes every key the class writes, in the class's order.
     void Write(const vK_Object& object, vK_DataTable& table, bool full) const;
 

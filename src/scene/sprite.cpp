@@ -1,5 +1,7 @@
 #include "scene/sprite.h"
 
+#include <typeinfo>
+
 #include "data/data.h"
 #include "files/file_manager.h"
 #include "graphics/render.h"
@@ -43,6 +45,10 @@ const vK_PropertyTable& vK_Sprite::SpriteProperties() {
 }
 
 void vK_Sprite::SetProperties(const vK_DataTable& table) { ApplyProperties(SpriteProperties(), table); }
+
+const vK_PropertyTable* vK_Sprite::DirectProperties() const {
+    return typeid(*this) == typeid(vK_Sprite) ? &SpriteProperties() : nullptr;
+}
 
 void vK_Sprite::GetProperties(vK_DataTable& table, bool full) const {
     SpriteProperties().Write(*this, table, full);

@@ -16,6 +16,7 @@ public:
     std::shared_ptr<vK_Resource> GetResource() const override;
     void SetProperties(const vK_DataTable& table) override;
     void GetProperties(vK_DataTable& table, bool full) const override;
+    const vK_PropertyTable* DirectProperties() const override;
     std::string GetType() const override { return "spr"; }
     vK_Rect GetDrawRect() const override;
     bool HitTest(float x, float y, const vK_DrawParams& state) const override;

@@ -1,5 +1,10 @@
 // vk.obj: creating, finding, changing, animating, attaching, cloning and deleting
 // objects, and the scene's drag and drop.
+#include <lua.hpp>
+#include <memory>
+#include <string_view>
+#include <vector>
+
 #include "files/log.h"
 #include "graphics/matrix.h"
 #include "scene/object.h"
@@ -7,6 +12,8 @@
 #include "scene/scene.h"
 #include "script/api_args.h"
 #include "script/script_api.h"
+#include "script/script_hub.h"
+#include "script/script_properties.h"
 
 namespace {
 using vK_ApiArgs::At;
@@ -20,6 +27,20 @@ void ObjSet(const vK_DataArray& args, void*, vK_DataArray&) {
     if (object && table && table->AsTable()) object->SetProperties(*table->AsTable());
 }
 
+// One [object, table] pair of ObjMultiSet; anything else is skipped.
+void ApplyPair(const vK_Data* pair) {
+    const vK_DataArray* p = pair ? pair->AsArray() : nullptr;
+    if (!p) return;
+    const vK_Data* name = p->GetAt(0);
+    const vK_Data* table = p->GetAt(1);
+    vK_Object* object = nullptr;
+    if (name && name->GetTag() == vK_Data::kString)
+        object = vK_Object::FindObject(static_cast<const vK_DataString*>(name)->Value());
+    else if (name)
+        object = vK_Object::FindObject(name->ToString());
+    if (object && !object->IsDead() && table && table->AsTable()) object->SetProperties(*table->AsTable());
+}
+
 void ObjMultiSet(const vK_DataArray& args, void*, vK_DataArray&) {
     const vK_Data* list = At(args, 0);
     const vK_DataArray* pairs = list ? list->AsArray() : nullptr;
@@ -27,19 +48,109 @@ void ObjMultiSet(const vK_DataArray& args, void*, vK_DataArray&) {
         Log("Error: empty table in ObjMultiSet");
         return;
     }
-    for (const vK_Data* pair : *pairs) {
-        const vK_DataArray* p = pair ? pair->AsArray() : nullptr;
-        if (!p) continue;
-        const vK_Data* name = p->GetAt(0);
-        const vK_Data* table = p->GetAt(1);
-        vK_Object* object = nullptr;
-        if (name && name->GetTag() == vK_Data::kString)
-            object = vK_Object::FindObject(static_cast<const vK_DataString*>(name)->Value());
-        else if (name)
-            object = vK_Object::FindObject(name->ToString());
-        if (object && !object->IsDead() && table && table->AsTable())
-            object->SetProperties(*table->AsTable());
+    for (const vK_Data* pair : *pairs) ApplyPair(pair);
+}
+
+// ---- the same two functions reading the script's tables directly ------------------
+//
+// Scripts that move many objects call these every frame. Reading the Lua tables in
+// place (no vK_Data per value), remembering where each name was found and applying
+// the keys straight to the property entries gives the outcome of the general path,
+// which still handles every shape these do not.
+
+// The table at index applied to object: directly when it can be, else converted.
+void ApplyScriptTable(lua_State* L, vK_ScriptHub& hub, int index, vK_Object& object) {
+    if (vK_ScriptProperties::Apply(L, index, object)) return;
+    const std::unique_ptr<vK_Data> table = hub.ToData(L, index);
+    if (table->AsTable()) object.SetProperties(*table->AsTable());
+}
+
+int FastObjSet(lua_State* L, vK_ScriptHub& hub) {
+    static vK_Object::Lookup hint;
+    if (lua_gettop(L) < 2 || lua_type(L, 1) != LUA_TSTRING || lua_type(L, 2) != LUA_TTABLE) return -1;
+    size_t length = 0;
+    const char* name = lua_tolstring(L, 1, &length);
+    vK_Object* object = vK_Object::FindObject(std::string_view(name, length), hint);
+    if (object && !object->IsDead()) ApplyScriptTable(L, hub, 2, *object);
+    return 0;
+}
+
+// How the general path reads a pair table: as the array of its values with the
+// number keys ascending first, then the other keys in traversal order; its first two
+// elements are the name and the properties.
+enum class PairShape {
+    kSkip,     // not an array (empty, or the first key a string): skipped
+    kDirect,   // keys 1 and 2 hold name and properties
+    kGeneral,  // some other arrangement: left to the general conversion
+};
+
+PairShape ReadPairShape(lua_State* L, int index) {
+    lua_pushnil(L);
+    if (lua_next(L, index) == 0) return PairShape::kSkip;
+    if (lua_type(L, -2) == LUA_TSTRING) {
+        lua_pop(L, 2);
+        return PairShape::kSkip;
     }
+    bool one = false, two = false, other = false;
+    do {
+        if (lua_type(L, -2) == LUA_TNUMBER) {
+            const double key = lua_tonumber(L, -2);
+            one = one || key == 1;
+            two = two || key == 2;
+            // A number key below 2 other than 1 would come first.
+            other = other || (key < 2 && key != 1);
+        }
+        lua_pop(L, 1);
+    } while (lua_next(L, index) != 0);
+    return one && two && !other ? PairShape::kDirect : PairShape::kGeneral;
+}
+
+int FastObjMultiSet(lua_State* L, vK_ScriptHub& hub) {
+    // Where each position's name was found last time; scripts hand the same list again.
+    static std::vector<vK_Object::Lookup> hints;
+    if (lua_gettop(L) < 1 || lua_type(L, 1) != LUA_TTABLE || !lua_checkstack(L, 8)) return -1;
+    const size_t n = lua_objlen(L, 1);
+    // Empty lists (logged) and lists the general conversion would cut are its business.
+    if (n == 0 || n > static_cast<size_t>(vK_ScriptHub::kMaxValues) / 8) return -1;
+    // Only a plain sequence: the keys 1 to n, met in that order.
+    size_t count = 0;
+    lua_pushnil(L);
+    while (lua_next(L, 1) != 0) {
+        lua_pop(L, 1);
+        if (lua_type(L, -1) != LUA_TNUMBER || lua_tonumber(L, -1) != static_cast<double>(count + 1)) {
+            lua_pop(L, 1);
+            return -1;
+        }
+        ++count;
+    }
+    if (count != n) return -1;
+    if (hints.size() < n) hints.resize(n);
+
+    // Pairs are read one after another, each before it is applied; the general path
+    // converts the whole list first. Only script code run from inside a property
+    // setter, changing the list, could tell the two apart.
+    const int base = lua_gettop(L);
+    for (size_t i = 0; i < n; ++i) {
+        lua_settop(L, base);
+        lua_rawgeti(L, 1, static_cast<int>(i + 1));
+        const int pair = base + 1;
+        if (lua_type(L, pair) != LUA_TTABLE) continue;
+        const PairShape shape = ReadPairShape(L, pair);
+        if (shape == PairShape::kSkip) continue;
+        lua_rawgeti(L, pair, 1);
+        if (shape == PairShape::kGeneral || lua_type(L, pair + 1) != LUA_TSTRING) {
+            ApplyPair(hub.ToData(L, pair).get());
+            continue;
+        }
+        size_t length = 0;
+        const char* name = lua_tolstring(L, pair + 1, &length);
+        vK_Object* object = vK_Object::FindObject(std::string_view(name, length), hints[i]);
+        if (!object || object->IsDead()) continue;
+        lua_rawgeti(L, pair, 2);
+        if (lua_type(L, pair + 2) == LUA_TTABLE) ApplyScriptTable(L, hub, pair + 2, *object);
+    }
+    lua_settop(L, base);
+    return 0;
 }
 
 void ObjGet(const vK_DataArray& args, void*, vK_DataArray& results) {
@@ -184,8 +295,8 @@ void ObjClone(const vK_DataArray& args, void*, vK_DataArray&) {
 }
 
 constexpr vK_ScriptApiEntry kEntries[] = {
-    {"vk.obj.Set; ObjSet", &ObjSet},
-    {"vk.obj.MultiSet; ObjMultiSet", &ObjMultiSet},
+    {"vk.obj.Set; ObjSet", &ObjSet, &FastObjSet},
+    {"vk.obj.MultiSet; ObjMultiSet", &ObjMultiSet, &FastObjMultiSet},
     {"vk.obj.Get; ObjGet", &ObjGet},
     {"vk.obj.Attach; ObjAttach", &ObjAttach},
     {"vk.obj.Detach; ObjDetach", &ObjDetach},

@@ -11,6 +11,8 @@ class vK_ScriptHub;
 struct vK_ScriptApiEntry {
     const char* names;
     ScriptApiFunction function;
+    // Optional: reads the Lua arguments itself where it can (see ScriptFastFunction).
+    ScriptFastFunction fast = nullptr;
 };
 
 using vK_ScriptApiGroup = std::span<const vK_ScriptApiEntry>;

@@ -318,6 +318,20 @@ std::unique_ptr<vK_Data> vK_ScriptHub::PopDataFrom(lua_State* L) {
     return result;
 }
 
+int vK_ScriptHub::NumberTag(double x) {
+    double whole = 0;
+    if (std::modf(x, &whole) != 0.0)  // NaN counts as fractional
+        return x >= FLT_MIN && x <= FLT_MAX ? vK_Data::kFloat : vK_Data::kDouble;
+    // Integral values beyond 32 bits keep their value as a double.
+    return x >= INT32_MIN && x <= INT32_MAX ? vK_Data::kInt : vK_Data::kDouble;
+}
+
+std::unique_ptr<vK_Data> vK_ScriptHub::ToData(lua_State* L, int index) {
+    if (!state_ || !lua_checkstack(L, 1)) return std::make_unique<vK_Data>();
+    lua_pushvalue(L, index);
+    return PopDataFrom(L);
+}
+
 vK_Data* vK_ScriptHub::PopValue(lua_State* L, PopContext& ctx, int depth) {
     if (++ctx.values > kMaxValues) {
         ctx.cut = true;
@@ -330,19 +344,16 @@ vK_Data* vK_ScriptHub::PopValue(lua_State* L, PopContext& ctx, int depth) {
             result = new vK_DataBool(lua_toboolean(L, -1) != 0);
             break;
         case LUA_TNUMBER: {
-            double x = lua_tonumber(L, -1);
-            double whole = 0;
-            if (std::modf(x, &whole) != 0.0) {  // NaN counts as fractional
-                if (x >= FLT_MIN && x <= FLT_MAX) {
+            const double x = lua_tonumber(L, -1);
+            switch (NumberTag(x)) {
+                case vK_Data::kInt:
+                    result = new vK_DataInt(static_cast<int32_t>(x));
+                    break;
+                case vK_Data::kFloat:
                     result = new vK_DataFloat(static_cast<float>(x));
-                } else {
+                    break;
+                default:
                     result = new vK_DataDouble(x);
-                }
-            } else if (x >= INT32_MIN && x <= INT32_MAX) {
-                result = new vK_DataInt(static_cast<int32_t>(x));
-            } else {
-                // Integral values beyond 32 bits keep their value as a double.
-                result = new vK_DataDouble(x);
             }
             break;
         }
@@ -511,14 +522,16 @@ vK_DataScriptFunction vK_ScriptHub::LoadModuleTable(const std::string& code, con
 
 // ---- Native functions -------------------------------------------------------------
 
-void vK_ScriptHub::RegisterFunction(const std::string& names, ScriptApiFunction function, void* context) {
-    if (!state_ || !function || !lua_checkstack(state_, 5)) return;
+void vK_ScriptHub::RegisterFunction(const std::string& names, ScriptApiFunction function, void* context,
+                                    ScriptFastFunction fast) {
+    if (!state_ || !function || !lua_checkstack(state_, 6)) return;
     lua_State* L = state_;
     int base = lua_gettop(L);
     lua_pushlightuserdata(L, reinterpret_cast<void*>(function));
     lua_pushlightuserdata(L, context);
     lua_pushlightuserdata(L, this);
-    lua_pushcclosure(L, &vK_ScriptHub::Dispatch, 3);
+    lua_pushlightuserdata(L, reinterpret_cast<void*>(fast));
+    lua_pushcclosure(L, &vK_ScriptHub::Dispatch, 4);
     int closure = lua_gettop(L);
     if (std::find(registered_.begin(), registered_.end(), names) == registered_.end())
         registered_.push_back(names);
@@ -567,6 +580,10 @@ int vK_ScriptHub::Dispatch(lua_State* L) {
     void* context = lua_touserdata(L, lua_upvalueindex(2));
     auto* hub = static_cast<vK_ScriptHub*>(lua_touserdata(L, lua_upvalueindex(3)));
     if (!function || !hub || !hub->state_) return 0;
+    if (auto fast = reinterpret_cast<ScriptFastFunction>(lua_touserdata(L, lua_upvalueindex(4)))) {
+        const int pushed = fast(L, *hub);
+        if (pushed >= 0) return pushed;
+    }
 
     int count = lua_gettop(L);
     std::vector<std::unique_ptr<vK_Data>> reversed;

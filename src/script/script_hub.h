@@ -13,6 +13,13 @@ struct lua_Debug;
 // array owns them); the number appended is the number of values the call returns.
 using ScriptApiFunction = void (*)(const vK_DataArray& args, void* context, vK_DataArray& results);
 
+class vK_ScriptHub;
+// A native function's own reading of its Lua arguments (the stack of the call), tried
+// before the general conversion: it returns the number of results it pushed, or -1,
+// having changed nothing, to let the general path convert the arguments and run the
+// ScriptApiFunction. It must give the same outcome as the general path.
+using ScriptFastFunction = int (*)(lua_State* L, vK_ScriptHub& hub);
+
 // Receives every script error or breakpoint report (the table of the event
 // "Event_Vrakko_ScriptHub_Script_Error"). The hub sends reports through the
 // mediator when one exists; a sink installed here replaces that route.
@@ -59,6 +66,12 @@ public:
     bool PushData(const vK_Data* data);
     // Converts the top value into a new vK_Data (null for an empty stack) and pops it.
     std::unique_ptr<vK_Data> PopData();
+    // Converts the value at index of L (a thread of this state) into a new vK_Data,
+    // leaving the stack as it was: what the general path makes of that value.
+    std::unique_ptr<vK_Data> ToData(lua_State* L, int index);
+    // The kind a Lua number converts to: kInt for integral values within 32 bits, kFloat
+    // for fractional ones within FLT_MIN..FLT_MAX, kDouble for the rest.
+    static int NumberTag(double x);
 
     void SetGlobal(const vK_Data* value, const std::string& name);
     std::unique_ptr<vK_Data> GetGlobal(const std::string& name);
@@ -71,7 +84,8 @@ public:
 
     // Exposes function under every name in names (split at ';' and blanks); dotted
     // names create the nested tables.
-    void RegisterFunction(const std::string& names, ScriptApiFunction function, void* context);
+    void RegisterFunction(const std::string& names, ScriptApiFunction function, void* context,
+                          ScriptFastFunction fast = nullptr);
     // Every names string registered so far, in first-registration order (a name
     // registered again keeps its place).
     const std::vector<std::string>& GetRegisteredNames() const { return registered_; }
