@@ -106,6 +106,9 @@ std::shared_ptr<vK_SoundSource> vK_SoundSource::Open(std::vector<uint8_t> bytes,
     source->retained_ = retain && total > 0 && total <= int64_t{kMaxRetainedSeconds} * source->rate_;
     const int64_t frames = source->retained_ ? source->totalFrames_ : kBlockFrames;
     source->pcm_.resize(static_cast<size_t>(frames) * static_cast<size_t>(source->channels_));
+    // Vorbis blocks give 32 frames or more (bar the edges of the stream): reserved so
+    // the mixing thread does not normally reallocate.
+    if (source->retained_) source->blockEnds_.reserve(static_cast<size_t>(frames / 32 + 16));
     return source;
 }
 
@@ -156,11 +159,16 @@ int vK_SoundSource::Frames(int64_t pos, const float** data) {
                 done_ = true;
                 break;
             }
-            decodedFrames_ += DecodeBlock(pcm_.data() + static_cast<size_t>(decodedFrames_) * channels, room);
+            const int frames =
+                DecodeBlock(pcm_.data() + static_cast<size_t>(decodedFrames_) * channels, room);
+            if (frames == 0) break;
+            decodedFrames_ += frames;
+            blockEnds_.push_back(static_cast<int32_t>(decodedFrames_));
         }
         if (pos >= decodedFrames_) return 0;
+        const auto end = std::upper_bound(blockEnds_.begin(), blockEnds_.end(), pos);
         *data = pcm_.data() + static_cast<size_t>(pos) * channels;
-        return static_cast<int>(std::min<int64_t>(decodedFrames_ - pos, INT32_MAX));
+        return static_cast<int>(*end - pos);
     }
     if (pos < blockStart_) {
         // Back to an earlier frame (a loop's start): seek there.

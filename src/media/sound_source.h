@@ -43,7 +43,9 @@ public:
 
     // Points data at the decoded frames from frame pos on and returns how many follow
     // (contiguous, at least one), decoding as needed; 0 when the data ends at pos.
-    // The pointer stays valid until the next call.
+    // The pointer stays valid until the next call. The frames end where the decoder's
+    // block ended, in both kinds: the rate converter's output depends on how its input
+    // is cut, so a shared sound is fed in exactly the pieces a streamed one is.
     int Frames(int64_t pos, const float** data);
     // Set once the data broke off (a decode error), with the reason for the log.
     bool Failed() const { return failed_; }
@@ -69,6 +71,7 @@ private:
     // Retained: all frames decoded so far (the first decodedFrames_). Streaming: the
     // latest block, blockFrames_ frames beginning at frame blockStart_.
     std::vector<float> pcm_;
+    std::vector<int32_t> blockEnds_;  // retained: where each decoded block ended
     int64_t decodedFrames_ = 0;
     int64_t blockStart_ = 0;
     int blockFrames_ = 0;
