@@ -102,7 +102,9 @@ std::shared_ptr<vK_SoundSource> vK_SoundSource::Open(std::vector<uint8_t> bytes,
     source->channels_ = info->channels;
     source->rate_ = static_cast<int>(info->rate);
     const ogg_int64_t total = ov_pcm_total(&s.vf, -1);
-    source->totalFrames_ = total > 0 ? total : 0;
+    // A length beyond any real sound (years) is a damaged header: treated as unstated, so
+    // converting it to output frames cannot overflow.
+    source->totalFrames_ = total > 0 && total < (int64_t{1} << 40) ? total : 0;
     source->retained_ = retain && total > 0 && total <= int64_t{kMaxRetainedSeconds} * source->rate_;
     const int64_t frames = source->retained_ ? source->totalFrames_ : kBlockFrames;
     source->pcm_.resize(static_cast<size_t>(frames) * static_cast<size_t>(source->channels_));
