@@ -1,5 +1,6 @@
 // Arbitrary bytes as a sound: opening either fails with a reason or gives a decoder
-// that decodes to its end (and, looping, keeps producing) within bounds.
+// that decodes to its end (and, looping, keeps producing) within bounds, streamed on
+// its own or from a retained source shared by two decoders.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "files/log.h"
 #include "media/sound_decoder.h"
+#include "media/sound_source.h"
 
 namespace {
 bool Quiet(const std::string&) { return true; }
@@ -36,6 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             continue;
         }
         Drain(*decoder, loop ? kMaxLoopFrames : kMaxFrames);
+        auto source = vK_SoundSource::Open(bytes, true, &error);
+        auto first = vK_SoundDecoder::Open(source, loop, &error);
+        auto second = vK_SoundDecoder::Open(source, loop, &error);
+        if (!first || !second) __builtin_trap();  // the same bytes opened a moment ago
+        Drain(*first, loop ? kMaxLoopFrames : kMaxFrames);
+        Drain(*second, loop ? kMaxLoopFrames : kMaxFrames);
     }
     return 0;
 }

@@ -103,13 +103,23 @@ void vK_Mixer::Render(float* out, int frames) {
         Voice& voice = *p.voice;
         const int got = voice.decoder->Read(scratch_.data(), frames);
         const float from = voice.gain < 0.0f ? p.volume : voice.gain;
+        voice.gain = p.volume;
+        const float* in = scratch_.data();
+        if (from == p.volume) {
+            // A steady volume (most blocks): one multiply-add per sample, or nothing at
+            // all for a silent channel, which still moved on above.
+            const float gain = p.volume;
+            if (gain == 0.0f) continue;
+            const size_t count = static_cast<size_t>(got) * kChannels;
+            for (size_t i = 0; i < count; ++i) out[i] += in[i] * gain;
+            continue;
+        }
         const float step = (p.volume - from) / static_cast<float>(frames);
         for (int i = 0; i < got; ++i) {
             const float gain = from + step * static_cast<float>(i + 1);
-            out[2 * i] += scratch_[2 * i] * gain;
-            out[2 * i + 1] += scratch_[2 * i + 1] * gain;
+            out[2 * i] += in[2 * i] * gain;
+            out[2 * i + 1] += in[2 * i + 1] * gain;
         }
-        voice.gain = p.volume;
     }
     for (size_t i = 0; i < samples; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
     {

@@ -4,11 +4,14 @@
 #include <string>
 #include <vector>
 
-// One Ogg Vorbis sound decoded from bytes in memory and converted to the mixer's
-// format (44100 Hz, stereo, 32-bit float, interleaved). Opening reads the headers on
-// the caller's thread; Read decodes on whichever thread mixes, never touching a file.
-// Looping seeks back to the first sample and keeps feeding the same converter, so
-// the loop point has neither a gap nor a click.
+class vK_SoundSource;
+
+// One playing pass (or loop) over a sound source, converted to the mixer's format
+// (44100 Hz, stereo, 32-bit float, interleaved). Each decoder keeps its own position
+// and converter, so decoders sharing one retained source play independently. Read
+// runs on whichever thread mixes, never touching a file. Looping goes back to the
+// first frame and keeps feeding the same converter, so the loop point has neither a
+// gap nor a click.
 class vK_SoundDecoder {
 public:
     static constexpr int kOutputRate = 44100;
@@ -18,9 +21,12 @@ public:
     vK_SoundDecoder(const vK_SoundDecoder&) = delete;
     vK_SoundDecoder& operator=(const vK_SoundDecoder&) = delete;
 
-    // The decoder, or nullptr with a reason in error when the bytes are not a
-    // Vorbis stream this mixer can play.
+    // A decoder streaming the bytes through a private source, or nullptr with a reason
+    // in error when the bytes are not a Vorbis stream this mixer can play.
     static std::unique_ptr<vK_SoundDecoder> Open(std::vector<uint8_t> bytes, bool loop, std::string* error);
+    // A decoder over a source, which may be shared with other decoders when retained.
+    static std::unique_ptr<vK_SoundDecoder> Open(std::shared_ptr<vK_SoundSource> source, bool loop,
+                                                 std::string* error);
 
     // Writes up to frames output frames; fewer once the sound has ended (or failed).
     int Read(float* out, int frames);
@@ -36,15 +42,18 @@ public:
     int64_t LengthFrames() const { return lengthFrames_; }
 
 private:
-    struct State;
+    struct Converter;
     vK_SoundDecoder();
-    // Decodes one block into the converter; false when nothing more will come.
-    bool DecodeBlock();
-    void Fail(const char* reason);
+    // The source's frames from the current position on (count 0: nothing more will
+    // come), starting over first where a loop ends.
+    int NextFrames(const float** data);
+    // Feeds one block into the converter; false when nothing more will come.
+    bool FeedBlock();
     // No more source data: pushes the converter's tail out.
     void FinishSource();
 
-    std::unique_ptr<State> state_;
+    std::shared_ptr<vK_SoundSource> source_;
+    std::unique_ptr<Converter> converter_;  // null when the source is already 44100 Hz stereo
     bool loop_ = false;
     bool ended_ = false;
     bool sourceDone_ = false;
@@ -53,14 +62,11 @@ private:
     int sourceRate_ = 0;
     int sourceChannels_ = 0;
     int64_t lengthFrames_ = 0;
-    // Samples decoded since the last seek to the start; a loop pass that yields
-    // none ends the sound instead of spinning.
-    int64_t samplesThisPass_ = 0;
-    // Source frames decoded and output frames given out so far; once the source is
-    // done, the output ends at the converted length of what was decoded.
+    // The next source frame of the current pass.
+    int64_t position_ = 0;
+    // Source frames fed and output frames given out so far; once the source is done,
+    // the output ends at the converted length of what was fed.
     int64_t sourceFrames_ = 0;
     int64_t emittedFrames_ = 0;
     int64_t outputLimit_ = 0;
-    int holes_ = 0;
-    std::vector<float> interleaved_;
 };

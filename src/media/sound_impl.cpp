@@ -4,7 +4,29 @@
 
 #include "files/file_manager.h"
 #include "files/log.h"
+#include "graphics/resource_manager.h"
 #include "media/sound_decoder.h"
+#include "media/sound_source.h"
+
+namespace {
+// The decoded samples of path: short sounds are shared through the resource cache, so
+// a file playing many times at once is decoded once. The cached source is used only
+// while its bytes are those just read, so a file changed on disk is decoded afresh
+// (sounds still playing the old one keep it). Long sounds stream privately.
+std::shared_ptr<vK_SoundSource> SourceFor(const std::string& path, std::vector<uint8_t> bytes,
+                                          std::string* error) {
+    vK_ResourceManager* resources = vK_ResourceManager::Instance();
+    if (!resources) return vK_SoundSource::Open(std::move(bytes), false, error);
+    auto cached = std::dynamic_pointer_cast<vK_SoundSource>(resources->FindResource(path));
+    if (cached && cached->SameBytes(bytes)) return cached;
+    auto source = vK_SoundSource::Open(std::move(bytes), true, error);
+    if (source && source->Retained()) {
+        source->SetName(path);
+        resources->AddResource(path, source);
+    }
+    return source;
+}
+}  // namespace
 
 vK_Sound_Impl::vK_Sound_Impl(vK_Mixer& mixer, const std::string& name, const std::string& category, bool flag)
     : vK_Sound(name, category, flag), mixer_(mixer) {}
@@ -17,7 +39,7 @@ void vK_Sound_Impl::Start(bool loop, float fadeIn) {
     vK_FileManager* files = vK_FileManager::Instance();
     if (files && files->LoadFile(path, bytes, 0) == 0) {
         std::string reason;
-        if (auto decoder = vK_SoundDecoder::Open(std::move(bytes), loop, &reason))
+        if (auto decoder = vK_SoundDecoder::Open(SourceFor(path, std::move(bytes), &reason), loop, &reason))
             // The channel starts at its first volume: a fade-in never begins with a loud block.
             channel_ = mixer_.Add(std::move(decoder), fadeIn > 0.0f ? 0.0f : GetTargetVolume());
         else
