@@ -41,7 +41,9 @@ TEST(DemoAudio, PlaysItsSoundsThroughTheDevice) {
     // The device plays silence while the demo starts; from the first sound on, every
     // half second carries sound: the chime, then the drone and the music fading in. The
     // fades follow frames and the device follows the wall clock, so a loaded machine
-    // hears a slower fade-in: each window only needs to be audible, the whole clearly so.
+    // hears a slower fade-in: each window only needs to carry sound (above -60 dBFS; the
+    // fade-in's first half second measured 0.0022 on a machine with 4 builds running),
+    // the whole clearly so.
     size_t onset = 0;
     while (onset < samples.size() && std::fabs(samples[onset]) < 1e-3f) ++onset;
     const size_t window = 44100;  // half a second of stereo samples
@@ -56,7 +58,7 @@ TEST(DemoAudio, PlaysItsSoundsThroughTheDevice) {
         }
         total += sum;
         SCOPED_TRACE((start - onset) / 2);
-        EXPECT_GT(std::sqrt(sum / window), 0.003);
+        EXPECT_GT(std::sqrt(sum / window), 0.001);
         EXPECT_LE(peak, 1.0f);
     }
     EXPECT_GT(std::sqrt(total / (3 * window)), 0.01);
