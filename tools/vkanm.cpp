@@ -16,6 +16,7 @@
 #include "anim/complex_anim_writer.h"
 #include "files/byte_buffer.h"
 #include "files/byte_reader.h"
+#include "tool_files.h"
 
 namespace {
 
@@ -44,25 +45,6 @@ const char* const kUsage =
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be read, written or is not a\n"
     "valid complex animation (binary errors name the byte offset), 2 on wrong usage.\n";
-
-bool EndsWith(const std::string& s, const char* suffix) {
-    const size_t n = std::strlen(suffix);
-    return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
-}
-
-bool ReadAll(const std::string& path, std::vector<uint8_t>& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-
-bool WriteAll(const std::string& path, const void* data, size_t size) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-    return static_cast<bool>(out);
-}
 
 bool LoadXml(const std::string& input, const std::vector<uint8_t>& bytes, vK_ComplexAnimRes& res) {
     tinyxml2::XMLDocument doc;

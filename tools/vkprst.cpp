@@ -15,6 +15,7 @@
 #include "files/byte_reader.h"
 #include "particles/part_sys_impl_rnd.h"
 #include "particles/prst_format.h"
+#include "tool_files.h"
 
 namespace {
 
@@ -40,25 +41,6 @@ const char* const kUsage =
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be read, written or is not a\n"
     "valid preset, 2 on wrong usage.\n";
-
-bool EndsWith(const std::string& s, const char* suffix) {
-    const size_t n = std::strlen(suffix);
-    return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
-}
-
-bool ReadAll(const std::string& path, std::vector<uint8_t>& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-
-bool WriteAll(const std::string& path, const void* data, size_t size) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-    return static_cast<bool>(out);
-}
 
 int XmlToPrst(const std::string& input, const std::vector<uint8_t>& bytes, std::vector<uint8_t>& out) {
     tinyxml2::XMLDocument doc;
