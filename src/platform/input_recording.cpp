@@ -4,6 +4,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "platform/text_lines.h"
 #include "platform/vrakko_impl.h"
 
 namespace {
@@ -89,26 +90,18 @@ std::string FormatRecordedEvent(long frame, const vK_InputEvent& event) {
 bool ParseInputRecording(std::string_view text, vK_InputRecording& recording, std::string& error) {
     recording = vK_InputRecording();
     bool sawFormat = false, sawDisplay = false, sawEnd = false;
-    size_t start = 0;
     int number = 0;
     auto fail = [&](const char* what) {
         error = "line " + std::to_string(number) + ": " + what;
         return false;
     };
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        std::string line(text.substr(start, end - start));
-        start = end + 1;
-        ++number;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        const size_t first = line.find_first_not_of(" \t");
-        if (first == std::string::npos || line[first] == '#') continue;
+    const bool read = ForEachContentLine(text, [&](const std::string& line, int lineNumber) {
+        number = lineNumber;
         if (!sawFormat) {
             if (line != kFormatLine)
                 return fail("not a vrakko recording (the first line must be \"vrakko-recording 1\")");
             sawFormat = true;
-            continue;
+            return true;
         }
         if (sawEnd) return fail("text after the end line");
         std::istringstream in(line);
@@ -117,7 +110,7 @@ bool ParseInputRecording(std::string_view text, vK_InputRecording& recording, st
         if (word == "seed") {
             std::string value;
             if (!(in >> value) || !Number(value, recording.seed) || in >> extra) return fail("bad seed line");
-            continue;
+            return true;
         }
         if (word == "display") {
             std::string w, h, mode;
@@ -127,7 +120,7 @@ bool ParseInputRecording(std::string_view text, vK_InputRecording& recording, st
                 return fail("bad display line");
             recording.fullscreen = mode == "fullscreen";
             sawDisplay = true;
-            continue;
+            return true;
         }
         if (word == "clock") {
             std::string start, offset;
@@ -137,7 +130,7 @@ bool ParseInputRecording(std::string_view text, vK_InputRecording& recording, st
                 recording.clockStart > 253402300799LL || recording.clockOffset < -86400 ||
                 recording.clockOffset > 86400 || in >> extra)
                 return fail("bad clock line");
-            continue;
+            return true;
         }
         long frame = 0;
         if (!Number(word, frame) || frame < 0 || frame > kMaxFrame) return fail("expected a frame number");
@@ -149,13 +142,15 @@ bool ParseInputRecording(std::string_view text, vK_InputRecording& recording, st
             if (in >> extra) return fail("bad end line");
             recording.endFrame = frame;
             sawEnd = true;
-            continue;
+            return true;
         }
         vK_InputRecording::Entry entry;
         entry.frame = frame;
         if (!ParseEvent(in, verb, entry.event) || in >> extra) return fail("malformed event");
         recording.events.push_back(entry);
-    }
+        return true;
+    });
+    if (!read) return false;
     if (!sawFormat) {
         error = "empty file, not a vrakko recording";
         return false;

@@ -8,6 +8,7 @@
 
 #include "core/vrakko.h"
 #include "files/log.h"
+#include "platform/text_lines.h"
 
 namespace {
 
@@ -97,19 +98,10 @@ SDL_Event MakeEvent(const vK_InputStep& step) {
 
 std::vector<vK_InputStep> ParseInputScript(std::string_view text) {
     std::vector<vK_InputStep> steps;
-    size_t start = 0;
-    int number = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        std::string line(text.substr(start, end - start));
-        start = end + 1;
-        ++number;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        const size_t first = line.find_first_not_of(" \t");
-        if (first == std::string::npos || line[first] == '#') continue;
+    ForEachContentLine(text, [&steps](const std::string& line, int number) {
         if (!ParseLine(line, steps)) Log("Error: input script line %d is malformed and skipped", number);
-    }
+        return true;
+    });
     // Steps of one frame keep their file order.
     std::stable_sort(steps.begin(), steps.end(),
                      [](const vK_InputStep& a, const vK_InputStep& b) { return a.frame < b.frame; });
