@@ -1,4 +1,4 @@
--- The particles of the start screen (particles.xml).
+-- The particles of the attic (particles.xml).
 
 local spots = {{300, 180}, {512, 200}, {724, 180}, {860, 460}}
 local next_spot = 1
