@@ -21,6 +21,7 @@ function public.Burst(item)
     ObjSet("sparkle_timer", {time = 2.5, playing = true})
 end
 
+-- In the level's content, over the items: the loading screen covers them as it fades.
 function public.Show()
-    ObjAttach("particles_root", "vk_origin")
+    ObjAttach("particles_root", "vy_level_internal")
 end
