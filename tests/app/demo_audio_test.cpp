@@ -22,9 +22,9 @@ TEST(DemoAudio, PlaysItsSoundsThroughTheDevice) {
     // The leak check stays with the screenshot test's run of the same program: here,
     // started from this test process, LeakSanitizer's thread-stopping pass crashes in
     // its own tracer at exit (a sanitizer fault, not a leak), which would fail the run.
-    // The sounds start in the attic: a click on the player screen's button creates a
-    // player and goes there.
-    folder.WriteFile("input.txt", "30 click 720 545\n");
+    // The music starts on the title screen and plays on through the player screen, where a
+    // click on the title screen leads.
+    folder.WriteFile("input.txt", "30 click 512 600\n");
     const std::string command =
         "ASAN_OPTIONS=detect_leaks=0 SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" +
         capture + "' '" + exe + "' --root '" + demo + "' --save-dir '" + folder.Path() + "/save' --input '" +
@@ -39,7 +39,7 @@ TEST(DemoAudio, PlaysItsSoundsThroughTheDevice) {
     in.read(reinterpret_cast<char*>(samples.data()),
             static_cast<std::streamsize>(samples.size() * sizeof(float)));
     // The device plays silence while the demo starts; from the first sound on, every
-    // half second carries sound: the chime, then the drone and the music fading in. The
+    // half second carries sound: the music fading in over half a second, then playing. The
     // fades follow frames and the device follows the wall clock, so a loaded machine
     // hears a slower fade-in: each window only needs to carry sound (above -60 dBFS; the
     // fade-in's first half second measured 0.0022 on a machine with 4 builds running),

@@ -1,7 +1,7 @@
-// Runs the built executable on the built demo headless, driven by --input: a player is
-// created on the player screen (the button with the name field left empty), finds an item in the attic, and
-// the next run with the same save folder resumes that player's progress; deleting the player starts it
-// afresh.
+// Runs the built executable on the built demo headless, driven by --input: past the title
+// screen (a click), a player is created on the player screen (the button with the name
+// field left empty), finds an item in the attic, and the next run with the same save folder
+// resumes that player's progress; deleting the player starts it afresh.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -17,6 +17,9 @@ namespace {
 
 const std::string kExe = std::string(VRAKKO_BINARY_DIR) + "/vrakko";
 const std::string kDemo = std::string(VRAKKO_BINARY_DIR) + "/demo";
+// Every run starts on the title screen: a click goes on to the player screen.
+const std::string kPastTitle = "30 click 512 600\n";
+const std::string kTitleLine = "demo: the title screen goes on to the players\n";
 
 // The demo's lines of the run's log ("demo: ..."), one a line.
 std::string DemoLines(const std::string& log) {
@@ -51,30 +54,33 @@ protected:
 }  // namespace
 
 TEST_F(DemoProgress, FoundItemsResumeWithThePlayerUntilItIsDeleted) {
+    // A click anywhere leaves the title screen; the player screen opens 54 frames later.
     // The button beside the empty name field creates "Player 1"; the key in the attic is
     // at (600, 455).
-    const std::string first = Run("30 click 720 545\n130 click 600 455\n", 150);
+    const std::string first = Run(kPastTitle + "84 click 720 545\n184 click 600 455\n", 204);
     if (first.empty()) GTEST_SKIP() << "no OpenGL context: the program drew no frame";
-    EXPECT_EQ(first,
-              "demo: player Player 1 enters the attic\n"
-              "demo: attic for Player 1\n"
-              "demo: 0 of 10 found so far\n"
-              "demo: found item_key, 1 of 10\n");
+    EXPECT_EQ(first, kTitleLine +
+                         "demo: player Player 1 enters the attic\n"
+                         "demo: attic for Player 1\n"
+                         "demo: 0 of 10 found so far\n"
+                         "demo: found item_key, 1 of 10\n");
     EXPECT_TRUE(std::filesystem::exists(folder.Path() + "/save/p_000000.json"));
 
     // The same save folder: the player's row (300, 280) plays again, the key still found.
-    EXPECT_EQ(Run("30 click 300 280\n", 90),
-              "demo: player Player 1 enters the attic\n"
-              "demo: attic for Player 1\n"
-              "demo: 1 of 10 found so far\n");
+    const std::string again = Run(kPastTitle + "84 click 300 280\n", 144);
+    EXPECT_EQ(again, kTitleLine +
+                         "demo: player Player 1 enters the attic\n"
+                         "demo: attic for Player 1\n"
+                         "demo: 1 of 10 found so far\n");
 
     // The gear of the row deletes the player and its file; the next empty name is
     // "Player 1" again and starts afresh.
-    EXPECT_EQ(Run("30 click 760 280\n40 click 720 545\n", 100),
-              "demo: player Player 1 deleted\n"
-              "demo: player Player 1 enters the attic\n"
-              "demo: attic for Player 1\n"
-              "demo: 0 of 10 found so far\n");
+    EXPECT_EQ(Run(kPastTitle + "84 click 760 280\n94 click 720 545\n", 154),
+              kTitleLine +
+                  "demo: player Player 1 deleted\n"
+                  "demo: player Player 1 enters the attic\n"
+                  "demo: attic for Player 1\n"
+                  "demo: 0 of 10 found so far\n");
 }
 
 TEST(InputScript, LinesBecomeStepsInFrameOrder) {

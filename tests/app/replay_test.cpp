@@ -43,37 +43,39 @@ protected:
 };
 
 TEST_F(ReplayTest, TwoReplaysOfARecordingDrawTheSameFrames) {
-    // The player screen opens; a click on its button creates a player and enters the attic,
-    // whose opening fade, particles (random) and animations run in the last frames.
-    folder.WriteFile("input.txt", "30 click 720 545\n45 move 500 420\n");
-    ASSERT_EQ(Run("rec", "--input '" + P("input.txt") + "' --frames 75 --record '" + P("rec.txt") +
-                             "' --screenshot-at 75:'" + P("rec-75.png") + "'"),
+    // A click leaves the title screen; on the player screen a click on its button creates a
+    // player and enters the attic, whose opening fade, particles (random) and animations run
+    // in the last frames.
+    folder.WriteFile("input.txt", "30 click 512 600\n84 click 720 545\n99 move 500 420\n");
+    ASSERT_EQ(Run("rec", "--input '" + P("input.txt") + "' --frames 129 --record '" + P("rec.txt") +
+                             "' --screenshot-at 129:'" + P("rec-129.png") + "'"),
               0)
         << Out("rec");
     const std::string recording = Read(P("rec.txt"));
-    EXPECT_NE(recording.find("\n30 down 720 545\n31 up 720 545\n45 move 500 420\n75 end\n"),
+    EXPECT_NE(recording.find("\n30 down 512 600\n31 up 512 600\n84 down 720 545\n85 up 720 545\n"
+                             "99 move 500 420\n129 end\n"),
               std::string::npos)
         << recording;
-    if (!std::filesystem::exists(P("rec-75.png"))) GTEST_SKIP() << "no OpenGL context for screenshots";
+    if (!std::filesystem::exists(P("rec-129.png"))) GTEST_SKIP() << "no OpenGL context for screenshots";
 
     for (const char* run : {"one", "two"}) {
         SCOPED_TRACE(run);
         const std::string r = run;
         ASSERT_EQ(Run(r, "--replay '" + P("rec.txt") + "' --screenshot-at 20:'" + P(r + "-20.png") +
-                             "' --screenshot-at 75:'" + P(r + "-75.png") + "'"),
+                             "' --screenshot-at 129:'" + P(r + "-129.png") + "'"),
                   0)
             << Out(r);
         EXPECT_EQ(FaultLines(P(r + "/logfile.txt")), "");
         // The click reached the player screen: the attic was started.
         EXPECT_NE(Read(P(r + "/logfile.txt")).find("sModuleName = assets/modules/start"), std::string::npos);
     }
-    const std::string first20 = Read(P("one-20.png")), first75 = Read(P("one-75.png"));
-    ASSERT_GT(first75.size(), 1000u);
-    EXPECT_NE(first20, first75);
+    const std::string first20 = Read(P("one-20.png")), first129 = Read(P("one-129.png"));
+    ASSERT_GT(first129.size(), 1000u);
+    EXPECT_NE(first20, first129);
     EXPECT_TRUE(Read(P("two-20.png")) == first20);
-    EXPECT_TRUE(Read(P("two-75.png")) == first75);
+    EXPECT_TRUE(Read(P("two-129.png")) == first129);
     // The recorded run stepped its frames the same way.
-    EXPECT_TRUE(Read(P("rec-75.png")) == first75);
+    EXPECT_TRUE(Read(P("rec-129.png")) == first129);
 }
 
 TEST_F(ReplayTest, MissingOrDamagedRecordingEndsWithItsReason) {

@@ -1,10 +1,15 @@
--- The demo's sounds (audio.xml), each in its own category: an ambient drone and a
--- music loop fading in, the wall clock ticking once a second, a chime for found items.
+-- The attic's sounds (audio.xml), each in its own category: an ambient drone fading in,
+-- the wall clock ticking once a second, a chime for found items. The music loop the
+-- title screen started plays on; it is started here only when the attic is the first
+-- screen of the run.
 
 function public.Start()
     ObjAttach("audio_root", "vy_level_internal")
     SndPlay("assets/sounds/ambient", "ambient", true, false, 1.0)
-    SndPlay("assets/sounds/music", "soundtrack", true, false, 2.0)
+    if not vy_music_started then
+        vy_music_started = true
+        SndPlay("assets/sounds/music", "soundtrack", true, false, 2.0)
+    end
     public.Found()
 end
 

@@ -1,4 +1,4 @@
--- The particles of the start screen (particles.xml).
+-- The particles of the attic (particles.xml).
 
 local spots = {{300, 180}, {512, 200}, {724, 180}, {860, 460}}
 local next_spot = 1
@@ -21,6 +21,7 @@ function public.Burst(item)
     ObjSet("sparkle_timer", {time = 2.5, playing = true})
 end
 
+-- In the level's content, over the items: the loading screen covers them as it fades.
 function public.Show()
-    ObjAttach("particles_root", "vk_origin")
+    ObjAttach("particles_root", "vy_level_internal")
 end

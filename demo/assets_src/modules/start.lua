@@ -1,7 +1,7 @@
 -- The start module: brings its screen into the live scene and adds the moving parts and
 -- texts of the motion module, the hidden-object scene with its inventory (attic), the
--- workbench close-up, the candle, the sounds, the gear train and the particles, and the
--- intro over it all. The items found so far come from the player.
+-- workbench close-up, the candle, the sounds, the gear train and the particles. The items
+-- found so far come from the player.
 
 function public.Start()
     -- The selected player's progress: every level starts with an empty "vy_global".
@@ -22,7 +22,6 @@ function public.Start()
     ModLoad("assets/modules/gear")
     ModLoad("assets/modules/particles")
     particles.Show()
-    ModLoad("assets/modules/bird") bird.Show()
-    ModLoad("assets/modules/intro")
-    intro.Play()
+    ModLoad("assets/modules/bird")
+    bird.Show()
 end
