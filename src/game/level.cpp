@@ -99,7 +99,7 @@ vY_Level::~vY_Level() {
 void vY_Level::SaveProgress() {
     if (saved_ || state_ < 2) return;
     saved_ = true;
-    if (vY_ProfileList* profiles = vY_ProfileList::Instance()) profiles->SaveCurrentProfile();
+    if (vY_ProfileList* profiles = vY_ProfileList::Instance()) profiles->SaveProgressAtLevelEnd();
 }
 
 void vY_Level::BuildBranch() {
@@ -107,6 +107,7 @@ void vY_Level::BuildBranch() {
         vK_DataTable empty;
         scripts->SetGlobal(&empty, "vy_global");
     }
+    if (vY_ProfileList* profiles = vY_ProfileList::Instance()) profiles->ForgetLoadedProgress();
     // A level's content neither pans nor zooms until its scripts allow it.
     auto content = std::make_unique<vY_ZoomView>("vy_level_internal");
     vK_DataTable still;

@@ -223,6 +223,9 @@ bool vY_ProfileList::LoadCurrentProfile() {
     const Entry* entry = Selected();
     vK_FileManager* files = vK_FileManager::Instance();
     if (!entry || !files) return false;
+    // Whatever the outcome, the level has seen this player's file: a missing one holds
+    // nothing to lose, and a damaged one is kept beside the next save.
+    progressId_ = entry->id;
     const std::string path = ProfilePath(entry->id);
     if (path.empty()) {
         Log("Error: profile id \"%s\" names no profile file.", entry->id.c_str());
@@ -251,12 +254,26 @@ bool vY_ProfileList::SaveCurrentProfile() const {
         Log("Error: profile id \"%s\" names no profile file.", entry->id.c_str());
         return false;
     }
+    progressId_ = entry->id;
     vK_DataTable root;
     vK_DataTable* profile = root.SetTable("profile");
     vK_ScriptHub* hub = vK_ScriptHub::Instance();
     std::unique_ptr<vK_Data> game_data = hub ? hub->GetGlobal(kGlobalName) : nullptr;
     profile->Set("game_data", game_data ? std::move(game_data) : std::make_unique<vK_Data>());
     return SaveJson(&root, path, 2, true) && saved;
+}
+
+bool vY_ProfileList::SaveProgressAtLevelEnd() const {
+    const Entry* entry = Selected();
+    vK_FileManager* files = vK_FileManager::Instance();
+    const std::string path = entry ? ProfilePath(entry->id) : std::string();
+    if (entry && entry->id != progressId_ && files && !path.empty() && files->Exists(path) == 0) {
+        Log("Warning: the progress of profile %s was not loaded by this level, so its file %s is kept",
+            entry->id.c_str(), path.c_str());
+        SaveList();
+        return false;
+    }
+    return SaveCurrentProfile();
 }
 
 bool vY_ProfileList::IsCheaterProfile() const {

@@ -52,6 +52,15 @@ public:
     // Writes the list, then "vy_global" into the selected profile's file.
     bool SaveCurrentProfile() const;
 
+    // A new level empties "vy_global": from then on it holds no player's progress until
+    // LoadCurrentProfile is tried again.
+    void ForgetLoadedProgress() { progressId_.clear(); }
+    // The save at a level's end: SaveCurrentProfile, unless the selected player has a
+    // progress file this level never tried to load. Then "vy_global" holds somebody
+    // else's progress or none at all, and writing it would wipe the player's own; the
+    // list is written and the file kept, with a warning. False when nothing was written.
+    bool SaveProgressAtLevelEnd() const;
+
     bool IsCheaterProfile() const;
 
     // The profile file of an id, or "" for an id that is not "p_" followed by digits
@@ -63,4 +72,7 @@ private:
 
     std::vector<Entry> entries_;
     int current_ = kNoList;
+    // The profile whose file "vy_global" was last loaded from (or tried) or saved into
+    // since the last level began; a save makes the table that player's progress.
+    mutable std::string progressId_;
 };

@@ -210,6 +210,72 @@ TEST_F(ProfileListTest, ProfileFileFormat) {
     EXPECT_EQ(reloaded.GetCurrentName(), "\xff\x01 Zo\xc3\xab");
 }
 
+// Every level starts with an empty "vy_global" (ForgetLoadedProgress); its end saves only
+// a player whose file the level tried to load, or who has no file yet, so a screen that
+// never loads the progress does not wipe it and one player's progress never lands in
+// another's file.
+TEST_F(ProfileListTest, ALevelEndSavesOnlyProgressItLoaded) {
+    vY_ProfileList list;
+    ASSERT_TRUE(list.AddProfile("Ada"));
+    ASSERT_TRUE(list.AddProfile("Bo"));
+    for (const char* name : {"Ada", "Bo"}) {
+        list.SelectProfile(name);
+        ASSERT_TRUE(Lua(std::string("vy_global = {who = '") + name + "'}"));
+        ASSERT_TRUE(list.SaveCurrentProfile());
+    }
+    struct Case {
+        const char* what;
+        const char* load;    // the player whose progress the level loads, or nullptr
+        const char* select;  // the player selected at the level's end
+        const char* script;  // what the level's script does to "vy_global"
+        bool saved;
+        const char* adaAfter;  // vy_global.who in Ada's file afterwards, or "nil"
+        const char* boAfter;
+    } cases[] = {
+        {"never loaded, left empty", nullptr, "Ada", "local _ = 0", false, "Ada", "Bo"},
+        {"never loaded, written", nullptr, "Ada", "vy_global.who = 'x'", false, "Ada", "Bo"},
+        {"loaded and changed", "Ada", "Ada", "vy_global.who = 'Ada2'", true, "Ada2", "Bo"},
+        {"loaded Ada, ends on Bo", "Ada", "Bo", "local _ = 0", false, "Ada2", "Bo"},
+        {"loaded and cleared", "Bo", "Bo", "vy_global = {}", true, "Ada2", "nil"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        list.ForgetLoadedProgress();
+        ASSERT_TRUE(Lua("vy_global = {}"));
+        if (c.load) {
+            list.SelectProfile(c.load);
+            ASSERT_TRUE(list.LoadCurrentProfile());
+        }
+        ASSERT_TRUE(Lua(c.script));
+        list.SelectProfile(c.select);
+        vK_LogCapture log;
+        EXPECT_EQ(list.SaveProgressAtLevelEnd(), c.saved);
+        EXPECT_EQ(log.Contains("was not loaded by this level"), !c.saved);
+        for (const auto& [name, expected] : {std::pair{"Ada", c.adaAfter}, std::pair{"Bo", c.boAfter}}) {
+            list.SelectProfile(name);
+            ASSERT_TRUE(list.LoadCurrentProfile());
+            EXPECT_EQ(Eval("tostring(vy_global.who)"), expected) << name;
+        }
+    }
+    // A level that saved a player explicitly holds that player's progress.
+    list.ForgetLoadedProgress();
+    list.SelectProfile("Bo");
+    ASSERT_TRUE(Lua("vy_global = {who = 'Bo3'}"));
+    ASSERT_TRUE(list.SaveCurrentProfile());
+    ASSERT_TRUE(Lua("vy_global.who = 'Bo4'"));
+    EXPECT_TRUE(list.SaveProgressAtLevelEnd());
+    ASSERT_TRUE(list.LoadCurrentProfile());
+    EXPECT_EQ(Eval("vy_global.who"), "Bo4");
+    // A new player has no file yet: the first level's end writes it without loading.
+    ASSERT_TRUE(list.AddProfile("Cy"));
+    list.ForgetLoadedProgress();
+    list.SelectProfile("Cy");
+    ASSERT_TRUE(Lua("vy_global = {who = 'Cy'}"));
+    EXPECT_TRUE(list.SaveProgressAtLevelEnd());
+    ASSERT_TRUE(list.LoadCurrentProfile());
+    EXPECT_EQ(Eval("vy_global.who"), "Cy");
+}
+
 TEST_F(ProfileListTest, IdsThatNameNoProfileFileAreNeverUsedAsPaths) {
     folder.WriteFile("save/settings.json", "{\"gamma\":0.5}");
     folder.WriteFile("save/profile_list.json",
