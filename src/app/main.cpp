@@ -15,6 +15,7 @@
 
 #include "app/author_tools.h"
 #include "app/engine_startup.h"
+#include "app/game_export.h"
 #include "core/random.h"
 #include "data/exception.h"
 #include "files/log.h"
@@ -50,6 +51,10 @@ const char* kUsage =
     "  --check            check the asset tree below --root without opening a window:\n"
     "                     one line per finding, exit status 1 when there are errors\n"
     "  --json             with --check: the findings as JSON lines\n"
+    "  --export OUT_DIR   check the game below --root, then pack it for players into OUT_DIR\n"
+    "  --target T         with --export: linux (a folder and a .tar.gz) or windows (a .zip)\n"
+    "  --windows-build DIR  with --target windows: where `make windows` put vrakko.exe\n"
+    "                     (default build/windows)\n"
     "  --help             show this text\n";
 
 struct Options {
@@ -66,6 +71,7 @@ struct Options {
     bool api = false;
     bool check = false;
     bool json = false;
+    vK_ExportOptions exporting;
 };
 
 std::string ExecutableFolder() {
@@ -128,6 +134,8 @@ int ParseOptions(int argc, char** argv, Options& options) {
                 return 2;
             }
             options.frameShots.emplace_back(frame, value.substr(colon + 1));
+        } else if (const int taken = ParseExportOption(argc, argv, i, options.exporting); taken != 0) {
+            if (taken < 0) return 2;
         } else {
             std::fprintf(stderr, "vrakko: unknown or incomplete option %s\n%s", arg.c_str(), kUsage);
             return 2;
@@ -177,8 +185,9 @@ int main(int argc, char** argv) {
     Options options;
     const int parsed = ParseOptions(argc, argv, options);
     if (parsed != 0) return parsed == 1 ? 0 : 2;
-    if (options.api || options.check) {
+    if (options.api || options.check || !options.exporting.outDir.empty()) {
         try {
+            if (!options.exporting.outDir.empty()) return RunExport(options.startup, options.exporting);
             return options.api ? RunApiListing(options.startup)
                                : RunAssetCheck(options.startup, options.json);
         } catch (const vK_Exception& e) {
