@@ -16,6 +16,7 @@
 #include "app/author_tools.h"
 #include "app/engine_startup.h"
 #include "app/game_export.h"
+#include "app/new_project.h"
 #include "core/random.h"
 #include "data/exception.h"
 #include "files/log.h"
@@ -55,6 +56,8 @@ const char* kUsage =
     "  --target T         with --export: linux (a folder and a .tar.gz) or windows (a .zip)\n"
     "  --windows-build DIR  with --target windows: where `make windows` put vrakko.exe\n"
     "                     (default build/windows)\n"
+    "  --new DIR          write a new game from the template into DIR (new or empty)\n"
+    "  --name NAME        with --new: the game's name (default: DIR's name)\n"
     "  --help             show this text\n";
 
 struct Options {
@@ -72,6 +75,7 @@ struct Options {
     bool check = false;
     bool json = false;
     vK_ExportOptions exporting;
+    vK_NewProjectOptions newProject;
 };
 
 std::string ExecutableFolder() {
@@ -136,6 +140,8 @@ int ParseOptions(int argc, char** argv, Options& options) {
             options.frameShots.emplace_back(frame, value.substr(colon + 1));
         } else if (const int taken = ParseExportOption(argc, argv, i, options.exporting); taken != 0) {
             if (taken < 0) return 2;
+        } else if (const int taken = ParseNewProjectOption(argc, argv, i, options.newProject); taken != 0) {
+            if (taken < 0) return 2;
         } else {
             std::fprintf(stderr, "vrakko: unknown or incomplete option %s\n%s", arg.c_str(), kUsage);
             return 2;
@@ -185,6 +191,7 @@ int main(int argc, char** argv) {
     Options options;
     const int parsed = ParseOptions(argc, argv, options);
     if (parsed != 0) return parsed == 1 ? 0 : 2;
+    if (!options.newProject.dir.empty()) return RunNewProject(options.newProject);
     if (options.api || options.check || !options.exporting.outDir.empty()) {
         try {
             if (!options.exporting.outDir.empty()) return RunExport(options.startup, options.exporting);
