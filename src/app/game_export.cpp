@@ -1,7 +1,5 @@
 #include "app/game_export.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>

@@ -1,7 +1,9 @@
 #include "app/shared_libraries.h"
 
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <sstream>
@@ -74,6 +76,11 @@ vK_LibraryScan ParseLddOutput(const std::string& text) {
 
 bool RunAndCapture(const std::vector<std::string>& argv, std::string& output) {
     output.clear();
+#ifdef _WIN32
+    // Only the Linux export runs tools, and it packs a Linux build.
+    (void)argv;
+    return false;
+#else
     if (argv.empty()) return false;
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0) return false;
@@ -108,6 +115,7 @@ bool RunAndCapture(const std::vector<std::string>& argv, std::string& output) {
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+#endif
 }
 
 bool ScanSharedLibraries(const std::string& executable, vK_LibraryScan& scan, std::string& error) {

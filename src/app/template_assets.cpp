@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <numbers>
 
 #include "graphics/font_scrambler.h"
 #include "graphics/image_codec.h"
@@ -127,7 +128,7 @@ bool Chime(std::string& out) {
     const int frames = kRate * 8 / 10;
     std::vector<float> samples(static_cast<size_t>(frames));
     for (int i = 0; i < frames; ++i) {
-        const double t = double(i) / kRate, w = 2.0 * M_PI * 880.0 * t;
+        const double t = double(i) / kRate, w = 2.0 * std::numbers::pi * 880.0 * t;
         const double envelope = std::exp(-5.0 * t) * std::min(1.0, t * 400.0);
         samples[size_t(i)] =
             float(0.35 * envelope * (std::sin(w) + 0.5 * std::sin(1.5 * w) + 0.25 * std::sin(2 * w)));

@@ -57,7 +57,8 @@ const char* const kTitleXml = R"~(<?xml version="1.0" encoding="utf-8"?>
 </module>
 )~";
 
-const char* const kTitleLua = R"~(-- The title screen (title.xml): a click anywhere goes on to the player screen.
+const char* const kTitleLua =
+    R"~(-- The title screen (title.xml): a click anywhere goes on to the player screen.
 local leaving = false
 
 function public.GoOn()
@@ -100,7 +101,8 @@ const char* const kProfilesXml = R"~(<?xml version="1.0" encoding="utf-8"?>
 </module>
 )~";
 
-const char* const kProfilesLua = R"~(-- The player screen (profiles.xml). The typed name becomes the selected player, created
+const char* const kProfilesLua =
+    R"~(-- The player screen (profiles.xml). The typed name becomes the selected player, created
 -- when new, and the level starts; with nothing typed the player who played last goes on
 -- (or "Player 1" is made). Progress lives in the player's file: "vy_global" is saved into it.
 local leaving = false
