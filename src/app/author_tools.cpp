@@ -5,6 +5,8 @@
 #include <string>
 
 #include "app/asset_check.h"
+#include "data/config.h"
+#include "data/string_table.h"
 #include "files/log.h"
 #include "game/application.h"
 #include "script/script_hub.h"
@@ -59,4 +61,16 @@ int RunAssetCheck(const vK_StartupOptions& options, bool json) {
                  check.CountErrors() == 1 ? "" : "s", check.CountWarnings(),
                  check.CountWarnings() == 1 ? "" : "s", check.CountFiles());
     return check.CountErrors() > 0 ? 1 : 0;
+}
+
+vK_GameIdentity ReadGameIdentity(const vK_StartupOptions& options) {
+    ToolSession session(options);
+    vK_GameIdentity identity;
+    const vK_StringTable* strings = vK_StringTable::Instance();
+    if (strings && strings->Has("window_title")) identity.title = strings->Get("window_title");
+    if (const vK_Config* config = vK_Config::Instance()) {
+        if (identity.title.empty()) identity.title = config->GetString("Vrakko.gameName", "");
+        identity.publisher = config->GetString("Vrakko.publisherName", "");
+    }
+    return identity;
 }

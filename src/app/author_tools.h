@@ -1,4 +1,6 @@
 #pragma once
+#include <string>
+
 #include "app/engine_startup.h"
 
 // The author tools of the executable. Both start the engine services and the game
@@ -14,3 +16,12 @@ int RunApiListing(const vK_StartupOptions& options);
 // per finding (JSON lines with json), then a summary on stderr. Exit status 0 without
 // errors, 1 with errors; warnings alone do not fail.
 int RunAssetCheck(const vK_StartupOptions& options, bool json);
+
+// What a game calls itself for players.
+struct vK_GameIdentity {
+    // The "window_title" text when the string tables define it, else the configuration's
+    // "Vrakko.gameName"; empty when neither is there.
+    std::string title;
+    std::string publisher;  // "Vrakko.publisherName"
+};
+vK_GameIdentity ReadGameIdentity(const vK_StartupOptions& options);

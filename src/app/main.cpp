@@ -15,6 +15,8 @@
 
 #include "app/author_tools.h"
 #include "app/engine_startup.h"
+#include "app/game_export.h"
+#include "app/new_project.h"
 #include "core/random.h"
 #include "data/exception.h"
 #include "files/log.h"
@@ -50,6 +52,12 @@ const char* kUsage =
     "  --check            check the asset tree below --root without opening a window:\n"
     "                     one line per finding, exit status 1 when there are errors\n"
     "  --json             with --check: the findings as JSON lines\n"
+    "  --export OUT_DIR   check the game below --root, then pack it for players into OUT_DIR\n"
+    "  --target T         with --export: linux (a folder and a .tar.gz) or windows (a .zip)\n"
+    "  --windows-build DIR  with --target windows: where `make windows` put vrakko.exe\n"
+    "                     (default build/windows)\n"
+    "  --new DIR          write a new game from the template into DIR (new or empty)\n"
+    "  --name NAME        with --new: the game's name (default: DIR's name)\n"
     "  --help             show this text\n";
 
 struct Options {
@@ -66,6 +74,8 @@ struct Options {
     bool api = false;
     bool check = false;
     bool json = false;
+    vK_ExportOptions exporting;
+    vK_NewProjectOptions newProject;
 };
 
 std::string ExecutableFolder() {
@@ -128,6 +138,10 @@ int ParseOptions(int argc, char** argv, Options& options) {
                 return 2;
             }
             options.frameShots.emplace_back(frame, value.substr(colon + 1));
+        } else if (const int taken = ParseExportOption(argc, argv, i, options.exporting); taken != 0) {
+            if (taken < 0) return 2;
+        } else if (const int taken = ParseNewProjectOption(argc, argv, i, options.newProject); taken != 0) {
+            if (taken < 0) return 2;
         } else {
             std::fprintf(stderr, "vrakko: unknown or incomplete option %s\n%s", arg.c_str(), kUsage);
             return 2;
@@ -177,8 +191,10 @@ int main(int argc, char** argv) {
     Options options;
     const int parsed = ParseOptions(argc, argv, options);
     if (parsed != 0) return parsed == 1 ? 0 : 2;
-    if (options.api || options.check) {
+    if (!options.newProject.dir.empty()) return RunNewProject(options.newProject);
+    if (options.api || options.check || !options.exporting.outDir.empty()) {
         try {
+            if (!options.exporting.outDir.empty()) return RunExport(options.startup, options.exporting);
             return options.api ? RunApiListing(options.startup)
                                : RunAssetCheck(options.startup, options.json);
         } catch (const vK_Exception& e) {
