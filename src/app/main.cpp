@@ -46,7 +46,10 @@ const char* kUsage =
     "  --screenshot-at N:PATH  save frame N to PATH (PNG for .png, else JPEG); repeatable\n"
     "  --dev              reload the current level when a .lua or .xml file under assets/ changes\n"
     "  --api              print every script function (engine and game, with aliases)\n"
-    "                     in registration order, and exit\n"
+    "                     and its signature in registration order, and exit\n"
+    "  --markdown DIR     with --api: write the reference pages (functions, object types,\n"
+    "                     messages, configuration keys) into DIR instead; status 1 when\n"
+    "                     something registered has no entry\n"
     "  --check            check the asset tree below --root without opening a window:\n"
     "                     one line per finding, exit status 1 when there are errors\n"
     "  --json             with --check: the findings as JSON lines\n"
@@ -64,6 +67,7 @@ struct Options {
     // --windowed / --fullscreen; without either the player's setting decides.
     int fullscreen = -1;
     bool api = false;
+    std::string markdown;
     bool check = false;
     bool json = false;
 };
@@ -95,6 +99,8 @@ int ParseOptions(int argc, char** argv, Options& options) {
             options.fullscreen = 0;
         } else if (arg == "--fullscreen") {
             options.fullscreen = 1;
+        } else if (arg == "--markdown" && hasValue) {
+            options.markdown = argv[++i];
         } else if (arg == "--root" && hasValue) {
             options.startup.assetRoot = argv[++i];
         } else if (arg == "--save-dir" && hasValue) {
@@ -135,6 +141,10 @@ int ParseOptions(int argc, char** argv, Options& options) {
     }
     if (!options.input.empty() && !options.replay.empty()) {
         std::fprintf(stderr, "vrakko: --input and --replay can not be combined\n");
+        return 2;
+    }
+    if (!options.markdown.empty() && !options.api) {
+        std::fprintf(stderr, "vrakko: --markdown goes with --api\n");
         return 2;
     }
     if (options.startup.assetRoot.empty()) options.startup.assetRoot = ExecutableFolder();
@@ -179,7 +189,7 @@ int main(int argc, char** argv) {
     if (parsed != 0) return parsed == 1 ? 0 : 2;
     if (options.api || options.check) {
         try {
-            return options.api ? RunApiListing(options.startup)
+            return options.api ? RunApiListing(options.startup, options.markdown)
                                : RunAssetCheck(options.startup, options.json);
         } catch (const vK_Exception& e) {
             std::fprintf(stderr, "vrakko: %s\n", e.what());
