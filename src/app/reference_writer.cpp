@@ -357,10 +357,10 @@ std::string ConfigPage() {
 vK_ReferenceWriter::Signature vK_ReferenceWriter::ParseSignature(const std::string& text) {
     Signature out;
     std::string arguments = text;
-    const size_t arrow = text.find("-> ");
+    const size_t arrow = text.find("->");
     if (arrow != std::string::npos) {
         if (arrow > 0 && text[arrow - 1] != ' ') return out;
-        out.results = Trim(text.substr(arrow + 3));
+        out.results = Trim(text.substr(arrow + 2));
         arguments = text.substr(0, arrow);
         if (out.results.empty()) return out;
     }
