@@ -234,6 +234,7 @@ std::vector<Row> TypeRows(const std::string& type, int depth = 0) {
     const vK_Object::TypeDoc doc = vK_Object::GetObjectTypeDoc(type);
     if (depth > 8) return rows;
     if (doc.table) {
+        // The table holds the base class's keys too.
         const std::unique_ptr<vK_DataTable> fresh = FreshProperties(type);
         for (const vK_Property& p : doc.table().Entries()) {
             const vK_Data* value = fresh->Get(p.key);
@@ -246,29 +247,19 @@ std::vector<Row> TypeRows(const std::string& type, int depth = 0) {
     return rows;
 }
 
+// Whether b starts with every key of a, in order.
 bool IsPrefix(const std::vector<Row>& a, const std::vector<Row>& b) {
-    if (a.size() >= b.size()) return false;
+    if (a.size() > b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
         if (a[i].key != b[i].key) return false;
     return true;
 }
 
-// The type whose properties come first: the declared base, or the table type whose
-// keys are the longest prefix of this one's.
+// The type whose properties come first, when this one's list starts with all of them.
 std::string ParentType(const std::string& type, const std::vector<Row>& rows) {
     const vK_Object::TypeDoc doc = vK_Object::GetObjectTypeDoc(type);
-    if (!doc.table) return doc.base ? doc.base : "";
-    std::string best;
-    size_t bestSize = 0;
-    for (const std::string& other : vK_Object::GetObjectTypes()) {
-        if (other == type || !vK_Object::GetObjectTypeDoc(other).table) continue;
-        const std::vector<Row> candidate = TypeRows(other);
-        if (IsPrefix(candidate, rows) && candidate.size() > bestSize) {
-            best = other;
-            bestSize = candidate.size();
-        }
-    }
-    return best;
+    if (!doc.base || type == doc.base) return {};
+    return IsPrefix(TypeRows(doc.base), rows) ? std::string(doc.base) : std::string();
 }
 
 std::string ObjectsPage() {

@@ -31,7 +31,7 @@ void vY_ScrollContainer::RegisterType() {
                        []() -> std::unique_ptr<vK_Object> { return std::make_unique<vY_ScrollContainer>(); },
                        {"Lays its children out in a row or column of equal cells and shows the window of "
                         "them its crop rectangle covers, scrolled by whole cells with drag or wheel.",
-                        &ScrollContainerProperties});
+                        &ScrollContainerProperties, "obj"});
 }
 
 const vK_PropertyTable& vY_ScrollContainer::ScrollContainerProperties() {

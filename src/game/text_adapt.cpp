@@ -147,7 +147,7 @@ void vY_TextAdapt::RegisterType() {
                        []() -> std::unique_ptr<vK_Object> { return std::make_unique<vY_TextAdapt>(); },
                        {"A text that fits maxwidth: it lowers the font size, then squeezes scale x, then "
                         "cuts the text with \"...\" or runs it as a ticker (shorttext_type).",
-                        &AdaptProperties});
+                        &AdaptProperties, "text"});
 }
 
 const vK_PropertyTable& vY_TextAdapt::AdaptProperties() {

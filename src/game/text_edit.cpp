@@ -34,7 +34,7 @@ void vY_TextEdit::RegisterType() {
                        []() -> std::unique_ptr<vK_Object> { return std::make_unique<vY_TextEdit>(); },
                        {"A one-line text input: takes typed characters while in the live scene, keeps a "
                         "blinking cursor and queues trg_enter on Enter.",
-                        &EditProperties});
+                        &EditProperties, "text"});
 }
 
 const vK_PropertyTable& vY_TextEdit::EditProperties() {

@@ -28,7 +28,7 @@ void vY_ZoomView::RegisterType() {
                        []() -> std::unique_ptr<vK_Object> { return std::make_unique<vY_ZoomView>(); },
                        {"Holds one content object (its last child) that the player drags with inertia and "
                         "zooms with the wheel within min_scale..max_scale, never uncovering the display.",
-                        &ZoomViewProperties});
+                        &ZoomViewProperties, "obj"});
 }
 
 const vK_PropertyTable& vY_ZoomView::ZoomViewProperties() {

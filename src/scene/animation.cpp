@@ -45,9 +45,10 @@ constexpr vK_Object::PropertyDoc kTypeKeys[] = {
     {"animfunc", "string", "\"\"", "read/write"},
     {"endtrig", "handler", "none", "read/write"},
     {"playing", "bool", "0", "read/write"},
-    {"<frame tag>", "number or string", "",
+    {"(a frame tag)", "number or string", "",
      "read/write (complex animations: overrides a part's value by its tag)"},
-    {"<object name>", "string", "", "read/write (complex animations: the texture of the parts of that name)"},
+    {"(a res_tag)", "string", "",
+     "read/write (complex animations: the texture of the parts with that res_tag)"},
 };
 }  // namespace
 

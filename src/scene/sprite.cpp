@@ -26,7 +26,7 @@ void vK_Sprite::RegisterType() {
     RegisterObjectType("spr", []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_Sprite>(); },
                        {"A picture: one frame of an image or of an atlas (\"res\" without extension), "
                         "hit-tested per pixel unless an input rectangle is set.",
-                        &SpriteProperties});
+                        &SpriteProperties, "obj"});
 }
 
 std::shared_ptr<vK_Resource> vK_Sprite::GetResource() const { return texture_; }

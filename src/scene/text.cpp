@@ -17,7 +17,7 @@ void vK_Text::RegisterType() {
         "text", []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_Text>(); },
         {"A text: a string id (or with disprawtext the text itself) with up to five parameters, rendered in "
          "the font named by \"res\" and aligned to the object's origin.",
-         &TextProperties});
+         &TextProperties, "obj"});
 }
 
 // Every text key re-renders the text, once after all keys.

@@ -11,7 +11,7 @@ void vK_TimerObj::RegisterType() {
         "timer", []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_TimerObj>(); },
         {"An invisible countdown that queues endtrig once when \"time\" seconds have run out (or, infinite, "
          "a stopwatch counting up); it counts only in an active branch of the live scene.",
-         &TimerProperties});
+         &TimerProperties, "obj"});
 }
 
 const vK_PropertyTable& vK_TimerObj::TimerProperties() {
