@@ -425,8 +425,10 @@ std::vector<std::string> vK_ReferenceWriter::Problems() {
     }
     for (const std::string& type : vK_Object::GetObjectTypes()) {
         const vK_Object::TypeDoc doc = vK_Object::GetObjectTypeDoc(type);
-        if (!doc.description || !*doc.description)
+        if (!doc.description || !*doc.description) {
             problems.push_back("object type " + type + ": no description");
+            continue;
+        }
         if (!doc.table && doc.base && !vK_Object::HasObjectType(doc.base))
             problems.push_back("object type " + type + ": its base " + doc.base + " is not registered");
         std::set<std::string> documented;

@@ -21,6 +21,7 @@
 #include "anim/frame_anim_res.h"
 #include "app/engine_startup.h"
 #include "app/reference_writer.h"
+#include "core/message_id.h"
 #include "data/config.h"
 #include "data/json.h"
 #include "data/string_table.h"
@@ -165,7 +166,7 @@ TEST(Reference, EveryRegistrationHasAnEntryAndGapsAreNamed) {
     const std::vector<std::string> problems = vK_ReferenceWriter::Problems();
     for (const std::string& line : expected)
         EXPECT_NE(std::find(problems.begin(), problems.end(), line), problems.end()) << line;
-    EXPECT_EQ(problems.size(), expected.size());
+    EXPECT_EQ(problems.size(), expected.size()) << ::testing::PrintToString(problems);
 }
 
 std::vector<std::string> g_read;
@@ -270,7 +271,8 @@ TEST_F(FormatPages, EveryExampleLoads) {
 
     vK_StringTable* strings = vK_StringTable::Instance();
     ASSERT_TRUE(strings->Load("assets/strings/texts"));
-    EXPECT_EQ(strings->Get("welcome", "Ann"), "The Shed: Hello, Ann!");
+    EXPECT_EQ(strings->Get("welcome", "Ann"), "The Shed: welcome, Ann.");
+    EXPECT_EQ(strings->Get("greeting", "Bo"), "Hello, Bo!");
 
     vK_FrameTexture atlas;
     const std::string& atlasText = Example("assets/images/items.xml");
