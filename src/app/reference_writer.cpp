@@ -331,7 +331,7 @@ std::string ConfigPage() {
     out += kGenerated;
     out +=
         "Every key the engine and the game read from \"assets/config.json\" (format: "
-        "[formats/config.md](formats/config.md)). Paths are dotted; a part in capitals is chosen by the "
+        "[formats/config_json.md](formats/config_json.md)). Paths are dotted; a part in capitals is chosen by the "
         "caller. Scripts may read any other key with `vk.config.GetData`.\n\n"
         "| Key | Kind | When missing | What |\n|---|---|---|---|\n";
     std::vector<const vK_ConfigKey*> keys = vK_ConfigKey::All();

@@ -5,6 +5,7 @@
 #include <tinyxml2.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -220,6 +221,44 @@ TEST(Reference, TheConfigurationKeysReadAreTheKeysDeclared) {
     for (const vK_ConfigKey* key : vK_ConfigKey::All())
         EXPECT_TRUE(used.count(key)) << key->path << " is declared but nothing reads it";
     EXPECT_EQ(vK_ConfigKey::All().size(), used.size());
+}
+
+// GitHub's anchor of a heading: lower case, blanks to "-", other punctuation dropped.
+std::string Anchor(const std::string& heading) {
+    std::string out;
+    for (char c : heading) {
+        if (std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-')
+            out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        else if (c == ' ')
+            out += '-';
+    }
+    return out;
+}
+
+TEST(Reference, EveryLinkOfTheGuideAndTheReferenceLeadsSomewhere) {
+    std::vector<std::filesystem::path> pages = {std::string(VRAKKO_SOURCE_DIR) + "/docs/authoring.md"};
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(kDocs))
+        if (entry.path().extension() == ".md") pages.push_back(entry.path());
+    static const std::regex kLink(R"(\]\(([^)#\s]*)(#[^)\s]*)?\))");
+    static const std::regex kHeading(R"((^|\n)#+ ([^\n]*))");
+    int links = 0;
+    for (const auto& page : pages) {
+        const std::string text = ReadText(page.string());
+        for (std::sregex_iterator it(text.begin(), text.end(), kLink), end; it != end; ++it) {
+            const std::string file = (*it)[1].str(), anchor = (*it)[2].str();
+            if (file.find("://") != std::string::npos) continue;
+            const std::filesystem::path target = file.empty() ? page : page.parent_path() / file;
+            ++links;
+            ASSERT_TRUE(std::filesystem::exists(target)) << page << " links to " << file;
+            if (anchor.empty()) continue;
+            const std::string targetText = ReadText(target.string());
+            std::set<std::string> anchors;
+            for (std::sregex_iterator h(targetText.begin(), targetText.end(), kHeading), hend; h != hend; ++h)
+                anchors.insert("#" + Anchor((*h)[2].str()));
+            EXPECT_TRUE(anchors.count(anchor)) << page << " links to " << file << anchor;
+        }
+    }
+    EXPECT_GT(links, 40);
 }
 
 // Every "<!-- example: PATH -->" of a page with the fenced block under it.
