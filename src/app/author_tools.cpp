@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/asset_check.h"
+#include "app/reference_writer.h"
 #include "data/config.h"
 #include "data/string_table.h"
 #include "files/log.h"
@@ -40,14 +41,30 @@ private:
 
 }  // namespace
 
-int RunApiListing(const vK_StartupOptions& options) {
+int RunApiListing(const vK_StartupOptions& options, const std::string& markdownFolder) {
     ToolSession session(options);
     vK_ScriptHub* hub = vK_ScriptHub::Instance();
     if (!hub) {
         std::fprintf(stderr, "vrakko: the script host could not start\n");
         return 1;
     }
-    for (const std::string& names : hub->GetRegisteredNames()) std::printf("%s\n", names.c_str());
+    if (!markdownFolder.empty()) {
+        std::string error;
+        if (!vK_ReferenceWriter::Write(markdownFolder, error)) {
+            std::fprintf(stderr, "vrakko: %s\n", error.c_str());
+            return 1;
+        }
+        const std::vector<std::string> problems = vK_ReferenceWriter::Problems();
+        for (const std::string& problem : problems) std::fprintf(stderr, "vrakko: %s\n", problem.c_str());
+        return problems.empty() ? 0 : 1;
+    }
+    const auto& names = hub->GetRegisteredNames();
+    const auto& docs = hub->GetRegisteredDocs();
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::string first = names[i].substr(0, names[i].find(';'));
+        std::printf("%s\n    %s\n", names[i].c_str(),
+                    vK_ReferenceWriter::CallForm(first, docs[i].signature ? docs[i].signature : "").c_str());
+    }
     return 0;
 }
 

@@ -8,9 +8,12 @@
 // neither opens a window; the log goes nowhere meanwhile.
 
 // `vrakko --api`: prints every registered script function, one names string a line
-// ("vk.obj.Set; ObjSet": the dotted name, then its global aliases), in registration
-// order, engine functions first. Returns the exit status.
-int RunApiListing(const vK_StartupOptions& options);
+// ("vk.obj.Set; ObjSet": the dotted name, then its global aliases), each followed by an
+// indented line with its signature ("    vk.obj.Set(object, properties)"), in
+// registration order, engine functions first. With a markdown folder it writes the
+// reference pages there instead, and fails (status 1, the gaps on stderr) when a
+// registered function, object type or message has no entry. Returns the exit status.
+int RunApiListing(const vK_StartupOptions& options, const std::string& markdownFolder = "");
 
 // `vrakko --check`: checks the asset tree below options.assetRoot and prints one line
 // per finding (JSON lines with json), then a summary on stderr. Exit status 0 without

@@ -48,7 +48,10 @@ const char* kUsage =
     "  --screenshot-at N:PATH  save frame N to PATH (PNG for .png, else JPEG); repeatable\n"
     "  --dev              reload the current level when a .lua or .xml file under assets/ changes\n"
     "  --api              print every script function (engine and game, with aliases)\n"
-    "                     in registration order, and exit\n"
+    "                     and its signature in registration order, and exit\n"
+    "  --markdown DIR     with --api: write the reference pages (functions, object types,\n"
+    "                     messages, configuration keys) into DIR instead; status 1 when\n"
+    "                     something registered has no entry\n"
     "  --check            check the asset tree below --root without opening a window:\n"
     "                     one line per finding, exit status 1 when there are errors\n"
     "  --json             with --check: the findings as JSON lines\n"
@@ -72,6 +75,7 @@ struct Options {
     // --windowed / --fullscreen; without either the player's setting decides.
     int fullscreen = -1;
     bool api = false;
+    std::string markdown;
     bool check = false;
     bool json = false;
     vK_ExportOptions exporting;
@@ -105,6 +109,8 @@ int ParseOptions(int argc, char** argv, Options& options) {
             options.fullscreen = 0;
         } else if (arg == "--fullscreen") {
             options.fullscreen = 1;
+        } else if (arg == "--markdown" && hasValue) {
+            options.markdown = argv[++i];
         } else if (arg == "--root" && hasValue) {
             options.startup.assetRoot = argv[++i];
         } else if (arg == "--save-dir" && hasValue) {
@@ -151,6 +157,10 @@ int ParseOptions(int argc, char** argv, Options& options) {
         std::fprintf(stderr, "vrakko: --input and --replay can not be combined\n");
         return 2;
     }
+    if (!options.markdown.empty() && !options.api) {
+        std::fprintf(stderr, "vrakko: --markdown goes with --api\n");
+        return 2;
+    }
     if (options.startup.assetRoot.empty()) options.startup.assetRoot = ExecutableFolder();
     return 0;
 }
@@ -195,7 +205,7 @@ int main(int argc, char** argv) {
     if (options.api || options.check || !options.exporting.outDir.empty()) {
         try {
             if (!options.exporting.outDir.empty()) return RunExport(options.startup, options.exporting);
-            return options.api ? RunApiListing(options.startup)
+            return options.api ? RunApiListing(options.startup, options.markdown)
                                : RunAssetCheck(options.startup, options.json);
         } catch (const vK_Exception& e) {
             std::fprintf(stderr, "vrakko: %s\n", e.what());
