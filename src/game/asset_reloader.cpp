@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <string_view>
 
 #include "anim/anim_impl_frame.h"
 #include "anim/complex_anim_res.h"
@@ -163,10 +164,12 @@ vY_AssetReloader::FileResult vY_AssetReloader::ApplyFile(const std::string& file
     if (!result.broken && exists && ext == ".xml" && strings) {
         const auto& loaded = strings->GetLoadedPaths();
         if (std::find(loaded.begin(), loaded.end(), stem) != loaded.end()) {
-            if (strings->Load(stem))
-                ++result.reloaded;
+            // The file parses (checked above); Load refuses it only without a "strings" root.
+            result.broken = !strings->Load(stem);
+            if (result.broken)
+                LogBroken(file, 1, "the string table has no \"strings\" root");
             else
-                LogBroken(file, 1, "the string table does not load"), result.broken = true;
+                ++result.reloaded;
         }
     }
 

@@ -5,8 +5,6 @@
 // file (and line); the level keeps running. Real fonts come from Debian's DejaVu.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -15,15 +13,9 @@
 
 #include "anim/anim_impl_frame.h"
 #include "anim/frame_anim_res.h"
-#include "core/mediator.h"
-#include "data/config.h"
 #include "data/string_table.h"
-#include "files/file_manager.h"
+#include "dev_reload_fixture.h"
 #include "files/log.h"
-#include "files/polling_file_watcher.h"
-#include "game/application.h"
-#include "game/dev_reload.h"
-#include "game/level.h"
 #include "graphics/device_texture.h"
 #include "graphics/font.h"
 #include "graphics/font_scrambler.h"
@@ -35,12 +27,8 @@
 #include "scene/grid_res.h"
 #include "scene/text.h"
 #include "support/headless_gl.h"
-#include "support/script_scene.h"
-#include "support/temp_folder.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -99,68 +87,34 @@ constexpr const char* kModule =
     "<text name=\"label\" res=\"assets/fonts/sans\" text=\"greeting\"/>"
     "</obj></objs></module>";
 
-class AssetReloadTest : public ::testing::Test {
+// The services textures and fonts need; a base of the test, so they outlive the game.
+struct GLServices {
+    HeadlessGL gl{64, 64};
+    vK_Render_Impl render;
+    vK_GlyphRasterizer rasterizer;
+    vK_ResourceManager resources;
+    vK_StringTable strings;
+};
+
+class AssetReloadTest : protected GLServices, public DevReloadFixture {
 protected:
     void SetUp() override {
         if (!gl.Ready()) GTEST_SKIP() << "no OpenGL 3.3 context";
         render.Init(64, 64);
         resources.SetFactory(vK_ResourceManager::kFont,
                              []() -> std::shared_ptr<vK_Resource> { return std::make_shared<vK_Font>(); });
-        Write("assets/shared/interface/int_loading.xml",
-              "<module name=\"int_loading\"><objs><obj name=\"int_loading_module\">"
-              "<obj name=\"int_loading\"/></obj></objs></module>");
-        Write("assets/shared/interface/int_loading.lua", "function public.Init() end");
-        Write("assets/modules/menu.xml", kModule);
-        Write("assets/modules/menu.lua",
-              "function public.Start() vk.obj.Attach('menu_root', 'vy_level_internal') end");
-        Write("assets/strings/main.xml", Strings("Hello"));
-        Write("assets/images/pic.png", Png(8, 0, 0, 255));
-        Write("assets/images/atlas_0.png", Png(8, 0, 255, 0));
-        Write("assets/images/atlas.xml", Atlas(4));
-        Write("assets/images/walk.xml", Walk(3));
-        Write("assets/images/wave.xml", Grid(1));
-        Write("assets/fonts/sans.vkfnt", Font("DejaVuSans.ttf"));
-        files.SetAssetRoot(folder.Path() + "/root");
-        files.SetSaveFolder(folder.Path() + "/save");
-        files.SetIdentity("Publisher", "Game");
-        files.RegisterProviders();
+        Edit("assets/modules/menu.xml", kModule);
+        Edit("assets/modules/menu.lua",
+             "function public.Start() vk.obj.Attach('menu_root', 'vy_level_internal') end");
+        Edit("assets/strings/main.xml", Strings("Hello"));
+        Edit("assets/images/pic.png", Png(8, 0, 0, 255));
+        Edit("assets/images/atlas_0.png", Png(8, 0, 255, 0));
+        Edit("assets/images/atlas.xml", Atlas(4));
+        Edit("assets/images/walk.xml", Walk(3));
+        Edit("assets/images/wave.xml", Grid(1));
+        Edit("assets/fonts/sans.vkfnt", Font("DejaVuSans.ttf"));
+        StartGame();
         strings.Load("assets/strings/main");
-        auto root = std::make_shared<vK_DataTable>();
-        vK_DataTable* start = root->SetTable("start_point");
-        start->SetString("module", "assets/modules/menu");
-        start->SetString("func", "menu.Start()");
-        root->SetTable("save_settings")->SetString("folder", "Game");
-        config = std::make_unique<vK_Config>(root);
-        app = std::make_unique<vY_Application>(1024, 768);
-        app->SetDesktopSize(1024, 768);
-        app->AfterInit();
-        Frame();
-        watcher = std::make_unique<vY_DevReload>(folder.Path() + "/root/assets");
-    }
-    void TearDown() override {
-        if (!app) return;
-        app->OnShutdown();
-        scripts.Frame();
-    }
-    void Write(const std::string& relative, const std::string& bytes) {
-        folder.WriteFile("root/" + relative, bytes);
-        const fs::path path = folder.Path() + "/root/" + relative;
-        fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(++edits_));
-    }
-    void Frame() {
-        vK_FrameInfo frame;
-        frame.dt = 1.0f / 60;
-        if (watcher) watcher->OnProcess(frame);
-        app->OnProcess(frame);
-        scripts.Frame(frame.dt);
-    }
-    int FramesUntilReload(int limit) {
-        const vY_Level* before = app->GetLevel();
-        for (int i = 1; i <= limit; ++i) {
-            Frame();
-            if (app->GetLevel() != before) return i;
-        }
-        return limit + 1;
     }
     static std::string Pixel(vK_Texture* texture) {
         std::vector<uint8_t> bgra;
@@ -172,20 +126,6 @@ protected:
         vK_Object* object = vK_Object::FindObject(name);
         return object ? object->GetResource() : nullptr;
     }
-
-    HeadlessGL gl{64, 64};
-    vK_Render_Impl render;
-    vK_GlyphRasterizer rasterizer;
-    TempFolder folder;
-    vK_Mediator mediator;
-    vK_FileManager files;
-    vK_ResourceManager resources;
-    vK_StringTable strings;
-    ScriptSceneFixture scripts;
-    std::unique_ptr<vK_Config> config;
-    std::unique_ptr<vY_Application> app;
-    std::unique_ptr<vY_DevReload> watcher;
-    int edits_ = 0;
 };
 
 struct Kind {
@@ -248,23 +188,23 @@ TEST_F(AssetReloadTest, EveryCachedKindReloadsAndABrokenFileKeepsTheOldContent) 
     for (const Kind& kind : kinds) {
         SCOPED_TRACE(kind.file);
         EXPECT_EQ(kind.read(), kind.before);
-        Write(kind.file, kind.changed);
+        Edit(kind.file, kind.changed);
         EXPECT_LE(FramesUntilReload(90), 30);
         EXPECT_EQ(kind.read(), kind.after);
 
         vK_LogCapture log;
-        Write(kind.file, kind.broken);
+        Edit(kind.file, kind.broken);
         EXPECT_EQ(FramesUntilReload(40), 41) << "a broken file alone does not restart the level";
         EXPECT_TRUE(log.Contains(std::string("Error: dev: ") + kind.brokenLine)) << log.Text();
         EXPECT_TRUE(log.Contains("the old content stays")) << log.Text();
         EXPECT_EQ(kind.read(), kind.after);
         // A restart for another reason (the module) still shows the old content.
-        Write("assets/modules/menu.lua",
-              "function public.Start() vk.obj.Attach('menu_root', 'vy_level_internal') end --" +
-                  std::string(kind.file));
+        Edit("assets/modules/menu.lua",
+             "function public.Start() vk.obj.Attach('menu_root', 'vy_level_internal') end --" +
+                 std::string(kind.file));
         EXPECT_LE(FramesUntilReload(90), 30);
         EXPECT_EQ(kind.read(), kind.after);
-        Write(kind.file, kind.changed);  // mended: loads again, nothing is held for it
+        Edit(kind.file, kind.changed);  // mended: loads again, nothing is held for it
         EXPECT_LE(FramesUntilReload(90), 30);
         EXPECT_EQ(watcher->GetReloader().HeldCount(), 0u);
     }
