@@ -40,6 +40,7 @@ void BM_PollingLook(benchmark::State& state) {
 }
 BENCHMARK(BM_PollingLook)->Arg(200)->Arg(2000)->Unit(benchmark::kMicrosecond);
 
+#ifdef __linux__
 void BM_InotifyLook(benchmark::State& state) {
     Tree tree(static_cast<int>(state.range(0)));
     vK_InotifyFileWatcher watcher(tree.path);
@@ -50,6 +51,7 @@ void BM_InotifyLook(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(watcher.TakeChanges());
 }
 BENCHMARK(BM_InotifyLook)->Arg(200)->Arg(2000)->Unit(benchmark::kMicrosecond);
+#endif
 
 }  // namespace
 

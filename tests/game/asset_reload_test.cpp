@@ -140,10 +140,7 @@ struct Kind {
 TEST_F(AssetReloadTest, EveryCachedKindReloadsAndABrokenFileKeepsTheOldContent) {
     const std::vector<Kind> kinds = {
         {"assets/strings/main.xml", Strings("Bonjour"), "<strings><table>\n<row>", "assets/strings/main.xml:",
-         [] {
-             auto* label = dynamic_cast<vK_Text*>(vK_Object::FindObject("label"));
-             return label ? label->ResolvedText() : "none";
-         },
+         [this] { return scripts.Eval("StringGet('greeting')"); },
          "Hello", "Bonjour"},
         {"assets/images/pic.png", Png(8, 255, 0, 0), "not a png", "assets/images/pic.png: ",
          [] { return Pixel(dynamic_cast<vK_Texture*>(Held("pic").get())); }, "255,0,0", "0,0,255"},
