@@ -29,8 +29,9 @@ std::unique_ptr<vK_FileWatcher> CreateFileWatcher(const fs::path& folder) {
 #ifdef __linux__
 
 namespace {
-constexpr uint32_t kFileMask = IN_CLOSE_WRITE | IN_ATTRIB | IN_CREATE | IN_DELETE | IN_MOVED_FROM |
-                               IN_MOVED_TO | IN_DELETE_SELF | IN_ONLYDIR;
+// IN_MODIFY: a change of the modification time alone (a touch of mtime only) reports no IN_ATTRIB.
+constexpr uint32_t kFileMask = IN_CLOSE_WRITE | IN_MODIFY | IN_ATTRIB | IN_CREATE | IN_DELETE |
+                               IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_ONLYDIR;
 
 std::string Join(const std::string& folder, const char* name) {
     return folder.empty() ? std::string(name) : folder + "/" + name;
