@@ -17,8 +17,11 @@
 #include "app/engine_startup.h"
 #include "app/game_export.h"
 #include "app/new_project.h"
+#include "app/replay_save_folder.h"
 #include "core/random.h"
 #include "data/exception.h"
+#include "files/data_provider_save.h"
+#include "files/file_manager.h"
 #include "files/log.h"
 #include "game/application.h"
 #include "game/dev_reload.h"
@@ -42,11 +45,14 @@ const char* kUsage =
     "  --input FILE       play the pointer and key steps of FILE, one a line:\n"
     "                     FRAME click|down|up|move X Y, FRAME key NAME, FRAME quit\n"
     "  --record FILE      write every input event of the run, its random seed and its display\n"
-    "                     to FILE (text, one event a line); frames advance by a fixed 1/60 s\n"
+    "                     to FILE (text, one event a line); frames advance by a fixed 1/60 s;\n"
+    "                     the save folder at start is copied to FILE.save for the replay\n"
     "  --replay FILE      play a recording back frame for frame: fixed 1/60 s steps without\n"
-    "                     waiting, the window's own input and sound off, ends where it ended\n"
+    "                     waiting, the window's own input and sound off, ends where it ended;\n"
+    "                     starts from a copy of the save folder the recording names\n"
     "  --screenshot-at N:PATH  save frame N to PATH (PNG for .png, else JPEG); repeatable\n"
-    "  --dev              reload the current level when a .lua or .xml file under assets/ changes\n"
+    "  --dev              reload changed assets (modules, strings, images, fonts, animations,\n"
+    "                     particles, grids, sounds, videos) and restart the current level\n"
     "  --api              print every script function (engine and game, with aliases)\n"
     "                     and its signature in registration order, and exit\n"
     "  --markdown DIR     with --api: write the reference pages (functions, object types,\n"
@@ -192,6 +198,15 @@ bool LoadRecording(const std::string& path, vK_InputRecording& recording) {
     return true;
 }
 
+// The folder the save provider writes to now ("" when none can be named).
+std::string CurrentSaveFolder() {
+    vK_FileManager* files = vK_FileManager::Instance();
+    if (!files) return {};
+    for (const auto& writer : files->GetWriters())
+        if (auto* save = dynamic_cast<vK_DataProviderSave*>(writer.get())) return save->SaveFolder();
+    return {};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -214,9 +229,19 @@ int main(int argc, char** argv) {
         }
     }
     std::unique_ptr<vK_InputReplayer> replayer;
+    vK_ReplaySaveFolder replaySaves;
     if (!options.replay.empty()) {
         vK_InputRecording recording;
         if (!LoadRecording(options.replay, recording)) return 2;
+        if (!recording.saveFolder.empty()) {
+            std::string error;
+            if (!replaySaves.Prepare(options.replay, recording.saveFolder, options.startup.saveFolder,
+                                     error)) {
+                std::fprintf(stderr, "vrakko: the recording's save folder: %s\n", error.c_str());
+                return 2;
+            }
+            options.startup.saveFolder = replaySaves.GetFolder();
+        }
         if (options.fullscreen < 0) options.fullscreen = recording.fullscreen ? 1 : 0;
         if (options.frames == 0) options.frames = std::max(recording.endFrame, 1L);
         // Sound runs on frame time, as without a device: sounds end at the same frames.
@@ -260,6 +285,7 @@ int main(int argc, char** argv) {
         }
         // First in the list: it sees every event, whatever the others answer.
         engine->AddInputListener(&recorder);
+        engine->SetWindowActionListener([&recorder](int action) { recorder.OnWindowAction(action); });
         if (!replayer) engine->SetFixedStep(true, true);
     }
     std::unique_ptr<vY_DevReload> devReload;
@@ -283,6 +309,9 @@ int main(int argc, char** argv) {
     int status = 0;
     {
         vY_Application application(1024, 768);
+        // The application named the game's save folder: the run starts from a copy of it.
+        if (!options.record.empty())
+            recorder.SetSaveFolder(SnapshotSaveFolder(options.record, CurrentSaveFolder()));
         if (options.fullscreen >= 0 && vY_Settings::Instance())
             vY_Settings::Instance()->SetFullscreen(options.fullscreen == 1, true);
         try {
@@ -317,6 +346,7 @@ int main(int argc, char** argv) {
     if (!options.record.empty()) {
         recorder.Finish();
         engine->RemoveInputListener(&recorder);
+        engine->SetWindowActionListener(nullptr);
     }
     EngineShutdown();
     return status;

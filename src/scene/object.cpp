@@ -257,6 +257,10 @@ void vK_Object::SetName(const std::string& name) {
 bool vK_Object::SetResourceName(const std::string& name) {
     if (name == resourceName_) return true;
     resourceName_ = name;
+    return ReloadResource();
+}
+
+bool vK_Object::ReloadResource() {
     bool was_in_scene = inScene_;
     // The result is that of the last step: loading, or entering the scene again.
     if (was_in_scene) LeaveScene();

@@ -100,6 +100,9 @@ public:
     // ---- virtual operations, in slot order ------------------------------------------
     virtual std::string GetResourceName() const { return resourceName_; }
     virtual bool SetResourceName(const std::string& name);
+    // Leaves the scene, unloads, loads and enters again, so the object takes its resource
+    // afresh from the cache (a file changed while editing); the result of the last step.
+    bool ReloadResource();
     virtual std::shared_ptr<vK_Resource> GetResource() const { return nullptr; }
     virtual void SetProperties(const vK_DataTable& table);
     virtual void GetProperties(vK_DataTable& table, bool full) const;
