@@ -27,6 +27,14 @@ struct LuaLiteralCall {
 };
 std::vector<LuaLiteralCall> FindLiteralCalls(const std::string& code);
 
+// ObjSet (or vk.obj.Set) with a literal object name and a table constructor: the name
+// and the keys written "key = value" at the table's own level, with their lines.
+struct LuaObjSetCall {
+    std::string object;
+    std::vector<std::pair<std::string, int>> keys;
+};
+std::vector<LuaObjSetCall> FindObjSetCalls(const std::string& code);
+
 // Why the engine's decoders would refuse the image; empty when they would not.
 std::string PngProblem(const std::vector<uint8_t>& bytes);
 std::string JpegProblem(const std::vector<uint8_t>& bytes);

@@ -35,9 +35,9 @@ public:
     virtual void OnPointerDown(const vK_InputEvent& event, vK_Object* hit);
     virtual void OnPointerUp(const vK_InputEvent& event, vK_Object* hit);
     virtual void OnPointerMove(const vK_InputEvent& event);
-    // One wheel step out (smaller) or in, keeping the content point under (x, y) in
-    // place unless the clamp has to move it; undone when it would leave the limits.
-    virtual void Zoom(bool out, float x, float y);
+    // One wheel step out (smaller) or in; the content keeps its position unless the
+    // clamp moves it; undone when it would leave the limits or not cover the display.
+    virtual void Zoom(bool out);
 
     // Clamps position so that the content covers the display at the kept scale; false
     // when the content is smaller than the display (then position is only part-clamped).
