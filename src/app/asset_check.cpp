@@ -189,11 +189,10 @@ void vK_AssetCheck::CheckConfig() {
     vK_JsonError error;
     if (!Read(file, text) || !ParseJson(text, &error)) {
         configBroken_ = true;
-        Report(true, file, error.line,
-               error.line
-                   ? "JSON does not parse (column " + std::to_string(error.column) + "): " + error.message
-                   : std::string("can not be read"));
-        Report(true, file, 0, "the game does not start without a usable configuration");
+        const std::string why = error.line ? "JSON does not parse (column " + std::to_string(error.column) +
+                                                 "): " + error.message
+                                           : std::string("can not be read");
+        Report(true, file, error.line, why + "; the game does not start with it");
         return;
     }
     auto needString = [&](const char* key, const char* use) {
