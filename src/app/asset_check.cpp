@@ -189,9 +189,9 @@ void vK_AssetCheck::CheckConfig() {
     vK_JsonError error;
     if (!Read(file, text) || !ParseJson(text, &error)) {
         configBroken_ = true;
-        const std::string why = error.line ? "JSON does not parse (column " + std::to_string(error.column) +
-                                                 "): " + error.message
-                                           : std::string("can not be read");
+        const std::string why =
+            error.line ? "JSON does not parse (column " + std::to_string(error.column) + "): " + error.message
+                       : std::string("can not be read");
         Report(true, file, error.line, why + "; the game does not start with it");
         return;
     }

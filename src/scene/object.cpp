@@ -557,10 +557,15 @@ vK_Matrix vK_Object::ComputeLocalMatrix(int mode) const {
     return m;
 }
 
-// The same composition as ComputeDrawState, computed up the tree on demand; the
-// cached local matrix serves while it is clean, so a query never waits for a draw.
+// The same composition as ComputeDrawState, computed up the tree on demand; each level's
+// local matrix comes from its cache (refreshed here when dirty, as a draw would), so a
+// query never waits for a draw.
 vK_Matrix vK_Object::CurrentMatrix(bool withDrag) const {
-    vK_Matrix m = transformDirty_ ? ComputeLocalMatrix(0) : local_;
+    if (transformDirty_) {
+        local_ = ComputeLocalMatrix(0);
+        transformDirty_ = false;
+    }
+    vK_Matrix m = local_;
     if (attachType_ >= 1 && attachType_ <= 3 && parent_) {
         const vK_Matrix grand = parent_->parent_ ? parent_->parent_->CurrentMatrix(withDrag) : vK_Matrix();
         m = m * (parent_->ComputeLocalMatrix(attachType_) * grand);

@@ -307,8 +307,9 @@ private:
     int attachType_ = 0;
     std::string animTag_;
     vK_Matrix world_;
-    bool transformDirty_ = true;
-    vK_Matrix local_;
+    // The local matrix cache; queries (const) refresh it as draws do.
+    mutable bool transformDirty_ = true;
+    mutable vK_Matrix local_;
     std::unique_ptr<vK_DataTable> userData_;
 
     bool dead_ = false;

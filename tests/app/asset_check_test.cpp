@@ -196,12 +196,16 @@ TEST_F(AssetCheck, WhatTheEngineIgnoresIsAWarning) {
     const std::vector<std::string> expected = {
         "assets/modules/planted.lua:3: warning: ObjSet: object \"p_door\" (spr) has no property \"visble\"; "
         "it is ignored",
-        "assets/modules/planted.xml:3: warning: object \"p_door\" (spr) has no property \"pos-y\"; it is ignored",
-        "assets/modules/planted.xml:3: warning: object \"p_door\" shows frame 17 of assets/anims/candle_frames.xml, "
+        "assets/modules/planted.xml:3: warning: object \"p_door\" (spr) has no property \"pos-y\"; it is "
+        "ignored",
+        "assets/modules/planted.xml:3: warning: object \"p_door\" shows frame 17 of "
+        "assets/anims/candle_frames.xml, "
         "which has 6 frames; nothing is drawn",
-        "assets/modules/planted.xml:4: warning: object \"p_lamp\" plays animation function \"glowing\", which "
+        "assets/modules/planted.xml:4: warning: object \"p_lamp\" plays animation function \"glowing\", "
+        "which "
         "assets/anims/candle.xml does not define",
-        "assets/modules/planted.xml:5: warning: animation function \"idle\" of assets/anims/stub.xml has no frames "
+        "assets/modules/planted.xml:5: warning: animation function \"idle\" of assets/anims/stub.xml has no "
+        "frames "
         "(object \"p_stub\" plays it)",
     };
     const CheckRun run = Check(root, "", folder);
@@ -222,7 +226,8 @@ TEST_F(AssetCheck, AParseFailureIsReportedAlone) {
     const CheckRun run = Check(root, "", folder);
     EXPECT_EQ(run.status, 1);
     const std::vector<std::string> expected = {
-        "assets/config.json:2: error: JSON does not parse (column 3): Missing '}' or object member name; the game "
+        "assets/config.json:2: error: JSON does not parse (column 3): Missing '}' or object member name; the "
+        "game "
         "does not start with it",
         "assets/shared/interface/int_loading.xml: error: the loading-screen module "
         "\"assets/shared/interface/int_loading\" (.xml and .lua), which every level switch loads, is missing",

@@ -37,7 +37,8 @@ TEST(Program, MissingOrBrokenConfigurationShowsTheMessageAndEndsWithStatusOne) {
     const Case cases[] = {
         {nullptr, ""},
         {"{\"save_settings\": {\"folder\": \"G\"},\n \"start_point\": {\"module\": \"m\"},\n}\n",
-         "Error: the configuration can not be used: assets/config.json:3:1: Missing '}' or object member name"},
+         "Error: the configuration can not be used: assets/config.json:3:1: Missing '}' or object member "
+         "name"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.logged);

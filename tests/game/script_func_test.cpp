@@ -239,8 +239,8 @@ TEST_F(ScriptFuncTest, PositionsInGameSpace) {
 TEST_F(ScriptFuncTest, PositionsOfHiddenNeverDrawnObjects) {
     script.MakeObject("shed_root", 0, 0, 10, 10, "pos_x = 200, pos_y = 100, scale_x = 2, scale_y = 2");
     vK_Object* root = vK_Object::FindObject("shed_root");
-    vK_Object* row =
-        script.MakeObject("row", 0, 0, 10, 10, "pos_x = 10, pos_y = 20, visible = false, input = false", root);
+    vK_Object* row = script.MakeObject("row", 0, 0, 10, 10,
+                                       "pos_x = 10, pos_y = 20, visible = false, input = false", root);
     script.MakeObject("slot", 0, 0, 10, 10, "pos_x = 30, pos_y = 40, visible = false, input = false", row);
     script.MakeObject("apple", 0, 0, 10, 10, "pos_x = 275, pos_y = 215", nullptr);
     struct Case {
@@ -250,8 +250,10 @@ TEST_F(ScriptFuncTest, PositionsOfHiddenNeverDrawnObjects) {
     };
     const Case cases[] = {
         // (30 + 10) * 2 + 200, (40 + 20) * 2 + 100 in the world; (40, 60) in the root's space.
-        {"", "GetObjPosByObj('slot', 'nothing')[1] .. ',' .. GetObjPosByObj('slot', 'nothing')[2]", "280,220"},
-        {"", "GetObjPosByObj('slot', 'shed_root')[1] .. ',' .. GetObjPosByObj('slot', 'shed_root')[2]", "40,60"},
+        {"", "GetObjPosByObj('slot', 'nothing')[1] .. ',' .. GetObjPosByObj('slot', 'nothing')[2]",
+         "280,220"},
+        {"", "GetObjPosByObj('slot', 'shed_root')[1] .. ',' .. GetObjPosByObj('slot', 'shed_root')[2]",
+         "40,60"},
         // The 20 x 20 (world) slot overlaps the 10 x 10 apple at (275, 215).
         {"", "tostring(ObjIntersect('slot', 'apple'))", "true"},
         // Moved by a script, it is at its new place at once, still without a draw.

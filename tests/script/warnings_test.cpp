@@ -39,16 +39,16 @@ constexpr const char* kShedXml =
 
 constexpr const char* kShedLua =
     "-- name=shed\n"
-    "function public.SetTypo() ObjSet(\"door\", {visble = false}) end\n"          // 2
-    "function public.SetMissing() ObjSet(\"dor\", {pos_x = 1}) end\n"             // 3
-    "function public.MultiTypo() ObjMultiSet({{\"door\", {alpha = 1}}}) end\n"     // 4
-    "function public.GetTypo() return ObjGet(\"door\").visble end\n"              // 5
-    "function public.GetMissing() return ObjGet(\"gone\") end\n"                  // 6
-    "function public.AttachMissing() ObjAttach(\"ghost\", \"door\") end\n"        // 7
-    "function public.Frame() ObjSet(\"door\", {frame = 17}) end\n"                // 8
+    "function public.SetTypo() ObjSet(\"door\", {visble = false}) end\n"                            // 2
+    "function public.SetMissing() ObjSet(\"dor\", {pos_x = 1}) end\n"                               // 3
+    "function public.MultiTypo() ObjMultiSet({{\"door\", {alpha = 1}}}) end\n"                      // 4
+    "function public.GetTypo() return ObjGet(\"door\").visble end\n"                                // 5
+    "function public.GetMissing() return ObjGet(\"gone\") end\n"                                    // 6
+    "function public.AttachMissing() ObjAttach(\"ghost\", \"door\") end\n"                          // 7
+    "function public.Frame() ObjSet(\"door\", {frame = 17}) end\n"                                  // 8
     "function public.Undefined() ObjSet(\"lamp\", {animfunc = \"glowing\", playing = true}) end\n"  // 9
     "function public.Empty() ObjSet(\"lamp\", {animfunc = \"dark\", playing = true}) end\n"         // 10
-    "function public.SetTypoAgain() ObjSet(\"door\", {visble = true}) end\n";     // 11
+    "function public.SetTypoAgain() ObjSet(\"door\", {visble = true}) end\n";                       // 11
 
 class Warnings : public ::testing::Test, public ScriptSceneFixture {
 protected:
@@ -88,23 +88,29 @@ TEST_F(Warnings, EachSilentFailureIsReportedOnceWithItsPlace) {
     };
     const Row rows[] = {
         {"shed.SetTypo()",
-         "Warning: assets/mods/shed.lua:2: ObjSet: object \"door\" (spr) has no property \"visble\"; it is ignored"},
+         "Warning: assets/mods/shed.lua:2: ObjSet: object \"door\" (spr) has no property \"visble\"; it is "
+         "ignored"},
         {"shed.SetMissing()", "Warning: assets/mods/shed.lua:3: ObjSet: no object is named \"dor\""},
         {"shed.MultiTypo()",
-         "Warning: assets/mods/shed.lua:4: ObjMultiSet: object \"door\" (spr) has no property \"alpha\"; it is "
+         "Warning: assets/mods/shed.lua:4: ObjMultiSet: object \"door\" (spr) has no property \"alpha\"; it "
+         "is "
          "ignored"},
         {"shed.GetTypo()",
-         "Warning: assets/mods/shed.lua:5: ObjGet: object \"door\" (spr) has no property \"visble\"; the read "
+         "Warning: assets/mods/shed.lua:5: ObjGet: object \"door\" (spr) has no property \"visble\"; the "
+         "read "
          "gives nil"},
         {"shed.GetMissing()", "Warning: assets/mods/shed.lua:6: ObjGet: no object is named \"gone\""},
         {"shed.AttachMissing()", "Warning: assets/mods/shed.lua:7: ObjAttach: no object is named \"ghost\""},
         {"shed.Frame()",
-         "Warning: object \"door\" shows frame 17 of assets/img/door.xml, which has 2 frames; nothing is drawn"},
+         "Warning: object \"door\" shows frame 17 of assets/img/door.xml, which has 2 frames; nothing is "
+         "drawn"},
         {"shed.Undefined()",
-         "Warning: object \"lamp\" plays animation function \"glowing\", which assets/anims/lamp.xml does not "
+         "Warning: object \"lamp\" plays animation function \"glowing\", which assets/anims/lamp.xml does "
+         "not "
          "define"},
         {"shed.Empty()",
-         "Warning: animation function \"dark\" of assets/anims/lamp.xml has no frames (object \"lamp\" plays it)"},
+         "Warning: animation function \"dark\" of assets/anims/lamp.xml has no frames (object \"lamp\" plays "
+         "it)"},
         // The same key from another line is another cause.
         {"shed.SetTypoAgain()",
          "Warning: assets/mods/shed.lua:11: ObjSet: object \"door\" (spr) has no property \"visble\"; it is "
@@ -129,8 +135,9 @@ TEST_F(Warnings, EachSilentFailureIsReportedOnceWithItsPlace) {
 
 // A fault in module code names the file and the line in it, in the log and in the report.
 TEST_F(Warnings, ScriptErrorsNameTheFileAndItsLine) {
-    folder.WriteFile("assets/mods/faulty.lua", "-- name=faulty\n\nfunction public.Fail()\n  local x = nil\n"
-                                               "  return x.field\nend\n");
+    folder.WriteFile("assets/mods/faulty.lua",
+                     "-- name=faulty\n\nfunction public.Fail()\n  local x = nil\n"
+                     "  return x.field\nend\n");
     folder.WriteFile("assets/mods/broken.lua", "local a = 1\nlocal b = = 2\n");
     static std::string reported;
     vK_ScriptHub::SetReportSink([](vK_DataTable& report) { report.GetString("error", reported); });
