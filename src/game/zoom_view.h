@@ -8,9 +8,10 @@
 
 // Object type "zoomview": holds one content object (the child added last, normally a
 // level's whole scene) that the player drags around, with inertia after release, and
-// zooms with the wheel around the pointer, within min_scale..max_scale. The content
-// never uncovers the display: its extent at scale 1 is the display size when the view
-// is made, and every position is clamped so that extent covers the display.
+// zooms with the wheel (keeping its origin unless the clamp moves it), within
+// min_scale..max_scale. The content never uncovers the display: its extent at scale 1
+// is the display size when the view is made, and every position is clamped so that
+// extent covers the display.
 //
 // Kept values: while idle the view follows the content's own position and scale; while
 // dragging or coasting it writes its kept position and scale into the content each frame.
