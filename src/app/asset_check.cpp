@@ -247,6 +247,7 @@ void vK_AssetCheck::CollectModules() {
     modules_.clear();
     byName_.clear();
     objectTypes_.clear();
+    createdNames_.clear();
     for (const std::string& file : files_) {
         const bool lua = EndsWith(file, ".lua"), xml = EndsWith(file, ".xml");
         if (!lua && !xml) continue;
@@ -270,6 +271,8 @@ void vK_AssetCheck::CollectModules() {
             Module& module = modules_[path];
             module.path = path;
             module.functions = DefinedFunctions(text);
+            for (const LuaObjectName& made : FindObjectNames(text))
+                if (made.function == "create") createdNames_.insert(made.name);
             // The first line "-- name=WORD" names the module, over the .xml's name.
             ModuleHeaderName(text, module.headerName);
         }
@@ -395,6 +398,7 @@ void vK_AssetCheck::CheckLuaFiles() {
         if (!CompileModuleCode(text, line, error)) Report(true, file, line, "Lua does not compile: " + error);
         CheckLuaReferences(file, text);
         CheckObjSetKeys(file, text);
+        CheckObjectNames(file, text);
     }
 }
 

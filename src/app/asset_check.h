@@ -97,6 +97,7 @@ private:
     void CheckAnimFunction(const std::string& name, const std::string& path, const char* function,
                            const std::string& file, int line);
     void CheckObjSetKeys(const std::string& file, const std::string& code);
+    void CheckObjectNames(const std::string& file, const std::string& code);
     void CollectObjectTypes(const tinyxml2::XMLElement* element);
 
     std::set<std::string> files_;
@@ -105,6 +106,7 @@ private:
     std::vector<Finding> findings_;
     std::map<std::string, vK_Object*> samples_;       // by type; null for unknown types
     std::map<std::string, std::string> objectTypes_;  // object name -> type, from modules
+    std::set<std::string> createdNames_;              // made by literal ObjCreate / ObjClone
     bool configBroken_ = false;                       // the configuration does not parse
     bool stringsBroken_ = false;                      // nor does a string table it lists
 };

@@ -152,3 +152,21 @@ void vK_AssetCheck::CheckObjSetKeys(const std::string& file, const std::string& 
                            key + "\"; it is ignored");
     }
 }
+
+// A literal name no module gives, no literal ObjCreate or ObjClone makes, that is not the
+// engine's or the game's own ("vk_", "vy_") and is no instance's prefixed name either.
+void vK_AssetCheck::CheckObjectNames(const std::string& file, const std::string& code) {
+    auto known = [this](const std::string& name) {
+        if (objectTypes_.count(name) || createdNames_.count(name)) return true;
+        if (name.rfind("vk_", 0) == 0 || name.rfind("vy_", 0) == 0) return true;
+        for (const auto& [given, type] : objectTypes_)
+            if (name.size() > given.size() &&
+                name.compare(name.size() - given.size(), given.size(), given) == 0)
+                return true;
+        return false;
+    };
+    for (const LuaObjectName& use : FindObjectNames(code)) {
+        if (use.function == "create" || known(use.name)) continue;
+        Report(false, file, use.line, use.function + ": no object is named \"" + use.name + "\"");
+    }
+}

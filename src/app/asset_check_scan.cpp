@@ -225,6 +225,28 @@ std::vector<LuaObjSetCall> FindObjSetCalls(const std::string& code) {
     return calls;
 }
 
+std::vector<LuaObjectName> FindObjectNames(const std::string& code) {
+    static const std::string kName = R"re((?:"([^"\\\n]{1,256})"|'([^'\\\n]{1,256})'))re";
+    static const std::regex kUse(
+        R"re(\b(vk\.obj\.(?:Set|Get|Attach|Detach|Delete)|Obj(?:Set|Get|Attach|Detach|Delete))re"
+        R"re(\s{0,32}\(\s{0,32})re" +
+        kName + R"re(\s{0,32}[,)])re");
+    static const std::regex kCreate(R"re(\b(?:vk\.obj\.Create|ObjCreate)\s{0,32}\(\s{0,32})re" + kName);
+    static const std::regex kClone(R"re(\b(?:vk\.obj\.Clone|ObjClone)\s{0,32}\(\s{0,32})re" + kName +
+                                   R"re(\s{0,32},\s{0,32})re" + kName);
+    const std::string text = BlankComments(code);
+    std::vector<LuaObjectName> out;
+    auto literal = [](const std::smatch& m, int i) { return m[i].matched ? m[i].str() : m[i + 1].str(); };
+    for (std::sregex_iterator it(text.begin(), text.end(), kUse), end; it != end; ++it)
+        out.push_back({(*it)[1].str(), literal(*it, 2), LineAt(text, static_cast<size_t>(it->position(0)))});
+    for (std::sregex_iterator it(text.begin(), text.end(), kCreate), end; it != end; ++it)
+        out.push_back({"create", literal(*it, 1), LineAt(text, static_cast<size_t>(it->position(0)))});
+    for (std::sregex_iterator it(text.begin(), text.end(), kClone), end; it != end; ++it)
+        out.push_back({"create", literal(*it, 1) + literal(*it, 3),
+                       LineAt(text, static_cast<size_t>(it->position(0)))});
+    return out;
+}
+
 std::string PngProblem(const std::vector<uint8_t>& bytes) {
     static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     if (bytes.size() < 33 || std::memcmp(bytes.data(), kSignature, 8) != 0 ||

@@ -35,6 +35,16 @@ struct LuaObjSetCall {
 };
 std::vector<LuaObjSetCall> FindObjSetCalls(const std::string& code);
 
+// Calls with a literal object name as their whole first argument: what names objects
+// (ObjSet, ObjGet, ObjAttach, ObjDetach, ObjDelete and their vk.obj forms) and what
+// makes them (ObjCreate's name, ObjClone's source + literal suffix: kind "create").
+struct LuaObjectName {
+    std::string function;  // as written; "create" for names that are made
+    std::string name;
+    int line;
+};
+std::vector<LuaObjectName> FindObjectNames(const std::string& code);
+
 // Why the engine's decoders would refuse the image; empty when they would not.
 std::string PngProblem(const std::vector<uint8_t>& bytes);
 std::string JpegProblem(const std::vector<uint8_t>& bytes);

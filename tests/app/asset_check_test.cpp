@@ -192,10 +192,12 @@ TEST_F(AssetCheck, WhatTheEngineIgnoresIsAWarning) {
                      "function public.Open()\n"
                      "    ObjSet(\"p_door\", {pos_x = 3,\n"
                      "                        visble = false})\n"
+                     "    return ObjGet(\"p_dor\")\n"
                      "end\n");
     const std::vector<std::string> expected = {
         "assets/modules/planted.lua:3: warning: ObjSet: object \"p_door\" (spr) has no property \"visble\"; "
         "it is ignored",
+        "assets/modules/planted.lua:4: warning: ObjGet: no object is named \"p_dor\"",
         "assets/modules/planted.xml:3: warning: object \"p_door\" (spr) has no property \"pos-y\"; it is "
         "ignored",
         "assets/modules/planted.xml:3: warning: object \"p_door\" shows frame 17 of "
@@ -211,7 +213,7 @@ TEST_F(AssetCheck, WhatTheEngineIgnoresIsAWarning) {
     const CheckRun run = Check(root, "", folder);
     EXPECT_EQ(run.status, 0);  // warnings alone do not fail the check
     EXPECT_EQ(run.lines, expected);
-    EXPECT_NE(run.summary.find("0 errors, 5 warnings"), std::string::npos) << run.summary;
+    EXPECT_NE(run.summary.find("0 errors, 6 warnings"), std::string::npos) << run.summary;
 }
 
 // A configuration that does not parse is one finding with its line and column: no key
