@@ -1,6 +1,7 @@
 #include "anim/anim_impl.h"
 
 #include "files/log.h"
+#include "files/log_once.h"
 #include "graphics/resource_manager.h"
 #include "scene/handler_property.h"
 #include "scene/object.h"

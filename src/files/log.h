@@ -8,14 +8,6 @@ void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // printf-style formatting into a std::string of whatever length is needed.
 std::string FormatString(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// Logs line (written as is) only the first time cause is seen in this process; true
-// when it was written. For warnings about authoring mistakes that would otherwise
-// repeat every frame: the cause names what went wrong and where, so each distinct
-// mistake is reported once. The set of seen causes is bounded.
-bool LogOnce(const std::string& cause, const std::string& line);
-// Forgets every cause seen (tests).
-void ResetLogOnce();
-
 // A sink receives each finished line (with its line feed) and returns false when it
 // could not store it. The file manager installs one; nullptr restores stderr.
 using vK_LogSink = bool (*)(const std::string& line);

@@ -5,6 +5,7 @@
 #include "data/data.h"
 #include "files/file_manager.h"
 #include "files/log.h"
+#include "files/log_once.h"
 #include "graphics/frame_texture.h"
 #include "graphics/render.h"
 #include "graphics/resource_manager.h"

@@ -7,6 +7,7 @@
 
 #include "files/file_manager.h"
 #include "files/log.h"
+#include "files/log_once.h"
 #include "scene/object.h"
 #include "scene/property_check.h"
 #include "scene/scene.h"

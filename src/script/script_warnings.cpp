@@ -4,6 +4,7 @@
 
 #include "data/data.h"
 #include "files/log.h"
+#include "files/log_once.h"
 #include "scene/object.h"
 #include "scene/property_check.h"
 #include "script/script_hub.h"

@@ -6,6 +6,7 @@
 
 #include "files/file_manager.h"
 #include "files/log.h"
+#include "files/log_once.h"
 #include "graphics/resource_manager.h"
 #include "scene/animation.h"
 #include "scene/sprite.h"
