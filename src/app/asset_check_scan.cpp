@@ -228,7 +228,7 @@ std::vector<LuaObjSetCall> FindObjSetCalls(const std::string& code) {
 std::vector<LuaObjectName> FindObjectNames(const std::string& code) {
     static const std::string kName = R"re((?:"([^"\\\n]{1,256})"|'([^'\\\n]{1,256})'))re";
     static const std::regex kUse(
-        R"re(\b(vk\.obj\.(?:Set|Get|Attach|Detach|Delete)|Obj(?:Set|Get|Attach|Detach|Delete))re"
+        R"re(\b(vk\.obj\.(?:Set|Get|Attach|Detach|Delete)|Obj(?:Set|Get|Attach|Detach|Delete)))re"
         R"re(\s{0,32}\(\s{0,32})re" +
         kName + R"re(\s{0,32}[,)])re");
     static const std::regex kCreate(R"re(\b(?:vk\.obj\.Create|ObjCreate)\s{0,32}\(\s{0,32})re" + kName);
