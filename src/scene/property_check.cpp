@@ -5,7 +5,9 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "anim/anim_impl_complex.h"
 #include "data/data.h"
+#include "scene/animation.h"
 #include "scene/object.h"
 #include "scene/property_table.h"
 
@@ -61,6 +63,10 @@ bool Knows(const vK_Object& object, std::string_view key) {
     if (BaseKeys().count(k)) return true;
     const std::string type = object.GetType();
     if (ReadOnlyKeys(type).count(k)) return true;
+    // A complex animation takes keys its file names (text and number tags, grid
+    // vertices); without a loaded implementation the kind is not known yet.
+    if (const auto* anim = dynamic_cast<const vK_Animation*>(&object))
+        if (!anim->GetImpl() || dynamic_cast<const vK_AnimImpl_Complex*>(anim->GetImpl())) return true;
     // Per class, the keys seen written so far; an object may write keys another of its
     // class did not (state-dependent keys), so a miss asks the object itself.
     static std::unordered_map<std::string, KeySet> written;

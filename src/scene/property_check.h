@@ -12,7 +12,8 @@ class vK_Object;
 namespace vK_PropertyCheck {
 // Whether the object's class reads or writes key: the base object's keys, the keys its
 // GetProperties writes, and the keys a few classes only read (actions such as "clear",
-// keys of an implementation that is not loaded yet).
+// keys of an implementation that is not loaded yet). A complex animation (or one whose
+// kind is not known yet) takes any key: its file names its own.
 bool Knows(const vK_Object& object, std::string_view key);
 // The keys of values the object's class does not take, in key order.
 std::vector<std::string> UnknownKeys(const vK_Object& object, const vK_DataTable& values);
