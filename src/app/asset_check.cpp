@@ -22,20 +22,7 @@ bool EndsWith(const std::string& s, const char* suffix) {
     return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
 }
 
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 std::string WithoutExtension(const std::string& path) { return path.substr(0, path.rfind('.')); }
-
-// A resource name as the engine normalises it: backslashes become slashes; names that do
-// not start at the asset root are relative to the folder of the file that names them.
-std::string ResourcePath(const std::string& value, const std::string& folder) {
-    std::string path = value;
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return path.rfind("assets/", 0) == 0 ? path : folder + path;
-}
 
 std::string JsonString(const std::string& text) {
     std::string out = "\"";

@@ -16,19 +16,6 @@
 
 namespace {
 
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-// A resource name as the engine normalises it (see asset_check.cpp).
-std::string ResourcePath(const char* value, const std::string& folder) {
-    std::string path = value;
-    for (char& c : path)
-        if (c == '\\') c = '/';
-    return path.rfind("assets/", 0) == 0 ? path : folder + path;
-}
-
 // The number a frame attribute names, as the property reads it; false for text that is
 // not a whole number (the property's own conversion decides about those).
 bool ReadFrame(const char* text, long& frame) {

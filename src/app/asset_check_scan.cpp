@@ -90,6 +90,17 @@ bool Compile(const std::string& text, int& line, std::string& error) {
 
 }  // namespace
 
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string ResourcePath(const std::string& value, const std::string& folder) {
+    std::string path = value;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path.rfind("assets/", 0) == 0 ? path : folder + path;
+}
+
 bool ModuleHeaderName(const std::string& code, std::string& name) {
     if (code.rfind("--", 0) != 0) return false;
     size_t i = 2;

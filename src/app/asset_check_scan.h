@@ -8,6 +8,12 @@
 // makes with literal file names or string ids, and the image headers the decoders
 // insist on.
 
+// The folder of a path, with its last '/' ("" for none).
+std::string FolderOf(const std::string& path);
+// A resource name as the engine normalises it: backslashes become slashes; names that do
+// not start at the asset root are relative to the folder of the file that names them.
+std::string ResourcePath(const std::string& value, const std::string& folder);
+
 // Compiles a module's code the way the module loader wraps it; on failure fills the
 // line in the file and the compiler's message.
 bool CompileModuleCode(const std::string& code, int& line, std::string& error);
