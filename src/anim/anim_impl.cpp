@@ -1,5 +1,7 @@
 #include "anim/anim_impl.h"
 
+#include "files/log.h"
+#include "files/log_once.h"
 #include "graphics/resource_manager.h"
 #include "scene/handler_property.h"
 #include "scene/object.h"
@@ -43,4 +45,20 @@ std::string vK_AnimImpl::OwnerFolder() const {
     const std::string name = vK_ResourceManager::Normalize(owner_->GetResourceName());
     const size_t slash = name.rfind('/');
     return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
+}
+
+void vK_AnimImpl::WarnUndefinedFunction(const std::string& function, const char* extension) const {
+    if (function.empty() || !owner_) return;
+    const std::string file = owner_->GetResourceName() + extension;
+    LogOnce("animfunc " + owner_->GetName() + " " + file + " " + function,
+            "Warning: object \"" + owner_->GetName() + "\" plays animation function \"" + function +
+                "\", which " + file + " does not define");
+}
+
+void vK_AnimImpl::WarnEmptyFunction(const std::string& function, const char* extension) const {
+    if (!owner_) return;
+    const std::string file = owner_->GetResourceName() + extension;
+    LogOnce("empty animfunc " + file + " " + function, "Warning: animation function \"" + function +
+                                                           "\" of " + file + " has no frames (object \"" +
+                                                           owner_->GetName() + "\" plays it)");
 }

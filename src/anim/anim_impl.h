@@ -78,6 +78,11 @@ protected:
     // The folder of the owner's resource path (backslashes made slashes, up to and including
     // the last '/'), where the files an animation names are looked up; empty without one.
     std::string OwnerFolder() const;
+    // Warnings (once per cause) for a Play that shows nothing: the file (the owner's
+    // resource path + extension) defines no function of that name, or the function has
+    // no frames. An empty function name is no mistake and gives none.
+    void WarnUndefinedFunction(const std::string& function, const char* extension) const;
+    void WarnEmptyFunction(const std::string& function, const char* extension) const;
 
     vK_Object* owner_ = nullptr;  // not owned
     bool playing_ = false;

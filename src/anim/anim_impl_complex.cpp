@@ -218,7 +218,10 @@ void vK_AnimImpl_Complex::Play(const std::string& function, const vK_DataScriptF
         instanceName_ = function;
         BuildInstance();
     }
-    if (!instanceFn_) return;
+    if (!instanceFn_) {
+        if (resource_) WarnUndefinedFunction(function, "");
+        return;
+    }
     time_ = 0;
     for (auto& [index, fo] : instanceFn_->objects) {
         for (SAnimLine& line : fo.lines) line.loopOffset = 0;

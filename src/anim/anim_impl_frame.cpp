@@ -69,9 +69,13 @@ void vK_AnimImpl_Frame::Play(const std::string& function, const vK_DataScriptFun
         functionIndex_ = static_cast<int>(i);
         timeLeft_ = functions_[i].frameTime;
         position_ = 0;
-        if (!functions_[i].frames.empty()) SetFrame(functions_[i].frames[0]);
+        if (!functions_[i].frames.empty())
+            SetFrame(functions_[i].frames[0]);
+        else
+            WarnEmptyFunction(function, ".xml");
         return;
     }
+    WarnUndefinedFunction(function, ".xml");
 }
 
 void vK_AnimImpl_Frame::Stop() {

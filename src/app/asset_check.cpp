@@ -9,6 +9,7 @@
 #include "app/asset_check_scan.h"
 #include "data/config.h"
 #include "data/data.h"
+#include "data/json.h"
 #include "data/string_table.h"
 #include "files/data_provider_archive.h"
 #include "files/file_manager.h"
@@ -21,20 +22,7 @@ bool EndsWith(const std::string& s, const char* suffix) {
     return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
 }
 
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 std::string WithoutExtension(const std::string& path) { return path.substr(0, path.rfind('.')); }
-
-// A resource name as the engine normalises it: backslashes become slashes; names that do
-// not start at the asset root are relative to the folder of the file that names them.
-std::string ResourcePath(const std::string& value, const std::string& folder) {
-    std::string path = value;
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return path.rfind("assets/", 0) == 0 ? path : folder + path;
-}
 
 std::string JsonString(const std::string& text) {
     std::string out = "\"";
@@ -89,10 +77,13 @@ void vK_AssetCheck::Run() {
     ListFiles();
     CollectModules();
     CheckConfig();
+    stringsBroken_ = configBroken_ || StringTablesBroken();
+    CheckLoadingScreen();
     CheckXmlFiles();
     CheckLuaFiles();
     CheckSubtitles();
     CheckImages();
+    ReleaseSamples();
     std::stable_sort(findings_.begin(), findings_.end(), [](const Finding& a, const Finding& b) {
         return a.file != b.file ? a.file < b.file : a.line < b.line;
     });
@@ -146,6 +137,8 @@ void vK_AssetCheck::CheckReference(const std::string& file, int line, const std:
 
 void vK_AssetCheck::CheckStringId(const std::string& file, int line, const std::string& id) {
     vK_StringTable* strings = vK_StringTable::Instance();
+    // Without the tables every id would be missing: the parse error says it all.
+    if (stringsBroken_) return;
     if (!id.empty() && strings && !strings->Has(id))
         Report(true, file, line, "string id \"" + id + "\" is defined by no string table");
 }
@@ -173,8 +166,20 @@ void vK_AssetCheck::CheckHandler(const std::string& file, int line, const std::s
 void vK_AssetCheck::CheckConfig() {
     const std::string file = "assets/config.json";
     vK_Config* config = vK_Config::Instance();
+    configBroken_ = false;
     if (!Has(file) || !config) {
         Report(true, file, 0, "the configuration is missing: the game does not start without it");
+        return;
+    }
+    // A configuration that does not parse is reported alone: every key would be missing.
+    std::string text;
+    vK_JsonError error;
+    if (!Read(file, text) || !ParseJson(text, &error)) {
+        configBroken_ = true;
+        const std::string why =
+            error.line ? "JSON does not parse (column " + std::to_string(error.column) + "): " + error.message
+                       : std::string("can not be read");
+        Report(true, file, error.line, why + "; the game does not start with it");
         return;
     }
     auto needString = [&](const char* key, const char* use) {
@@ -201,11 +206,35 @@ void vK_AssetCheck::CheckConfig() {
     }
 }
 
+bool vK_AssetCheck::StringTablesBroken() const {
+    vK_Config* config = vK_Config::Instance();
+    const vK_Data* list = config ? config->GetData("Vrakko.strings") : nullptr;
+    if (!list || !list->AsArray()) return false;
+    for (unsigned i = 0; i < list->AsArray()->Size(); ++i) {
+        std::string text;
+        if (!list->GetAt(i) || !Read(list->GetAt(i)->ToString() + ".xml", text)) continue;
+        tinyxml2::XMLDocument doc;
+        if (doc.Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS) return true;
+    }
+    return false;
+}
+
+// Every level switch shows the loading screen, a module of its own.
+void vK_AssetCheck::CheckLoadingScreen() {
+    static const std::string kModule = "assets/shared/interface/int_loading";
+    if (!HasModule(kModule))
+        Report(true, kModule + ".xml", 0,
+               "the loading-screen module \"" + kModule +
+                   "\" (.xml and .lua), which every level switch loads, is missing");
+}
+
 // Modules are the .lua files and the .xml files whose root is "module"; their names
 // and the functions their code defines are needed before any handler is checked.
 void vK_AssetCheck::CollectModules() {
     modules_.clear();
     byName_.clear();
+    objectTypes_.clear();
+    createdNames_.clear();
     for (const std::string& file : files_) {
         const bool lua = EndsWith(file, ".lua"), xml = EndsWith(file, ".xml");
         if (!lua && !xml) continue;
@@ -220,12 +249,17 @@ void vK_AssetCheck::CollectModules() {
             Module& module = modules_[path];
             module.path = path;
             module.xmlRead = true;
+            const tinyxml2::XMLElement* objs = root->FirstChildElement("objs");
+            if (const tinyxml2::XMLElement* first = objs ? objs->FirstChildElement() : nullptr)
+                CollectObjectTypes(first);
             const char* name = root->Attribute("name");
             if (name && *name) module.xmlName = name;
         } else {
             Module& module = modules_[path];
             module.path = path;
             module.functions = DefinedFunctions(text);
+            for (const LuaObjectName& made : FindObjectNames(text))
+                if (made.function == "create") createdNames_.insert(made.name);
             // The first line "-- name=WORD" names the module, over the .xml's name.
             ModuleHeaderName(text, module.headerName);
         }
@@ -235,6 +269,16 @@ void vK_AssetCheck::CollectModules() {
                                                  : (!module.xmlName.empty() ? module.xmlName : path);
         byName_.emplace(module.name, path);
     }
+}
+
+// Object names as modules give them (instances add a prefix at run time), with types.
+void vK_AssetCheck::CollectObjectTypes(const tinyxml2::XMLElement* element) {
+    const char* typeOverride = element->Attribute("__type");
+    const char* name = element->Attribute("_name");
+    if (!name || !*name) name = element->Attribute("name");
+    if (name && *name) objectTypes_[name] = typeOverride && *typeOverride ? typeOverride : element->Name();
+    for (const tinyxml2::XMLElement* c = element->FirstChildElement(); c; c = c->NextSiblingElement())
+        CollectObjectTypes(c);
 }
 
 void vK_AssetCheck::CheckXmlFiles() {
@@ -275,6 +319,7 @@ void vK_AssetCheck::CheckModuleObjects(const Module& module, const tinyxml2::XML
                    " and everything inside it are not loaded");
         return;
     }
+    CheckAttributes(type, element, file);
     for (const tinyxml2::XMLAttribute* a = element->FirstAttribute(); a; a = a->Next()) {
         const std::string value = a->Value();
         if (std::strcmp(a->Name(), "res") == 0 && !value.empty()) {
@@ -339,6 +384,8 @@ void vK_AssetCheck::CheckLuaFiles() {
         std::string error;
         if (!CompileModuleCode(text, line, error)) Report(true, file, line, "Lua does not compile: " + error);
         CheckLuaReferences(file, text);
+        CheckObjSetKeys(file, text);
+        CheckObjectNames(file, text);
     }
 }
 

@@ -14,10 +14,17 @@ class XMLElement;
 // compile, object types the factory does not know (the module loader skips them with
 // their subtrees), references to files that are not there, string ids no table defines,
 // handlers calling functions their module does not define, missing configuration keys,
-// and images the decoders refuse.
+// a missing loading-screen module, and images the decoders refuse; and, as warnings,
+// what the engine passes over with only a warning in the log (attributes and ObjSet keys
+// no property has, frames an atlas lacks, animation functions a file does not define
+// or leaves empty). A file that does not parse is reported once: the findings that
+// would only repeat it (string ids, after a string table or the configuration failed)
+// are left out.
 //
 // Needs the engine services with the game's object types and script functions
 // registered; it opens no window and changes nothing.
+class vK_Object;
+
 class vK_AssetCheck {
 public:
     struct Finding {
@@ -59,6 +66,9 @@ private:
     bool HasModule(const std::string& path) const { return Has(path + ".xml") || Has(path + ".lua"); }
 
     void CheckConfig();
+    void CheckLoadingScreen();
+    // Whether a string table the configuration lists does not parse.
+    bool StringTablesBroken() const;
     void CollectModules();
     void CheckXmlFiles();
     void CheckModuleObjects(const Module& module, const tinyxml2::XMLElement* element,
@@ -76,8 +86,27 @@ private:
     void CheckReference(const std::string& file, int line, const std::string& what, const std::string& path,
                         bool found);
 
+    // asset_check_objects.cpp: a default object of each type answers which keys its
+    // class takes; the samples are loose objects destroyed at the end of Run.
+    const vK_Object* Sample(const std::string& type);
+    void ReleaseSamples();
+    void CheckAttributes(const std::string& type, const tinyxml2::XMLElement* element,
+                         const std::string& file);
+    void CheckFrame(const std::string& name, const std::string& path, const char* value,
+                    const std::string& file, int line);
+    void CheckAnimFunction(const std::string& name, const std::string& path, const char* function,
+                           const std::string& file, int line);
+    void CheckObjSetKeys(const std::string& file, const std::string& code);
+    void CheckObjectNames(const std::string& file, const std::string& code);
+    void CollectObjectTypes(const tinyxml2::XMLElement* element);
+
     std::set<std::string> files_;
     std::map<std::string, Module> modules_;      // by path
     std::map<std::string, std::string> byName_;  // module name -> path
     std::vector<Finding> findings_;
+    std::map<std::string, vK_Object*> samples_;       // by type; null for unknown types
+    std::map<std::string, std::string> objectTypes_;  // object name -> type, from modules
+    std::set<std::string> createdNames_;              // made by literal ObjCreate / ObjClone
+    bool configBroken_ = false;                       // the configuration does not parse
+    bool stringsBroken_ = false;                      // nor does a string table it lists
 };

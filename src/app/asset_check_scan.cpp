@@ -8,6 +8,7 @@
 
 #include "graphics/image.h"
 #include "graphics/image_codec.h"
+#include "script/module_header.h"
 
 namespace {
 
@@ -89,6 +90,17 @@ bool Compile(const std::string& text, int& line, std::string& error) {
 
 }  // namespace
 
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string ResourcePath(const std::string& value, const std::string& folder) {
+    std::string path = value;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path.rfind("assets/", 0) == 0 ? path : folder + path;
+}
+
 bool ModuleHeaderName(const std::string& code, std::string& name) {
     if (code.rfind("--", 0) != 0) return false;
     size_t i = 2;
@@ -104,22 +116,15 @@ bool ModuleHeaderName(const std::string& code, std::string& name) {
 }
 
 bool CompileModuleCode(const std::string& code, int& line, std::string& error) {
-    // The loader drops a naming first line and wraps the rest in three lines of its own.
-    std::string name, body = code;
-    int shift = -3;
-    if (ModuleHeaderName(code, name) && code.find('\n') != std::string::npos) {
-        body = code.substr(code.find('\n') + 1);
-        shift = -2;
-    }
-    const std::string text =
-        "function __LoadLuaModuleToTable_init ()\nlocal public = {};\nlocal private = {};\n" + body +
-        "\nreturn public;\nend;\nreturn __LoadLuaModuleToTable_init ();";
-    if (Compile(text, line, error)) return true;
+    // Wrapped exactly as the loader wraps it, so lines are the file's.
+    std::string body = code, name;
+    ApplyModuleHeader(body, name);
+    if (Compile(WrapModuleCode(body, std::string()), line, error)) return true;
     // An error in the wrapper's closing lines (an extra "end", say) belongs to the file's
     // last line.
     int lines = 1;
     for (char c : code) lines += c == '\n';
-    line = line + shift > 0 ? std::min(line + shift, lines) : 0;
+    line = line > 0 ? std::min(line, lines) : 0;
     return false;
 }
 
@@ -175,6 +180,82 @@ std::vector<LuaLiteralCall> FindLiteralCalls(const std::string& code) {
                 {LuaLiteralCall::kResource, LineAt(text, static_cast<size_t>(it->position(0))), value, ""});
     }
     return calls;
+}
+
+namespace {
+bool IsWord(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+// The keys "name = " at the top level of the table constructor whose '{' is at open.
+std::vector<std::pair<std::string, int>> TableKeys(const std::string& text, size_t open) {
+    std::vector<std::pair<std::string, int>> keys;
+    int depth = 0;
+    bool expectKey = false;
+    for (size_t i = open; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '"' || c == '\'') {
+            size_t j = i + 1;
+            while (j < text.size() && text[j] != c && text[j] != '\n') j += text[j] == '\\' ? 2 : 1;
+            i = j;
+            expectKey = false;
+        } else if (c == '[' && LongBracketLevel(text, i) >= 0) {
+            const int level = LongBracketLevel(text, i);
+            i = LongBracketEnd(text, i + static_cast<size_t>(level) + 2, level) - 1;
+            expectKey = false;
+        } else if (c == '{' || c == '(' || c == '[') {
+            expectKey = ++depth == 1;
+        } else if (c == '}' || c == ')' || c == ']') {
+            if (--depth == 0) break;
+        } else if (depth == 1 && (c == ',' || c == ';')) {
+            expectKey = true;
+        } else if (expectKey && !std::isspace(static_cast<unsigned char>(c))) {
+            expectKey = false;
+            if (!std::isalpha(static_cast<unsigned char>(c)) && c != '_') continue;
+            size_t end = i;
+            while (end < text.size() && IsWord(text[end])) ++end;
+            size_t k = end;
+            while (k < text.size() && std::isspace(static_cast<unsigned char>(text[k]))) ++k;
+            if (k < text.size() && text[k] == '=' && (k + 1 >= text.size() || text[k + 1] != '='))
+                keys.emplace_back(text.substr(i, end - i), LineAt(text, i));
+            i = end - 1;
+        }
+    }
+    return keys;
+}
+}  // namespace
+
+std::vector<LuaObjSetCall> FindObjSetCalls(const std::string& code) {
+    static const std::regex kCall(
+        R"re(\b(?:vk\.obj\.Set|ObjSet)\s{0,32}\(\s{0,32}(?:"([^"\\\n]{1,256})"|'([^'\\\n]{1,256})')\s{0,32},\s{0,32}\{)re");
+    const std::string text = BlankComments(code);
+    std::vector<LuaObjSetCall> calls;
+    for (std::sregex_iterator it(text.begin(), text.end(), kCall), end; it != end; ++it) {
+        const std::smatch& m = *it;
+        const size_t open = static_cast<size_t>(m.position(0) + m.length(0)) - 1;
+        calls.push_back({m[1].matched ? m[1].str() : m[2].str(), TableKeys(text, open)});
+    }
+    return calls;
+}
+
+std::vector<LuaObjectName> FindObjectNames(const std::string& code) {
+    static const std::string kName = R"re((?:"([^"\\\n]{1,256})"|'([^'\\\n]{1,256})'))re";
+    static const std::regex kUse(
+        R"re(\b(vk\.obj\.(?:Set|Get|Attach|Detach|Delete)|Obj(?:Set|Get|Attach|Detach|Delete)))re"
+        R"re(\s{0,32}\(\s{0,32})re" +
+        kName + R"re(\s{0,32}[,)])re");
+    static const std::regex kCreate(R"re(\b(?:vk\.obj\.Create|ObjCreate)\s{0,32}\(\s{0,32})re" + kName);
+    static const std::regex kClone(R"re(\b(?:vk\.obj\.Clone|ObjClone)\s{0,32}\(\s{0,32})re" + kName +
+                                   R"re(\s{0,32},\s{0,32})re" + kName);
+    const std::string text = BlankComments(code);
+    std::vector<LuaObjectName> out;
+    auto literal = [](const std::smatch& m, int i) { return m[i].matched ? m[i].str() : m[i + 1].str(); };
+    for (std::sregex_iterator it(text.begin(), text.end(), kUse), end; it != end; ++it)
+        out.push_back({(*it)[1].str(), literal(*it, 2), LineAt(text, static_cast<size_t>(it->position(0)))});
+    for (std::sregex_iterator it(text.begin(), text.end(), kCreate), end; it != end; ++it)
+        out.push_back({"create", literal(*it, 1), LineAt(text, static_cast<size_t>(it->position(0)))});
+    for (std::sregex_iterator it(text.begin(), text.end(), kClone), end; it != end; ++it)
+        out.push_back({"create", literal(*it, 1) + literal(*it, 3),
+                       LineAt(text, static_cast<size_t>(it->position(0)))});
+    return out;
 }
 
 std::string PngProblem(const std::vector<uint8_t>& bytes) {

@@ -8,6 +8,12 @@
 // makes with literal file names or string ids, and the image headers the decoders
 // insist on.
 
+// The folder of a path, with its last '/' ("" for none).
+std::string FolderOf(const std::string& path);
+// A resource name as the engine normalises it: backslashes become slashes; names that do
+// not start at the asset root are relative to the folder of the file that names them.
+std::string ResourcePath(const std::string& value, const std::string& folder);
+
 // Compiles a module's code the way the module loader wraps it; on failure fills the
 // line in the file and the compiler's message.
 bool CompileModuleCode(const std::string& code, int& line, std::string& error);
@@ -26,6 +32,24 @@ struct LuaLiteralCall {
     std::string second;  // SwitchLevel's trigger, when literal
 };
 std::vector<LuaLiteralCall> FindLiteralCalls(const std::string& code);
+
+// ObjSet (or vk.obj.Set) with a literal object name and a table constructor: the name
+// and the keys written "key = value" at the table's own level, with their lines.
+struct LuaObjSetCall {
+    std::string object;
+    std::vector<std::pair<std::string, int>> keys;
+};
+std::vector<LuaObjSetCall> FindObjSetCalls(const std::string& code);
+
+// Calls with a literal object name as their whole first argument: what names objects
+// (ObjSet, ObjGet, ObjAttach, ObjDetach, ObjDelete and their vk.obj forms) and what
+// makes them (ObjCreate's name, ObjClone's source + literal suffix: kind "create").
+struct LuaObjectName {
+    std::string function;  // as written; "create" for names that are made
+    std::string name;
+    int line;
+};
+std::vector<LuaObjectName> FindObjectNames(const std::string& code);
 
 // Why the engine's decoders would refuse the image; empty when they would not.
 std::string PngProblem(const std::vector<uint8_t>& bytes);

@@ -67,9 +67,12 @@ void EngineStartup(const char* configPath, const vK_StartupOptions& options) {
     s.resources = std::make_unique<vK_ResourceManager>();
     s.resources->SetFactory(vK_ResourceManager::kFont,
                             []() -> std::shared_ptr<vK_Resource> { return std::make_shared<vK_Font>(); });
-    if (!vK_Config::Instance())
-        s.config = std::make_unique<vK_Config>(configPath && *configPath ? LoadDocument(configPath)
+    if (!vK_Config::Instance()) {
+        std::string problem;
+        s.config = std::make_unique<vK_Config>(configPath && *configPath ? LoadDocument(configPath, &problem)
                                                                          : std::make_shared<vK_DataTable>());
+        s.config->SetLoadProblem(problem);
+    }
     s.scene = std::make_unique<vK_Scene>();
     s.scripts = std::make_unique<vK_ScriptHub>();
     if (s.scripts->Init()) RegisterScriptApi(*s.scripts);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -39,7 +40,8 @@ const char* kUsage =
     "  --root DIR         the folder that holds assets/ (default: the executable's folder)\n"
     "  --save-dir DIR     the save folder (default: $XDG_DATA_HOME/<publisher>/<game>)\n"
     "  --frames N         quit after N frames\n"
-    "  --screenshot PATH  save the last frame as a JPEG file at PATH\n"
+    "  --screenshot PATH  save the last frame to PATH: PNG for .png, else JPEG (a PATH without\n"
+    "                     an extension gets .jpg)\n"
     "  --windowed         run in a window\n"
     "  --fullscreen       run full screen\n"
     "  --input FILE       play the pointer and key steps of FILE, one a line:\n"
@@ -257,8 +259,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     auto* engine = static_cast<Vrakko_Impl*>(Vrakko::Instance());
+    // Like --screenshot-at: the path as given, PNG for ".png" and JPEG otherwise; a path
+    // without an extension keeps the ".jpg" it always got.
     std::string shot = options.screenshot;
-    if (shot.size() > 4 && shot.compare(shot.size() - 4, 4, ".jpg") == 0) shot.resize(shot.size() - 4);
+    if (!shot.empty() && std::filesystem::path(shot).extension().empty()) shot += ".jpg";
     engine->SetFrameLimit(options.frames);
     engine->SetScreenshotPath(shot);
     for (const auto& [frame, path] : options.frameShots) engine->AddScreenshotAt(frame, path);

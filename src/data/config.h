@@ -36,6 +36,12 @@ public:
     // The string at path; anything else logs message and throws vK_Exception(message).
     std::string GetStringRequired(const std::string& path, const std::string& message) const;
 
+    // Why the configuration file could not be used although it exists ("FILE:LINE:COLUMN:
+    // MESSAGE" of a parse error, or "FILE can not be read"); empty when it loaded or is
+    // missing. Start-up records it; the application refuses to start with it.
+    void SetLoadProblem(const std::string& problem) { loadProblem_ = problem; }
+    const std::string& GetLoadProblem() const { return loadProblem_; }
+
     // The value at path (owned by the configuration), or nullptr.
     vK_Data* GetData(const std::string& path) const;
     const vK_DataPtr& Root() const { return root_; }
@@ -54,6 +60,7 @@ private:
     static void Observe(const std::string& path);
 
     vK_DataPtr root_;
+    std::string loadProblem_;
 };
 
 // A configuration key some code reads, with what the reference (docs/reference/config.md)

@@ -57,7 +57,8 @@ int HexValue(char c) {
 
 class JsonReader {
 public:
-    JsonReader(const char* begin, const char* end) : begin_(begin), current_(begin), end_(end) {}
+    JsonReader(const char* begin, const char* end, vK_JsonError* error = nullptr)
+        : begin_(begin), current_(begin), end_(end), error_(error) {}
 
     vK_Data* ReadValue(int depth) {
         Token token;
@@ -441,11 +442,32 @@ private:
         const std::string cut_message(message, std::min(std::strlen(message), kReportLimit));
         Log("%s.1 Pos: %d Error token: %s", cut_message.c_str(), static_cast<int>(current_ - begin_),
             text.c_str());
+        if (error_ && error_->line == 0) Locate(message, token);
+    }
+
+    // The first report's place: the line and column of its token's first byte.
+    void Locate(const char* message, const Token& token) {
+        static constexpr std::string_view kTag = "Error. vK_JsonParser : ";
+        std::string_view text(message);
+        if (text.substr(0, kTag.size()) == kTag) text.remove_prefix(kTag.size());
+        error_->message.assign(text.substr(0, kReportLimit));
+        const char* at = token.start >= begin_ && token.start <= end_ ? token.start : current_;
+        error_->line = 1;
+        error_->column = 1;
+        for (const char* p = begin_; p < at; ++p) {
+            if (*p == '\n') {
+                ++error_->line;
+                error_->column = 1;
+            } else {
+                ++error_->column;
+            }
+        }
     }
 
     const char* begin_;
     const char* current_;
     const char* end_;
+    vK_JsonError* error_;
     std::vector<vK_Data*> stack_;
 };
 
@@ -453,6 +475,11 @@ private:
 
 std::unique_ptr<vK_Data> ParseJson(std::string_view text) {
     JsonReader reader(text.data(), text.data() + text.size());
+    return std::unique_ptr<vK_Data>(reader.ReadValue(0));
+}
+
+std::unique_ptr<vK_Data> ParseJson(std::string_view text, vK_JsonError* error) {
+    JsonReader reader(text.data(), text.data() + text.size(), error);
     return std::unique_ptr<vK_Data>(reader.ReadValue(0));
 }
 

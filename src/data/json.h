@@ -16,6 +16,17 @@ constexpr int kJsonMaxDepth = 1000;
 std::unique_ptr<vK_Data> ParseJson(std::string_view text);
 std::unique_ptr<vK_Data> ParseJson(const void* data, size_t size);
 
+// Where a parse failed: the first problem's message (without the parser's
+// "Error. vK_JsonParser : " tag) and the line and column (from 1, in bytes) of the
+// token it is about.
+struct vK_JsonError {
+    std::string message;
+    int line = 0;
+    int column = 0;
+};
+// ParseJson that also fills error (when given) on failure.
+std::unique_ptr<vK_Data> ParseJson(std::string_view text, vK_JsonError* error);
+
 // Renders value into out (replacing its contents): the styled layout (tab
 // indentation, arrays on one line while they fit in 74 columns) or the compact
 // single-line layout. A null pointer is written as null.

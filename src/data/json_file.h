@@ -13,5 +13,7 @@ std::unique_ptr<vK_Data> LoadJson(const std::string& path, int kind);
 bool SaveJson(const vK_Data* value, const std::string& path, int kind, bool compact);
 // The configuration document: path + ".json" read from the readers (last to
 // first), parsed; always a value: an empty table when the file is missing
-// ("Error: file not found %s." unless silent) or unparsable.
-vK_DataPtr LoadDocument(const std::string& path);
+// ("Error: file not found %s." unless silent) or unparsable. A file that exists but
+// can not be read or does not parse is logged as "Error: FILE:LINE:COLUMN: MESSAGE"
+// (or "Error: FILE can not be read") and, when problem is given, described there.
+vK_DataPtr LoadDocument(const std::string& path, std::string* problem = nullptr);

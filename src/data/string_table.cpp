@@ -55,6 +55,8 @@ bool vK_StringTable::LoadText(const std::string& xml, const std::string& name) {
     tinyxml2::XMLDocument doc;
     if (doc.Parse(xml.data(), xml.size()) != tinyxml2::XML_SUCCESS) {
         Log("Error: can't parse %s.xml", name.c_str());
+        // Where: tinyxml2 knows the line (not the column).
+        Log("Error: %s.xml:%d: %s", name.c_str(), doc.ErrorLineNum(), doc.ErrorName());
         return false;
     }
     const tinyxml2::XMLElement* root = doc.FirstChildElement("strings");

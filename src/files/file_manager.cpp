@@ -11,6 +11,7 @@
 namespace {
 vK_FileManager* g_instance = nullptr;
 constexpr const char* kLogFile = "save/logfile.txt";
+constexpr size_t kMaxEarlyLines = 1000;
 constexpr const char* kArchiveBase = "assets/data";
 constexpr const char* kArchiveName = "assets/data.pck";
 }  // namespace
@@ -34,12 +35,27 @@ bool vK_FileManager::LogSink(const std::string& line) {
     if (!fm) return false;
     // A line that cannot be stored goes to stderr instead (Log's fallback), and
     // storing it never logs a second line.
+    if (!fm->logRestarted_ && fm->earlyLines_.size() < kMaxEarlyLines) fm->earlyLines_.push_back(line);
     const std::vector<uint8_t> bytes(line.begin(), line.end());
     const bool was_silent = fm->silent_;
     fm->silent_ = true;
     const bool stored = fm->SaveFile(kLogFile, bytes, 0, true);
     fm->silent_ = was_silent;
     return stored;
+}
+
+void vK_FileManager::RestartLog() {
+    DeleteFile(kLogFile);
+    logRestarted_ = true;
+    std::vector<std::string> early;
+    early.swap(earlyLines_);
+    std::vector<uint8_t> bytes;
+    for (const std::string& line : early) bytes.insert(bytes.end(), line.begin(), line.end());
+    if (bytes.empty()) return;
+    const bool was_silent = silent_;
+    silent_ = true;
+    SaveFile(kLogFile, bytes, 0, true);
+    silent_ = was_silent;
 }
 
 void vK_FileManager::SetIdentity(const std::string& publisher, const std::string& game) {

@@ -69,6 +69,11 @@ public:
     // no protection and no log line; false when none has it or the path is refused.
     bool ReadFromReaders(const std::string& path, std::vector<uint8_t>& bytes);
 
+    // Starts "save/logfile.txt" afresh for this run, beginning with the lines logged
+    // before (start-up reads the configuration and string tables before the save
+    // folder, and so the log's place, is known). Later lines are only appended.
+    void RestartLog();
+
 private:
     // Logs the refusal and returns false for a path outside "assets/" and "save/".
     bool Admit(const std::string& path) const;
@@ -76,6 +81,9 @@ private:
     static bool LogSink(const std::string& line);
 
     bool silent_ = false;
+    // Lines logged before RestartLog (at most kMaxEarlyLines), written again by it.
+    std::vector<std::string> earlyLines_;
+    bool logRestarted_ = false;
     std::shared_ptr<vK_FileLocations> locations_;
     std::vector<std::shared_ptr<vK_DataProviderBase>> readers_;
     std::vector<std::shared_ptr<vK_DataProviderBase>> writers_;

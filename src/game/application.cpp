@@ -2,6 +2,7 @@
 
 #include "core/mediator.h"
 #include "core/vrakko.h"
+#include "data/config.h"
 #include "data/string_table.h"
 #include "files/data_provider_save.h"
 #include "files/file_manager.h"
@@ -145,6 +146,14 @@ bool vY_Application::CanStart() {
     }
     vK_FileManager* files = vK_FileManager::Instance();
     if (!files || files->Exists("assets/config.json") != 0) {
+        ShowStartupMessage(kCorruptedText, "Loading Error");
+        return false;
+    }
+    // A configuration that is there but unreadable or unparsable is as good as missing;
+    // its problem is logged again now that the log has its place.
+    const vK_Config* config = vK_Config::Instance();
+    if (config && !config->GetLoadProblem().empty()) {
+        Log("Error: the configuration can not be used: %s", config->GetLoadProblem().c_str());
         ShowStartupMessage(kCorruptedText, "Loading Error");
         return false;
     }

@@ -40,7 +40,8 @@ void vY_CheatHighlight::Outline(vK_Render& render, vK_Object* node) const {
         const float cx[4] = {r.x, r.x + r.w, r.x + r.w, r.x};
         const float cy[4] = {r.y, r.y, r.y + r.h, r.y + r.h};
         float xs[4], ys[4];
-        for (int i = 0; i < 4; ++i) node->GetWorldMatrix().Transform(cx[i], cy[i], xs[i], ys[i]);
+        const vK_Matrix world = node->GetWorldMatrix();
+        for (int i = 0; i < 4; ++i) world.Transform(cx[i], cy[i], xs[i], ys[i]);
         const vK_DrawParams plain;
         for (int i = 0; i < 4; ++i) {
             const int j = (i + 1) % 4;

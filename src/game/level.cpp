@@ -48,7 +48,8 @@ void TransformedInputQuad(const vK_Object& object, float (&xs)[4], float (&ys)[4
     const vK_Rect& r = object.GetInputRect();
     const float cx[4] = {r.x, r.x + r.w, r.x + r.w, r.x};
     const float cy[4] = {r.y, r.y, r.y + r.h, r.y + r.h};
-    for (int i = 0; i < 4; ++i) object.GetWorldMatrix().Transform(cx[i], cy[i], xs[i], ys[i]);
+    const vK_Matrix world = object.GetWorldMatrix();
+    for (int i = 0; i < 4; ++i) world.Transform(cx[i], cy[i], xs[i], ys[i]);
 }
 
 // Whether two convex quadrilaterals overlap: a corner of one inside the other, or two

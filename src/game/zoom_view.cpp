@@ -157,7 +157,7 @@ bool vY_ZoomView::HandleInput(const vK_InputEvent& event, vK_Object* hit, const 
                 break;
             case vK_InputEvent::kWheel:
                 if (!canzoom_) return false;
-                Zoom(event.code > 0, event.x, event.y);
+                Zoom(event.code > 0);
                 break;
             default:
                 break;
@@ -225,28 +225,17 @@ void vY_ZoomView::OnPointerUp(const vK_InputEvent& event, vK_Object* /*hit*/) {
     QueueHandler(endDrag_, GetName());
 }
 
-void vY_ZoomView::Zoom(bool out, float x, float y) {
+// The wheel does not re-centre on the pointer: the content keeps its origin unless the
+// clamp at the new scale has to move it.
+void vY_ZoomView::Zoom(bool out) {
     vK_Object* content = GetContent();
     if (!content) return;
     const float oldScale = scale_;
     const float oldPosition[2] = {position_[0], position_[1]};
     const float newScale = content->GetScaleX() + (out ? -kZoomStep : kZoomStep);
-    bool applied = false;
-    if (newScale >= minScale_ && newScale <= maxScale_) {
-        // The pointer in the content's parent space; the content point under it keeps
-        // its place: q = p + c * s before and after.
-        vK_Matrix inverse;
-        float qx = x, qy = y;
-        if (ComputeFullMatrix().Inverse2D(inverse)) inverse.Transform(x, y, qx, qy);
-        const float s = content->GetScaleX();
-        const float cx = s != 0.0f ? (qx - content->GetX()) / s : 0.0f;
-        const float cy = s != 0.0f ? (qy - content->GetY()) / s : 0.0f;
-        position_[0] = qx - cx * newScale;
-        position_[1] = qy - cy * newScale;
-        scale_ = newScale;
-        applied = ApplyPosition(position_);
-    }
-    if (!applied) {
+    scale_ = newScale;
+    const bool covers = ApplyPosition(position_);
+    if (!covers || newScale < minScale_ || newScale > maxScale_) {
         scale_ = oldScale;
         position_[0] = oldPosition[0];
         position_[1] = oldPosition[1];

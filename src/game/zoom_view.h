@@ -8,9 +8,10 @@
 
 // Object type "zoomview": holds one content object (the child added last, normally a
 // level's whole scene) that the player drags around, with inertia after release, and
-// zooms with the wheel around the pointer, within min_scale..max_scale. The content
-// never uncovers the display: its extent at scale 1 is the display size when the view
-// is made, and every position is clamped so that extent covers the display.
+// zooms with the wheel (keeping its origin unless the clamp moves it), within
+// min_scale..max_scale. The content never uncovers the display: its extent at scale 1
+// is the display size when the view is made, and every position is clamped so that
+// extent covers the display.
 //
 // Kept values: while idle the view follows the content's own position and scale; while
 // dragging or coasting it writes its kept position and scale into the content each frame.
@@ -35,9 +36,9 @@ public:
     virtual void OnPointerDown(const vK_InputEvent& event, vK_Object* hit);
     virtual void OnPointerUp(const vK_InputEvent& event, vK_Object* hit);
     virtual void OnPointerMove(const vK_InputEvent& event);
-    // One wheel step out (smaller) or in, keeping the content point under (x, y) in
-    // place unless the clamp has to move it; undone when it would leave the limits.
-    virtual void Zoom(bool out, float x, float y);
+    // One wheel step out (smaller) or in; the content keeps its position unless the
+    // clamp moves it; undone when it would leave the limits or not cover the display.
+    virtual void Zoom(bool out);
 
     // Clamps position so that the content covers the display at the kept scale; false
     // when the content is smaller than the display (then position is only part-clamped).

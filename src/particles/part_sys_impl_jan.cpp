@@ -217,8 +217,9 @@ void vK_PartSysImpl_Jan::Emit(Emitter& e) {
     p->y = Spread(e.pos_y_delta) + e.pos_y + my;
     if (e.free && !masked) {
         if (vK_ParticleSystem* owner = GetOwner()) {
-            p->x += owner->GetWorldMatrix().M41();
-            p->y += owner->GetWorldMatrix().M42();
+            const vK_Matrix world = owner->GetWorldMatrix();
+            p->x += world.M41();
+            p->y += world.M42();
         }
     }
     p->speed_x = Spread(e.speed_x_delta) + e.speed_x;
@@ -361,7 +362,7 @@ void vK_PartSysImpl_Jan::Draw(vK_Render& render, const vK_DrawParams& state) {
         if (e.free) {
             vK_ParticleSystem* owner = GetOwner();
             vK_Object* parent = owner ? owner->GetParent() : nullptr;
-            world = parent ? parent->GetWorldMatrix() : vK_Matrix();
+            world = parent ? parent->GetDrawnMatrix() : vK_Matrix();
         }
         list.Clear();
         list.Reserve(e.particles.size() * 6 * vK_VertexList::kFloatsPerVertex);

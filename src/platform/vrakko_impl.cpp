@@ -83,8 +83,9 @@ Vrakko_Impl::~Vrakko_Impl() {
 
 void Vrakko_Impl::Init(vK_Application* application) {
     // Affinity and DPI awareness have no counterpart here; the working folder is chosen
-    // by the entry point (--root). The log starts afresh with every run.
-    if (vK_FileManager* files = vK_FileManager::Instance()) files->DeleteFile("save/logfile.txt");
+    // by the entry point (--root). The log starts afresh with every run, beginning with
+    // what start-up logged before the save folder was known.
+    if (vK_FileManager* files = vK_FileManager::Instance()) files->RestartLog();
     Vrakko::Init(application);
     StartClock();
 }
@@ -467,7 +468,7 @@ void Vrakko_Impl::RunLoop() {
         if (!renderer_) continue;
         Draw();
         const bool last = frameLimit_ > 0 && GetFrameCount() >= frameLimit_;
-        if (last && !screenshotPath_.empty()) screenshotSaved_ = SaveFrame(screenshotPath_ + ".jpg");
+        if (last && !screenshotPath_.empty()) screenshotSaved_ = SaveFrame(screenshotPath_);
         for (FrameShot& shot : frameShots_) {
             if (shot.frame != GetFrameCount()) continue;
             shot.saved = SaveFrame(shot.path);

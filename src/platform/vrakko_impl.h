@@ -42,8 +42,8 @@ public:
     bool HandleEvent(const SDL_Event& event);
     bool HasDisplay() const { return context_ != nullptr; }
 
-    // Run options: end the loop after this many frames (0 = never); save a JPEG of the
-    // last frame drawn to path (without ".jpg") before ending.
+    // Run options: end the loop after this many frames (0 = never); save the last frame
+    // drawn to path before ending (PNG for ".png", else JPEG).
     void SetFrameLimit(long frames) { frameLimit_ = frames; }
     void SetScreenshotPath(const std::string& path) { screenshotPath_ = path; }
     bool ScreenshotSaved() const { return screenshotSaved_; }

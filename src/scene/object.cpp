@@ -587,14 +587,26 @@ vK_Matrix vK_Object::ComputeLocalMatrix(int mode) const {
     return m;
 }
 
-vK_Matrix vK_Object::ComputeFullMatrix() const {
-    const vK_Matrix local = ComputeLocalMatrix(0);
-    if (!parent_) return local;
-    if (attachType_ >= 1 && attachType_ <= 3) {
-        const vK_Matrix grand = parent_->parent_ ? parent_->parent_->ComputeFullMatrix() : vK_Matrix();
-        return local * (parent_->ComputeLocalMatrix(attachType_) * grand);
+// The same composition as ComputeDrawState, computed up the tree on demand; each level's
+// local matrix comes from its cache (refreshed here when dirty, as a draw would), so a
+// query never waits for a draw.
+vK_Matrix vK_Object::CurrentMatrix(bool withDrag) const {
+    if (transformDirty_) {
+        local_ = ComputeLocalMatrix(0);
+        transformDirty_ = false;
     }
-    return local * parent_->ComputeFullMatrix();
+    vK_Matrix m = local_;
+    if (attachType_ >= 1 && attachType_ <= 3 && parent_) {
+        const vK_Matrix grand = parent_->parent_ ? parent_->parent_->CurrentMatrix(withDrag) : vK_Matrix();
+        m = m * (parent_->ComputeLocalMatrix(attachType_) * grand);
+    } else if (parent_) {
+        m = m * parent_->CurrentMatrix(withDrag);
+    }
+    if (withDrag && GetDraggedObject() == this) {
+        m.At(4, 1) = dragX_;
+        m.At(4, 2) = dragY_;
+    }
+    return m;
 }
 
 vK_DrawParams vK_Object::ComputeDrawState(const vK_DrawParams& parent, int mode) {

@@ -156,10 +156,15 @@ public:
     // The state the object is drawn and hit-tested with (mode 0); modes 1 to 3 are the
     // reduced parent transforms of the attach types. Stores the world matrix.
     vK_DrawParams ComputeDrawState(const vK_DrawParams& parent, int mode = 0);
-    const vK_Matrix& GetWorldMatrix() const { return world_; }
-    // The world matrix computed now from the current transforms up the tree (the
-    // cached one is only as new as the last draw or hit test); ignores the drag position.
-    vK_Matrix ComputeFullMatrix() const;
+    // The world matrix of the current transforms up the tree, as the next draw will
+    // compute it (the dragged object at its drag position), whether or not the object
+    // was drawn or hit-tested, is visible or takes input. Every position query uses it.
+    vK_Matrix GetWorldMatrix() const { return CurrentMatrix(true); }
+    // The matrix the last draw or hit-test pass stored: for code that runs inside that
+    // pass (the parent's state of a particle system being drawn, say).
+    const vK_Matrix& GetDrawnMatrix() const { return world_; }
+    // GetWorldMatrix without the drag position.
+    vK_Matrix ComputeFullMatrix() const { return CurrentMatrix(false); }
     void MarkTransformDirty() { transformDirty_ = true; }
     bool IsTransformDirty() const { return transformDirty_; }
 
@@ -301,6 +306,8 @@ protected:
     bool IsAncestorOf(const vK_Object* object) const;
 
 private:
+    // The world matrix from the local matrices up the tree (cached ones where clean).
+    vK_Matrix CurrentMatrix(bool withDrag) const;
     std::unique_ptr<vK_Object> TakeChild(vK_Object* child);
     static std::unique_ptr<vK_Object> TakeOwnership(vK_Object* object);
     void EnterSceneTree();
@@ -330,8 +337,9 @@ private:
     int attachType_ = 0;
     std::string animTag_;
     vK_Matrix world_;
-    bool transformDirty_ = true;
-    vK_Matrix local_;
+    // The local matrix cache; queries (const) refresh it as draws do.
+    mutable bool transformDirty_ = true;
+    mutable vK_Matrix local_;
     std::unique_ptr<vK_DataTable> userData_;
 
     bool dead_ = false;

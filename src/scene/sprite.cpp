@@ -4,6 +4,9 @@
 
 #include "data/data.h"
 #include "files/file_manager.h"
+#include "files/log.h"
+#include "files/log_once.h"
+#include "graphics/frame_texture.h"
 #include "graphics/render.h"
 #include "graphics/resource_manager.h"
 #include "graphics/texture.h"
@@ -60,6 +63,20 @@ void vK_Sprite::GetProperties(vK_DataTable& table, bool full) const {
 void vK_Sprite::SetFrame(int frame) {
     GetOwnParams().frame = frame;
     if (texture_ && !HasInputRect()) SetInputRect(false, texture_->GetRect(frame));
+    WarnMissingFrame();
+}
+
+// An atlas frame that does not exist draws nothing and takes no hits; the author hears
+// of it once per object, atlas and frame.
+void vK_Sprite::WarnMissingFrame() const {
+    const auto* atlas = dynamic_cast<const vK_FrameTexture*>(texture_.get());
+    const int frame = GetOwnParams().frame;
+    if (!atlas || atlas->FindFrame(frame)) return;
+    const std::string file = GetResourceName() + ".xml";
+    LogOnce(
+        "frame " + GetName() + " " + file + " " + std::to_string(frame),
+        FormatString("Warning: object \"%s\" shows frame %d of %s, which has %zu frames; nothing is drawn",
+                     GetName().c_str(), frame, file.c_str(), atlas->GetFrames().size()));
 }
 
 vK_Rect vK_Sprite::GetDrawRect() const {
@@ -87,6 +104,7 @@ bool vK_Sprite::EnterScene() {
         if (!texture_) texture_ = resources->GetFrameTexture(name);
     }
     if (texture_ && !HasInputRect()) SetInputRect(false, texture_->GetRect(GetFrame()));
+    WarnMissingFrame();
     return texture_ != nullptr;
 }
 

@@ -33,6 +33,8 @@ public:
 
 private:
     static const vK_PropertyTable& SpriteProperties();
+    // Warns (once per cause) when the frame is not one of the atlas's frames.
+    void WarnMissingFrame() const;
 
     std::shared_ptr<vK_Texture> texture_;
 };

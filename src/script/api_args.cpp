@@ -2,6 +2,7 @@
 
 #include "scene/object.h"
 #include "script/script_hub.h"
+#include "script/script_warnings.h"
 
 namespace vK_ApiArgs {
 
@@ -10,8 +11,12 @@ const vK_Data* At(const vK_DataArray& args, unsigned index) { return args.GetAt(
 vK_Object* Object(const vK_DataArray& args, unsigned index) {
     const vK_Data* v = At(args, index);
     if (!v) return nullptr;
-    vK_Object* object = vK_Object::FindObject(v->ToString());
-    return object && !object->IsDead() ? object : nullptr;
+    const std::string name = v->ToString();
+    vK_Object* object = vK_Object::FindObject(name);
+    if (object && !object->IsDead()) return object;
+    // nil and "" name no object on purpose (an optional argument left out).
+    if (!v->IsNull() && !name.empty()) vK_ScriptWarnings::MissingObject(name);
+    return nullptr;
 }
 
 vK_DataScriptFunction Handler(const vK_DataArray& args, unsigned index) {

@@ -12,7 +12,8 @@ class vK_Object;
 namespace vK_ApiArgs {
 // The argument at index, or nullptr when the call has fewer arguments.
 const vK_Data* At(const vK_DataArray& args, unsigned index);
-// The object named by the argument's string form; nullptr when absent or unknown.
+// The object named by the argument's string form; nullptr when absent or unknown (an
+// unknown name, other than nil or "", is warned about once per cause).
 vK_Object* Object(const vK_DataArray& args, unsigned index);
 // A script function used as is, anything else compiled from its string form.
 vK_DataScriptFunction Handler(const vK_DataArray& args, unsigned index);

@@ -9,11 +9,13 @@
 #include "graphics/matrix.h"
 #include "scene/object.h"
 #include "scene/property_animation.h"
+#include "scene/property_check.h"
 #include "scene/scene.h"
 #include "script/api_args.h"
 #include "script/script_api.h"
 #include "script/script_hub.h"
 #include "script/script_properties.h"
+#include "script/script_warnings.h"
 
 namespace {
 using vK_ApiArgs::At;
@@ -24,7 +26,10 @@ vK_Object* StorageRoot() { return vK_Scene::Instance() ? vK_Scene::Instance()->G
 void ObjSet(const vK_DataArray& args, void*, vK_DataArray&) {
     vK_Object* object = Object(args, 0);
     const vK_Data* table = At(args, 1);
-    if (object && table && table->AsTable()) object->SetProperties(*table->AsTable());
+    if (object && table && table->AsTable()) {
+        object->SetProperties(*table->AsTable());
+        vK_ScriptWarnings::UnknownProperties(*object, *table->AsTable());
+    }
 }
 
 // One [object, table] pair of ObjMultiSet; anything else is skipped.
@@ -38,7 +43,14 @@ void ApplyPair(const vK_Data* pair) {
         object = vK_Object::FindObject(static_cast<const vK_DataString*>(name)->Value());
     else if (name)
         object = vK_Object::FindObject(name->ToString());
-    if (object && !object->IsDead() && table && table->AsTable()) object->SetProperties(*table->AsTable());
+    if (!object || object->IsDead()) {
+        if (name && !name->IsNull()) vK_ScriptWarnings::MissingObject(name->ToString());
+        return;
+    }
+    if (table && table->AsTable()) {
+        object->SetProperties(*table->AsTable());
+        vK_ScriptWarnings::UnknownProperties(*object, *table->AsTable());
+    }
 }
 
 void ObjMultiSet(const vK_DataArray& args, void*, vK_DataArray&) {
@@ -62,7 +74,10 @@ void ObjMultiSet(const vK_DataArray& args, void*, vK_DataArray&) {
 void ApplyScriptTable(lua_State* L, vK_ScriptHub& hub, int index, vK_Object& object) {
     if (vK_ScriptProperties::Apply(L, index, object)) return;
     const std::unique_ptr<vK_Data> table = hub.ToData(L, index);
-    if (table->AsTable()) object.SetProperties(*table->AsTable());
+    if (table->AsTable()) {
+        object.SetProperties(*table->AsTable());
+        vK_ScriptWarnings::UnknownProperties(object, *table->AsTable());
+    }
 }
 
 int FastObjSet(lua_State* L, vK_ScriptHub& hub) {
@@ -71,7 +86,10 @@ int FastObjSet(lua_State* L, vK_ScriptHub& hub) {
     size_t length = 0;
     const char* name = lua_tolstring(L, 1, &length);
     vK_Object* object = vK_Object::FindObject(std::string_view(name, length), hint);
-    if (object && !object->IsDead()) ApplyScriptTable(L, hub, 2, *object);
+    if (object && !object->IsDead())
+        ApplyScriptTable(L, hub, 2, *object);
+    else
+        vK_ScriptWarnings::MissingObject(std::string(name, length));
     return 0;
 }
 
@@ -145,12 +163,58 @@ int FastObjMultiSet(lua_State* L, vK_ScriptHub& hub) {
         size_t length = 0;
         const char* name = lua_tolstring(L, pair + 1, &length);
         vK_Object* object = vK_Object::FindObject(std::string_view(name, length), hints[i]);
-        if (!object || object->IsDead()) continue;
+        if (!object || object->IsDead()) {
+            vK_ScriptWarnings::MissingObject(std::string(name, length));
+            continue;
+        }
         lua_rawgeti(L, pair, 2);
         if (lua_type(L, pair + 2) == LUA_TTABLE) ApplyScriptTable(L, hub, pair + 2, *object);
     }
     lua_settop(L, base);
     return 0;
+}
+
+// A read of a key ObjGet's table lacks: nil, as for any table, and a warning when the
+// object's class has no such property (a typo rather than a key written only sometimes).
+int ObjGetIndex(lua_State* L) {
+    if (lua_type(L, 1) != LUA_TTABLE || lua_type(L, 2) != LUA_TSTRING) return 0;
+    lua_pushliteral(L, "name");
+    lua_rawget(L, 1);
+    const char* name = lua_tostring(L, -1);
+    const vK_Object* object = name ? vK_Object::FindObject(name) : nullptr;
+    lua_pop(L, 1);
+    size_t length = 0;
+    const char* key = lua_tolstring(L, 2, &length);
+    if (object && !object->IsDead() && !vK_PropertyCheck::Knows(*object, std::string_view(key, length)))
+        vK_ScriptWarnings::UnknownPropertyRead(*object, std::string_view(key, length));
+    return 0;
+}
+
+// ObjGet's general outcome, with the table given a metatable (shared by all of them)
+// that warns about reads of keys no property has.
+int FastObjGet(lua_State* L, vK_ScriptHub& hub) {
+    if (lua_gettop(L) < 1 || lua_type(L, 1) != LUA_TSTRING || L != hub.GetLuaState() || !lua_checkstack(L, 3))
+        return -1;
+    size_t length = 0;
+    const char* name = lua_tolstring(L, 1, &length);
+    vK_Object* object = vK_Object::FindObject(std::string(name, length));
+    if (!object || object->IsDead()) {
+        vK_ScriptWarnings::MissingObject(std::string(name, length));
+        return 0;
+    }
+    vK_DataTable table;
+    object->GetProperties(table, true);
+    const int base = lua_gettop(L);
+    if (!hub.PushData(&table) || lua_type(L, -1) != LUA_TTABLE) {
+        lua_settop(L, base);
+        return -1;
+    }
+    if (luaL_newmetatable(L, "vk.obj.Get")) {
+        lua_pushcfunction(L, &ObjGetIndex);
+        lua_setfield(L, -2, "__index");
+    }
+    lua_setmetatable(L, -2);
+    return 1;
 }
 
 void ObjGet(const vK_DataArray& args, void*, vK_DataArray& results) {
@@ -299,7 +363,7 @@ constexpr vK_ScriptApiEntry kEntries[] = {
      &ObjSet,
      {"object: name, properties: table",
       "Applies the properties of the table to the object, as its module XML attributes would be; keys the "
-      "object's type does not have are ignored."},
+      "object's type does not have are ignored with a warning."},
      &FastObjSet},
     {"vk.obj.MultiSet; ObjMultiSet",
      &ObjMultiSet,
@@ -311,7 +375,8 @@ constexpr vK_ScriptApiEntry kEntries[] = {
      &ObjGet,
      {"object: name -> table",
       "Returns every property of the object with its current value, including user_data, draw_width and "
-      "draw_height."}},
+      "draw_height; reading a key no property has from the table gives nil and a warning."},
+     &FastObjGet},
     {"vk.obj.Attach; ObjAttach",
      &ObjAttach,
      {"child: name, parent: name",

@@ -7,7 +7,9 @@
 
 #include "files/file_manager.h"
 #include "files/log.h"
+#include "files/log_once.h"
 #include "scene/object.h"
+#include "scene/property_check.h"
 #include "scene/scene.h"
 #include "script/module_header.h"
 #include "script/script_hub.h"
@@ -51,6 +53,8 @@ bool vK_ModuleFile::ReadXml(const std::string& text) {
     tinyxml2::XMLDocument doc;
     if (doc.Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS) {
         Log("[vK][Module] Error while parsing %s file", path_.c_str());
+        // Where: tinyxml2 knows the line (not the column).
+        Log("Error: %s.xml:%d: %s", path_.c_str(), doc.ErrorLineNum(), doc.ErrorName());
         return false;
     }
     const tinyxml2::XMLElement* module = doc.RootElement();
@@ -87,12 +91,25 @@ vK_Object* vK_ModuleFile::CreateObjectFromXml(const tinyxml2::XMLElement& elemen
         properties.SetString(a->Name(), a->Value());
     }
     object->SetProperties(properties);
+    WarnUnknownAttributes(*object, properties, element.GetLineNum());
     // tinyxml2 bounds the nesting depth of a document, and with it this recursion.
     for (const tinyxml2::XMLElement* c = element.FirstChildElement(); c; c = c->NextSiblingElement()) {
         vK_Object* child = CreateObjectFromXml(*c);
         if (child && !object->AddChild(child)) vK_Object::Destroy(child);
     }
     return object;
+}
+
+// The loader's own attributes ("__type", "_name") aside, a key the object's class does
+// not take is a mistake SetProperties would pass over without a word.
+void vK_ModuleFile::WarnUnknownAttributes(const vK_Object& object, const vK_DataTable& properties,
+                                          int line) const {
+    for (const std::string& key : vK_PropertyCheck::UnknownKeys(object, properties)) {
+        if (key == "__type" || key == "_name") continue;
+        const std::string where = path_ + ".xml:" + std::to_string(line);
+        LogOnce("property " + where + " " + object.GetName() + " " + key,
+                "Warning: " + where + ": " + vK_PropertyCheck::Describe(object, key));
+    }
 }
 
 void vK_ModuleFile::MoveObjectsToStorage() {
@@ -111,7 +128,8 @@ void vK_ModuleFile::DestroyRoot() {
 void LoadModule(const std::string& path) {
     vK_ModuleFile module(path);
     module.MoveObjectsToStorage();
-    if (vK_ScriptHub* hub = vK_ScriptHub::Instance()) hub->LoadModuleCode(module.GetCode(), module.GetName());
+    if (vK_ScriptHub* hub = vK_ScriptHub::Instance())
+        hub->LoadModuleCode(module.GetCode(), module.GetName(), path + ".lua");
 }
 
 vK_DataScriptFunction LoadModuleInstance(const std::string& path, bool with_objects,
@@ -120,5 +138,5 @@ vK_DataScriptFunction LoadModuleInstance(const std::string& path, bool with_obje
     if (with_objects) module.MoveObjectsToStorage();
     vK_ScriptHub* hub = vK_ScriptHub::Instance();
     if (!hub) return {};
-    return hub->LoadModuleTable(module.GetCode(), module.GetName());
+    return hub->LoadModuleTable(module.GetCode(), module.GetName(), path + ".lua");
 }

@@ -42,6 +42,9 @@ public:
     vK_Object* CreateObjectFromXml(const tinyxml2::XMLElement& element);
 
 private:
+    // Logs a warning (once per cause) for each attribute the object's class ignores.
+    void WarnUnknownAttributes(const vK_Object& object, const vK_DataTable& properties, int line) const;
+
     std::string name_ = "dummymodule";
     std::string path_;
     vK_Object* root_ = nullptr;  // loose object until DestroyRoot

@@ -33,7 +33,20 @@ bool ApplyModuleHeader(std::string& code, std::string& name) {
     while (i < code.size() && !IsSpace(code[i])) ++i;
     if (i == start) return false;
     name = code.substr(start, i - start);
+    // The header line is emptied but its line break stays, so the code's own line
+    // numbers are the file's.
     const size_t line_end = code.find('\n');
-    if (line_end != std::string::npos) code.erase(0, line_end + 1);
+    if (line_end != std::string::npos) code.erase(0, line_end);
     return true;
+}
+
+std::string WrapModuleCode(const std::string& code, const std::string& global) {
+    // The wrapper's header shares the code's first line, so error lines are the file's.
+    std::string text =
+        global.empty() ? "function __LoadLuaModuleToTable_init ()" : "function __" + global + "_init ()";
+    text += " local public = {}; local private = {}; ";
+    text += code;
+    text += "\nreturn public;\nend;\n";
+    text += global.empty() ? "return __LoadLuaModuleToTable_init ();" : global + "= __" + global + "_init ()";
+    return text;
 }

@@ -14,6 +14,7 @@
 #include "particles/lua_random.h"
 #include "scene/object.h"
 #include "script/lua_script.h"
+#include "script/module_header.h"
 
 namespace {
 vK_ScriptHub* g_instance = nullptr;
@@ -33,6 +34,13 @@ std::string ErrorText(lua_State* L, int index) {
         return std::string(s, len);
     }
     return FormatString("(error object is a %s value)", lua_typename(L, type));
+}
+
+// A chunk's source as reports name it: a file chunk ("@assets/modules/shed.lua") by its
+// path, anything else by its source text.
+std::string SourceName(const char* source) {
+    if (!source) return {};
+    return source[0] == '@' ? std::string(source + 1) : std::string(source);
 }
 
 // Local variable names become table keys: "(*temporary)" -> "lb_asterisktemporary_rb".
@@ -475,21 +483,19 @@ vK_DataScriptFunction vK_ScriptHub::CompileCode(const std::string& text) {
 }
 
 namespace {
-std::string WrapModule(const std::string& head, const std::string& code, const std::string& tail) {
-    std::string text = head;
-    text += "\nlocal public = {};\nlocal private = {};\n";
-    text += code;
-    text += "\nreturn public;\nend;\n";
-    text += tail;
-    return text;
+// Lua names a chunk "@PATH" in its messages as "PATH:LINE:"; without a file the
+// module's name stands in, as "[string "NAME"]:LINE:".
+std::string ChunkName(const std::string& name, const std::string& file) {
+    return file.empty() ? name : "@" + file;
 }
 }  // namespace
 
-void vK_ScriptHub::LoadModuleCode(const std::string& code, const std::string& name) {
+void vK_ScriptHub::LoadModuleCode(const std::string& code, const std::string& name, const std::string& file) {
     if (!state_ || !lua_checkstack(state_, 2)) return;
-    std::string text = WrapModule("function __" + name + "_init ()", code, name + "= __" + name + "_init ()");
+    const std::string text = WrapModuleCode(code, name);
+    const std::string chunk = ChunkName(name, file);
     int base = lua_gettop(state_);
-    if (luaL_loadbuffer(state_, text.data(), text.size(), name.c_str()) != 0) {
+    if (luaL_loadbuffer(state_, text.data(), text.size(), chunk.c_str()) != 0) {
         Log("Error: module %s try to compile - lua error: %s", name.c_str(), ErrorText(state_, -1).c_str());
     } else if (lua_pcall(state_, 0, LUA_MULTRET, 0) != 0) {
         Log("Error: module %s failed to run - lua error: %s", name.c_str(), ErrorText(state_, -1).c_str());
@@ -497,12 +503,13 @@ void vK_ScriptHub::LoadModuleCode(const std::string& code, const std::string& na
     lua_settop(state_, base);
 }
 
-vK_DataScriptFunction vK_ScriptHub::LoadModuleTable(const std::string& code, const std::string& name) {
+vK_DataScriptFunction vK_ScriptHub::LoadModuleTable(const std::string& code, const std::string& name,
+                                                    const std::string& file) {
     if (!state_ || !lua_checkstack(state_, 2)) return vK_DataScriptFunction();
-    std::string text =
-        WrapModule("function __LoadLuaModuleToTable_init ()", code, "return __LoadLuaModuleToTable_init ();");
+    const std::string text = WrapModuleCode(code, std::string());
+    const std::string chunk = ChunkName(name, file);
     int base = lua_gettop(state_);
-    if (luaL_loadbuffer(state_, text.data(), text.size(), name.c_str()) != 0) {
+    if (luaL_loadbuffer(state_, text.data(), text.size(), chunk.c_str()) != 0) {
         Log("Error: module %s try to compile - lua error: %s", name.c_str(), ErrorText(state_, -1).c_str());
         lua_settop(state_, base);
         return vK_DataScriptFunction();
@@ -676,7 +683,7 @@ std::string vK_ScriptHub::GetCallStackText() {
     lua_Debug ar;
     for (int level = 0; lua_getstack(state_, level, &ar); ++level) {
         if (!lua_getinfo(state_, "Snl", &ar)) break;
-        text += FormatString("%s\t%s\t%s\t%d\t\n", ar.what ? ar.what : "", ar.source ? ar.source : "",
+        text += FormatString("%s\t%s\t%s\t%d\t\n", ar.what ? ar.what : "", SourceName(ar.source).c_str(),
                              ar.name ? ar.name : "unknown", ar.currentline);
     }
     return text;
@@ -692,6 +699,8 @@ void vK_ScriptHub::BuildAndSendReport(lua_State* L, bool breakpoint, const std::
         report.SetInt("line", line);
     } else {
         report.SetString("crash", "1");
+        // The error text ("assets/modules/shed.lua:53: ..."), the error value at index 1.
+        if (lua_gettop(L) >= 1) report.SetString("error", ErrorText(L, 1));
     }
     vK_DataArray* callstack = report.SetArray("callstack");
     lua_Debug ar;
@@ -701,7 +710,7 @@ void vK_ScriptHub::BuildAndSendReport(lua_State* L, bool breakpoint, const std::
         vK_DataTable* frame = callstack->PushTable();
         frame->SetString("funcname", ar.name ? ar.name : "unknown");
         frame->SetString("runtype", ar.what ? ar.what : "");
-        frame->SetString("chunkname", ar.source ? ar.source : "");
+        frame->SetString("chunkname", SourceName(ar.source));
         frame->SetInt("line", ar.currentline);
         vK_DataTable* locals = frame->SetTable("locals");
         for (int index = 1; lua_checkstack(L, 1); ++index) {
@@ -750,6 +759,6 @@ void vK_ScriptHub::LineHook(lua_State* L, lua_Debug* ar) {
     vK_ScriptHub* hub = Instance();
     if (!hub || !hub->state_ || hub->reporting_ || !ar) return;
     std::string module;
-    if (lua_getinfo(L, "S", ar) && ar->source) module = ar->source;
+    if (lua_getinfo(L, "S", ar)) module = SourceName(ar->source);
     hub->BuildAndSendReport(L, true, module, ar->currentline, 0);
 }

@@ -86,10 +86,12 @@ public:
     std::unique_ptr<vK_Data> GetGlobal(const std::string& name);
 
     vK_DataScriptFunction CompileCode(const std::string& text);
-    // Module form 1: the module's table becomes the global variable name.
-    void LoadModuleCode(const std::string& code, const std::string& name);
+    // Module form 1: the module's table becomes the global variable name. With file
+    // (the ".lua" path) the chunk is named after it, so errors read "FILE:LINE: ...".
+    void LoadModuleCode(const std::string& code, const std::string& name, const std::string& file = {});
     // Module form 2: returns the module's table as a script function value.
-    vK_DataScriptFunction LoadModuleTable(const std::string& code, const std::string& name);
+    vK_DataScriptFunction LoadModuleTable(const std::string& code, const std::string& name,
+                                          const std::string& file = {});
 
     // Exposes function under every name in names (split at ';' and blanks); dotted
     // names create the nested tables.

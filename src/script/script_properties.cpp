@@ -7,8 +7,10 @@
 
 #include "data/data.h"
 #include "scene/object.h"
+#include "scene/property_check.h"
 #include "scene/property_table.h"
 #include "script/script_hub.h"
+#include "script/script_warnings.h"
 
 namespace {
 
@@ -76,6 +78,8 @@ bool vK_ScriptProperties::Apply(lua_State* L, int index, vK_Object& object) {
             size_t length = 0;
             const char* key = lua_tolstring(L, -2, &length);  // a string already: no conversion
             const int entry = table->Find(std::string_view(key, length));
+            if (entry < 0 && !vK_PropertyCheck::Knows(object, std::string_view(key, length)))
+                vK_ScriptWarnings::UnknownProperty(object, std::string_view(key, length));
             if (entry >= 0) {
                 Item item{entry, lua_type(L, -1), 0.0, nullptr, 0};
                 switch (item.type) {

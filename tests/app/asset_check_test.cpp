@@ -172,4 +172,69 @@ TEST_F(AssetCheck, EveryPlantedFaultIsReportedOnceWithItsFile) {
     }
 }
 
+// What the engine passes over with a warning at run time is a warning here, with its line.
+TEST_F(AssetCheck, WhatTheEngineIgnoresIsAWarning) {
+    const std::string root = folder.Path() + "/game";
+    std::filesystem::create_directories(root);
+    std::filesystem::copy(kDemo + "/assets", root + "/assets", std::filesystem::copy_options::recursive);
+    folder.WriteFile("game/assets/anims/stub.xml",
+                     "<animation type=\"frame\" frame_texture=\"candle_frames\">\n"
+                     "<function name=\"idle\" frametime=\"100\" loop=\"1\"/>\n</animation>\n");
+    folder.WriteFile("game/assets/modules/planted.xml",
+                     "<module name=\"planted\">\n"
+                     "<objs><obj name=\"planted_root\">\n"
+                     "  <spr name=\"p_door\" res=\"assets/anims/candle_frames\" pos-y=\"3\" frame=\"17\"/>\n"
+                     "  <anim name=\"p_lamp\" res=\"assets/anims/candle\" animfunc=\"glowing\"/>\n"
+                     "  <anim name=\"p_stub\" res=\"assets/anims/stub\" animfunc=\"idle\"/>\n"
+                     "</obj></objs>\n"
+                     "</module>\n");
+    folder.WriteFile("game/assets/modules/planted.lua",
+                     "function public.Open()\n"
+                     "    ObjSet(\"p_door\", {pos_x = 3,\n"
+                     "                        visble = false})\n"
+                     "    return ObjGet(\"p_dor\")\n"
+                     "end\n");
+    const std::vector<std::string> expected = {
+        "assets/modules/planted.lua:3: warning: ObjSet: object \"p_door\" (spr) has no property \"visble\"; "
+        "it is ignored",
+        "assets/modules/planted.lua:4: warning: ObjGet: no object is named \"p_dor\"",
+        "assets/modules/planted.xml:3: warning: object \"p_door\" (spr) has no property \"pos-y\"; it is "
+        "ignored",
+        "assets/modules/planted.xml:3: warning: object \"p_door\" shows frame 17 of "
+        "assets/anims/candle_frames.xml, "
+        "which has 6 frames; nothing is drawn",
+        "assets/modules/planted.xml:4: warning: object \"p_lamp\" plays animation function \"glowing\", "
+        "which "
+        "assets/anims/candle.xml does not define",
+        "assets/modules/planted.xml:5: warning: animation function \"idle\" of assets/anims/stub.xml has no "
+        "frames "
+        "(object \"p_stub\" plays it)",
+    };
+    const CheckRun run = Check(root, "", folder);
+    EXPECT_EQ(run.status, 0);  // warnings alone do not fail the check
+    EXPECT_EQ(run.lines, expected);
+    EXPECT_NE(run.summary.find("0 errors, 6 warnings"), std::string::npos) << run.summary;
+}
+
+// A configuration that does not parse is one finding with its line and column: no key
+// "is missing" after it, and no string id "is defined by no string table".
+TEST_F(AssetCheck, AParseFailureIsReportedAlone) {
+    const std::string root = folder.Path() + "/game";
+    std::filesystem::create_directories(root);
+    std::filesystem::copy(kDemo + "/assets", root + "/assets", std::filesystem::copy_options::recursive);
+    std::filesystem::remove(root + "/assets/shared/interface/int_loading.xml");
+    std::filesystem::remove(root + "/assets/shared/interface/int_loading.lua");
+    folder.WriteFile("game/assets/config.json", "{\"save_settings\": {\"folder\": \"Game\"},\n  }\n");
+    const CheckRun run = Check(root, "", folder);
+    EXPECT_EQ(run.status, 1);
+    const std::vector<std::string> expected = {
+        "assets/config.json:2: error: JSON does not parse (column 3): Missing '}' or object member name; the "
+        "game "
+        "does not start with it",
+        "assets/shared/interface/int_loading.xml: error: the loading-screen module "
+        "\"assets/shared/interface/int_loading\" (.xml and .lua), which every level switch loads, is missing",
+    };
+    EXPECT_EQ(run.lines, expected);
+}
+
 }  // namespace

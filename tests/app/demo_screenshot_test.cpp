@@ -58,13 +58,14 @@ TEST(DemoScreenshot, ShowsSpritesClockBannerAndTexts) {
     const std::string command = "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy '" + exe + "' --root '" +
                                 demo + "' --save-dir '" + folder.Path() + "/save' --replay '" +
                                 folder.Path() + "/input.txt' --screenshot-at 28:'" + folder.Path() +
-                                "/title.png' --screenshot '" + folder.Path() + "/shot' >/dev/null 2>&1";
+                                "/title.png' --screenshot '" + folder.Path() + "/shot.png' >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    const std::string path = folder.Path() + "/shot.jpg";
+    // A ".png" path gets a PNG, as with --screenshot-at.
+    const std::string path = folder.Path() + "/shot.png";
     if (!std::filesystem::exists(path)) GTEST_SKIP() << "no OpenGL context for a screenshot";
     Shot title, shot;
     ASSERT_TRUE(title.Load(folder.Path() + "/title.png", true));
-    ASSERT_TRUE(shot.Load(path, false));
+    ASSERT_TRUE(shot.Load(path, true));
     for (const Shot* s : {&title, &shot}) {
         ASSERT_EQ(s->image.width, 1024);
         ASSERT_EQ(s->image.height, 768);

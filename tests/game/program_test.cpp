@@ -1,4 +1,5 @@
-// The built program: a missing configuration ends it with the message and status 1,
+// The built program: a missing or unparsable configuration ends it with the message and
+// status 1,
 // and the game's message names are script globals.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -25,18 +26,36 @@ int RunProgram(const std::string& args, std::string& output) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-TEST(Program, MissingConfigurationShowsTheMessageAndEndsWithStatusOne) {
+// A configuration that is missing or does not parse: the message, status 1, and for the
+// parse error its place in the log.
+TEST(Program, MissingOrBrokenConfigurationShowsTheMessageAndEndsWithStatusOne) {
     if (!std::filesystem::exists(Exe())) GTEST_SKIP() << "the executable is not built";
-    TempFolder folder;
-    folder.WriteFile("root/assets/readme.txt", "no configuration here");
-    std::string output;
-    EXPECT_EQ(
-        RunProgram("--root '" + folder.Path() + "/root' --save-dir '" + folder.Path() + "/save' --frames 2",
-                   output),
-        1);
-    EXPECT_NE(output.find("Game assets is corrupted.\nPlease reinstall the game to fix the problem."),
-              std::string::npos)
-        << output;
+    struct Case {
+        const char* config;  // nullptr: no file
+        const char* logged;  // in the log, "" for nothing to look for
+    };
+    const Case cases[] = {
+        {nullptr, ""},
+        {"{\"save_settings\": {\"folder\": \"G\"},\n \"start_point\": {\"module\": \"m\"},\n}\n",
+         "Error: the configuration can not be used: assets/config.json:3:1: Missing '}' or object member "
+         "name"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.logged);
+        TempFolder folder;
+        folder.WriteFile("root/assets/readme.txt", "no configuration here");
+        if (c.config) folder.WriteFile("root/assets/config.json", c.config);
+        std::string output;
+        EXPECT_EQ(RunProgram("--root '" + folder.Path() + "/root' --save-dir '" + folder.Path() +
+                                 "/save' --frames 2",
+                             output),
+                  1);
+        EXPECT_NE(output.find("Game assets is corrupted.\nPlease reinstall the game to fix the problem."),
+                  std::string::npos)
+            << output;
+        const std::string log = folder.ReadFile("save/logfile.txt");
+        EXPECT_NE(log.find(c.logged), std::string::npos) << log;
+    }
 }
 
 TEST(Program, GameMessageNamesReachTheScripts) {

@@ -234,6 +234,40 @@ TEST_F(ScriptFuncTest, PositionsInGameSpace) {
     EXPECT_EQ(Eval("GetZoomCursorPos()[1] .. ',' .. GetZoomCursorPos()[2]"), "100,50");
 }
 
+// Positions are current whether or not the object was ever drawn, is visible or takes
+// input: an inventory slot written visible="0" input="0" inside a hidden row.
+TEST_F(ScriptFuncTest, PositionsOfHiddenNeverDrawnObjects) {
+    script.MakeObject("shed_root", 0, 0, 10, 10, "pos_x = 200, pos_y = 100, scale_x = 2, scale_y = 2");
+    vK_Object* root = vK_Object::FindObject("shed_root");
+    vK_Object* row = script.MakeObject("row", 0, 0, 10, 10,
+                                       "pos_x = 10, pos_y = 20, visible = false, input = false", root);
+    script.MakeObject("slot", 0, 0, 10, 10, "pos_x = 30, pos_y = 40, visible = false, input = false", row);
+    script.MakeObject("apple", 0, 0, 10, 10, "pos_x = 275, pos_y = 215", nullptr);
+    struct Case {
+        const char* lua;  // run first
+        const char* expr;
+        const char* result;
+    };
+    const Case cases[] = {
+        // (30 + 10) * 2 + 200, (40 + 20) * 2 + 100 in the world; (40, 60) in the root's space.
+        {"", "GetObjPosByObj('slot', 'nothing')[1] .. ',' .. GetObjPosByObj('slot', 'nothing')[2]",
+         "280,220"},
+        {"", "GetObjPosByObj('slot', 'shed_root')[1] .. ',' .. GetObjPosByObj('slot', 'shed_root')[2]",
+         "40,60"},
+        // The 20 x 20 (world) slot overlaps the 10 x 10 apple at (275, 215).
+        {"", "tostring(ObjIntersect('slot', 'apple'))", "true"},
+        // Moved by a script, it is at its new place at once, still without a draw.
+        {"ObjSet('row', {pos_x = 50})", "GetObjPosByObj('slot', 'shed_root')[1]", "80"},
+        {"", "tostring(ObjIntersect('slot', 'apple'))", "false"},
+        {"ObjSet('shed_root', {scale_x = 1, ang = 0})", "GetObjPosByObj('slot', 'nothing')[1]", "280"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expr);
+        if (*c.lua) ASSERT_TRUE(script.Lua(c.lua));
+        EXPECT_EQ(Eval(c.expr), c.result);
+    }
+}
+
 TEST_F(ScriptFuncTest, StrategyGuide) {
     folder.WriteFile(
         "root/assets/guide.xml",

@@ -1,5 +1,5 @@
 // The pointer widgets driven by input events through the scene on a 1024 x 768
-// display: the zoom view's clamping, wheel limits, zoom around the pointer and inertia;
+// display: the zoom view's clamping, wheel limits, zoom that keeps the origin, inertia;
 // the scroll container's centring, whole-cell snapping and clamping.
 #include <gtest/gtest.h>
 
@@ -123,25 +123,33 @@ TEST_F(PointerWidgetTest, WheelZoomStaysWithinTheLimits) {
     EXPECT_NEAR(content->GetScaleX(), 1.5f, 1e-6);
 }
 
-TEST_F(PointerWidgetTest, ZoomKeepsThePointUnderThePointerInPlace) {
+TEST_F(PointerWidgetTest, WheelZoomKeepsTheOriginUnlessTheClampMovesIt) {
     auto* view = Make<vY_ZoomView>("view", "scale = 1.5");
     vK_Object* content = Child(view, "content");
-    content->SetScale(1.5f, 1.5f);
-    content->SetPosition(-200, -100);
-    scripts.Frame();
-    auto under_pointer = [&](float& x, float& y) {
-        vK_Matrix inverse;
-        ASSERT_TRUE(content->ComputeFullMatrix().Inverse2D(inverse));
-        inverse.Transform(300, 200, x, y);
+    struct Case {
+        float x, y;           // the content's position at scale 1.5
+        int code;             // one wheel step
+        float px, py;         // where the pointer is: it makes no difference
+        float scale, ex, ey;  // afterwards
     };
-    float before_x = 0, before_y = 0, after_x = 0, after_y = 0;
-    under_pointer(before_x, before_y);
-    Wheel(kWheelIn, 300, 200);
-    under_pointer(after_x, after_y);
-    EXPECT_NEAR(content->GetScaleX(), 1.52f, 1e-5);
-    EXPECT_NEAR(after_x, before_x, 1e-3);
-    EXPECT_NEAR(after_y, before_y, 1e-3);
-    EXPECT_NEAR(content->GetX(), 300 - (500.0f / 1.5f) * 1.52f, 1e-3);  // the content point 333.3
+    const Case cases[] = {
+        {-200, -100, kWheelIn, 300, 200, 1.52f, -200, -100},
+        {-200, -100, kWheelIn, 1000, 700, 1.52f, -200, -100},
+        {-200, -100, kWheelOut, 0, 0, 1.48f, -200, -100},
+        // At 1.48 the right edge would end at -500 + 1515.52 < 1024: pushed right to
+        // 1024 - 1515.52; the bottom edge (-300 + 1136.64) still covers the display.
+        {-500, -300, kWheelOut, 300, 200, 1.48f, -491.52f, -300},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.px);
+        ApplyLua(view, "scale = 1.5");
+        content->SetPosition(c.x, c.y);
+        scripts.Frame();
+        Wheel(c.code, c.px, c.py);
+        EXPECT_NEAR(content->GetScaleX(), c.scale, 1e-5);
+        EXPECT_NEAR(content->GetX(), c.ex, 1e-3);
+        EXPECT_NEAR(content->GetY(), c.ey, 1e-3);
+    }
 }
 
 TEST_F(PointerWidgetTest, ShortPressIsNoDragButStillEndsOne) {

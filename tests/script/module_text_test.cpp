@@ -5,18 +5,19 @@
 #include "script/module_header.h"
 #include "script/xml_data.h"
 
-TEST(ModuleHeader, NameWordAndLineRemoval) {
+TEST(ModuleHeader, NameWordAndLineEmptied) {
     struct Case {
         std::string text;
         bool found;
         std::string name;
         std::string code;
     } cases[] = {
-        {"-- name=menu\nlocal a = 1\n", true, "menu", "local a = 1\n"},
-        {"-- name=menu\r\nlocal a = 1\r\n", true, "menu", "local a = 1\r\n"},
-        {"\xEF\xBB\xBF-- name=menu\nx = 1", true, "menu", "x = 1"},
-        {"--name=menu\nx", true, "menu", "x"},
-        {"--   name=  menu extra\nx", true, "menu", "x"},
+        // The header line is emptied, not removed: the code keeps its line numbers.
+        {"-- name=menu\nlocal a = 1\n", true, "menu", "\nlocal a = 1\n"},
+        {"-- name=menu\r\nlocal a = 1\r\n", true, "menu", "\nlocal a = 1\r\n"},
+        {"\xEF\xBB\xBF-- name=menu\nx = 1", true, "menu", "\nx = 1"},
+        {"--name=menu\nx", true, "menu", "\nx"},
+        {"--   name=  menu extra\nx", true, "menu", "\nx"},
         {"-- name=menu", true, "menu", "-- name=menu"},  // no line break: code kept whole
         {"\xEF\xBB\xBFx = 1", false, "keep", "x = 1"},
         {" -- name=menu\nx", false, "keep", " -- name=menu\nx"},
@@ -41,7 +42,7 @@ TEST(ModuleHeader, LongNameIsKeptWhole) {
     std::string name;
     ASSERT_TRUE(ApplyModuleHeader(code, name));
     EXPECT_EQ(name, long_name);
-    EXPECT_EQ(code, "return");
+    EXPECT_EQ(code, "\nreturn");
 }
 
 TEST(XmlToData, ElementWithAttributeChildAndLaterText) {

@@ -19,6 +19,13 @@ local function Ended()
     if played then played() end
 end
 
+-- The screen is leaving: the subtitles are no longer listened to, so that the hide the
+-- video sends when it goes does not reach a subtitle line that went before it.
+function public.Stop()
+    MsgUnsubscribe("Command_ShowSubtitles", ShowSubtitles)
+    ObjSet("intro_subtitle", {visible = false})
+end
+
 -- Plays the logo in the current level's content; on_end (optional) runs once it has played.
 function public.Play(on_end)
     played = on_end

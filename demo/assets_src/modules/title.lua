@@ -11,6 +11,7 @@ function public.GoOn()
     if leaving then return end
     leaving = true
     DbgTrace("demo: the title screen goes on to the players")
+    if intro then intro.Stop() end
     SwitchLevel("assets/modules/profiles", "profiles.Start()")
 end
 
