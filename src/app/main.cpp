@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/author_tools.h"
+#include "app/dev_overlay.h"
 #include "app/engine_startup.h"
 #include "core/random.h"
 #include "data/exception.h"
@@ -44,7 +45,8 @@ const char* kUsage =
     "  --replay FILE      play a recording back frame for frame: fixed 1/60 s steps without\n"
     "                     waiting, the window's own input and sound off, ends where it ended\n"
     "  --screenshot-at N:PATH  save frame N to PATH (PNG for .png, else JPEG); repeatable\n"
-    "  --dev              reload the current level when a .lua or .xml file under assets/ changes\n"
+    "  --dev              reload the current level when a .lua or .xml file under assets/ changes;\n"
+    "                     F1 inspector, F2 Lua console, F3 frame profiler (Vrakko.devKeys)\n"
     "  --api              print every script function (engine and game, with aliases)\n"
     "                     in registration order, and exit\n"
     "  --check            check the asset tree below --root without opening a window:\n"
@@ -237,9 +239,13 @@ int main(int argc, char** argv) {
         if (!replayer) engine->SetFixedStep(true, true);
     }
     std::unique_ptr<vY_DevReload> devReload;
+    std::unique_ptr<vK_DevOverlay> overlay;
     if (options.dev) {
         devReload = std::make_unique<vY_DevReload>(options.startup.assetRoot + "/assets");
         engine->AddProcessListener(devReload.get());
+        // Before the application in the input list, so a shown panel keeps its input.
+        overlay = std::make_unique<vK_DevOverlay>(vK_DevOverlay::KeysFromConfig());
+        overlay->Attach(*engine);
     }
     std::unique_ptr<vK_InputScript> input;
     if (!options.input.empty()) {
@@ -288,6 +294,7 @@ int main(int argc, char** argv) {
     }
     if (input) engine->RemoveProcessListener(input.get());
     if (devReload) engine->RemoveProcessListener(devReload.get());
+    overlay.reset();
     if (!options.record.empty()) {
         recorder.Finish();
         engine->RemoveInputListener(&recorder);
