@@ -185,16 +185,20 @@ std::vector<std::string> vK_DevInspector::Describe(vK_Object& object) {
     if (!object.GetResourceName().empty()) lines.push_back("resource " + object.GetResourceName());
     vK_DataTable props;
     object.GetProperties(props, false);
-    int shown = 0;
+    // Properties with a value, in key order; handlers and other empty ones are left out.
+    int shown = 0, more = 0;
     for (const auto& [key, value] : props) {
-        if (shown++ >= kMaxProperties) {
-            lines.push_back("  ... " + std::to_string(props.Size() - kMaxProperties) + " more");
-            break;
-        }
         std::string text = value ? value->ToString() : std::string();
+        if (text.empty()) continue;
+        if (shown >= kMaxProperties) {
+            ++more;
+            continue;
+        }
         if (text.size() > 48) text = text.substr(0, 45) + "...";
         lines.push_back("  " + key + " = " + text);
+        ++shown;
     }
+    if (more > 0) lines.push_back("  ... " + std::to_string(more) + " more");
     return lines;
 }
 
@@ -239,7 +243,7 @@ void vK_DevInspector::Draw(vK_DevCanvas& canvas, float x, float y, float w, floa
     vK_Object* shown = GetShown();
     float x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     if (shown && ScreenBox(*shown, x0, y0, x1, y1)) {
-        canvas.Fill(x0, y0, x1 - x0, y1 - y0, vK_DevColour::kMark & 0xFFFFFF30);
+        canvas.Fill(x0, y0, x1 - x0, y1 - y0, vK_DevColour::kMark);
         canvas.Frame(x0, y0, x1 - x0, y1 - y0, vK_DevColour::kTitle);
     }
     canvas.Fill(x, y, w, h, vK_DevColour::kPanel);

@@ -39,6 +39,8 @@ vK_DevOverlay::Keys vK_DevOverlay::KeysFromConfig() {
     return keys;
 }
 
+vK_DevOverlay::vK_DevOverlay() : vK_DevOverlay(Keys()) {}
+
 vK_DevOverlay::vK_DevOverlay(const Keys& keys) : keys_(keys) {}
 
 vK_DevOverlay::~vK_DevOverlay() { Detach(); }
@@ -52,6 +54,8 @@ void vK_DevOverlay::Attach(Vrakko& engine) {
 }
 
 void vK_DevOverlay::Detach() {
+    // An engine already gone took its lists with it.
+    if (engine_ && Vrakko::Instance() != engine_) engine_ = nullptr;
     if (!engine_) return;
     engine_->RemoveInputListener(this);
     engine_->RemoveDrawListener(this);
@@ -85,6 +89,7 @@ bool vK_DevOverlay::OnPreInput(const vK_InputEvent& event) {
     }
     if (IsKeyboard(event.type)) return KeyboardInput(event);
     if (!shown_[kInspector] || !IsPointer(event.type)) return true;
+    inspector_.Probe(pointerX_, pointerY_);
     if (event.type == vK_InputEvent::kPointerDown) inspector_.Click();
     if (event.type == vK_InputEvent::kWheel) inspector_.Scroll(event.code > 0 ? -3 : 3);
     return false;

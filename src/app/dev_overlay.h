@@ -31,7 +31,8 @@ public:
     // ".profiler", as SDL names keys); unknown names keep the default with a log line.
     static Keys KeysFromConfig();
 
-    explicit vK_DevOverlay(const Keys& keys = Keys());
+    vK_DevOverlay();
+    explicit vK_DevOverlay(const Keys& keys);
     ~vK_DevOverlay() override;
     vK_DevOverlay(const vK_DevOverlay&) = delete;
     vK_DevOverlay& operator=(const vK_DevOverlay&) = delete;

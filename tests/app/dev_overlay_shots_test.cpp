@@ -63,7 +63,7 @@ std::string Recording(Frames& frames) {
         "84 char 65\n86 char 100\n88 char 97\n94 keydown 13\n95 keyup 13\n170 move 336 398\n";
     rec += Key(180, 112) + Key(205, 112) + Key(207, 113);
     long frame = 210;
-    for (const char* line : {"1+1", "attic.HintReady()", "print('hello from the console', 42)",
+    for (const char* line : {"1+1", "type(attic.Show)", "print('hello from the console', 42)",
                              "nosuch.Call()", "string.format('%d of %d found', 3, 10)"})
         rec += Typed(frame, line);
     rec += Typed(frame, "vk.obj", false);  // left in the input line

@@ -75,9 +75,9 @@ TEST(DevOverlay, InspectorAnswersForTheObjectUnderThePointAndKeepsItsInputFromTh
     vK_ModuleFile module("assets/levels/room", "", false);
     ASSERT_TRUE(
         module.ReadXml("<module><objs><obj name='room'><obj name='panel' inputrect_init='1' "
-                       "inputrect_w='400' inputrect_h='300'/><obj name='item' x='100' y='100' "
+                       "inputrect_w='400' inputrect_h='300'/><obj name='item' pos_x='100' pos_y='100' "
                        "inputrect_init='1' inputrect_w='50' inputrect_h='50'><obj name='item_label' "
-                       "y='60'/></obj></obj></objs></module>"));
+                       "pos_y='60'/></obj></obj></objs></module>"));
     vK_Object* room = module.GetRoot();
     script.scene->GetLiveRoot()->AddChild(room);
     script.MakeObject("ghost", 0, 0, 400, 300, "input = 0");
