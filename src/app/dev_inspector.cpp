@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <iterator>
 
 #include "app/dev_canvas.h"
 #include "core/input_event.h"
@@ -54,6 +55,14 @@ void ToReference(float px, float py, float& rx, float& ry) {
     if (!app || app->GetScaleX() == 0.0f || app->GetScaleY() == 0.0f) return;
     rx = (px - app->GetX()) / app->GetScaleX();
     ry = (py - app->GetY()) / app->GetScaleY();
+}
+
+// Properties the lines above the list show already.
+bool IsInHeader(const std::string& key) {
+    static const char* const kShown[] = {"name",  "active", "alp",      "ang",     "pos_x",
+                                         "pos_y", "pos_z",  "scale_x",  "scale_y", "visible",
+                                         "input", "drag",   "realdrag", "res"};
+    return std::find(std::begin(kShown), std::end(kShown), key) != std::end(kShown);
 }
 
 std::string Flags(const vK_Object& o) {
@@ -189,7 +198,7 @@ std::vector<std::string> vK_DevInspector::Describe(vK_Object& object) {
     int shown = 0, more = 0;
     for (const auto& [key, value] : props) {
         std::string text = value ? value->ToString() : std::string();
-        if (text.empty()) continue;
+        if (text.empty() || IsInHeader(key)) continue;
         if (shown >= kMaxProperties) {
             ++more;
             continue;

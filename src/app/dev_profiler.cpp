@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <lua.hpp>
 
 #include "app/dev_canvas.h"
@@ -35,6 +36,25 @@ void vK_DevProfiler::AddSample(const vK_FrameTimes& times) {
     if (++sinceText_ >= kTextEvery) {
         sinceText_ = 0;
         text_ = TextLines();
+        // The scale holds nine frames in ten; rare spikes are cut at the top.
+        std::vector<double> totals;
+        for (size_t age = 0; age < count_; ++age) {
+            const vK_FrameTimes& t = Sample(age);
+            totals.push_back(t.input + t.process + t.draw + t.submit);
+        }
+        double slowest = 0.0;
+        if (!totals.empty()) {
+            auto nth = totals.begin() + static_cast<long>(totals.size() * 9 / 10);
+            std::nth_element(totals.begin(), nth, totals.end());
+            slowest = *nth;
+        }
+        graphMs_ = kGraphScales[std::size(kGraphScales) - 1];
+        for (double scale : kGraphScales) {
+            if (slowest <= scale) {
+                graphMs_ = scale;
+                break;
+            }
+        }
     }
 }
 
@@ -129,18 +149,25 @@ void vK_DevProfiler::Draw(vK_DevCanvas& canvas, float x, float y, float w, float
         const float cx = gx + gw - static_cast<float>(age + 1) * column;
         float base = gy + gh;
         for (int i = 0; i < 4; ++i) {
-            const float bar = static_cast<float>(std::min(Stage(t, i), kGraphMs) / kGraphMs) * gh;
+            const float bar = static_cast<float>(std::min(Stage(t, i), graphMs_) / graphMs_) * gh;
             const float top = std::max(gy, base - bar);
             canvas.Fill(cx, top, std::max(column, 1.0f), base - top, kStageColour[i]);
             base = top;
         }
     }
-    // Marks at 60 and 30 frames a second.
+    // Marks at 60 and 30 frames a second, labelled at the right edge.
     for (double ms : {1000.0 / 60.0, 1000.0 / 30.0}) {
-        const float my = gy + gh - static_cast<float>(ms / kGraphMs) * gh;
-        canvas.Fill(gx, my, gw, 1, 0xFFFFFF60);
-        canvas.Text(gx + 2, my - line, ms < 20.0 ? "16.7 ms" : "33.3 ms", vK_DevColour::kDim);
+        // A mark too close to the bottom for its label is left out.
+        if (ms >= graphMs_ || ms / graphMs_ < 0.15) continue;
+        const float my = gy + gh - static_cast<float>(ms / graphMs_) * gh;
+        canvas.Fill(gx, my, gw, 1, 0xFFFFFFA0);
+        const float lw = static_cast<float>(8 * canvas.CharWidth());
+        canvas.Fill(gx + gw - lw - 4, my - line + 1, lw + 4, line - 2, 0x000000C0);
+        canvas.Text(gx + gw - lw, my - line, ms < 20.0 ? "16.7 ms" : "33.3 ms", vK_DevColour::kText);
     }
+    char top[32];
+    std::snprintf(top, sizeof(top), "%.0f ms", graphMs_);
+    canvas.Text(gx + 2, gy, top, vK_DevColour::kDim);
     float pen = gy + gh + 6;
     for (const std::string& text : text_) {
         canvas.Text(left, pen, text, vK_DevColour::kText);

@@ -17,7 +17,8 @@ class vK_DevProfiler {
 public:
     static constexpr size_t kSamples = 240;   // four seconds at 60 frames a second
     static constexpr size_t kTextEvery = 15;  // samples between updates of the numbers
-    static constexpr double kGraphMs = 40.0;  // the graph's full height
+    // The graph's full height: the first of these that holds the slowest frame shown.
+    static constexpr double kGraphScales[] = {20.0, 40.0, 80.0, 160.0, 320.0};
 
     struct Counts {
         size_t sceneObjects = 0;  // the live root and everything under it
@@ -54,5 +55,6 @@ private:
     size_t count_ = 0;
     size_t sinceText_ = kTextEvery;
     std::vector<std::string> text_;
+    double graphMs_ = kGraphScales[0];
     Counts counts_;
 };
