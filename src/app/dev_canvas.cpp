@@ -112,6 +112,14 @@ void vK_DevCanvas::Text(float x, float y, const std::string& text, uint32_t colo
     render_->DrawSprite(line.texture, params);
 }
 
+bool vK_DevCanvas::BeginPanel(float x, float y, float w, float h, const std::string& title) {
+    Fill(x, y, w, h, vK_DevColour::kPanel);
+    Frame(x, y, w, h, vK_DevColour::kBorder);
+    if (!PushClip(x + 1, y + 1, w - 2, h - 2)) return false;
+    Text(x + 8, y + 6, title, vK_DevColour::kTitle);
+    return true;
+}
+
 bool vK_DevCanvas::PushClip(float x, float y, float w, float h) {
     return render_ && render_->PushCrop(vK_Rect{x, y, w, h});
 }

@@ -49,6 +49,9 @@ public:
     void Frame(float x, float y, float w, float h, uint32_t colour);
     // One line of plain text (no markup) with its cell's top-left corner at x, y.
     void Text(float x, float y, const std::string& text, uint32_t colour);
+    // A panel: background, border and title; what follows is clipped to its inside until
+    // PopClip. False (nothing to draw, no PopClip) when the rectangle is empty.
+    bool BeginPanel(float x, float y, float w, float h, const std::string& title);
     // Clips what follows to the rectangle until PopClip.
     bool PushClip(float x, float y, float w, float h);
     void PopClip();

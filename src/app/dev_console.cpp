@@ -202,12 +202,10 @@ bool vK_DevConsole::Key(const vK_InputEvent& event) {
 
 void vK_DevConsole::Draw(vK_DevCanvas& canvas, float x, float y, float w, float h) {
     const float line = vK_DevCanvas::kLineHeight;
-    canvas.Fill(x, y, w, h, vK_DevColour::kPanel);
-    canvas.Frame(x, y, w, h, vK_DevColour::kBorder);
-    if (!canvas.PushClip(x + 1, y + 1, w - 2, h - 2)) return;
+    if (!canvas.BeginPanel(x, y, w, h,
+                           "Console   Lua in the game's state; Up/Down history, PageUp/PageDown scroll"))
+        return;
     const float left = x + 8;
-    canvas.Text(left, y + 6, "Console   Lua in the game's state; Up/Down history, PageUp/PageDown scroll",
-                vK_DevColour::kTitle);
     const float inputY = y + h - line - 8;
     canvas.Fill(x + 4, inputY - 3, w - 8, line + 4, 0x000000C0);
     canvas.Text(left, inputY, "> " + input_, vK_DevColour::kText);

@@ -255,16 +255,13 @@ void vK_DevInspector::Draw(vK_DevCanvas& canvas, float x, float y, float w, floa
         canvas.Fill(x0, y0, x1 - x0, y1 - y0, vK_DevColour::kMark);
         canvas.Frame(x0, y0, x1 - x0, y1 - y0, vK_DevColour::kTitle);
     }
-    canvas.Fill(x, y, w, h, vK_DevColour::kPanel);
-    canvas.Frame(x, y, w, h, vK_DevColour::kBorder);
-    if (!canvas.PushClip(x + 1, y + 1, w - 2, h - 2)) return;
-    const float left = x + 8;
-    float pen = y + 6;
     float rx = 0, ry = 0;
     ToReference(x_, y_, rx, ry);
-    canvas.Text(left, pen,
-                Format("Inspector   pointer %.0f, %.0f", rx, ry) + (IsPinned() ? "   [pinned]" : ""),
-                vK_DevColour::kTitle);
+    if (!canvas.BeginPanel(
+            x, y, w, h, Format("Inspector   pointer %.0f, %.0f", rx, ry) + (IsPinned() ? "   [pinned]" : "")))
+        return;
+    const float left = x + 8;
+    float pen = y + 6;
     pen += line + 4;
     if (shown) {
         for (const std::string& text : Describe(*shown)) {

@@ -126,12 +126,9 @@ std::vector<std::string> vK_DevProfiler::TextLines() const {
 
 void vK_DevProfiler::Draw(vK_DevCanvas& canvas, float x, float y, float w, float h) {
     const float line = vK_DevCanvas::kLineHeight;
-    canvas.Fill(x, y, w, h, vK_DevColour::kPanel);
-    canvas.Frame(x, y, w, h, vK_DevColour::kBorder);
-    if (!canvas.PushClip(x + 1, y + 1, w - 2, h - 2)) return;
+    if (!canvas.BeginPanel(x, y, w, h, "Frame profiler   last " + std::to_string(kSamples / 60) + " s"))
+        return;
     const float left = x + 8;
-    canvas.Text(left, y + 6, "Frame profiler   last " + std::to_string(kSamples / 60) + " s",
-                vK_DevColour::kTitle);
     // The legend.
     float legend = left;
     for (int i = 0; i < 4; ++i) {

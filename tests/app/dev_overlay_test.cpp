@@ -11,6 +11,7 @@
 
 #include "core/input_event.h"
 #include "core/vrakko.h"
+#include "game/tile_object.h"
 #include "graphics/generated_texture.h"
 #include "graphics/glyph_rasterizer.h"
 #include "scene/object.h"
@@ -28,17 +29,6 @@ public:
         renderer_->Init(640, 480);
     }
     void ReleaseRenderer() override { renderer_.reset(); }
-};
-
-class TileObject : public vK_Object {
-public:
-    explicit TileObject(std::shared_ptr<vK_Texture> texture) : texture_(std::move(texture)) {}
-    void DrawSelf(vK_Render& render, const vK_DrawParams& state) override {
-        render.DrawSprite(texture_, state);
-    }
-
-private:
-    std::shared_ptr<vK_Texture> texture_;
 };
 
 vK_InputEvent Event(int type, int key = 0, int code = 0, float x = 0, float y = 0) {
