@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/author_tools.h"
+#include "app/dev_overlay.h"
 #include "app/engine_startup.h"
 #include "app/game_export.h"
 #include "app/new_project.h"
@@ -55,6 +56,7 @@ const char* kUsage =
     "  --screenshot-at N:PATH  save frame N to PATH (PNG for .png, else JPEG); repeatable\n"
     "  --dev              reload changed assets (modules, strings, images, fonts, animations,\n"
     "                     particles, grids, sounds, videos) and restart the current level\n"
+    "                     F1 inspector, F2 Lua console, F3 frame profiler (Vrakko.devKeys)\n"
     "  --api              print every script function (engine and game, with aliases)\n"
     "                     and its signature in registration order, and exit\n"
     "  --markdown DIR     with --api: write the reference pages (functions, object types,\n"
@@ -293,9 +295,13 @@ int main(int argc, char** argv) {
         if (!replayer) engine->SetFixedStep(true, true);
     }
     std::unique_ptr<vY_DevReload> devReload;
+    std::unique_ptr<vK_DevOverlay> overlay;
     if (options.dev) {
         devReload = std::make_unique<vY_DevReload>(options.startup.assetRoot + "/assets");
         engine->AddProcessListener(devReload.get());
+        // Before the application in the input list, so a shown panel keeps its input.
+        overlay = std::make_unique<vK_DevOverlay>(vK_DevOverlay::KeysFromConfig());
+        overlay->Attach(*engine);
     }
     std::unique_ptr<vK_InputScript> input;
     if (!options.input.empty()) {
@@ -347,6 +353,7 @@ int main(int argc, char** argv) {
     }
     if (input) engine->RemoveProcessListener(input.get());
     if (devReload) engine->RemoveProcessListener(devReload.get());
+    overlay.reset();
     if (!options.record.empty()) {
         recorder.Finish();
         engine->RemoveInputListener(&recorder);

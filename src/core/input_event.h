@@ -13,6 +13,9 @@ struct vK_InputEvent {
         kWheel = 7,
         kActivated = 8,
         kDeactivated = 9,
+        // A hit test only (developer tools): objects say whether the point hits them
+        // and change nothing, queue nothing. Never dispatched to the scene.
+        kPointerProbe = 10,
     };
     // The key field of every pointer button and move event.
     static constexpr int kPointerKey = 0xF00;

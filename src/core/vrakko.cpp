@@ -5,6 +5,7 @@
 
 #include "core/application.h"
 #include "core/input_event.h"
+#include "core/input_listener.h"
 #include "data/config.h"
 #include "files/file_manager.h"
 #include "graphics/render.h"
@@ -85,12 +86,13 @@ Vrakko::~Vrakko() {
     if (g_engine == this) g_engine = nullptr;
 }
 
-double Vrakko::Now() const {
-    if (clock_) return clock_();
+double Vrakko::SteadyMs() {
     using namespace std::chrono;
     static const steady_clock::time_point origin = steady_clock::now();
     return duration<double, std::milli>(steady_clock::now() - origin).count();
 }
+
+double Vrakko::Now() const { return clock_ ? clock_() : SteadyMs(); }
 
 void Vrakko::Init(vK_Application* application) {
     if (!application) application = application_;
@@ -190,7 +192,9 @@ bool Vrakko::Process(const vK_FrameInfo& frame) {
     for (vK_ProcessListener* l : listeners)
         if (Contains(processListeners_, l)) l->OnProcess(frame);
     if (!allPassed) return false;
-    if (g_scene.input) {
+    const bool held = std::any_of(inputListeners_.begin(), inputListeners_.end(),
+                                  [](const vK_InputListener* l) { return l->HoldsPointer(); });
+    if (g_scene.input && !held) {
         vK_InputEvent move;
         move.type = vK_InputEvent::kPointerMove;
         move.key = vK_InputEvent::kPointerKey;
@@ -205,6 +209,7 @@ bool Vrakko::Process(const vK_FrameInfo& frame) {
 void Vrakko::Draw() {
     vK_Render* render = renderer_.get();
     if (!render) return;
+    const double start = SteadyMs();
     render->SetGamma(factor_);
     render->BeginFrame();
     render->BeginDraw();
@@ -224,11 +229,15 @@ void Vrakko::Draw() {
     for (vK_DrawListener* l : called) {
         if (Contains(drawListeners_, l)) l->OnPostDraw(*render);
     }
+    const double drawn = SteadyMs();
     render->EndDraw();
     render->EndFrame();
+    currentTimes_.draw += drawn - start;
+    currentTimes_.submit += SteadyMs() - drawn;
 }
 
 void Vrakko::Input(const vK_InputEvent& event) {
+    const double start = SteadyMs();
     if (event.type == vK_InputEvent::kPointerDown || event.type == vK_InputEvent::kPointerUp ||
         event.type == vK_InputEvent::kPointerMove) {
         if (g_cursor.move)
@@ -248,6 +257,7 @@ void Vrakko::Input(const vK_InputEvent& event) {
     }
     if (allPassed && g_scene.input) g_scene.input(event);
     for (vK_InputListener* l : called) l->OnPostInput(event);
+    pendingInputMs_ += SteadyMs() - start;
 }
 
 bool Vrakko::SetFullscreen(bool fullscreen) {
@@ -341,10 +351,16 @@ bool Vrakko::RunFrame(double now) {
     frame.time = static_cast<float>(now / 1000.0);
     lastFrame_ = frame;
     ++frameCount_;
+    lastTimes_ = currentTimes_;
+    currentTimes_ = vK_FrameTimes();
+    currentTimes_.input = pendingInputMs_;
+    pendingInputMs_ = 0.0;
+    const double start = SteadyMs();
     // The safe point between frames: objects destroyed during the last one are freed.
     if (g_scene.flush) g_scene.flush();
     Process(frame);
     if (afterProcess_) afterProcess_(frame);
     if (g_cursor.update) g_cursor.update(frame);
+    currentTimes_.process = SteadyMs() - start;
     return true;
 }

@@ -40,6 +40,17 @@ struct vK_EngineCursorHooks {
     void (*update)(const vK_FrameInfo& frame) = nullptr;
 };
 
+// Where the time of one frame went, in milliseconds of the steady clock (whatever clock
+// the loop runs on): the input events handled before it, Process (listeners, deferred
+// calls, scene update, the after-process hook), the draw up to the last batch
+// (listeners and scene) and the submission (EndDraw, EndFrame, the buffer swap).
+struct vK_FrameTimes {
+    double input = 0.0;
+    double process = 0.0;
+    double draw = 0.0;
+    double submit = 0.0;
+};
+
 struct vK_EngineScriptHooks {
     // Runs the queued deferred handler calls.
     void (*run_deferred)() = nullptr;
@@ -126,6 +137,12 @@ public:
     // the frame interval has not passed yet (nothing was done).
     bool RunFrame(double now);
     const vK_FrameInfo& GetLastFrame() const { return lastFrame_; }
+    // The times of the last frame that ended (its buffer swap included).
+    const vK_FrameTimes& GetFrameTimes() const { return lastTimes_; }
+    // Time the platform spent presenting the frame being built (the buffer swap).
+    void AddSubmitTime(double ms) { currentTimes_.submit += ms; }
+    // The steady clock in milliseconds, for measuring only (never for game time).
+    static double SteadyMs();
     // Frames run so far.
     long GetFrameCount() const { return frameCount_; }
     // Fixed frame step (recording and replaying input): every frame advances the frame
@@ -198,4 +215,7 @@ private:
     bool fixedStep_ = false;
     bool pacedStep_ = true;
     double stepTime_ = 0.0;  // the frame time of a fixed-step run (ms)
+    vK_FrameTimes currentTimes_;
+    vK_FrameTimes lastTimes_;
+    double pendingInputMs_ = 0.0;  // input handled since the last frame started
 };

@@ -77,6 +77,7 @@ void vK_Render::RecomputeCrop() {
 }
 
 void vK_Render::BeginFrame() {
+    drawCalls_ = 0;
     RecomputeCrop();
     ClearTarget(kOpaqueBlack);
 }
@@ -97,8 +98,10 @@ void vK_Render::EndDraw() {
 
 void vK_Render::Flush() {
     OnBatchKey(batch_.key > 0.0f);
-    if (batch_.texture && !batch_.geometry.Empty())
+    if (batch_.texture && !batch_.geometry.Empty()) {
+        if (CanSubmit()) ++drawCalls_;
         SubmitBatch(batch_.texture, batch_.geometry, {batch_.frame, batch_.blend});
+    }
     batch_.texture.reset();
     batch_.geometry.Clear();
 }
@@ -167,6 +170,7 @@ void vK_Render::DrawLine(float x0, float y0, float /*z0*/, float x1, float y1, f
     line.Add(tx, ty, 0.0f, 0.0f, r, g, b, params.alpha);
     params.matrix.Transform(x1, y1, tx, ty);
     line.Add(tx, ty, 0.0f, 0.0f, r, g, b, params.alpha);
+    ++drawCalls_;
     SubmitLine(line, params.blend);
 }
 

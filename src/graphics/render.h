@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -85,9 +86,16 @@ public:
 
     // Device storage for a new texture; nullptr when there is no device.
     virtual std::unique_ptr<vK_DeviceTexture> CreateDeviceTexture() = 0;
+    // Bytes of device storage the back end's textures hold (0 when it does not know).
+    virtual size_t GetDeviceTextureBytes() const { return 0; }
     // A new generated texture on this device (fonts, video frames, overlays).
     std::shared_ptr<vK_GeneratedTexture> CreateGeneratedTexture();
 
+    // Draw calls of the frame so far (since BeginFrame): batches and lines handed to the
+    // back end, plus the batch being collected when it will be submitted.
+    int GetFrameDrawCalls() const {
+        return drawCalls_ + (CanSubmit() && batch_.texture && !batch_.geometry.Empty() ? 1 : 0);
+    }
     float GetTargetWidth() const { return targetWidth_; }
     float GetTargetHeight() const { return targetHeight_; }
     bool IsDrawingEnabled() const { return drawingEnabled_; }
@@ -140,6 +148,7 @@ private:
     std::shared_ptr<vK_GeneratedTexture> whiteTexture_;
     std::shared_ptr<vK_GeneratedTexture> blackTexture_;
     float gamma_ = 1.0f;
+    int drawCalls_ = 0;
     std::function<void(vK_Render&)> sceneDrawer_;
     std::function<void(vK_Render&)> cursorDrawer_;
 };

@@ -3,6 +3,7 @@
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace {
@@ -74,7 +75,13 @@ struct vK_SoundSource::State {
 
 vK_SoundSource::vK_SoundSource() : state_(std::make_unique<State>()) {}
 
-vK_SoundSource::~vK_SoundSource() = default;
+namespace {
+std::atomic<int64_t> g_liveBytes{0};
+}  // namespace
+
+vK_SoundSource::~vK_SoundSource() { g_liveBytes.fetch_sub(countedBytes_, std::memory_order_relaxed); }
+
+int64_t vK_SoundSource::LiveBytes() { return g_liveBytes.load(std::memory_order_relaxed); }
 
 bool vK_SoundSource::SameBytes(const std::vector<uint8_t>& bytes) const {
     return bytes == state_->file.bytes;
@@ -111,6 +118,8 @@ std::shared_ptr<vK_SoundSource> vK_SoundSource::Open(std::vector<uint8_t> bytes,
     // Vorbis blocks give 32 frames or more (bar the edges of the stream): reserved so
     // the mixing thread does not normally reallocate.
     if (source->retained_) source->blockEnds_.reserve(static_cast<size_t>(frames / 32 + 16));
+    source->countedBytes_ = static_cast<int64_t>(s.file.bytes.size() + source->pcm_.size() * sizeof(float));
+    g_liveBytes.fetch_add(source->countedBytes_, std::memory_order_relaxed);
     return source;
 }
 

@@ -35,6 +35,8 @@ public:
     bool Load(const std::string& /*name*/) override { return false; }
 
     bool Retained() const { return retained_; }
+    // Bytes held by every live source: the file's bytes and the decoded samples' buffer.
+    static int64_t LiveBytes();
     bool SameBytes(const std::vector<uint8_t>& bytes) const;
     int Rate() const { return rate_; }
     int Channels() const { return channels_; }
@@ -75,4 +77,5 @@ private:
     int64_t decodedFrames_ = 0;
     int64_t blockStart_ = 0;
     int blockFrames_ = 0;
+    int64_t countedBytes_ = 0;  // this source's part of LiveBytes
 };

@@ -101,3 +101,9 @@ int vK_WheelCode(int notches, unsigned keyStates) {
     const uint32_t word = (static_cast<uint32_t>(high) << 16) | (keyStates & 0xFFFFu);
     return static_cast<int>(word);
 }
+
+int vK_EngineKeyCodeFromName(const std::string& name) {
+    if (name.empty()) return 0;
+    const SDL_Keycode key = SDL_GetKeyFromName(name.c_str());
+    return key == SDLK_UNKNOWN ? 0 : vK_EngineKeyCode(key);
+}

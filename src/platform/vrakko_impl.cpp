@@ -476,7 +476,9 @@ void Vrakko_Impl::RunLoop() {
                 Log("Error: the screenshot of frame %ld could not be saved to %s", shot.frame,
                     shot.path.c_str());
         }
+        const double beforeSwap = SteadyMs();
         SDL_GL_SwapWindow(window_);
+        AddSubmitTime(SteadyMs() - beforeSwap);
         if (last) quit_ = true;
     }
 }

@@ -3,6 +3,8 @@
 #include <tinyxml2.h>
 
 #include <cstdint>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "files/file_manager.h"
@@ -78,6 +80,21 @@ void vK_ModuleFile::ReadCode(std::string text) {
     code_ = std::move(text);
 }
 
+namespace {
+// Object name -> the path of the module that made it; names are few (one per object a
+// module describes), so the map stays small however often levels load.
+std::unordered_map<std::string, std::string>& ModulesByObject() {
+    static std::unordered_map<std::string, std::string> modules;
+    return modules;
+}
+}  // namespace
+
+std::string vK_ModuleFile::ModuleOfObject(const std::string& objectName) {
+    const auto& modules = ModulesByObject();
+    const auto it = modules.find(objectName);
+    return it == modules.end() ? std::string() : it->second;
+}
+
 vK_Object* vK_ModuleFile::CreateObjectFromXml(const tinyxml2::XMLElement& element) {
     const char* type_attr = Attribute(element, "__type");
     const std::string type = type_attr ? type_attr : element.Name();
@@ -86,6 +103,7 @@ vK_Object* vK_ModuleFile::CreateObjectFromXml(const tinyxml2::XMLElement& elemen
     const std::string name = prefix_ + (name_attr ? name_attr : "dummy");
     vK_Object* object = vK_Object::CreateObject(type, name);
     if (!object) return nullptr;
+    ModulesByObject()[name] = path_;
     vK_DataTable properties;
     for (const tinyxml2::XMLAttribute* a = element.FirstAttribute(); a; a = a->Next()) {
         properties.SetString(a->Name(), a->Value());

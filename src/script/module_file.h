@@ -41,6 +41,10 @@ public:
     // not registered (the subtree is skipped with it).
     vK_Object* CreateObjectFromXml(const tinyxml2::XMLElement& element);
 
+    // The path of the module whose description last created an object of that name;
+    // empty for names no module made (objects created by scripts). For developer tools.
+    static std::string ModuleOfObject(const std::string& objectName);
+
 private:
     // Logs a warning (once per cause) for each attribute the object's class ignores.
     void WarnUnknownAttributes(const vK_Object& object, const vK_DataTable& properties, int line) const;

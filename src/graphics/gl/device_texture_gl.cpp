@@ -56,6 +56,13 @@ void vK_DeviceTexture_GL::ForgetAll() {
     }
 }
 
+size_t vK_DeviceTexture_GL::LiveBytes() {
+    size_t bytes = 0;
+    for (const vK_DeviceTexture_GL* t : LiveTextures())
+        if (t->texture_) bytes += static_cast<size_t>(t->width_) * static_cast<size_t>(t->height_) * 4;
+    return bytes;
+}
+
 // Draws the renderer has recorded but not yet issued may sample this texture or draw
 // into it: they go first whenever its storage is changed or read.
 bool vK_DeviceTexture_GL::Allocate(int width, int height, bool renderTarget, std::string& error) {

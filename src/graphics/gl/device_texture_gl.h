@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "graphics/device_texture.h"
@@ -26,6 +27,8 @@ public:
     // The GL context is gone (its objects went with it): every live texture forgets its
     // names without calling GL, so later destruction is safe.
     static void ForgetAll();
+    // Bytes of device storage held by every live texture (four a texel).
+    static size_t LiveBytes();
 
 private:
     uint32_t texture_ = 0;

@@ -86,6 +86,8 @@ void vK_Render_Impl::SubmitPendingOfCurrent() {
     if (auto* render = dynamic_cast<vK_Render_Impl*>(vK_Render::Instance())) render->SubmitPending();
 }
 
+size_t vK_Render_Impl::GetDeviceTextureBytes() const { return vK_DeviceTexture_GL::LiveBytes(); }
+
 std::unique_ptr<vK_DeviceTexture> vK_Render_Impl::CreateDeviceTexture() {
     return std::make_unique<vK_DeviceTexture_GL>();
 }

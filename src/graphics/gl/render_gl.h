@@ -34,6 +34,7 @@ public:
     // device textures call it before they change or read their storage.
     static void SubmitPendingOfCurrent();
     std::unique_ptr<vK_DeviceTexture> CreateDeviceTexture() override;
+    size_t GetDeviceTextureBytes() const override;
 
     // Sets the GL blend functions of a blend mode (colour by the table, alpha always
     // one / one minus source alpha).
