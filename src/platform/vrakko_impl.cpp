@@ -465,6 +465,7 @@ void Vrakko_Impl::RunLoop() {
                     shot.path.c_str());
         }
         SDL_GL_SwapWindow(window_);
+        if (auto* gl = dynamic_cast<vK_Render_Impl*>(renderer_.get())) gl->FinishFrame();
         if (last) quit_ = true;
     }
 }
