@@ -232,7 +232,8 @@ void vY_Application::CloseLevel() {
     }
     level_.reset();
     // The level's script receivers go with it; the next level subscribes its own.
-    if (vK_Mediator* mediator = vK_Mediator::Instance()) mediator->DropScriptListenersFrom(levelScriptSerial_);
+    if (vK_Mediator* mediator = vK_Mediator::Instance())
+        mediator->DropScriptListenersFrom(levelScriptSerial_);
     if (vK_Scene* scene = vK_Scene::Instance())
         if (scene->GetStorageRoot()) scene->GetStorageRoot()->DeleteChildren();
     if (vK_SoundHub* sounds = vK_SoundHub::Instance()) sounds->StopAll(2.0f);

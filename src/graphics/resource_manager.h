@@ -39,6 +39,8 @@ public:
     void SetLoadInThread(bool flag) { loadInThread_ = flag; }
     bool GetLoadInThread() const { return loadInThread_; }
     size_t CacheSize() const { return cache_.size(); }
+    // Erases the entries whose resource is gone (also done every kSweepEvery loading calls).
+    void Sweep();
 
     // Backslashes become forward slashes; nothing else changes.
     static std::string Normalize(const std::string& name);

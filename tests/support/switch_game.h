@@ -37,14 +37,16 @@ inline bool WriteChequer(const std::filesystem::path& path, int size) {
     return true;
 }
 
-// One level module: `sprites` sprites of the chequer, then one of everything else; its
+// One level module: `sprites` sprites of the chequer (drawn at an eighth of its size, so that
+// a software rasteriser keeps up), then one of everything else; its
 // Start attaches the content and starts sounds, the video, a property animation, a module
 // instance and a message subscription; its timer switches to `other` after 0.1 s.
 inline void WriteLevel(const std::filesystem::path& modules, const std::string& m, const std::string& other,
                        int sprites) {
     std::string objs;
     for (int i = 0; i < sprites; ++i)
-        objs += "<spr name=\"" + m + "_s" + std::to_string(i) + "\" res=\"assets/images/chequer\" pos_x=\"" +
+        objs += "<spr name=\"" + m + "_s" + std::to_string(i) +
+                "\" res=\"assets/images/chequer\" scale_x=\"0.125\" scale_y=\"0.125\" pos_x=\"" +
                 std::to_string(i * 13 % 1024) + "\" pos_y=\"" + std::to_string(i * 7 % 768) + "\"/>";
     for (int i = 0; i < 10; ++i)
         objs += "<spr name=\"" + m + "_f" + std::to_string(i) +
