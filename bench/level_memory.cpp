@@ -169,3 +169,4 @@ static void BM_DemoReplayMemory(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DemoReplayMemory)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK_MAIN();

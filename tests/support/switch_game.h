@@ -106,6 +106,7 @@ inline bool Write(const std::filesystem::path& root, const std::filesystem::path
     namespace fs = std::filesystem;
     const fs::path assets = root / "assets";
     std::error_code error;
+    fs::create_directories(assets, error);
     for (const char* folder :
          {"images", "fonts", "particles", "sounds", "videos", "anims", "grids", "strings", "shared"}) {
         fs::copy(demoAssets / folder, assets / folder, fs::copy_options::recursive, error);
