@@ -15,6 +15,8 @@
 
 #include "app/author_tools.h"
 #include "app/engine_startup.h"
+#include "app/game_export.h"
+#include "app/new_project.h"
 #include "core/random.h"
 #include "data/exception.h"
 #include "files/log.h"
@@ -46,10 +48,19 @@ const char* kUsage =
     "  --screenshot-at N:PATH  save frame N to PATH (PNG for .png, else JPEG); repeatable\n"
     "  --dev              reload the current level when a .lua or .xml file under assets/ changes\n"
     "  --api              print every script function (engine and game, with aliases)\n"
-    "                     in registration order, and exit\n"
+    "                     and its signature in registration order, and exit\n"
+    "  --markdown DIR     with --api: write the reference pages (functions, object types,\n"
+    "                     messages, configuration keys) into DIR instead; status 1 when\n"
+    "                     something registered has no entry\n"
     "  --check            check the asset tree below --root without opening a window:\n"
     "                     one line per finding, exit status 1 when there are errors\n"
     "  --json             with --check: the findings as JSON lines\n"
+    "  --export OUT_DIR   check the game below --root, then pack it for players into OUT_DIR\n"
+    "  --target T         with --export: linux (a folder and a .tar.gz) or windows (a .zip)\n"
+    "  --windows-build DIR  with --target windows: where `make windows` put vrakko.exe\n"
+    "                     (default build/windows)\n"
+    "  --new DIR          write a new game from the template into DIR (new or empty)\n"
+    "  --name NAME        with --new: the game's name (default: DIR's name)\n"
     "  --help             show this text\n";
 
 struct Options {
@@ -64,8 +75,11 @@ struct Options {
     // --windowed / --fullscreen; without either the player's setting decides.
     int fullscreen = -1;
     bool api = false;
+    std::string markdown;
     bool check = false;
     bool json = false;
+    vK_ExportOptions exporting;
+    vK_NewProjectOptions newProject;
 };
 
 std::string ExecutableFolder() {
@@ -95,6 +109,8 @@ int ParseOptions(int argc, char** argv, Options& options) {
             options.fullscreen = 0;
         } else if (arg == "--fullscreen") {
             options.fullscreen = 1;
+        } else if (arg == "--markdown" && hasValue) {
+            options.markdown = argv[++i];
         } else if (arg == "--root" && hasValue) {
             options.startup.assetRoot = argv[++i];
         } else if (arg == "--save-dir" && hasValue) {
@@ -128,6 +144,10 @@ int ParseOptions(int argc, char** argv, Options& options) {
                 return 2;
             }
             options.frameShots.emplace_back(frame, value.substr(colon + 1));
+        } else if (const int taken = ParseExportOption(argc, argv, i, options.exporting); taken != 0) {
+            if (taken < 0) return 2;
+        } else if (const int taken = ParseNewProjectOption(argc, argv, i, options.newProject); taken != 0) {
+            if (taken < 0) return 2;
         } else {
             std::fprintf(stderr, "vrakko: unknown or incomplete option %s\n%s", arg.c_str(), kUsage);
             return 2;
@@ -135,6 +155,10 @@ int ParseOptions(int argc, char** argv, Options& options) {
     }
     if (!options.input.empty() && !options.replay.empty()) {
         std::fprintf(stderr, "vrakko: --input and --replay can not be combined\n");
+        return 2;
+    }
+    if (!options.markdown.empty() && !options.api) {
+        std::fprintf(stderr, "vrakko: --markdown goes with --api\n");
         return 2;
     }
     if (options.startup.assetRoot.empty()) options.startup.assetRoot = ExecutableFolder();
@@ -177,9 +201,11 @@ int main(int argc, char** argv) {
     Options options;
     const int parsed = ParseOptions(argc, argv, options);
     if (parsed != 0) return parsed == 1 ? 0 : 2;
-    if (options.api || options.check) {
+    if (!options.newProject.dir.empty()) return RunNewProject(options.newProject);
+    if (options.api || options.check || !options.exporting.outDir.empty()) {
         try {
-            return options.api ? RunApiListing(options.startup)
+            if (!options.exporting.outDir.empty()) return RunExport(options.startup, options.exporting);
+            return options.api ? RunApiListing(options.startup, options.markdown)
                                : RunAssetCheck(options.startup, options.json);
         } catch (const vK_Exception& e) {
             std::fprintf(stderr, "vrakko: %s\n", e.what());
