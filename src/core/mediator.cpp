@@ -25,7 +25,8 @@ bool vK_Mediator::StandartListener::Equals(const ListenerInterface& other) const
 
 // ---- ScriptListener ------------------------------------------------------------
 
-vK_Mediator::ScriptListener::ScriptListener(const vK_DataScriptFunction& function) {
+vK_Mediator::ScriptListener::ScriptListener(const vK_DataScriptFunction& function, uint64_t serial)
+    : serial_(serial) {
     function_.CopyFrom(function);
 }
 
@@ -116,7 +117,7 @@ void vK_Mediator::UnsubscribeAll(vK_Listener* listener) {
 }
 
 void vK_Mediator::SubscribeScript(const std::string& name, const vK_DataScriptFunction& function) {
-    AddListener(*GetMessageId(name), std::make_shared<ScriptListener>(function));
+    AddListener(*GetMessageId(name), std::make_shared<ScriptListener>(function, nextScriptSerial_++));
 }
 
 void vK_Mediator::UnsubscribeScript(const std::string& name, const vK_DataScriptFunction& function) {
@@ -146,11 +147,11 @@ vK_MessageId* vK_Mediator::GetMessageId(const std::string& name) {
     return id.get();
 }
 
-void vK_Mediator::DropScriptListeners() {
+void vK_Mediator::DropScriptListenersFrom(uint64_t serial) {
     for (auto it = subscriptions_.begin(); it != subscriptions_.end();) {
         ListenerList& list = it->second;
         for (auto i = list.begin(); i != list.end();) {
-            if ((*i)->Kind() == 2) {
+            if ((*i)->Kind() == 2 && static_cast<const ScriptListener&>(**i).GetSerial() >= serial) {
                 (*i)->Deactivate();
                 i = list.erase(i);
             } else {

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -6,6 +7,7 @@
 
 #include "core/message_id.h"
 #include "data/data.h"
+#include "files/live_counts.h"
 
 class vK_Listener;
 class vK_ListenerBase;
@@ -62,14 +64,17 @@ public:
 
     class ScriptListener : public ListenerInterface {
     public:
-        explicit ScriptListener(const vK_DataScriptFunction& function);
+        explicit ScriptListener(const vK_DataScriptFunction& function, uint64_t serial = 0);
         void OnMessage(const vK_MessageId& id, vK_DataTable* payload) override;
         bool Equals(const ListenerInterface& other) const override;
         int Kind() const override { return 2; }
         const vK_DataScriptFunction& GetFunction() const { return function_; }
+        uint64_t GetSerial() const { return serial_; }
 
     private:
         vK_DataScriptFunction function_;
+        uint64_t serial_;
+        vK_LiveCounted<vK_LiveKind::ScriptSubscription> liveCount_;
     };
 
     vK_Mediator();
@@ -88,7 +93,12 @@ public:
     void UnsubscribeScript(const std::string& name, const vK_DataScriptFunction& function);
     void Send(const vK_MessageId& id, vK_DataTable* payload);
     vK_MessageId* GetMessageId(const std::string& name);
-    void DropScriptListeners();
+    void DropScriptListeners() { DropScriptListenersFrom(0); }
+    // Script subscriptions are numbered in the order they are made. The game drops those
+    // a level's scripts made when the level closes (the receivers and what their closures
+    // hold would otherwise live on, and pile up with every visit of the level).
+    uint64_t GetNextScriptSerial() const { return nextScriptSerial_; }
+    void DropScriptListenersFrom(uint64_t serial);
 
     // Number of live subscriptions of id (tests and diagnostics).
     size_t CountListeners(const vK_MessageId& id) const;
@@ -101,4 +111,5 @@ private:
 
     std::vector<std::shared_ptr<vK_MessageId>> dynamicIds_;
     std::map<const vK_MessageId*, ListenerList> subscriptions_;
+    uint64_t nextScriptSerial_ = 1;
 };

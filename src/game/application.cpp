@@ -240,6 +240,9 @@ void vY_Application::CloseLevel() {
         vK_Object::Destroy(level);
     }
     level_.reset();
+    // The level's script receivers go with it; the next level subscribes its own.
+    if (vK_Mediator* mediator = vK_Mediator::Instance())
+        mediator->DropScriptListenersFrom(levelScriptSerial_);
     if (vK_Scene* scene = vK_Scene::Instance())
         if (scene->GetStorageRoot()) scene->GetStorageRoot()->DeleteChildren();
     if (vK_SoundHub* sounds = vK_SoundHub::Instance()) sounds->StopAll(2.0f);
@@ -247,6 +250,7 @@ void vY_Application::CloseLevel() {
 
 void vY_Application::StartNewLevel(const std::string& module, const std::string& trigger) {
     CloseLevel();
+    if (vK_Mediator* mediator = vK_Mediator::Instance()) levelScriptSerial_ = mediator->GetNextScriptSerial();
     vK_Object* root = GetRoot();
     auto* level = static_cast<vY_Level*>(vK_Object::Adopt(std::make_unique<vY_Level>(module, trigger)));
     if (root && root->AddChild(level)) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -93,6 +94,8 @@ private:
 
     std::weak_ptr<vK_Object*> root_;
     std::weak_ptr<vK_Object*> level_;
+    // The first script subscription the current level's scripts may have made.
+    uint64_t levelScriptSerial_ = 0;
     std::unique_ptr<vK_DataTable> pending_;
     bool m_bPause = false;  // NOLINT(readability-identifier-naming): the documented name of the field
     bool widescreen_ = true;

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "files/live_counts.h"
+
 // The device side of a texture: storage on the graphics device (an OpenGL texture in the
 // real back end, a block of memory in the recording renderer). Textures get one from
 // vK_Render::CreateDeviceTexture and own it. Pixels are B, G, R, A bytes, rows top first.
@@ -25,4 +27,7 @@ public:
     virtual bool IsValid() const = 0;
     virtual int GetWidth() const = 0;   // allocated width
     virtual int GetHeight() const = 0;  // allocated height
+
+private:
+    vK_LiveCounted<vK_LiveKind::DeviceTexture> liveCount_;
 };

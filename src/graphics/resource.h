@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "files/live_counts.h"
+
 // Base of every cached resource (textures, fonts, animation data, grids). The resource
 // manager creates a resource, copies its load-in-thread flag into it and calls Load.
 class vK_Resource {
@@ -21,4 +23,5 @@ public:
 private:
     std::string name_;
     bool loadInThread_ = false;  // recorded only; loading is always synchronous
+    vK_LiveCounted<vK_LiveKind::Resource> liveCount_;
 };

@@ -27,6 +27,10 @@ std::string vK_ResourceManager::Normalize(const std::string& name) {
 void vK_ResourceManager::CountCallAndSweep() {
     if (++g_loadCalls < kSweepEvery) return;
     g_loadCalls = 0;
+    Sweep();
+}
+
+void vK_ResourceManager::Sweep() {
     for (auto it = cache_.begin(); it != cache_.end();)
         it = it->second.expired() ? cache_.erase(it) : std::next(it);
 }

@@ -43,6 +43,8 @@ public:
     // The names of the entries whose resource is still alive (reloading while editing
     // matches them against changed files and replaces them through AddResource).
     std::vector<std::string> CachedNames() const;
+    // Erases the entries whose resource is gone (also done every kSweepEvery loading calls).
+    void Sweep();
 
     // Backslashes become forward slashes; nothing else changes.
     static std::string Normalize(const std::string& name);

@@ -47,4 +47,5 @@ private:
     float height_ = 1.0f;
     float textureWidth_ = 1.0f;
     float textureHeight_ = 1.0f;
+    vK_LiveCounted<vK_LiveKind::Texture> liveTextureCount_;
 };

@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "files/live_counts.h"
+
 struct vK_FrameInfo;
 
 // One playing sound of the hub: its category volume, fades and pause state. The back
@@ -62,4 +64,5 @@ private:
     bool paused_ = false;
     bool focusPaused_ = false;
     bool flag_ = false;
+    vK_LiveCounted<vK_LiveKind::Sound> liveCount_;
 };

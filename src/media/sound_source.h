@@ -70,6 +70,7 @@ private:
     bool failed_ = false;
     std::string failReason_;
     int holes_ = 0;
+    vK_LiveCounted<vK_LiveKind::SoundSource> liveSourceCount_;
     // Retained: all frames decoded so far (the first decodedFrames_). Streaming: the
     // latest block, blockFrames_ frames beginning at frame blockStart_.
     std::vector<float> pcm_;

@@ -9,6 +9,7 @@
 #include "core/frame_info.h"
 #include "core/random.h"
 #include "data/data.h"
+#include "files/live_counts.h"
 #include "graphics/matrix.h"
 #include "graphics/render.h"
 #include "graphics/resource_manager.h"
@@ -215,6 +216,7 @@ void vK_PartSysImpl_Complex::ReleaseTextures() {
 void vK_PartSysImpl_Complex::OpenState() {
     lua_ = luaL_newstate();
     if (!lua_) return;
+    vK_LiveCounts::Add(vK_LiveKind::LuaState);
     luaL_openlibs(lua_);
     lua_getfield(lua_, LUA_GLOBALSINDEX, "math");
     if (lua_istable(lua_, -1)) {
@@ -250,7 +252,12 @@ void vK_PartSysImpl_Complex::OpenState() {
 }
 
 void vK_PartSysImpl_Complex::CloseState() {
-    if (lua_) lua_close(lua_);
+    if (lua_) {
+        lua_close(lua_);
+        vK_LiveCounts::Remove(vK_LiveKind::LuaState);
+        for (const auto& [text, ref] : compiled_)
+            if (ref != kBroken) vK_LiveCounts::Remove(vK_LiveKind::LuaRef);
+    }
     lua_ = nullptr;
     compiled_.clear();
     emitters_.clear();
@@ -283,6 +290,7 @@ void vK_PartSysImpl_Complex::RunScript(const std::string& text) {
     } else {
         if (luaL_loadbuffer(lua_, text.data(), text.size(), text.c_str()) == 0) {
             ref = luaL_ref(lua_, LUA_REGISTRYINDEX);
+            if (ref != kBroken) vK_LiveCounts::Add(vK_LiveKind::LuaRef);
         } else {
             lua_pop(lua_, 1);  // the message: errors are not reported
         }

@@ -478,7 +478,11 @@ void Vrakko_Impl::RunLoop() {
         }
         const double beforeSwap = SteadyMs();
         SDL_GL_SwapWindow(window_);
+<<<<<<< HEAD
         AddSubmitTime(SteadyMs() - beforeSwap);
+=======
+        if (auto* gl = dynamic_cast<vK_Render_Impl*>(renderer_.get())) gl->FinishFrame();
+>>>>>>> leak
         if (last) quit_ = true;
     }
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "data/data.h"
+#include "files/live_counts.h"
 #include "graphics/draw_params.h"
 #include "graphics/rect.h"
 #include "scene/property_animation.h"
@@ -345,4 +346,5 @@ private:
     bool dead_ = false;
     bool root_ = false;
     std::shared_ptr<vK_Object*> self_;
+    vK_LiveCounted<vK_LiveKind::Object> liveCount_;
 };

@@ -6,6 +6,7 @@
 #include "core/input_event.h"
 #include "core/vrakko.h"
 #include "graphics/draw_params.h"
+#include "graphics/resource_manager.h"
 #include "scene/object.h"
 
 namespace {
@@ -37,12 +38,19 @@ std::unique_ptr<vK_Object> MakeRoot(const char* name) {
     root->SetRoot(true);
     return root;
 }
+// The frame's safe point: dead objects are freed, and when that let go of the last users
+// of resources, their cache entries go at once rather than at the cache's next sweep.
+void FlushStage() {
+    if (vK_Object::GetGraveyardSize() == 0) return;
+    vK_Object::FlushGraveyard();
+    if (vK_ResourceManager* resources = vK_ResourceManager::Instance()) resources->Sweep();
+}
 }  // namespace
 
 vK_Scene::vK_Scene() {
     g_instance = this;
     vK_Object::SetSceneHooks({&DraggedHook, &ForgetHook});
-    Vrakko::SetSceneHooks({&vK_Object::FlushGraveyard, &InputStage, &UpdateStage, &DrawStage, &RestoreStage});
+    Vrakko::SetSceneHooks({&FlushStage, &InputStage, &UpdateStage, &DrawStage, &RestoreStage});
     liveRoot_ = MakeRoot("vk_origin");
     liveRoot_->EnterScene();
     storageRoot_ = MakeRoot("vk_storage");

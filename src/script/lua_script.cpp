@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "files/live_counts.h"
 #include "files/log.h"
 
 namespace {
@@ -63,13 +64,17 @@ vK_LuaScript::vK_LuaScript(const std::string& source, lua_State* state) : state_
     }
     reference_ = luaL_ref(state_, LUA_REGISTRYINDEX);
     if (reference_ < 0) reference_ = kNoRef;  // LUA_REFNIL for a nil value
+    if (reference_ != kNoRef) vK_LiveCounts::Add(vK_LiveKind::LuaRef);
 }
 
 vK_LuaScript::vK_LuaScript(int reference, lua_State* state)
     : reference_(reference < 0 ? kNoRef : reference), state_(state) {
     if (state_) TakeToken();
+    if (reference_ != kNoRef) vK_LiveCounts::Add(vK_LiveKind::LuaRef);
 }
 
 vK_LuaScript::~vK_LuaScript() {
-    if (reference_ != kNoRef && StateAlive()) luaL_unref(state_, LUA_REGISTRYINDEX, reference_);
+    if (reference_ == kNoRef) return;
+    vK_LiveCounts::Remove(vK_LiveKind::LuaRef);
+    if (StateAlive()) luaL_unref(state_, LUA_REGISTRYINDEX, reference_);
 }

@@ -10,6 +10,7 @@
 #include "core/message_ids.h"
 #include "core/random.h"
 #include "core/vrakko.h"
+#include "files/live_counts.h"
 #include "files/log.h"
 #include "particles/lua_random.h"
 #include "scene/object.h"
@@ -156,6 +157,7 @@ bool vK_ScriptHub::Init() {
         Log("Error: can not create the script state");
         return false;
     }
+    vK_LiveCounts::Add(vK_LiveKind::LuaState);
     vK_LuaScript::MarkStateOpen(state_);
     luaL_openlibs(state_);
 
@@ -166,6 +168,7 @@ bool vK_ScriptHub::Init() {
     // Protected calls use this reference, so a script that overwrites the global
     // keeps error reports working.
     reportHandlerRef_ = luaL_ref(state_, LUA_REGISTRYINDEX);
+    vK_LiveCounts::Add(vK_LiveKind::LuaRef);
 
     lua_getfield(state_, LUA_GLOBALSINDEX, "math");
     if (lua_istable(state_, -1)) {
@@ -194,6 +197,8 @@ void vK_ScriptHub::Shutdown() {
     }
     vK_LuaScript::MarkStateClosed(state_);
     lua_close(state_);
+    vK_LiveCounts::Remove(vK_LiveKind::LuaState);
+    if (reportHandlerRef_ >= 0) vK_LiveCounts::Remove(vK_LiveKind::LuaRef);
     state_ = nullptr;
     reportHandlerRef_ = -1;
 }

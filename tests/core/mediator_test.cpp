@@ -8,6 +8,7 @@
 
 #include "core/listener_base.h"
 #include "core/message_ids.h"
+#include "files/live_counts.h"
 #include "game/game_message_ids.h"
 
 namespace {
@@ -208,6 +209,30 @@ TEST(Mediator, ScriptSubscribersInOrderWithoutDuplicatesAndDropped) {
     EXPECT_EQ(mediator.CountListeners(*id), 1u);
     mediator.DropScriptListeners();
     EXPECT_EQ(mediator.CountListeners(*id), 0u);
+}
+
+// A level notes the next serial when it starts and drops the script subscriptions made
+// from it on when it closes: earlier ones and native receivers stay.
+TEST(Mediator, ScriptSubscriptionsFromASerialOnAreDropped) {
+    ScriptHooksScope hooks;
+    vK_Mediator mediator;
+    std::vector<std::string> log;
+    Recorder native("native", &log);
+    vK_MessageId* id = mediator.GetMessageId("Script_Scoped");
+    mediator.Subscribe(*id, &native);
+    const int64_t live = vK_LiveCounts::Get(vK_LiveKind::ScriptSubscription);
+    mediator.SubscribeScript("Script_Scoped", MakeFunction(1));
+    const uint64_t mark = mediator.GetNextScriptSerial();
+    mediator.SubscribeScript("Script_Scoped", MakeFunction(2));
+    mediator.SubscribeScript("Script_Other", MakeFunction(3));
+    EXPECT_EQ(vK_LiveCounts::Get(vK_LiveKind::ScriptSubscription) - live, 3);
+    mediator.DropScriptListenersFrom(mark);
+    EXPECT_EQ(vK_LiveCounts::Get(vK_LiveKind::ScriptSubscription) - live, 1);
+    EXPECT_EQ(mediator.CountListeners(*id), 2u);  // the native receiver and the first function
+    EXPECT_EQ(mediator.CountListeners(*mediator.GetMessageId("Script_Other")), 0u);
+    mediator.Send(*id, nullptr);
+    EXPECT_EQ(g_script_calls, std::vector<std::string>({"1:Script_Scoped:0"}));
+    mediator.Unsubscribe(*id, &native);
 }
 
 TEST(Mediator, DynamicIdsAreMadeOnceWithScriptGlobal) {

@@ -193,7 +193,21 @@ bool vK_Render_Impl::CreateDeviceObjects() {
     return true;
 }
 
+void vK_Render_Impl::FinishFrame() {
+    if (!program_) return;
+    if (GLsync fence = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0)) fences_.push_back(fence);
+    while (fences_.size() > kFramesInFlight) {
+        auto oldest = static_cast<GLsync>(fences_.front());
+        // At most a second: a device that fails to signal slows the loop but never stops it.
+        glClientWaitSync(oldest, GL_SYNC_FLUSH_COMMANDS_BIT, 1000000000ull);
+        glDeleteSync(oldest);
+        fences_.erase(fences_.begin());
+    }
+}
+
 void vK_Render_Impl::DestroyDeviceObjects() {
+    for (void* fence : fences_) glDeleteSync(static_cast<GLsync>(fence));
+    fences_.clear();
     white_.reset();
     if (program_) glDeleteProgram(program_);
     if (vertexBuffer_) glDeleteBuffers(1, &vertexBuffer_);

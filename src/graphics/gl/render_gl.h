@@ -42,6 +42,14 @@ public:
     // Reads back a rectangle of the back buffer as B, G, R, A rows, top first.
     bool ReadBackBuffer(int x, int y, int width, int height, std::vector<uint8_t>& bgra);
     bool IsReady() const { return program_ != 0; }
+    // Called once the frame was presented: fences it, then waits until at most
+    // kFramesInFlight frames are still being drawn. Presenting need not block (software
+    // rasterisers, offscreen surfaces, unpaced replays), and every queued frame keeps its
+    // commands and the buffer storage it orphaned, so without this memory grows with
+    // every frame the device falls behind.
+    void FinishFrame();
+    static constexpr size_t kFramesInFlight = 2;
+    size_t FramesInFlight() const { return fences_.size(); }
 
 protected:
     bool BindTarget(vK_DeviceTexture* target) override;
@@ -97,4 +105,5 @@ private:
     std::vector<Vertex> stream_;
     std::vector<uint16_t> streamIndices_;
     std::vector<Command> commands_;
+    std::vector<void*> fences_;  // GLsync of the frames still in flight, oldest first
 };
