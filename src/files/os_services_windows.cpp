@@ -1,10 +1,12 @@
 // Windows file and process services (see os_services.h): UTF-8 inside, wide characters at
 // the system's API.
 #ifdef _WIN32
-#include <knownfolders.h>
+// windows.h comes first: the shell's headers build on it.
+// clang-format off
+#include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
-#include <windows.h>
+// clang-format on
 
 #include <algorithm>
 #include <cstdlib>
