@@ -55,6 +55,9 @@ std::string OsUserDataFolder();
 // The user's documents folder, "" when there is none.
 std::string OsDocumentsFolder();
 
+// strtod in the C locale, whatever the process's locale.
+double OsStrtodC(const std::string& digits);
+
 // Sets an environment variable for this process and the libraries in it.
 void OsSetEnvironment(const char* name, const char* value);
 // Local time of t and the local zone's offset from UTC in seconds.

@@ -2,11 +2,13 @@
 #ifndef _WIN32
 #include <dirent.h>
 #include <fcntl.h>
+#include <locale.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <clocale>
 #include <cstdlib>
 #include <fstream>
 
@@ -213,6 +215,11 @@ std::string OsDocumentsFolder() {
     if (home.empty()) return {};
     std::string documents = DocumentsFromUserDirs(home);
     return documents.empty() ? home + "/Documents" : documents;
+}
+
+double OsStrtodC(const std::string& digits) {
+    static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return c_locale ? strtod_l(digits.c_str(), nullptr, c_locale) : std::strtod(digits.c_str(), nullptr);
 }
 
 void OsSetEnvironment(const char* name, const char* value) { setenv(name, value, 1); }

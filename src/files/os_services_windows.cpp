@@ -9,6 +9,7 @@
 // clang-format on
 
 #include <algorithm>
+#include <clocale>
 #include <cstdlib>
 
 #include "files/os_services.h"
@@ -227,6 +228,11 @@ std::string OsPathText(const std::filesystem::path& path) {
 std::string OsUserDataFolder() { return KnownFolder(FOLDERID_RoamingAppData); }
 
 std::string OsDocumentsFolder() { return KnownFolder(FOLDERID_Documents); }
+
+double OsStrtodC(const std::string& digits) {
+    static const _locale_t c_locale = _create_locale(LC_ALL, "C");
+    return c_locale ? _strtod_l(digits.c_str(), nullptr, c_locale) : std::strtod(digits.c_str(), nullptr);
+}
 
 void OsSetEnvironment(const char* name, const char* value) {
     _putenv_s(name, value);
