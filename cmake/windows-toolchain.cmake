@@ -21,5 +21,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# Static libraries only: the player gets one executable beside the assets.
-set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
+# libz-mingw-w64-dev ships the import library of zlib1.dll beside the static one; the
+# static one is meant.
+set(ZLIB_LIBRARY ${CMAKE_SYSROOT}/usr/${VRAKKO_MINGW_HOST}/lib/libz.a CACHE FILEPATH "")
+set(ZLIB_LIBRARY_RELEASE ${ZLIB_LIBRARY} CACHE FILEPATH "")
+set(ZLIB_INCLUDE_DIR /usr/${VRAKKO_MINGW_HOST}/include CACHE PATH "")
