@@ -129,10 +129,11 @@ bool OsPathExists(const std::string& path) {
 int64_t OsModificationStamp(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!Attributes(path, data)) return -1;
-    // 100-nanosecond ticks.
+    // 100-nanosecond ticks since 1601, counted from 1970 as on POSIX (ticks times 100
+    // from 1601 would not fit in 64 bits).
     const uint64_t ticks = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
                            data.ftLastWriteTime.dwLowDateTime;
-    return static_cast<int64_t>(ticks) * 100;
+    return (static_cast<int64_t>(ticks) - 116444736000000000) * 100;
 }
 
 bool OsListFolder(const std::string& dir, std::vector<std::string>& names) {
