@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 CMAKE ?= cmake
 
-.PHONY: all deps run test bench fuzz lint format docs clean
+.PHONY: all deps run test bench fuzz lint format docs clean windows test-windows
 
 all: run
 
@@ -32,6 +32,16 @@ bench: deps
 	$(CMAKE) -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DVRAKKO_TESTS=OFF -DVRAKKO_BENCH=ON
 	$(CMAKE) --build build/bench -j $(JOBS)
 	scripts/run-benchmarks build/bench
+
+# The 64-bit Windows build (MinGW-w64), its tools, the demo and build/windows/vrakko-windows-x64.zip.
+windows:
+	JOBS=$(JOBS) scripts/build-windows
+
+# The Windows build's tests under Wine: the unit-test programs, the demo's play-through and
+# the saves shared with the Linux build.
+test-windows:
+	JOBS=$(JOBS) scripts/build-windows --tests
+	JOBS=$(JOBS) scripts/test-windows
 
 # Every fuzz target for FUZZ_SECONDS each.
 FUZZ_SECONDS ?= 30

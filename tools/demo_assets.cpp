@@ -5,13 +5,13 @@
 // animations are hand-written in assets_src). Everything is drawn from shapes and
 // gradients; no outside art. The wheel and pinion of a flash-animated gear train are one
 // page with its frame texture.
-#include <sys/stat.h>
 
 #include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "files/os_services.h"
 #include "graphics/image_codec.h"
 
 namespace {
@@ -337,7 +337,7 @@ Canvas Glow() {
 // Writes the frames as FOLDER/0.png, 1.png, ... for vkatlas, which packs them in the
 // order of their names.
 bool WriteFrames(const std::string& folder, const std::vector<Canvas>& frames) {
-    mkdir(folder.c_str(), 0755);
+    OsMakeFolder(folder);
     bool ok = true;
     for (size_t i = 0; i < frames.size(); ++i)
         ok = WritePng(folder + "/" + std::to_string(i) + ".png", frames[i]) && ok;
@@ -550,9 +550,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string images = std::string(argv[1]) + "/images", frames = argv[2];
-    mkdir(argv[1], 0755);
-    mkdir(images.c_str(), 0755);
-    mkdir(frames.c_str(), 0755);
+    OsMakeFolder(argv[1]);
+    OsMakeFolder(images);
+    OsMakeFolder(frames);
     const Canvas backdrop = Backdrop();
     bool ok = SaveJpeg(backdrop.bgra.data(), backdrop.width, backdrop.height, images + "/backdrop.jpg");
     ok = WritePng(images + "/title.png", Title()) && ok;
@@ -562,13 +562,13 @@ int main(int argc, char** argv) {
     ok = WriteFrames(frames + "/candle", CandleFrames()) && ok;
     ok = WriteFrames(frames + "/pointer", PointerFrames()) && ok;
     const std::string grids = std::string(argv[1]) + "/grids";
-    mkdir(grids.c_str(), 0755);
+    OsMakeFolder(grids);
     ok = WritePng(grids + "/banner.png", Banner()) && ok;
     ok = WriteText(grids + "/banner.xml", BannerGridXml()) && ok;
     ok = WritePng(images + "/glow.png", Glow()) && ok;
     ok = WriteFrames(frames + "/gear", GearFrames()) && ok;
     const std::string anims = std::string(argv[1]) + "/anims";
-    mkdir(anims.c_str(), 0755);
+    OsMakeFolder(anims);
     ok = WritePng(anims + "/gear_glint.png", Glow()) && ok;
     ok = WriteAtticImages(images, frames) && ok;
     if (!ok) std::fprintf(stderr, "demo_assets: could not write the images into %s\n", images.c_str());

@@ -1,6 +1,4 @@
 // The entry point: options, engine start-up, the application, shut-down.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -25,10 +23,12 @@
 #include "files/data_provider_save.h"
 #include "files/file_manager.h"
 #include "files/log.h"
+#include "files/os_services.h"
 #include "game/application.h"
 #include "game/dev_reload.h"
 #include "game/game_message_ids.h"
 #include "game/settings.h"
+#include "platform/desktop.h"
 #include "platform/input_recording.h"
 #include "platform/input_script.h"
 #include "platform/vrakko_impl.h"
@@ -93,16 +93,40 @@ struct Options {
 };
 
 std::string ExecutableFolder() {
-    char path[4096] = {};
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof(path) - 1);
-    if (n <= 0) return ".";
-    std::string s(path, static_cast<size_t>(n));
-    const size_t slash = s.rfind('/');
-    return slash == std::string::npos ? "." : s.substr(0, slash);
+    const std::string folder = OsExecutableFolder();
+    return folder.empty() ? "." : folder;
+}
+
+// A path given on the command line, made absolute against the caller's directory before
+// the game's folder becomes the current one.
+void Anchor(std::string& path) {
+    if (path.empty()) return;
+    const std::string absolute = OsAbsolutePath(path);
+    if (!absolute.empty()) path = absolute;
+}
+
+// The game's folder (the executable's, or --root) becomes the current directory, so that
+// relative paths of scripts and the engine land there. A failure is shown and start-up
+// goes on.
+void EnterGameFolder(Options& options) {
+    Anchor(options.startup.assetRoot);
+    Anchor(options.startup.saveFolder);
+    Anchor(options.screenshot);
+    Anchor(options.input);
+    Anchor(options.record);
+    Anchor(options.replay);
+    for (auto& shot : options.frameShots) Anchor(shot.second);
+    unsigned error = 0;
+    if (!OsSetCurrentDirectory(options.startup.assetRoot, &error)) {
+        char text[64];
+        std::snprintf(text, sizeof(text), "Error code: %u", error);
+        ShowStartupMessage(text, "Loading Error");
+    }
 }
 
 // 0: run; 1: stop with success (--help); 2: bad usage.
-int ParseOptions(int argc, char** argv, Options& options) {
+int ParseOptions(const std::vector<std::string>& argv, Options& options) {
+    const int argc = static_cast<int>(argv.size());
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -127,7 +151,7 @@ int ParseOptions(int argc, char** argv, Options& options) {
             options.startup.saveFolder = argv[++i];
         } else if (arg == "--frames" && hasValue) {
             char* end = nullptr;
-            options.frames = std::strtol(argv[++i], &end, 10);
+            options.frames = std::strtol(argv[++i].c_str(), &end, 10);
             if (!end || *end || options.frames < 0) {
                 std::fprintf(stderr, "vrakko: --frames needs a count\n%s", kUsage);
                 return 2;
@@ -188,7 +212,7 @@ void WarnOnOtherDisplay(const Vrakko& engine, const vK_InputRecording& recording
 // Reads and checks the recording to replay; false (after saying why) when it is missing
 // or damaged.
 bool LoadRecording(const std::string& path, vK_InputRecording& recording) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(OsPath(path), std::ios::binary);
     if (!in) {
         std::fprintf(stderr, "vrakko: can not read the recording %s\n", path.c_str());
         return false;
@@ -218,12 +242,20 @@ int main(int argc, char** argv) {
     // their definitions in the program.
     if (GameMessageIdCount() <= 0) return 1;
     Options options;
-    const int parsed = ParseOptions(argc, argv, options);
+    const int parsed = ParseOptions(OsArguments(argc, argv), options);
     if (parsed != 0) return parsed == 1 ? 0 : 2;
     if (!options.newProject.dir.empty()) return RunNewProject(options.newProject);
-    if (options.api || options.check || !options.exporting.outDir.empty()) {
+    if (!options.exporting.outDir.empty()) {
         try {
-            if (!options.exporting.outDir.empty()) return RunExport(options.startup, options.exporting);
+            return RunExport(options.startup, options.exporting);
+        } catch (const vK_Exception& e) {
+            std::fprintf(stderr, "vrakko: %s\n", e.what());
+            return 1;
+        }
+    }
+    EnterGameFolder(options);
+    if (options.api || options.check) {
+        try {
             return options.api ? RunApiListing(options.startup, options.markdown)
                                : RunAssetCheck(options.startup, options.json);
         } catch (const vK_Exception& e) {
@@ -249,7 +281,7 @@ int main(int argc, char** argv) {
         if (options.fullscreen < 0) options.fullscreen = recording.fullscreen ? 1 : 0;
         if (options.frames == 0) options.frames = std::max(recording.endFrame, 1L);
         // Sound runs on frame time, as without a device: sounds end at the same frames.
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        OsSetEnvironment("SDL_AUDIODRIVER", "dummy");
         replayer = std::make_unique<vK_InputReplayer>(std::move(recording));
     }
 
@@ -281,10 +313,10 @@ int main(int argc, char** argv) {
         // The run's scripts see the wall clock as it was at start, advancing with frame time,
         // so its replay shows the same times.
         const std::time_t now = std::time(nullptr);
-        std::tm local{};
-        localtime_r(&now, &local);
-        if (scripts) scripts->UseRecordedClock(now, local.tm_gmtoff);
-        if (!recorder.Open(options.record, vK_Random::GetState(), now, local.tm_gmtoff)) {
+        long offset = 0;
+        OsLocalTime(now, &offset);
+        if (scripts) scripts->UseRecordedClock(now, offset);
+        if (!recorder.Open(options.record, vK_Random::GetState(), now, offset)) {
             std::fprintf(stderr, "vrakko: can not write the recording %s\n", options.record.c_str());
             EngineShutdown();
             return 2;
@@ -297,7 +329,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<vY_DevReload> devReload;
     std::unique_ptr<vK_DevOverlay> overlay;
     if (options.dev) {
-        devReload = std::make_unique<vY_DevReload>(options.startup.assetRoot + "/assets");
+        devReload = std::make_unique<vY_DevReload>(OsPath(options.startup.assetRoot + "/assets"));
         engine->AddProcessListener(devReload.get());
         // Before the application in the input list, so a shown panel keeps its input.
         overlay = std::make_unique<vK_DevOverlay>(vK_DevOverlay::KeysFromConfig());
@@ -305,7 +337,7 @@ int main(int argc, char** argv) {
     }
     std::unique_ptr<vK_InputScript> input;
     if (!options.input.empty()) {
-        std::ifstream in(options.input, std::ios::binary);
+        std::ifstream in(OsPath(options.input), std::ios::binary);
         if (!in) {
             std::fprintf(stderr, "vrakko: can not read the input file %s\n", options.input.c_str());
             EngineShutdown();

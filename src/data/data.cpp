@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "files/log.h"
+#include "files/os_services.h"
 
 namespace {
 vK_ScriptResolver g_resolver = nullptr;
@@ -93,9 +94,7 @@ const char* ParseDouble(const char* first, const char* last, double& value) {
     if (result.ec == std::errc::result_out_of_range) {
         // from_chars leaves the value alone here; strtod in the C locale gives the
         // saturated or subnormal result of the same digits.
-        static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-        const std::string digits(first, result.ptr);
-        value = c_locale ? strtod_l(digits.c_str(), nullptr, c_locale) : std::strtod(digits.c_str(), nullptr);
+        value = OsStrtodC(std::string(first, result.ptr));
         return result.ptr;
     }
     value = 0.0;

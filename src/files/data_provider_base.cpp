@@ -1,13 +1,7 @@
 #include "files/data_provider_base.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "files/in_file_stream.h"
+#include "files/os_services.h"
 #include "files/path_rules.h"
 
 vK_DataProviderBase::vK_DataProviderBase(std::shared_ptr<const vK_FileLocations> locations)
@@ -15,67 +9,28 @@ vK_DataProviderBase::vK_DataProviderBase(std::shared_ptr<const vK_FileLocations>
 
 vK_DataProviderBase::~vK_DataProviderBase() = default;
 
-std::string CurrentDirectory() {
-    std::vector<char> buffer(4096);
-    while (!getcwd(buffer.data(), buffer.size())) {
-        if (errno != ERANGE || buffer.size() > (1u << 20)) return {};
-        buffer.resize(buffer.size() * 2);
-    }
-    return buffer.data();
-}
+std::string CurrentDirectory() { return OsCurrentDirectory(); }
 
-bool IsRegularFile(const std::string& file_path) {
-    struct stat st;
-    return stat(file_path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
+bool IsRegularFile(const std::string& file_path) { return OsIsRegularFile(file_path); }
 
 bool ReadRegularFile(const std::string& file_path, std::vector<uint8_t>& bytes) {
-    bytes.clear();
-    const int fd = open(file_path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st;
-    // fopen of a directory succeeds on Linux; only regular files are read.
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        return false;
-    }
-    const size_t size = static_cast<size_t>(st.st_size);
-    bytes.resize(size);
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = read(fd, bytes.data() + done, size - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<size_t>(n);
-    }
-    close(fd);
-    if (done != size) {
-        bytes.clear();
-        return false;
-    }
-    return true;
+    return OsReadFile(file_path, bytes);
 }
 
 const std::map<std::string, std::string>& vK_DataProviderBase::Listing(const std::string& dir) {
     // A listing is read once and reused while the folder's modification time stays
     // the same: a miss costs one stat per path segment, not a folder scan.
-    struct stat st;
-    int64_t stamp = -1;
-    if (stat(dir.c_str(), &st) == 0)
-        stamp = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    const int64_t stamp = OsModificationStamp(dir);
     auto it = listings_.find(dir);
     if (it != listings_.end() && it->second.stamp == stamp) return it->second.names;
     std::map<std::string, std::string> names;
-    if (DIR* d = opendir(dir.c_str())) {
-        while (dirent* e = readdir(d)) {
-            const std::string name = e->d_name;
-            if (name == "." || name == "..") continue;
-            // Several names differing only in case: the smallest wins, whatever
-            // order the directory lists them in.
-            auto [pos, inserted] = names.emplace(LowerAscii(name), name);
-            if (!inserted && name < pos->second) pos->second = name;
-        }
-        closedir(d);
+    std::vector<std::string> listed;
+    OsListFolder(dir, listed);
+    for (const std::string& name : listed) {
+        // Several names differing only in case: the smallest wins, whatever
+        // order the directory lists them in.
+        auto [pos, inserted] = names.emplace(LowerAscii(name), name);
+        if (!inserted && name < pos->second) pos->second = name;
     }
     CachedListing& entry = listings_[dir];
     entry.stamp = stamp;
@@ -85,8 +40,7 @@ const std::map<std::string, std::string>& vK_DataProviderBase::Listing(const std
 
 std::string vK_DataProviderBase::LocateUnder(const std::string& root, const std::string& rest) {
     const std::string exact = root + "/" + rest;
-    struct stat st;
-    if (stat(exact.c_str(), &st) == 0) return exact;
+    if (OsPathExists(exact)) return exact;
     std::string current = root;
     size_t start = 0;
     while (start <= rest.size()) {
@@ -140,7 +94,7 @@ bool vK_DataProviderBase::Delete(const std::string&) { return false; }
 FILE* vK_DataProviderBase::OpenRaw(const std::string& path) {
     const std::string resolved = ResolvePath(path);
     if (resolved.empty() || !IsRegularFile(resolved)) return nullptr;
-    return std::fopen(resolved.c_str(), "rb");
+    return OsOpenFile(resolved, "rb");
 }
 
 FILE* vK_DataProviderBase::OpenForWrite(const std::string&, bool) { return nullptr; }

@@ -1,11 +1,13 @@
 #include "files/in_file_stream.h"
 
+#include "files/os_services.h"
+
 vK_InFileStream::~vK_InFileStream() {
     if (file_) std::fclose(file_);
 }
 
 std::shared_ptr<vK_InFileStream> vK_InFileStream::Open(const std::string& path) {
-    FILE* file = std::fopen(path.c_str(), "rb");
+    FILE* file = OsOpenFile(path, "rb");
     return file ? std::make_shared<vK_InFileStream>(file) : nullptr;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "files/log.h"
+#include "files/os_services.h"
 #include "graphics/image.h"
 
 bool ImageSizeAllowed(long long width, long long height) {
@@ -245,7 +246,7 @@ bool RunJpegEncode(JpegEncodeState& s, const uint8_t* pixels, int width, int hei
 bool SaveJpeg(const uint8_t* pixels, int width, int height, const std::string& path) {
     if (!pixels || !ImageSizeAllowed(width, height)) return false;
     JpegEncodeState s;
-    s.file = std::fopen(path.c_str(), "wb");
+    s.file = OsOpenFile(path, "wb");
     if (!s.file) return false;
     s.info.err = jpeg_std_error(&s.error.manager);
     s.error.manager.error_exit = JpegErrorExit;

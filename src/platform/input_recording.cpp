@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "files/os_services.h"
 #include "platform/text_lines.h"
 #include "platform/vrakko_impl.h"
 
@@ -215,7 +216,7 @@ vK_InputRecorder::~vK_InputRecorder() {
 
 bool vK_InputRecorder::Open(const std::string& path, unsigned seed, long long clockStart, long clockOffset) {
     if (file_) std::fclose(file_);
-    file_ = std::fopen(path.c_str(), "wb");
+    file_ = OsOpenFile(path, "wb");
     seed_ = seed;
     clockStart_ = clockStart;
     clockOffset_ = clockOffset;

@@ -14,6 +14,7 @@
 #include "files/data_provider_save.h"
 #include "files/file_manager.h"
 #include "files/log.h"
+#include "files/os_services.h"
 #include "graphics/gl/device_texture_gl.h"
 #include "graphics/gl/render_gl.h"
 #include "graphics/image_codec.h"
@@ -82,9 +83,11 @@ Vrakko_Impl::~Vrakko_Impl() {
 }
 
 void Vrakko_Impl::Init(vK_Application* application) {
-    // Affinity and DPI awareness have no counterpart here; the working folder is chosen
-    // by the entry point (--root). The log starts afresh with every run, beginning with
-    // what start-up logged before the save folder was known.
+    // DPI awareness where the system has it; the working folder is chosen by the entry
+    // point. One-processor affinity is left out: the audio runs on its own thread. The
+    // log starts afresh with every run, beginning with what start-up logged before the
+    // save folder was known.
+    PrepareProcess();
     if (vK_FileManager* files = vK_FileManager::Instance()) files->RestartLog();
     Vrakko::Init(application);
     StartClock();
@@ -263,17 +266,56 @@ std::string Vrakko_Impl::CopyToDocuments(const std::string& path) {
     return folder + "/" + (slash == std::string::npos ? relative : relative.substr(slash + 1));
 }
 
-// Desktop pictures and screen savers belong to the desktop environment here.
-void Vrakko_Impl::SetWallpaper(const std::string& /*path*/) {
-    static bool logged = false;
-    if (!logged) Log("Warning: setting the desktop wallpaper is not supported on this system");
+namespace {
+
+// The file the data providers hold under path (archive, save folder or asset folder,
+// whichever serves it), copied into the game's folder under the documents folder; its new
+// path, "" when there was nothing to copy.
+std::string CopyProvidedFile(const std::string& path, const std::string& game) {
+    std::string request = path;
+    for (char& c : request)
+        if (c == '\\') c = '/';
+    std::vector<uint8_t> bytes;
+    vK_FileManager* files = vK_FileManager::Instance();
+    if (game.empty() || !files || !files->ReadFromReaders(request, bytes)) return {};
+    const std::string documents = DocumentsFolder();
+    if (documents.empty()) return {};
+    const std::string folder = documents + "/" + game;
+    const size_t slash = request.rfind('/');
+    const std::string target =
+        folder + "/" + (slash == std::string::npos ? request : request.substr(slash + 1));
+    if (!MakeDirectories(folder) || !OsReplaceFile(target, bytes, nullptr)) {
+        Log("Error: %s could not be copied to %s", request.c_str(), target.c_str());
+        return {};
+    }
+    return target;
+}
+
+void LogUnsupportedOnce(bool& logged, const char* what) {
+    if (!logged) Log("Warning: %s is not supported on this system", what);
     logged = true;
 }
 
-void Vrakko_Impl::InstallScreensaver(const std::string& /*path*/) {
+}  // namespace
+
+// Only what a data provider holds is used, copied out of it, so a file in the archive or
+// the save folder works as well as a loose one.
+void Vrakko_Impl::SetWallpaper(const std::string& path) {
     static bool logged = false;
-    if (!logged) Log("Warning: installing a screen saver is not supported on this system");
-    logged = true;
+    if (!DesktopPicturesSupported()) return LogUnsupportedOnce(logged, "setting the desktop wallpaper");
+    const std::string copied = CopyProvidedFile(path, GetGameName());
+    if (!copied.empty() && !ApplyWallpaper(copied))
+        Log("Warning: the wallpaper %s was refused", copied.c_str());
+}
+
+// The screen saver file is copied out of its provider and registered; nothing is ever
+// deleted, whatever the folder held before.
+void Vrakko_Impl::InstallScreensaver(const std::string& path) {
+    static bool logged = false;
+    if (!DesktopPicturesSupported()) return LogUnsupportedOnce(logged, "installing a screen saver");
+    const std::string copied = CopyProvidedFile(path, GetGameName());
+    if (!copied.empty() && !ApplyScreenSaver(copied))
+        Log("Warning: the screen saver %s could not be registered", copied.c_str());
 }
 
 void Vrakko_Impl::ToggleFullscreenFromKeyboard() {
@@ -437,7 +479,7 @@ bool Vrakko_Impl::SaveFrame(const std::string& path) {
     if (!png) return SaveJpeg(pixels.data(), width, height, path);
     std::vector<uint8_t> encoded;
     if (!EncodePng(pixels.data(), width, height, encoded)) return false;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = OsOpenFile(path, "wb");
     if (!file) return false;
     const bool written = std::fwrite(encoded.data(), 1, encoded.size(), file) == encoded.size();
     return std::fclose(file) == 0 && written;
@@ -478,11 +520,8 @@ void Vrakko_Impl::RunLoop() {
         }
         const double beforeSwap = SteadyMs();
         SDL_GL_SwapWindow(window_);
-<<<<<<< HEAD
-        AddSubmitTime(SteadyMs() - beforeSwap);
-=======
         if (auto* gl = dynamic_cast<vK_Render_Impl*>(renderer_.get())) gl->FinishFrame();
->>>>>>> leak
+        AddSubmitTime(SteadyMs() - beforeSwap);
         if (last) quit_ = true;
     }
 }

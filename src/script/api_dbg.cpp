@@ -19,7 +19,11 @@ void DbgQuit(const vK_DataArray&, void*, vK_DataArray&) {
 void DbgScreenshot(const vK_DataArray& args, void*, vK_DataArray&) {
     const vK_Data* path = vK_ApiArgs::At(args, 0);
     vK_Render* render = vK_Render::Instance();
-    if (path && render) render->SaveScreenshot(path->ToString());
+    if (!path || !render) return;
+    // The path is relative to the current directory (the game's folder); a folder that
+    // is missing there is worth a line in the log rather than silence.
+    const std::string name = path->ToString();
+    if (!render->SaveScreenshot(name)) Log("Error: the screenshot %s.jpg could not be written", name.c_str());
 }
 
 constexpr vK_ScriptApiEntry kEntries[] = {

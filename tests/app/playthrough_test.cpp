@@ -24,6 +24,14 @@
 namespace {
 
 const std::string kExe = std::string(VRAKKO_BINARY_DIR) + "/vrakko";
+
+// The program of the play-through and the one of the resumed run: this build's vrakko, or
+// what VRAKKO_PLAYTHROUGH_EXE / VRAKKO_RESUME_EXE name (scripts/test-windows puts the
+// Windows build under Wine in either place, so saves of one system load in the other).
+std::string Program(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value && value[0] ? value : kExe;
+}
 const std::string kDemo = std::string(VRAKKO_BINARY_DIR) + "/demo";
 const std::string kRecording = std::string(VRAKKO_SOURCE_DIR) + "/demo/playthrough.rec";
 // The last frame of the play-through as 4 x 4 block averages (256 x 192). Running the
@@ -57,12 +65,15 @@ std::vector<std::string> Starting(const std::vector<std::string>& lines, const s
 class Playthrough : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!std::filesystem::exists(kExe) || !std::filesystem::exists(kDemo + "/assets/modules/attic.xml"))
+        if (!std::filesystem::exists(Program("VRAKKO_PLAYTHROUGH_EXE")) ||
+            !std::filesystem::exists(Program("VRAKKO_RESUME_EXE")) ||
+            !std::filesystem::exists(kDemo + "/assets/modules/attic.xml"))
             GTEST_SKIP() << "the executable or the demo assets are not built";
     }
     // Replays recording with the shared save folder; the exit status.
-    int Replay(const std::string& recording, const std::string& options) {
-        const std::string command = "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy '" + kExe +
+    int Replay(const std::string& recording, const std::string& options,
+               const char* program = "VRAKKO_PLAYTHROUGH_EXE") {
+        const std::string command = "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy '" + Program(program) +
                                     "' --root '" + kDemo + "' --save-dir '" + P("save") + "' --replay '" +
                                     recording + "' " + options + " >'" + P("run.out") + "' 2>&1";
         const int status = std::system(command.c_str());
@@ -135,7 +146,7 @@ TEST_F(Playthrough, FindsEveryItemInOrderAndResumesWithThePlayer) {
     folder.WriteFile("resume.rec",
                      "vrakko-recording 1\ndisplay 1024 768 fullscreen\n30 down 512 600\n31 up 512 600\n"
                      "84 down 300 280\n85 up 300 280\n174 end\n");
-    ASSERT_EQ(Replay(P("resume.rec"), ""), 0) << Read(P("run.out"));
+    ASSERT_EQ(Replay(P("resume.rec"), "", "VRAKKO_RESUME_EXE"), 0) << Read(P("run.out"));
     EXPECT_EQ(FaultLines(P("save/logfile.txt")), "");
     const std::vector<std::string> expected = {"the title screen goes on to the players",
                                                "player Ada enters the attic", "attic for Ada",

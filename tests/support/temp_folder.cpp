@@ -1,6 +1,8 @@
 #include "support/temp_folder.h"
 
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -9,10 +11,25 @@
 #include <stdexcept>
 
 TempFolder::TempFolder() {
+#ifdef _WIN32
+    // No mkdtemp: a random name in the system's temporary folder, made if it is new.
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        const std::filesystem::path p =
+            base / ("vrakko_test_" + std::to_string(std::rand()) + "_" + std::to_string(++counter));
+        if (std::filesystem::create_directory(p)) {
+            path_ = p.generic_string();
+            return;
+        }
+    }
+    throw std::runtime_error("no temporary folder");
+#else
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern = std::string(tmp && tmp[0] ? tmp : "/tmp") + "/vrakko_test_XXXXXX";
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
+#endif
 }
 
 TempFolder::~TempFolder() {

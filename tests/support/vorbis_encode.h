@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <numbers>
 #include <vector>
 
 #include "media/vorbis_encoder.h"
@@ -21,7 +22,7 @@ inline std::vector<float> Tone(float hz, float amplitude, float seconds, int cha
     const long frames = std::lround(seconds * rate);
     std::vector<float> samples(static_cast<size_t>(frames * channels));
     for (long i = 0; i < frames; ++i) {
-        const float v = amplitude * static_cast<float>(std::sin(2.0 * M_PI * hz * i / rate));
+        const float v = amplitude * static_cast<float>(std::sin(2.0 * std::numbers::pi * hz * i / rate));
         for (int c = 0; c < channels; ++c) samples[static_cast<size_t>(i * channels + c)] = v;
     }
     return samples;

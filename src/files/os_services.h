@@ -1,0 +1,74 @@
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// The operating system's file and process services, with UTF-8 paths on both systems
+// ('/' separators; Windows also takes '\'). The POSIX implementation is
+// os_services_posix.cpp, the Windows one (wide characters at the API, the shell's
+// folders) os_services_windows.cpp; nothing else in the engine calls the system's file
+// API directly.
+
+// The current directory, "" when it cannot be read.
+std::string OsCurrentDirectory();
+// Makes dir the current directory; false (and the system's error code in *error) on failure.
+bool OsSetCurrentDirectory(const std::string& dir, unsigned* error = nullptr);
+// The folder that holds the running executable, "" when it cannot be found.
+std::string OsExecutableFolder();
+// dir as an absolute path (against the current directory), "" when it cannot be made.
+std::string OsAbsolutePath(const std::string& path);
+
+bool OsIsRegularFile(const std::string& path);
+bool OsIsDirectory(const std::string& path);
+// Anything (file, folder, link) is there.
+bool OsPathExists(const std::string& path);
+// The modification time in nanoseconds, -1 when the path is missing.
+int64_t OsModificationStamp(const std::string& path);
+// The names in dir without "." and ".."; false when dir cannot be read.
+bool OsListFolder(const std::string& dir, std::vector<std::string>& names);
+// Creates the one folder dir; true when it exists as a folder afterwards.
+bool OsMakeFolder(const std::string& dir);
+// Reads a whole regular file; false (and an empty vector) on any failure or a short read.
+bool OsReadFile(const std::string& path, std::vector<uint8_t>& bytes);
+bool OsAppendFile(const std::string& path, const std::vector<uint8_t>& bytes);
+// Replaces path atomically: writes path + ".tmp", flushes it to disk, then renames it over
+// path (and flushes the rename), so an interrupted save leaves the old or the new file.
+// before_rename (may be null) is asked once the temporary file is complete; false stops
+// the write there, as a crash would.
+bool OsReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes,
+                   bool (*before_rename)(const char* stage));
+// True when no file is there afterwards; a folder is never deleted.
+bool OsDeleteFile(const std::string& path);
+// std::fopen with a UTF-8 path.
+FILE* OsOpenFile(const std::string& path, const char* mode);
+// A path for std::filesystem and the file streams from a UTF-8 string, and back.
+std::filesystem::path OsPath(const std::string& utf8);
+std::string OsPathText(const std::filesystem::path& path);
+
+// The per-user folder under which each publisher keeps its games' data: the roaming
+// application-data folder on Windows, $XDG_DATA_HOME (default ~/.local/share) elsewhere;
+// "" when there is none.
+std::string OsUserDataFolder();
+// The user's documents folder, "" when there is none.
+std::string OsDocumentsFolder();
+
+// strtod in the C locale, whatever the process's locale.
+double OsStrtodC(const std::string& digits);
+
+// Sets an environment variable for this process and the libraries in it.
+void OsSetEnvironment(const char* name, const char* value);
+// Local time of t and the local zone's offset from UTC in seconds.
+std::tm OsLocalTime(std::time_t t, long* utc_offset);
+
+#ifdef _WIN32
+// UTF-8 to the system's wide characters and back (Windows only).
+std::wstring OsWide(const std::string& utf8);
+std::string OsUtf8(const std::wstring& wide);
+#endif
+
+// The program's arguments in UTF-8 (on Windows read again as wide characters, since argv
+// holds them in the ANSI code page).
+std::vector<std::string> OsArguments(int argc, char** argv);
