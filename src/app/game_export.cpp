@@ -301,7 +301,7 @@ bool PackAssets(const std::string& root, std::vector<uint8_t>& archive, std::str
     return true;
 }
 
-int ParseExportOption(int argc, char** argv, int& i, vK_ExportOptions& options) {
+int ParseExportOption(int argc, const std::vector<std::string>& argv, int& i, vK_ExportOptions& options) {
     const std::string arg = argv[i];
     std::string* value = arg == "--export"          ? &options.outDir
                          : arg == "--target"        ? &options.target

@@ -22,7 +22,7 @@ struct vK_ExportOptions {
 // Takes argv[i] when it is one of the export options (--export, --target,
 // --windows-build), moving i past its value: 1. 0 when it is not one; -1 when its
 // value is missing (after saying so).
-int ParseExportOption(int argc, char** argv, int& i, vK_ExportOptions& options);
+int ParseExportOption(int argc, const std::vector<std::string>& argv, int& i, vK_ExportOptions& options);
 
 // Runs the export; the exit status (0 done, 1 refused or failed, 2 bad options).
 int RunExport(const vK_StartupOptions& startup, const vK_ExportOptions& options);

@@ -47,7 +47,8 @@ std::string EscapeJson(const std::string& text) {
     return out.size() >= 2 ? out.substr(1, out.size() - 2) : out;
 }
 
-int ParseNewProjectOption(int argc, char** argv, int& i, vK_NewProjectOptions& options) {
+int ParseNewProjectOption(int argc, const std::vector<std::string>& argv, int& i,
+                          vK_NewProjectOptions& options) {
     const std::string arg = argv[i];
     std::string* value = arg == "--new" ? &options.dir : arg == "--name" ? &options.name : nullptr;
     if (!value) return 0;

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 // `vrakko --new DIR [--name NAME]`: writes a small game from the template into DIR (a
 // new or empty folder): configuration, a title screen, a player screen, a level with
@@ -12,7 +13,8 @@ struct vK_NewProjectOptions {
 
 // Takes argv[i] when it is --new or --name, moving i past its value: 1. 0 when it is
 // neither; -1 when its value is missing (after saying so).
-int ParseNewProjectOption(int argc, char** argv, int& i, vK_NewProjectOptions& options);
+int ParseNewProjectOption(int argc, const std::vector<std::string>& argv, int& i,
+                          vK_NewProjectOptions& options);
 
 // Writes the project; the exit status (0 written, 1 failed, 2 refused: a folder that is
 // not empty or an unusable name).
