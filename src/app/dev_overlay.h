@@ -3,7 +3,7 @@
 
 #include "app/dev_canvas.h"
 #include "app/dev_console.h"
-#include "app/dev_inspector.h"
+#include "app/dev_object_probe.h"
 #include "app/dev_profiler.h"
 #include "core/draw_listener.h"
 #include "core/input_listener.h"

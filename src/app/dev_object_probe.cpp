@@ -1,4 +1,4 @@
-#include "app/dev_inspector.h"
+#include "app/dev_object_probe.h"
 
 #include <algorithm>
 #include <cctype>
