@@ -16,6 +16,7 @@
 #include "app/author_tools.h"
 #include "app/engine_startup.h"
 #include "core/random.h"
+#include "core/startup_trace.h"
 #include "data/exception.h"
 #include "files/log.h"
 #include "game/application.h"
@@ -198,8 +199,10 @@ int main(int argc, char** argv) {
         replayer = std::make_unique<vK_InputReplayer>(std::move(recording));
     }
 
+    vK_StartupTrace::Mark("entry point");
     try {
         EngineStartup("assets/config", options.startup);
+        vK_StartupTrace::Mark("services (EngineStartup)");
     } catch (const vK_Exception& e) {
         Log("Error: start-up stopped: %s", e.what());
         EngineShutdown();

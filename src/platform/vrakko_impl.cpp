@@ -9,6 +9,7 @@
 #include "core/input_event.h"
 #include "core/mediator.h"
 #include "core/message_ids.h"
+#include "core/startup_trace.h"
 #include "data/data.h"
 #include "data/utf8.h"
 #include "files/data_provider_save.h"
@@ -455,6 +456,7 @@ void Vrakko_Impl::RunLoop() {
         }
         if (!renderer_) continue;
         Draw();
+        vK_StartupTrace::MarkFirstFrame("first frame: draw", GetFrameCount());
         const bool last = frameLimit_ > 0 && GetFrameCount() >= frameLimit_;
         if (last && !screenshotPath_.empty()) screenshotSaved_ = SaveFrame(screenshotPath_ + ".jpg");
         for (FrameShot& shot : frameShots_) {
@@ -465,6 +467,7 @@ void Vrakko_Impl::RunLoop() {
                     shot.path.c_str());
         }
         SDL_GL_SwapWindow(window_);
+        vK_StartupTrace::MarkFirstFrame("first frame presented", GetFrameCount());
         if (last) quit_ = true;
     }
 }

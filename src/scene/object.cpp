@@ -302,15 +302,44 @@ std::vector<vK_Object*> vK_Object::SnapshotChildren() const {
     return snapshot;
 }
 
+namespace {
+// A NaN z (0/0 from a script) sorts as 0, keeping the order strict and weak.
+float SortKey(float z) { return std::isnan(z) ? 0.0f : z; }
+}  // namespace
+
 void vK_Object::SortChildren() {
-    // A NaN z (0/0 from a script) sorts as 0, keeping the order strict and weak.
+    if (!orderDirty_) return;
+    orderDirty_ = false;
     auto by_z = [](const std::unique_ptr<vK_Object>& a, const std::unique_ptr<vK_Object>& b) {
-        float za = std::isnan(a->z_) ? 0.0f : a->z_, zb = std::isnan(b->z_) ? 0.0f : b->z_;
-        return za < zb;
+        return SortKey(a->z_) < SortKey(b->z_);
     };
-    // Usually already in order: checking is cheaper than sorting, which allocates.
+    // Usually still in order: checking is cheaper than sorting, which allocates.
     if (std::is_sorted(children_.begin(), children_.end(), by_z)) return;
     std::stable_sort(children_.begin(), children_.end(), by_z);
+}
+
+void vK_Object::InsertChild(std::unique_ptr<vK_Object> child) {
+    if (orderDirty_) {
+        children_.push_back(std::move(child));
+        SortChildren();
+        return;
+    }
+    // In order already: the new child goes after every child whose z is not greater,
+    // which is where a stable sort of the list with the child appended puts it. Children
+    // usually arrive in z order, so this is mostly an append.
+    const float z = SortKey(child->z_);
+    auto at = children_.end();
+    if (!children_.empty() && z < SortKey(children_.back()->z_)) {
+        at =
+            std::upper_bound(children_.begin(), children_.end(), z,
+                             [](float v, const std::unique_ptr<vK_Object>& c) { return v < SortKey(c->z_); });
+    }
+    children_.insert(at, std::move(child));
+}
+
+void vK_Object::SetZ(float z) {
+    z_ = z;
+    if (parent_) parent_->NoteChildOrderChanged();
 }
 
 bool vK_Object::AddChild(vK_Object* child) {
@@ -326,9 +355,8 @@ bool vK_Object::AddChild(vK_Object* child) {
         return false;
     }
     owned->parent_ = this;
-    children_.push_back(std::move(owned));
+    InsertChild(std::move(owned));
     Register(child->name_, child);
-    SortChildren();
     if (inScene_) {
         child->EnterSceneTree();
     } else {
@@ -414,7 +442,7 @@ void vK_Object::Update(const vK_FrameInfo& frame) {
     SortChildren();
     if (!active_) return;
     Tick(frame);
-    if (!updateChildren_) return;
+    if (!updateChildren_ || children_.empty()) return;
     for (vK_Object* child : SnapshotChildren()) {
         if (IsLiveChild(child)) child->Update(frame);
     }

@@ -24,6 +24,7 @@ void vK_Object::Draw(vK_Render& render, const vK_DrawParams& parent) {
 void vK_Object::DrawSelf(vK_Render& /*render*/, const vK_DrawParams& /*state*/) {}
 
 void vK_Object::DrawChildren(vK_Render& render, const vK_DrawParams& state) {
+    if (children_.empty()) return;  // most objects are leaves: no snapshot to take
     for (vK_Object* child : SnapshotChildren()) {
         if (IsLiveChild(child)) child->Draw(render, state);
     }

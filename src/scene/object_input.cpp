@@ -17,6 +17,7 @@ vK_Object* vK_Object::InputTest(const vK_InputEvent& event, vK_Object* hit, cons
 }
 
 vK_Object* vK_Object::InputChildren(const vK_InputEvent& event, vK_Object* hit, const vK_DrawParams& state) {
+    if (children_.empty()) return hit;  // most objects are leaves: no snapshot to take
     std::vector<vK_Object*> snapshot = SnapshotChildren();
     for (auto it = snapshot.rbegin(); it != snapshot.rend(); ++it) {
         if (IsLiveChild(*it)) hit = (*it)->InputTest(event, hit, state);

@@ -26,7 +26,8 @@ const vK_PropertyTable& vK_Object::ObjectProperties() {
                 "pos_x", 0, [](vK_Object& o) -> void* { return &o.x_; }, P::kTransform),
             Float(
                 "pos_y", 0, [](vK_Object& o) -> void* { return &o.y_; }, P::kTransform),
-            Float("pos_z", 0, [](vK_Object& o) -> void* { return &o.z_; }),
+            Float(
+                "pos_z", 0, [](vK_Object& o) -> void* { return &o.z_; }, P::kOrder),
             Float(
                 "ang", 0, [](vK_Object& o) -> void* { return &o.angle_; }, P::kTransform),
             Float(
@@ -127,8 +128,10 @@ unsigned vK_Object::ApplyProperties(const vK_PropertyTable& table, const vK_Data
 
 // The local matrix depends only on position, angle and scale (and the animation
 // state, which marks it itself): values written again unchanged keep the cached one.
+// A new z only asks the parent to sort its children again.
 void vK_Object::PropertiesApplied(unsigned applied) {
     if (applied & vK_PropertyTable::kAppliedTransform) transformDirty_ = true;
+    if ((applied & vK_PropertyTable::kAppliedOrder) && parent_) parent_->NoteChildOrderChanged();
 }
 
 void vK_Object::SetProperties(const vK_DataTable& t) { ApplyProperties(ObjectProperties(), t); }
