@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 CMAKE ?= cmake
 
-.PHONY: all deps run test bench fuzz lint format clean
+.PHONY: all deps run test bench fuzz lint format docs clean
 
 all: run
 
@@ -20,6 +20,13 @@ test: deps
 	$(CMAKE) -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DVRAKKO_SANITIZE=ON
 	$(CMAKE) --build build/asan -j $(JOBS)
 	cd build/asan && ctest --output-on-failure -j $(JOBS)
+
+# The author's reference, docs/reference/{functions,objects,messages,config}.md, generated
+# from the registrations in the code; tests/app/reference_test.cpp fails when it is stale.
+docs: deps
+	$(CMAKE) -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DVRAKKO_SANITIZE=ON
+	$(CMAKE) --build build/asan -j $(JOBS) --target vrakko
+	root=$$(mktemp -d) && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy build/asan/vrakko --api --markdown docs/reference --root "$$root"; status=$$?; rm -rf "$$root"; exit $$status
 
 bench: deps
 	$(CMAKE) -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DVRAKKO_TESTS=OFF -DVRAKKO_BENCH=ON

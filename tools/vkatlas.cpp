@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "data/xml_escape.h"
 #include "graphics/image.h"
 #include "graphics/image_codec.h"
 
@@ -167,30 +168,6 @@ bool WriteFile(const std::string& path, const void* data, size_t size) {
     return std::fclose(f) == 0 && ok;
 }
 
-// Escapes the characters XML attribute values may not hold literally.
-std::string XmlAttribute(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 bool ParseInt(const char* text, int low, int high, int& out) {
     char* end = nullptr;
     const long v = std::strtol(text, &end, 10);
@@ -321,11 +298,11 @@ int main(int argc, char** argv) {
     for (const Frame& f : frames) {
         const int px = o.pivotSet ? o.pivotX : f.image.width / 2,
                   py = o.pivotSet ? o.pivotY : f.image.height / 2;
-        xml += "  <frame texture=\"" + XmlAttribute(base + "_" + std::to_string(f.page)) + "\" left=\"" +
+        xml += "  <frame texture=\"" + EscapeXml(base + "_" + std::to_string(f.page)) + "\" left=\"" +
                std::to_string(f.left) + "\" top=\"" + std::to_string(f.top) + "\" widht=\"" +
                std::to_string(f.width) + "\" height=\"" + std::to_string(f.height) + "\" x=\"" +
                std::to_string(px - f.trimLeft) + "\" y=\"" + std::to_string(py - f.trimTop) + "\" image=\"" +
-               XmlAttribute(f.name) + "\"/>\n";
+               EscapeXml(f.name) + "\"/>\n";
     }
     xml += "</frametexture>\n";
     if (!WriteFile(o.output + ".xml", xml.data(), xml.size()))

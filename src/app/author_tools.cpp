@@ -5,6 +5,9 @@
 #include <string>
 
 #include "app/asset_check.h"
+#include "app/reference_writer.h"
+#include "data/config.h"
+#include "data/string_table.h"
 #include "files/log.h"
 #include "game/application.h"
 #include "script/script_hub.h"
@@ -38,14 +41,30 @@ private:
 
 }  // namespace
 
-int RunApiListing(const vK_StartupOptions& options) {
+int RunApiListing(const vK_StartupOptions& options, const std::string& markdownFolder) {
     ToolSession session(options);
     vK_ScriptHub* hub = vK_ScriptHub::Instance();
     if (!hub) {
         std::fprintf(stderr, "vrakko: the script host could not start\n");
         return 1;
     }
-    for (const std::string& names : hub->GetRegisteredNames()) std::printf("%s\n", names.c_str());
+    if (!markdownFolder.empty()) {
+        std::string error;
+        if (!vK_ReferenceWriter::Write(markdownFolder, error)) {
+            std::fprintf(stderr, "vrakko: %s\n", error.c_str());
+            return 1;
+        }
+        const std::vector<std::string> problems = vK_ReferenceWriter::Problems();
+        for (const std::string& problem : problems) std::fprintf(stderr, "vrakko: %s\n", problem.c_str());
+        return problems.empty() ? 0 : 1;
+    }
+    const auto& names = hub->GetRegisteredNames();
+    const auto& docs = hub->GetRegisteredDocs();
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::string first = names[i].substr(0, names[i].find(';'));
+        std::printf("%s\n    %s\n", names[i].c_str(),
+                    vK_ReferenceWriter::CallForm(first, docs[i].signature ? docs[i].signature : "").c_str());
+    }
     return 0;
 }
 
@@ -59,4 +78,16 @@ int RunAssetCheck(const vK_StartupOptions& options, bool json) {
                  check.CountErrors() == 1 ? "" : "s", check.CountWarnings(),
                  check.CountWarnings() == 1 ? "" : "s", check.CountFiles());
     return check.CountErrors() > 0 ? 1 : 0;
+}
+
+vK_GameIdentity ReadGameIdentity(const vK_StartupOptions& options) {
+    ToolSession session(options);
+    vK_GameIdentity identity;
+    const vK_StringTable* strings = vK_StringTable::Instance();
+    if (strings && strings->Has("window_title")) identity.title = strings->Get("window_title");
+    if (const vK_Config* config = vK_Config::Instance()) {
+        if (identity.title.empty()) identity.title = config->GetString("Vrakko.gameName", "");
+        identity.publisher = config->GetString("Vrakko.publisherName", "");
+    }
+    return identity;
 }

@@ -27,6 +27,11 @@
 #include "script/script_hub.h"
 
 namespace {
+const vK_ConfigKey kStrings("Vrakko.strings", "array of strings", "[]",
+                            "The string tables loaded at start, each a path without \".xml\".");
+}  // namespace
+
+namespace {
 
 // The services EngineStartup made, in creation order.
 struct Services {
@@ -80,7 +85,7 @@ void EngineStartup(const char* configPath, const vK_StartupOptions& options) {
     vK_Animation::RegisterType();
     vK_ParticleSystem::RegisterType();
     vK_Video::RegisterType();
-    if (vK_Config* config = vK_Config::Instance()) s.strings->LoadList(config->GetData("Vrakko.strings"));
+    if (vK_Config* config = vK_Config::Instance()) s.strings->LoadList(config->GetData(kStrings.path));
     s.engine = std::make_unique<Vrakko_Impl>();
     // sound: the hub's update follows Process every frame.
     s.engine->SetAfterProcessHook([](const vK_FrameInfo& frame) {

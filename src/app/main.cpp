@@ -15,9 +15,14 @@
 
 #include "app/author_tools.h"
 #include "app/engine_startup.h"
+#include "app/game_export.h"
+#include "app/new_project.h"
+#include "app/replay_save_folder.h"
 #include "core/random.h"
 #include "core/startup_trace.h"
 #include "data/exception.h"
+#include "files/data_provider_save.h"
+#include "files/file_manager.h"
 #include "files/log.h"
 #include "game/application.h"
 #include "game/dev_reload.h"
@@ -41,16 +46,28 @@ const char* kUsage =
     "  --input FILE       play the pointer and key steps of FILE, one a line:\n"
     "                     FRAME click|down|up|move X Y, FRAME key NAME, FRAME quit\n"
     "  --record FILE      write every input event of the run, its random seed and its display\n"
-    "                     to FILE (text, one event a line); frames advance by a fixed 1/60 s\n"
+    "                     to FILE (text, one event a line); frames advance by a fixed 1/60 s;\n"
+    "                     the save folder at start is copied to FILE.save for the replay\n"
     "  --replay FILE      play a recording back frame for frame: fixed 1/60 s steps without\n"
-    "                     waiting, the window's own input and sound off, ends where it ended\n"
+    "                     waiting, the window's own input and sound off, ends where it ended;\n"
+    "                     starts from a copy of the save folder the recording names\n"
     "  --screenshot-at N:PATH  save frame N to PATH (PNG for .png, else JPEG); repeatable\n"
-    "  --dev              reload the current level when a .lua or .xml file under assets/ changes\n"
+    "  --dev              reload changed assets (modules, strings, images, fonts, animations,\n"
+    "                     particles, grids, sounds, videos) and restart the current level\n"
     "  --api              print every script function (engine and game, with aliases)\n"
-    "                     in registration order, and exit\n"
+    "                     and its signature in registration order, and exit\n"
+    "  --markdown DIR     with --api: write the reference pages (functions, object types,\n"
+    "                     messages, configuration keys) into DIR instead; status 1 when\n"
+    "                     something registered has no entry\n"
     "  --check            check the asset tree below --root without opening a window:\n"
     "                     one line per finding, exit status 1 when there are errors\n"
     "  --json             with --check: the findings as JSON lines\n"
+    "  --export OUT_DIR   check the game below --root, then pack it for players into OUT_DIR\n"
+    "  --target T         with --export: linux (a folder and a .tar.gz) or windows (a .zip)\n"
+    "  --windows-build DIR  with --target windows: where `make windows` put vrakko.exe\n"
+    "                     (default build/windows)\n"
+    "  --new DIR          write a new game from the template into DIR (new or empty)\n"
+    "  --name NAME        with --new: the game's name (default: DIR's name)\n"
     "  --help             show this text\n";
 
 struct Options {
@@ -65,8 +82,11 @@ struct Options {
     // --windowed / --fullscreen; without either the player's setting decides.
     int fullscreen = -1;
     bool api = false;
+    std::string markdown;
     bool check = false;
     bool json = false;
+    vK_ExportOptions exporting;
+    vK_NewProjectOptions newProject;
 };
 
 std::string ExecutableFolder() {
@@ -96,6 +116,8 @@ int ParseOptions(int argc, char** argv, Options& options) {
             options.fullscreen = 0;
         } else if (arg == "--fullscreen") {
             options.fullscreen = 1;
+        } else if (arg == "--markdown" && hasValue) {
+            options.markdown = argv[++i];
         } else if (arg == "--root" && hasValue) {
             options.startup.assetRoot = argv[++i];
         } else if (arg == "--save-dir" && hasValue) {
@@ -129,6 +151,10 @@ int ParseOptions(int argc, char** argv, Options& options) {
                 return 2;
             }
             options.frameShots.emplace_back(frame, value.substr(colon + 1));
+        } else if (const int taken = ParseExportOption(argc, argv, i, options.exporting); taken != 0) {
+            if (taken < 0) return 2;
+        } else if (const int taken = ParseNewProjectOption(argc, argv, i, options.newProject); taken != 0) {
+            if (taken < 0) return 2;
         } else {
             std::fprintf(stderr, "vrakko: unknown or incomplete option %s\n%s", arg.c_str(), kUsage);
             return 2;
@@ -136,6 +162,10 @@ int ParseOptions(int argc, char** argv, Options& options) {
     }
     if (!options.input.empty() && !options.replay.empty()) {
         std::fprintf(stderr, "vrakko: --input and --replay can not be combined\n");
+        return 2;
+    }
+    if (!options.markdown.empty() && !options.api) {
+        std::fprintf(stderr, "vrakko: --markdown goes with --api\n");
         return 2;
     }
     if (options.startup.assetRoot.empty()) options.startup.assetRoot = ExecutableFolder();
@@ -169,6 +199,15 @@ bool LoadRecording(const std::string& path, vK_InputRecording& recording) {
     return true;
 }
 
+// The folder the save provider writes to now ("" when none can be named).
+std::string CurrentSaveFolder() {
+    vK_FileManager* files = vK_FileManager::Instance();
+    if (!files) return {};
+    for (const auto& writer : files->GetWriters())
+        if (auto* save = dynamic_cast<vK_DataProviderSave*>(writer.get())) return save->SaveFolder();
+    return {};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -178,9 +217,11 @@ int main(int argc, char** argv) {
     Options options;
     const int parsed = ParseOptions(argc, argv, options);
     if (parsed != 0) return parsed == 1 ? 0 : 2;
-    if (options.api || options.check) {
+    if (!options.newProject.dir.empty()) return RunNewProject(options.newProject);
+    if (options.api || options.check || !options.exporting.outDir.empty()) {
         try {
-            return options.api ? RunApiListing(options.startup)
+            if (!options.exporting.outDir.empty()) return RunExport(options.startup, options.exporting);
+            return options.api ? RunApiListing(options.startup, options.markdown)
                                : RunAssetCheck(options.startup, options.json);
         } catch (const vK_Exception& e) {
             std::fprintf(stderr, "vrakko: %s\n", e.what());
@@ -189,9 +230,19 @@ int main(int argc, char** argv) {
         }
     }
     std::unique_ptr<vK_InputReplayer> replayer;
+    vK_ReplaySaveFolder replaySaves;
     if (!options.replay.empty()) {
         vK_InputRecording recording;
         if (!LoadRecording(options.replay, recording)) return 2;
+        if (!recording.saveFolder.empty()) {
+            std::string error;
+            if (!replaySaves.Prepare(options.replay, recording.saveFolder, options.startup.saveFolder,
+                                     error)) {
+                std::fprintf(stderr, "vrakko: the recording's save folder: %s\n", error.c_str());
+                return 2;
+            }
+            options.startup.saveFolder = replaySaves.GetFolder();
+        }
         if (options.fullscreen < 0) options.fullscreen = recording.fullscreen ? 1 : 0;
         if (options.frames == 0) options.frames = std::max(recording.endFrame, 1L);
         // Sound runs on frame time, as without a device: sounds end at the same frames.
@@ -237,6 +288,7 @@ int main(int argc, char** argv) {
         }
         // First in the list: it sees every event, whatever the others answer.
         engine->AddInputListener(&recorder);
+        engine->SetWindowActionListener([&recorder](int action) { recorder.OnWindowAction(action); });
         if (!replayer) engine->SetFixedStep(true, true);
     }
     std::unique_ptr<vY_DevReload> devReload;
@@ -260,6 +312,9 @@ int main(int argc, char** argv) {
     int status = 0;
     {
         vY_Application application(1024, 768);
+        // The application named the game's save folder: the run starts from a copy of it.
+        if (!options.record.empty())
+            recorder.SetSaveFolder(SnapshotSaveFolder(options.record, CurrentSaveFolder()));
         if (options.fullscreen >= 0 && vY_Settings::Instance())
             vY_Settings::Instance()->SetFullscreen(options.fullscreen == 1, true);
         try {
@@ -294,6 +349,7 @@ int main(int argc, char** argv) {
     if (!options.record.empty()) {
         recorder.Finish();
         engine->RemoveInputListener(&recorder);
+        engine->SetWindowActionListener(nullptr);
     }
     EngineShutdown();
     return status;

@@ -13,6 +13,11 @@ std::map<std::string, vK_MessageId*>& Registry() {
 
 vK_MessageId::vK_MessageId(std::string name) : name_(std::move(name)) { Registry()[name_] = this; }
 
+vK_MessageId::vK_MessageId(std::string name, const char* payload, const char* description)
+    : name_(std::move(name)), payload_(payload), description_(description) {
+    Registry()[name_] = this;
+}
+
 vK_MessageId::~vK_MessageId() {
     // Only the mapping that still points here is removed: an id whose name was
     // taken over by a later id must not erase that later id's entry.

@@ -50,11 +50,19 @@ void Vrakko::SetSceneHooks(const vK_EngineSceneHooks& hooks) { g_scene = hooks; 
 void Vrakko::SetCursorHooks(const vK_EngineCursorHooks& hooks) { g_cursor = hooks; }
 void Vrakko::SetScriptHooks(const vK_EngineScriptHooks& hooks) { g_scripts = hooks; }
 
+namespace {
+const vK_ConfigKey kPublisherName("Vrakko.publisherName", "string", "\"Brindlewick\"",
+                                  "The publisher's name: the outer folder of the save folder.");
+const vK_ConfigKey kGameName("Vrakko.gameName", "string", "\"Game\"",
+                             "The game's name: the inner folder of the save folder and the documents folder "
+                             "CopyFileToMyDocs writes to.");
+}  // namespace
+
 Vrakko::Vrakko() {
     g_engine = this;
     if (vK_Config* config = vK_Config::Instance()) {
-        publisherName_ = config->GetString("Vrakko.publisherName", publisherName_);
-        gameName_ = config->GetString("Vrakko.gameName", gameName_);
+        publisherName_ = config->GetString(kPublisherName.path, publisherName_);
+        gameName_ = config->GetString(kGameName.path, gameName_);
     }
     PushNames();
 }

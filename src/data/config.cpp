@@ -67,17 +67,59 @@ void vK_Config::Expand(const vK_Data* root, vK_DataTable* table) {
     for (auto& [key, value] : pending) table->Set(key, value);
 }
 
+namespace {
+vK_Config::ReadObserver g_observer = nullptr;
+
+std::vector<const vK_ConfigKey*>& DeclaredKeys() {
+    static std::vector<const vK_ConfigKey*> keys;
+    return keys;
+}
+}  // namespace
+
+void vK_Config::SetReadObserver(ReadObserver observer) { g_observer = observer; }
+
+void vK_Config::Observe(const std::string& path) {
+    if (g_observer) g_observer(path);
+}
+
+vK_ConfigKey::vK_ConfigKey(const char* path, const char* kind, const char* def, const char* description)
+    : path(path), kind(kind), def(def), description(description) {
+    DeclaredKeys().push_back(this);
+}
+
+const std::vector<const vK_ConfigKey*>& vK_ConfigKey::All() { return DeclaredKeys(); }
+
+std::string vK_ConfigKey::With(const std::string& part) const {
+    std::string text = path;
+    auto upper = [&](size_t i) { return i < text.size() && text[i] >= 'A' && text[i] <= 'Z'; };
+    for (size_t begin = 0; begin < text.size(); ++begin) {
+        if (!upper(begin) || (begin > 0 && text[begin - 1] != '.')) continue;
+        size_t end = begin;
+        while (upper(end)) ++end;
+        // A run of two or more capitals that ends the part: "NAME", "CHANNEL" in "CHANNEL_volume".
+        if (end - begin >= 2 && (end == text.size() || text[end] == '.' || text[end] == '_'))
+            return text.replace(begin, end - begin, part);
+    }
+    return text;
+}
+
 int32_t vK_Config::GetInt(const std::string& path, int32_t def) const {
+    Observe(path);
     return FindInt(root_.get(), path, def);
 }
 
 float vK_Config::GetFloat(const std::string& path, float def) const {
+    Observe(path);
     return FindFloat(root_.get(), path, def);
 }
 
-bool vK_Config::GetBool(const std::string& path, bool def) const { return FindBool(root_.get(), path, def); }
+bool vK_Config::GetBool(const std::string& path, bool def) const {
+    Observe(path);
+    return FindBool(root_.get(), path, def);
+}
 
 std::string vK_Config::GetString(const std::string& path, const std::string& def) const {
+    Observe(path);
     return FindString(root_.get(), path, def);
 }
 
@@ -88,10 +130,14 @@ std::string vK_Config::GetOption(const std::string& path) const {
 }
 
 std::string vK_Config::GetStringRequired(const std::string& path, const std::string& message) const {
+    Observe(path);
     const vK_Data* v = FindData(root_.get(), path);
     if (v && v->GetTag() == vK_Data::kString) return v->ToString();
     Log("%s", message.c_str());
     throw vK_Exception(message);
 }
 
-vK_Data* vK_Config::GetData(const std::string& path) const { return FindData(root_.get(), path); }
+vK_Data* vK_Config::GetData(const std::string& path) const {
+    Observe(path);
+    return FindData(root_.get(), path);
+}

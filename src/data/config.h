@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "data/data.h"
 
@@ -44,6 +45,35 @@ public:
     // value at path; "{@path}" inside a string is replaced by that value's text.
     static void Expand(const vK_Data* root, vK_DataTable* table);
 
+    // Called with the path of every lookup (tests use it to find keys that are read but
+    // not declared as a vK_ConfigKey); nullptr, the default, calls nothing.
+    using ReadObserver = void (*)(const std::string& path);
+    static void SetReadObserver(ReadObserver observer);
+
 private:
+    static void Observe(const std::string& path);
+
     vK_DataPtr root_;
+};
+
+// A configuration key some code reads, with what the reference (docs/reference/config.md)
+// says of it: the dotted path (a part in capitals, such as NAME, is the caller's), the
+// kind of value, the value used when the key is missing, and one sentence. Each is a
+// static object beside the code that reads the key and registers itself.
+struct vK_ConfigKey {
+    vK_ConfigKey(const char* path, const char* kind, const char* def, const char* description);
+    vK_ConfigKey(const vK_ConfigKey&) = delete;
+    vK_ConfigKey& operator=(const vK_ConfigKey&) = delete;
+
+    const char* path;
+    const char* kind;
+    const char* def;
+    const char* description;
+
+    // The path with its part in capitals (NAME in "a.b.NAME", CHANNEL in "a.CHANNEL_volume")
+    // replaced by part; the path itself when it has none.
+    std::string With(const std::string& part) const;
+
+    // Every key declared in the program, in the order they were constructed.
+    static const std::vector<const vK_ConfigKey*>& All();
 };

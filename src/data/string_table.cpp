@@ -2,6 +2,7 @@
 
 #include <tinyxml2.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -38,6 +39,8 @@ vK_StringTable::~vK_StringTable() {
 vK_StringTable* vK_StringTable::Instance() { return g_instance; }
 
 bool vK_StringTable::Load(const std::string& path) {
+    if (std::find(loadedPaths_.begin(), loadedPaths_.end(), path) == loadedPaths_.end())
+        loadedPaths_.push_back(path);
     const std::string name = path + ".xml";
     std::vector<uint8_t> bytes;
     vK_FileManager* fm = vK_FileManager::Instance();

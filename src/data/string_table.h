@@ -1,6 +1,7 @@
 #pragma once
 #include <map>
 #include <string>
+#include <vector>
 
 class vK_Data;
 
@@ -31,7 +32,11 @@ public:
     bool Has(const std::string& id) const { return texts_.count(id) != 0; }
     size_t Size() const { return texts_.size(); }
     void Clear() { texts_.clear(); }
+    // The paths Load was asked for, in first-asked order (reloading while editing loads a
+    // changed one again).
+    const std::vector<std::string>& GetLoadedPaths() const { return loadedPaths_; }
 
 private:
     std::map<std::string, std::string> texts_;
+    std::vector<std::string> loadedPaths_;
 };

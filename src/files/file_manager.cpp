@@ -13,7 +13,6 @@ vK_FileManager* g_instance = nullptr;
 constexpr const char* kLogFile = "save/logfile.txt";
 constexpr const char* kArchiveBase = "assets/data";
 constexpr const char* kArchiveName = "assets/data.pck";
-constexpr const char* kArchivePassword = "dunKerrow";
 }  // namespace
 
 vK_FileManager::vK_FileManager() : locations_(std::make_shared<vK_FileLocations>()) {
@@ -56,8 +55,8 @@ void vK_FileManager::RegisterProviders() {
         archive_present = (*it)->Exists(kArchiveName);
     }
     if (archive_present) {
-        readers_.push_back(
-            std::make_shared<vK_DataProviderArchive>(locations_, readers_, kArchiveBase, kArchivePassword));
+        readers_.push_back(std::make_shared<vK_DataProviderArchive>(locations_, readers_, kArchiveBase,
+                                                                    vK_FileManager::kArchivePassword));
     }
     writers_.push_back(std::make_shared<vK_DataProviderSave>(locations_));
 }

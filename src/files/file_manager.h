@@ -25,6 +25,9 @@ public:
 
     static vK_FileManager* Instance();
 
+    // The password entries of "assets/data.pck" are opened with; the export packs with it.
+    static constexpr const char* kArchivePassword = "dunKerrow";
+
     // Folders and names. The engine pushes its publisher and game names here when it
     // is created and whenever they change, so the next save and log line use the new
     // folder; saving is refused while either name is empty. --root, --save-dir and

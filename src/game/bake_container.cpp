@@ -15,9 +15,24 @@ vY_BakeContainer::~vY_BakeContainer() {
     if (Vrakko* engine = Vrakko::Instance()) engine->RemoveDrawListener(this);
 }
 
+namespace {
+// The keys SetProperties and GetProperties handle outside a property table.
+constexpr vK_Object::PropertyDoc kTypeKeys[] = {
+    {"bake", "int", "0",
+     "read/write (0 draws normally; 1 draws the baked texture and hides the children; other values draw the "
+     "texture)"},
+    {"clear_bake", "int", "0", "write (non-zero drops the baked texture)"},
+    {"bake_draw_width", "float", "", "read (while it has content)"},
+    {"bake_draw_height", "float", "", "read (while it has content)"},
+};
+}  // namespace
+
 void vY_BakeContainer::RegisterType() {
     RegisterObjectType("bakecontainer",
-                       []() -> std::unique_ptr<vK_Object> { return std::make_unique<vY_BakeContainer>(); });
+                       []() -> std::unique_ptr<vK_Object> { return std::make_unique<vY_BakeContainer>(); },
+                       {"A container that can render its content (its last child) once into a display-sized "
+                        "texture and then draw that texture instead of the subtree.",
+                        nullptr, "obj", kTypeKeys});
 }
 
 void vY_BakeContainer::SetProperties(const vK_DataTable& table) {

@@ -10,9 +10,19 @@ vY_ParticleSystemGm::vY_ParticleSystemGm(const std::string& name) : vK_ParticleS
 
 vY_ParticleSystemGm::~vY_ParticleSystemGm() { vK_ListenerBase::DestroyListener(); }
 
+namespace {
+// The keys SetProperties and GetProperties handle outside a property table.
+constexpr vK_Object::PropertyDoc kTypeKeys[] = {
+    {"game_mode", "int", "0", "read/write"},
+};
+}  // namespace
+
 void vY_ParticleSystemGm::RegisterType() {
-    RegisterObjectType(
-        "partsys_gm", []() -> std::unique_ptr<vK_Object> { return std::make_unique<vY_ParticleSystemGm>(); });
+    RegisterObjectType("partsys_gm",
+                       []() -> std::unique_ptr<vK_Object> { return std::make_unique<vY_ParticleSystemGm>(); },
+                       {"A particle system that freezes (neither advances nor draws) while the interface's "
+                        "game mode is above its game_mode; it reports the type \"partsys\".",
+                        nullptr, "partsys", kTypeKeys});
 }
 
 void vY_ParticleSystemGm::SetProperties(const vK_DataTable& table) {

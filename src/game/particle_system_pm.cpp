@@ -3,8 +3,11 @@
 #include "game/settings.h"
 
 void vY_ParticleSystemPm::RegisterType() {
-    RegisterObjectType(
-        "partsys_pm", []() -> std::unique_ptr<vK_Object> { return std::make_unique<vY_ParticleSystemPm>(); });
+    RegisterObjectType("partsys_pm",
+                       []() -> std::unique_ptr<vK_Object> { return std::make_unique<vY_ParticleSystemPm>(); },
+                       {"A particle system that freezes while the player's performance mode is on; it "
+                        "reports the type \"partsys\".",
+                        nullptr, "partsys"});
 }
 
 bool vY_ParticleSystemPm::IsRunning() {

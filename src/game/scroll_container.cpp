@@ -28,7 +28,10 @@ void GetScrollPosProperty(const vK_Object& object, vK_DataTable& table, const ch
 
 void vY_ScrollContainer::RegisterType() {
     RegisterObjectType("scrollcontainer",
-                       []() -> std::unique_ptr<vK_Object> { return std::make_unique<vY_ScrollContainer>(); });
+                       []() -> std::unique_ptr<vK_Object> { return std::make_unique<vY_ScrollContainer>(); },
+                       {"Lays its children out in a row or column of equal cells and shows the window of "
+                        "them its crop rectangle covers, scrolled by whole cells with drag or wheel.",
+                        &ScrollContainerProperties, "obj"});
 }
 
 const vK_PropertyTable& vY_ScrollContainer::ScrollContainerProperties() {

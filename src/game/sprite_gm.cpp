@@ -15,9 +15,20 @@ vY_SpriteGm::~vY_SpriteGm() {
     if (Vrakko* engine = Vrakko::Instance()) engine->RemoveDrawListener(this);
 }
 
+namespace {
+// The keys SetProperties and GetProperties handle outside a property table.
+constexpr vK_Object::PropertyDoc kTypeKeys[] = {
+    {"bake", "int", "0", "read/write (as for bakecontainer)"},
+    {"clear_bake", "int", "0", "write (non-zero drops the baked texture)"},
+};
+}  // namespace
+
 void vY_SpriteGm::RegisterType() {
     RegisterObjectType("spr_gm",
-                       []() -> std::unique_ptr<vK_Object> { return std::make_unique<vY_SpriteGm>(); });
+                       []() -> std::unique_ptr<vK_Object> { return std::make_unique<vY_SpriteGm>(); },
+                       {"A sprite that can render itself and its children once into a display-sized texture "
+                        "and then draw only that texture.",
+                        nullptr, "spr", kTypeKeys});
 }
 
 void vY_SpriteGm::SetProperties(const vK_DataTable& table) {

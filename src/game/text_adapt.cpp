@@ -144,7 +144,10 @@ vY_TextAdapt::~vY_TextAdapt() = default;
 
 void vY_TextAdapt::RegisterType() {
     RegisterObjectType("textadapt",
-                       []() -> std::unique_ptr<vK_Object> { return std::make_unique<vY_TextAdapt>(); });
+                       []() -> std::unique_ptr<vK_Object> { return std::make_unique<vY_TextAdapt>(); },
+                       {"A text that fits maxwidth: it lowers the font size, then squeezes scale x, then "
+                        "cuts the text with \"...\" or runs it as a ticker (shorttext_type).",
+                        &AdaptProperties, "text"});
 }
 
 const vK_PropertyTable& vY_TextAdapt::AdaptProperties() {

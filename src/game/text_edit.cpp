@@ -31,7 +31,10 @@ vY_TextEdit::~vY_TextEdit() = default;
 
 void vY_TextEdit::RegisterType() {
     RegisterObjectType("textedit",
-                       []() -> std::unique_ptr<vK_Object> { return std::make_unique<vY_TextEdit>(); });
+                       []() -> std::unique_ptr<vK_Object> { return std::make_unique<vY_TextEdit>(); },
+                       {"A one-line text input: takes typed characters while in the live scene, keeps a "
+                        "blinking cursor and queues trg_enter on Enter.",
+                        &EditProperties, "text"});
 }
 
 const vK_PropertyTable& vY_TextEdit::EditProperties() {

@@ -25,7 +25,10 @@ bool IsPointerEvent(int type) { return type >= vK_InputEvent::kPointerDown && ty
 
 void vY_ZoomView::RegisterType() {
     RegisterObjectType("zoomview",
-                       []() -> std::unique_ptr<vK_Object> { return std::make_unique<vY_ZoomView>(); });
+                       []() -> std::unique_ptr<vK_Object> { return std::make_unique<vY_ZoomView>(); },
+                       {"Holds one content object (its last child) that the player drags with inertia and "
+                        "zooms with the wheel within min_scale..max_scale, never uncovering the display.",
+                        &ZoomViewProperties, "obj"});
 }
 
 const vK_PropertyTable& vY_ZoomView::ZoomViewProperties() {

@@ -82,3 +82,10 @@ std::shared_ptr<vK_Resource> vK_ResourceManager::AddResource(const std::string& 
     cache_[Normalize(name)] = resource;
     return resource;
 }
+
+std::vector<std::string> vK_ResourceManager::CachedNames() const {
+    std::vector<std::string> names;
+    for (const auto& [name, resource] : cache_)
+        if (!resource.expired()) names.push_back(name);
+    return names;
+}

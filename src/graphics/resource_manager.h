@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 class vK_Resource;
 class vK_Texture;
@@ -39,6 +40,9 @@ public:
     void SetLoadInThread(bool flag) { loadInThread_ = flag; }
     bool GetLoadInThread() const { return loadInThread_; }
     size_t CacheSize() const { return cache_.size(); }
+    // The names of the entries whose resource is still alive (reloading while editing
+    // matches them against changed files and replaces them through AddResource).
+    std::vector<std::string> CachedNames() const;
 
     // Backslashes become forward slashes; nothing else changes.
     static std::string Normalize(const std::string& name);

@@ -1,7 +1,9 @@
 #include "platform/input_recording.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <sstream>
 
 #include "platform/text_lines.h"
@@ -38,6 +40,25 @@ bool Number(const std::string& text, T& value) {
 
 bool Coordinate(const std::string& text, float& value) {
     return Number(text, value) && std::isfinite(value) && value >= -kMaxCoordinate && value <= kMaxCoordinate;
+}
+
+constexpr struct {
+    const char* name;
+    int action;
+} kWindowVerbs[] = {{"altenter", Vrakko_Impl::kAltEnter}, {"close", Vrakko_Impl::kCloseWindow}};
+
+// A save folder named by a recording: relative, without "..", so a recording from elsewhere
+// can name nothing outside its own folder.
+bool SafeRelativeFolder(const std::string& name) {
+    if (name.empty() || name.size() > 1024 || name[0] == '/' || name.find('\\') != std::string::npos)
+        return false;
+    size_t start = 0;
+    while (start <= name.size()) {
+        const size_t slash = std::min(name.find('/', start), name.size());
+        if (name.compare(start, slash - start, "..") == 0) return false;
+        start = slash + 1;
+    }
+    return true;
 }
 
 std::string FormatCoordinate(float value) {
@@ -87,6 +108,12 @@ std::string FormatRecordedEvent(long frame, const vK_InputEvent& event) {
     return line + " end";
 }
 
+std::string FormatRecordedWindowAction(long frame, int action) {
+    for (const auto& v : kWindowVerbs)
+        if (v.action == action) return std::to_string(frame) + " " + v.name;
+    return std::to_string(frame) + " end";
+}
+
 bool ParseInputRecording(std::string_view text, vK_InputRecording& recording, std::string& error) {
     recording = vK_InputRecording();
     bool sawFormat = false, sawDisplay = false, sawEnd = false;
@@ -122,6 +149,14 @@ bool ParseInputRecording(std::string_view text, vK_InputRecording& recording, st
             sawDisplay = true;
             return true;
         }
+        if (word == "save") {
+            std::string rest;
+            std::getline(in >> std::ws, rest);
+            if (!SafeRelativeFolder(rest))
+                return fail("bad save line (a folder relative to the recording's)");
+            recording.saveFolder = rest;
+            return true;
+        }
         if (word == "clock") {
             std::string start, offset;
             // Offsets beyond a day are no time zone; the start stays inside what dates can show.
@@ -146,6 +181,13 @@ bool ParseInputRecording(std::string_view text, vK_InputRecording& recording, st
         }
         vK_InputRecording::Entry entry;
         entry.frame = frame;
+        for (const auto& v : kWindowVerbs)
+            if (verb == v.name) entry.window = v.action;
+        if (entry.window != 0) {
+            if (in >> extra) return fail("malformed event");
+            recording.events.push_back(entry);
+            return true;
+        }
         if (!ParseEvent(in, verb, entry.event) || in >> extra) return fail("malformed event");
         recording.events.push_back(entry);
         return true;
@@ -195,9 +237,10 @@ void vK_InputRecorder::WriteHeader() {
     WriteLine(kFormatLine);
     WriteLine("# Written by vrakko --record; vrakko --replay plays it back. One event a line:");
     WriteLine("# FRAME (frames run before it) down|up|move|leave X Y, keydown|keyup KEY, char CODE,");
-    WriteLine("# wheel CODE X Y, activate, deactivate; FRAME end closes the run.");
+    WriteLine("# wheel CODE X Y, activate, deactivate, altenter, close; FRAME end closes the run.");
     WriteLine("seed " + std::to_string(seed_));
     WriteLine("clock " + std::to_string(clockStart_) + " " + std::to_string(clockOffset_));
+    if (!saveFolder_.empty()) WriteLine("save " + saveFolder_);
     const int width = engine ? engine->GetWidth() : 0, height = engine ? engine->GetHeight() : 0;
     WriteLine("display " + std::to_string(width > 0 ? width : 1) + " " +
               std::to_string(height > 0 ? height : 1) +
@@ -212,6 +255,13 @@ bool vK_InputRecorder::OnPreInput(const vK_InputEvent& event) {
     return true;
 }
 
+void vK_InputRecorder::OnWindowAction(int action) {
+    if (!file_) return;
+    WriteHeader();
+    const Vrakko* engine = Vrakko::Instance();
+    WriteLine(FormatRecordedWindowAction(engine ? engine->GetFrameCount() : 0, action));
+}
+
 void vK_InputRecorder::Finish() {
     if (!file_) return;
     WriteHeader();
@@ -223,6 +273,42 @@ void vK_InputRecorder::Finish() {
 
 void vK_InputReplayer::BeforeFrame(Vrakko_Impl& engine) {
     const long frame = engine.GetFrameCount();
-    while (next_ < recording_.events.size() && recording_.events[next_].frame <= frame)
-        engine.FeedInput(recording_.events[next_++].event);
+    while (next_ < recording_.events.size() && recording_.events[next_].frame <= frame) {
+        const vK_InputRecording::Entry& entry = recording_.events[next_++];
+        if (entry.window != 0)
+            engine.FeedWindowAction(entry.window);
+        else
+            engine.FeedInput(entry.event);
+    }
+}
+
+bool CopySaveFolder(const std::string& from, const std::string& to, std::string& error) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!fs::is_directory(from, ec)) {
+        error = "there is no save folder " + from;
+        return false;
+    }
+    fs::create_directories(to, ec);
+    if (ec) {
+        error = "can not create " + to + ": " + ec.message();
+        return false;
+    }
+    fs::recursive_directory_iterator it(from, ec);
+    for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        const fs::path relative = it->path().lexically_relative(from);
+        const fs::path target = fs::path(to) / relative;
+        std::error_code one;
+        if (it->is_directory(one)) {
+            fs::create_directories(target, one);
+        } else if (it->is_regular_file(one) && relative != "logfile.txt") {
+            fs::copy_file(it->path(), target, fs::copy_options::overwrite_existing, one);
+        }
+        if (one) {
+            error = "can not copy " + it->path().string() + ": " + one.message();
+            return false;
+        }
+    }
+    if (ec) error = "can not read " + from + ": " + ec.message();
+    return !ec;
 }

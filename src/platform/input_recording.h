@@ -21,7 +21,11 @@ class Vrakko_Impl;
 //   FRAME keydown|keyup KEY       engine key code
 //   FRAME char CODE               one UTF-16 unit of typed text
 //   FRAME wheel CODE X Y          the raw wheel word and the pointer position
-//   FRAME activate|deactivate     the window gained or lost the focus
+//   FRAME activate|deactivate     the window gained or lost the focus (or was minimised)
+//   FRAME altenter                Alt+Enter: the fullscreen toggle
+//   FRAME close                   the window was closed
+//   save FOLDER                   optional: the replay starts from a copy of this save
+//                                 folder (relative to the recording's own folder)
 //   FRAME end                     the run ended after FRAME frames
 // Blank lines and lines starting with "#" are skipped. Event frames never decrease, and
 // the end line is the last one (a file without one was cut short).
@@ -29,6 +33,7 @@ struct vK_InputRecording {
     struct Entry {
         long frame = 0;
         vK_InputEvent event;
+        int window = 0;  // a Vrakko_Impl::WindowAction instead of the event, when not 0
     };
     unsigned seed = 1;
     int width = 0;
@@ -40,12 +45,20 @@ struct vK_InputRecording {
     long clockOffset = 0;
     std::vector<Entry> events;
     long endFrame = 0;
+    // The save folder the run started from, as the "save" line names it; empty without one.
+    std::string saveFolder;
 };
 
 // Parses a recording; false with error set to "line N: what is wrong" for a damaged one.
 bool ParseInputRecording(std::string_view text, vK_InputRecording& recording, std::string& error);
 // The line that records one event (without the line break).
 std::string FormatRecordedEvent(long frame, const vK_InputEvent& event);
+// The line that records one window action.
+std::string FormatRecordedWindowAction(long frame, int action);
+
+// Copies the save folder from into to (created; files in to with the same names are
+// replaced), leaving out the log; false with error set when something could not be copied.
+bool CopySaveFolder(const std::string& from, const std::string& to, std::string& error);
 
 // Writes every input event the engine receives into a recording file as it comes (each
 // line is flushed, so a run that crashes still leaves its events). Register it as the
@@ -60,7 +73,11 @@ public:
     // Opens path for writing and notes the generator's state and the wall clock the run's
     // scripts see at start; false when it can not be created.
     bool Open(const std::string& path, unsigned seed, long long clockStart, long clockOffset);
+    // Names the copy of the save folder the run starts from in the header (a path relative
+    // to the recording's folder); set before the first event.
+    void SetSaveFolder(const std::string& relative) { saveFolder_ = relative; }
     bool OnPreInput(const vK_InputEvent& event) override;
+    void OnWindowAction(int action);
     // Writes the end line with the frames run so far and closes the file.
     void Finish();
 
@@ -72,6 +89,7 @@ private:
     unsigned seed_ = 1;
     long long clockStart_ = 0;
     long clockOffset_ = 0;
+    std::string saveFolder_;
     bool headerWritten_ = false;
 };
 

@@ -309,6 +309,11 @@ void Vrakko_Impl::FeedInput(const vK_InputEvent& event) {
         Input(event);
 }
 
+void Vrakko_Impl::FeedWindowAction(int action) {
+    if (action == kAltEnter) ToggleFullscreenFromKeyboard();
+    if (action == kCloseWindow) quit_ = true;
+}
+
 void Vrakko_Impl::AddScreenshotAt(long frame, const std::string& path) {
     frameShots_.push_back({frame, path, false});
 }
@@ -325,6 +330,7 @@ bool Vrakko_Impl::HandleEvent(const SDL_Event& e) {
     vK_Cursor* cursor = vK_Cursor::Instance();
     switch (e.type) {
         case SDL_QUIT:
+            if (windowActionListener_) windowActionListener_(kCloseWindow);
             return false;
         case SDL_WINDOWEVENT:
             switch (e.window.event) {
@@ -332,6 +338,7 @@ bool Vrakko_Impl::HandleEvent(const SDL_Event& e) {
                     SetActiveState(true);
                     break;
                 case SDL_WINDOWEVENT_FOCUS_LOST:
+                case SDL_WINDOWEVENT_MINIMIZED:  // a minimised window is in the background, focus or not
                     SetActiveState(false);
                     break;
                 case SDL_WINDOWEVENT_LEAVE:
@@ -348,7 +355,10 @@ bool Vrakko_Impl::HandleEvent(const SDL_Event& e) {
             const SDL_Keycode key = e.key.keysym.sym;
             const bool alt = (e.key.keysym.mod & KMOD_ALT) != 0;
             if ((key == SDLK_RETURN || key == SDLK_KP_ENTER) && alt) {
-                if (!e.key.repeat) ToggleFullscreenFromKeyboard();
+                if (!e.key.repeat) {
+                    if (windowActionListener_) windowActionListener_(kAltEnter);
+                    ToggleFullscreenFromKeyboard();
+                }
                 return true;
             }
             event.type = vK_InputEvent::kKeyDown;
@@ -449,6 +459,7 @@ void Vrakko_Impl::RunLoop() {
         }
         if (quit_) break;
         if (beforeFrame_) beforeFrame_();
+        if (quit_) break;  // a replayed close ends the run where the window's did
         if (!RunFrame(Now())) {
             // The frame interval caps the rate; yield the processor instead of spinning.
             SDL_Delay(1);

@@ -57,6 +57,14 @@ public:
     // One recorded event: activation and deactivation take the same path as the window's
     // focus changes, everything else goes to Input.
     void FeedInput(const vK_InputEvent& event);
+    // Window actions a player takes that are no input event: Alt+Enter (fullscreen
+    // toggle) and closing the window. The listener hears each as it happens (recording);
+    // FeedWindowAction performs one as the window would (replay).
+    enum WindowAction : int { kAltEnter = 1, kCloseWindow = 2 };
+    void SetWindowActionListener(std::function<void(int)> listener) {
+        windowActionListener_ = std::move(listener);
+    }
+    void FeedWindowAction(int action);
     // Saves the frame drawn as frame number `frame` to path (PNG for a name ending in
     // ".png", JPEG otherwise); a frame may be named more than once.
     void AddScreenshotAt(long frame, const std::string& path);
@@ -102,6 +110,7 @@ private:
     };
     std::vector<FrameShot> frameShots_;
     std::function<void()> beforeFrame_;
+    std::function<void(int)> windowActionListener_;
     SwapIntervalSetter setSwapInterval_;
     int swapInterval_ = 0;
     std::unique_ptr<vK_Cursor> cursor_;

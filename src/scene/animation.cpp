@@ -38,9 +38,26 @@ vK_Animation::vK_Animation(const std::string& name) : vK_Object(name) {}
 
 vK_Animation::~vK_Animation() = default;
 
+namespace {
+// The keys SetProperties and GetProperties handle outside a property table.
+constexpr vK_Object::PropertyDoc kTypeKeys[] = {
+    {"frame", "int", "0", "read/write"},
+    {"animfunc", "string", "\"\"", "read/write"},
+    {"endtrig", "handler", "none", "read/write"},
+    {"playing", "bool", "0", "read/write"},
+    {"(a frame tag)", "number or string", "",
+     "read/write (complex animations: overrides a part's value by its tag)"},
+    {"(a res_tag)", "string", "",
+     "read/write (complex animations: the texture of the parts with that res_tag)"},
+};
+}  // namespace
+
 void vK_Animation::RegisterType() {
     RegisterObjectType("anim",
-                       []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_Animation>(); });
+                       []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_Animation>(); },
+                       {"An animation: a frame animation, complex animation or flash animation, chosen from "
+                        "the file \"res\" names; children with an anim_tag follow the part of that name.",
+                        nullptr, "obj", kTypeKeys});
 }
 
 std::shared_ptr<vK_Resource> vK_Animation::GetResource() const {

@@ -25,7 +25,10 @@ std::string FolderOf(std::string name) {
 vK_Grid::~vK_Grid() = default;
 
 void vK_Grid::RegisterType() {
-    RegisterObjectType("grid", []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_Grid>(); });
+    RegisterObjectType("grid", []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_Grid>(); },
+                       {"A textured mesh whose vertices move from key frame to key frame, read from a grid "
+                        "file (\"res\"); scripts change vertices, frame and texture.",
+                        &GridProperties, "obj"});
 }
 
 std::shared_ptr<vK_Resource> vK_Grid::GetResource() const { return texture_; }

@@ -27,6 +27,15 @@ std::map<std::string, vK_Object::Creator>& Factory() {
     return factory;
 }
 
+std::map<std::string, vK_Object::TypeDoc>& TypeDocs() {
+    static std::map<std::string, vK_Object::TypeDoc> docs;
+    return docs;
+}
+
+constexpr const char* kObjDescription =
+    "The plain object: a transform, colour, input and crop rectangles and the pointer handlers every type "
+    "has; it draws nothing itself and groups its children.";
+
 // Parentless objects that nobody else owns, keyed by address.
 std::unordered_map<vK_Object*, std::unique_ptr<vK_Object>>& LoosePool() {
     static auto* pool = new std::unordered_map<vK_Object*, std::unique_ptr<vK_Object>>();
@@ -179,12 +188,29 @@ vK_Object* vK_Object::FindObject(std::string_view name, Lookup& hint) {
     return hint.object;
 }
 
-void vK_Object::RegisterObjectType(const std::string& type, Creator creator) {
-    if (creator) Factory()[type] = creator;
+void vK_Object::RegisterObjectType(const std::string& type, Creator creator, const TypeDoc& doc) {
+    if (!creator) return;
+    Factory()[type] = creator;
+    TypeDocs()[type] = doc;
 }
 
 void vK_Object::RegisterEngineTypes() {
-    RegisterObjectType("obj", []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_Object>(); });
+    RegisterObjectType("obj", []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_Object>(); },
+                       {kObjDescription, &ObjectProperties});
+}
+
+std::vector<std::string> vK_Object::GetObjectTypes() {
+    std::vector<std::string> types;
+    for (const auto& [type, creator] : Factory()) types.push_back(type);
+    return types;
+}
+
+vK_Object::TypeDoc vK_Object::GetObjectTypeDoc(const std::string& type) {
+    auto it = TypeDocs().find(type);
+    if (it != TypeDocs().end()) return it->second;
+    // The base type is in the factory before anyone registers it.
+    if (type == "obj" && Factory().count(type)) return {kObjDescription, &ObjectProperties};
+    return {};
 }
 
 bool vK_Object::HasObjectType(const std::string& type) { return Factory().count(type) != 0; }
@@ -231,6 +257,10 @@ void vK_Object::SetName(const std::string& name) {
 bool vK_Object::SetResourceName(const std::string& name) {
     if (name == resourceName_) return true;
     resourceName_ = name;
+    return ReloadResource();
+}
+
+bool vK_Object::ReloadResource() {
     bool was_in_scene = inScene_;
     // The result is that of the last step: loading, or entering the scene again.
     if (was_in_scene) LeaveScene();

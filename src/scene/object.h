@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,27 @@ struct vK_ObjectSceneHooks {
 struct vK_ObjectScriptHooks {
     bool (*queue)(const vK_DataScriptFunction& handler, const std::string& sender) = nullptr;
     vK_ScriptHandle (*compile)(const std::string& code) = nullptr;
+};
+
+// A property key a class reads or writes outside its property table, for the reference:
+// kind, default as a new object has it, and access ("read/write", "write", "read", with
+// conditions after it).
+struct vK_PropertyDoc {
+    const char* key;
+    const char* kind;
+    const char* def;
+    const char* access;
+};
+
+// What the reference (docs/reference/objects.md) says of an object type, kept with its
+// registration: one sentence, the class's property table (base keys included) when it has
+// one, else the registered type whose keys it shares, and the keys it handles outside a
+// table.
+struct vK_ObjectTypeDoc {
+    const char* description = nullptr;
+    const vK_PropertyTable& (*table)() = nullptr;
+    const char* base = nullptr;
+    std::span<const vK_PropertyDoc> keys = {};
 };
 
 // Everything in the scene tree is a vK_Object: a unique name in the process-wide
@@ -78,6 +100,9 @@ public:
     // ---- virtual operations, in slot order ------------------------------------------
     virtual std::string GetResourceName() const { return resourceName_; }
     virtual bool SetResourceName(const std::string& name);
+    // Leaves the scene, unloads, loads and enters again, so the object takes its resource
+    // afresh from the cache (a file changed while editing); the result of the last step.
+    bool ReloadResource();
     virtual std::shared_ptr<vK_Resource> GetResource() const { return nullptr; }
     virtual void SetProperties(const vK_DataTable& table);
     virtual void GetProperties(vK_DataTable& table, bool full) const;
@@ -236,8 +261,13 @@ public:
     // otherwise the registry answers and hint is filled again.
     static vK_Object* FindObject(std::string_view name, Lookup& hint);
     using Creator = std::unique_ptr<vK_Object> (*)();
-    // Registering a type again replaces its creator.
-    static void RegisterObjectType(const std::string& type, Creator creator);
+    using PropertyDoc = vK_PropertyDoc;
+    using TypeDoc = vK_ObjectTypeDoc;
+    // Registering a type again replaces its creator and its documentation.
+    static void RegisterObjectType(const std::string& type, Creator creator, const TypeDoc& doc = {});
+    // Every registered type name, sorted, and the documentation registered with one.
+    static std::vector<std::string> GetObjectTypes();
+    static TypeDoc GetObjectTypeDoc(const std::string& type);
     // A new loose object of the type, named name; nullptr for unknown types.
     static vK_Object* CreateObject(const std::string& type, const std::string& name);
     // Whether the factory knows the type.

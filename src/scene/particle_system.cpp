@@ -17,9 +17,21 @@ vK_ParticleSystem::~vK_ParticleSystem() {
     if (impl_ && IsInScene()) impl_->ReleaseTextures();
 }
 
+namespace {
+// The keys SetProperties and GetProperties handle outside a property table.
+constexpr vK_Object::PropertyDoc kTypeKeys[] = {
+    {"clear", "bool", "1", "write (with playing 0: whether living particles vanish at once)"},
+    {"playing", "bool", "0", "read/write"},
+    {"pause", "bool", "0", "read/write"},
+};
+}  // namespace
+
 void vK_ParticleSystem::RegisterType() {
     RegisterObjectType("partsys",
-                       []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_ParticleSystem>(); });
+                       []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_ParticleSystem>(); },
+                       {"A particle system whose preset (\"res\": N.prst, else N.xml of the type rnd, "
+                        "complex or jan) decides how it emits.",
+                        nullptr, "obj", kTypeKeys});
 }
 
 void vK_ParticleSystem::SetProperties(const vK_DataTable& table) {

@@ -23,7 +23,10 @@ bool OnlyAtlasExists(const std::string& name) {
 vK_Sprite::~vK_Sprite() = default;
 
 void vK_Sprite::RegisterType() {
-    RegisterObjectType("spr", []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_Sprite>(); });
+    RegisterObjectType("spr", []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_Sprite>(); },
+                       {"A picture: one frame of an image or of an atlas (\"res\" without extension), "
+                        "hit-tested per pixel unless an input rectangle is set.",
+                        &SpriteProperties, "obj"});
 }
 
 std::shared_ptr<vK_Resource> vK_Sprite::GetResource() const { return texture_; }

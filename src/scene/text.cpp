@@ -13,7 +13,11 @@
 vK_Text::~vK_Text() = default;
 
 void vK_Text::RegisterType() {
-    RegisterObjectType("text", []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_Text>(); });
+    RegisterObjectType(
+        "text", []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_Text>(); },
+        {"A text: a string id (or with disprawtext the text itself) with up to five parameters, rendered in "
+         "the font named by \"res\" and aligned to the object's origin.",
+         &TextProperties, "obj"});
 }
 
 // Every text key re-renders the text, once after all keys.

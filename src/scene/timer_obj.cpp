@@ -7,8 +7,11 @@
 #include "scene/property_table.h"
 
 void vK_TimerObj::RegisterType() {
-    RegisterObjectType("timer",
-                       []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_TimerObj>(); });
+    RegisterObjectType(
+        "timer", []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_TimerObj>(); },
+        {"An invisible countdown that queues endtrig once when \"time\" seconds have run out (or, infinite, "
+         "a stopwatch counting up); it counts only in an active branch of the live scene.",
+         &TimerProperties, "obj"});
 }
 
 const vK_PropertyTable& vK_TimerObj::TimerProperties() {

@@ -18,8 +18,21 @@ vK_Video::vK_Video(const std::string& name) : vK_Object(name) {}
 
 vK_Video::~vK_Video() = default;
 
+namespace {
+// The keys SetProperties and GetProperties handle outside a property table.
+constexpr vK_Object::PropertyDoc kTypeKeys[] = {
+    {"playing", "bool", "0", "read/write"},
+    {"looped", "bool", "0", "read/write"},
+    {"endtrig", "handler", "none", "read/write"},
+    {"frame", "int", "0", "read/write"},
+};
+}  // namespace
+
 void vK_Video::RegisterType() {
-    RegisterObjectType("video", []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_Video>(); });
+    RegisterObjectType("video", []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_Video>(); },
+                       {"A Theora video (\"res\" names N.ogg, with N.zalpha or N.oggalpha alpha and N.srt "
+                        "subtitles) decoded into a texture while in the live scene.",
+                        nullptr, "obj", kTypeKeys});
 }
 
 std::shared_ptr<vK_Resource> vK_Video::GetResource() const { return texture_; }

@@ -43,10 +43,19 @@ void AnimAttachChildToObj(const vK_DataArray& args, void*, vK_DataArray&) {
 }
 
 constexpr vK_ScriptApiEntry kEntries[] = {
-    {"vk.obj.anim.Play; AnimPlay", &AnimPlay},
-    {"vk.obj.anim.Stop; AnimStop", &AnimStop},
-    {"vk.obj.anim.Pause; AnimPause", &AnimPause},
-    {"vk.obj.anim.AttachChildToObj; AnimAttachChildToObj", &AnimAttachChildToObj},
+    {"vk.obj.anim.Play; AnimPlay",
+     &AnimPlay,
+     {"object: name, function: string, handler: handler = none",
+      "Plays the named function (sequence) of an animation object and queues handler when it ends."}},
+    {"vk.obj.anim.Stop; AnimStop", &AnimStop, {"object: name", "Stops the animation where it is."}},
+    {"vk.obj.anim.Pause; AnimPause",
+     &AnimPause,
+     {"object: name, paused: number", "Pauses the animation for a number above 0 and resumes it otherwise."}},
+    {"vk.obj.anim.AttachChildToObj; AnimAttachChildToObj",
+     &AnimAttachChildToObj,
+     {"object: name, child: name, part: string",
+      "Makes the animation's child object follow a symbol of a flash animation; other kinds of animation "
+      "ignore it."}},
 };
 }  // namespace
 

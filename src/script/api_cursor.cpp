@@ -42,12 +42,22 @@ void CursorGetSystem(const vK_DataArray&, void*, vK_DataArray& results) {
 }
 
 constexpr vK_ScriptApiEntry kEntries[] = {
-    {"vk.cursor.Set; SetCursor", &CursorSet},
-    {"vk.cursor.PosX; CursorPosX", &CursorPosX},
-    {"vk.cursor.PosY; CursorPosY", &CursorPosY},
-    {"vk.cursor.Load; CursorLoad", &CursorLoad},
-    {"vk.cursor.SetSystem; CursorSetSystem", &CursorSetSystem},
-    {"vk.cursor.GetSystem; CursorGetSystem", &CursorGetSystem},
+    {"vk.cursor.Set; SetCursor",
+     &CursorSet,
+     {"index: int", "Shows the cursor image loaded as number index (counting from 0)."}},
+    {"vk.cursor.PosX; CursorPosX", &CursorPosX, {"-> int", "The pointer's x in reference units."}},
+    {"vk.cursor.PosY; CursorPosY", &CursorPosY, {"-> int", "The pointer's y in reference units."}},
+    {"vk.cursor.Load; CursorLoad",
+     &CursorLoad,
+     {"file: string, system: int",
+      "Adds a cursor image: FILE.png, or an animation FILE.xml/.anm playing \"DoAnim\"; its index is the "
+      "number loaded before, and system (a system cursor's number) is not used on this platform."}},
+    {"vk.cursor.SetSystem; CursorSetSystem",
+     &CursorSetSystem,
+     {"system: bool", "Shows the system's cursor instead of the engine's images."}},
+    {"vk.cursor.GetSystem; CursorGetSystem",
+     &CursorGetSystem,
+     {"-> bool", "Whether the system's cursor is shown."}},
 };
 }  // namespace
 

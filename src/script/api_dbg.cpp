@@ -23,9 +23,13 @@ void DbgScreenshot(const vK_DataArray& args, void*, vK_DataArray&) {
 }
 
 constexpr vK_ScriptApiEntry kEntries[] = {
-    {"vk.dbg.Trace; DbgTrace", &DbgTrace},
-    {"vk.dbg.Screenshot", &DbgScreenshot},
-    {"vk.dbg.Quit", &DbgQuit},
+    {"vk.dbg.Trace; DbgTrace",
+     &DbgTrace,
+     {"text: string", "Writes the text as one line of the log, literally."}},
+    {"vk.dbg.Screenshot",
+     &DbgScreenshot,
+     {"path: string", "Renders the current scene and saves it as a JPEG file at path + \".jpg\"."}},
+    {"vk.dbg.Quit", &DbgQuit, {"", "Asks the engine to end after the current frame."}},
 };
 }  // namespace
 

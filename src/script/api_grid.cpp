@@ -79,9 +79,23 @@ void GridPause(const vK_DataArray& args, void*, vK_DataArray&) {
 }
 
 constexpr vK_ScriptApiEntry kEntries[] = {
-    {"vk.obj.grid.Set; GridSet", &GridSet},       {"vk.obj.grid.SetImage; GridSetImage", &GridSetImage},
-    {"vk.obj.grid.Play; GridPlay", &GridPlay},    {"vk.obj.grid.Stop; GridStop", &GridStop},
-    {"vk.obj.grid.Pause; GridPause", &GridPause},
+    {"vk.obj.grid.Set; GridSet",
+     &GridSet,
+     {"object: name, frame: int, vertices: {index, {pos_x, pos_y, tu, tv}, ...}",
+      "Changes vertices of one frame of a grid: the list alternates a vertex index and a table of the "
+      "coordinates to change."}},
+    {"vk.obj.grid.SetImage; GridSetImage",
+     &GridSetImage,
+     {"object: name, frame: int = none, texture: string = none",
+      "Shows another frame of the grid and/or maps another texture on it."}},
+    {"vk.obj.grid.Play; GridPlay",
+     &GridPlay,
+     {"object: name, handler: handler = none",
+      "Plays the grid's frames from the first and queues handler at the end."}},
+    {"vk.obj.grid.Stop; GridStop", &GridStop, {"object: name", "Stops the grid on its current frame."}},
+    {"vk.obj.grid.Pause; GridPause",
+     &GridPause,
+     {"object: name, paused: number", "Pauses the grid for a number of 1 or more and resumes it below 1."}},
 };
 }  // namespace
 

@@ -20,8 +20,16 @@ void ModLoadInstance(const vK_DataArray& args, void*, vK_DataArray& results) {
 }
 
 constexpr vK_ScriptApiEntry kEntries[] = {
-    {"vk.mod.Load; ModLoad", &ModLoad},
-    {"vk.mod.LoadInstance", &ModLoadInstance},
+    {"vk.mod.Load; ModLoad",
+     &ModLoad,
+     {"path: string",
+      "Loads the module PATH.xml and PATH.lua: its objects go to storage and its table becomes the global "
+      "named after the module."}},
+    {"vk.mod.LoadInstance",
+     &ModLoadInstance,
+     {"path: string, with_objects: bool = false, prefix: string = \"\" -> table",
+      "Loads one more copy of a module, its objects named prefix + their \"_name\", and returns its table "
+      "instead of setting a global; objects are kept only when with_objects is the boolean true."}},
 };
 }  // namespace
 

@@ -38,9 +38,20 @@ void MsgUnsubscribe(const vK_DataArray& args, void*, vK_DataArray&) {
 }
 
 constexpr vK_ScriptApiEntry kEntries[] = {
-    {"vk.msg.Send; MsgSend; SendMessage", &MsgSend},
-    {"vk.msg.Subscribe; MsgSubscribe", &MsgSubscribe},
-    {"vk.msg.Unsubscribe; MsgUnsubscribe", &MsgUnsubscribe},
+    {"vk.msg.Send; MsgSend; SendMessage",
+     &MsgSend,
+     {"name: string, payload: table = {} -> table",
+      "Sends the message at once to every subscriber with a copy of payload and returns that copy with "
+      "whatever native receivers wrote into it (the answer of a request)."}},
+    {"vk.msg.Subscribe; MsgSubscribe",
+     &MsgSubscribe,
+     {"name: string, receiver: function",
+      "Calls receiver with a copy of the payload whenever the message name is sent; only a Lua function is "
+      "accepted."}},
+    {"vk.msg.Unsubscribe; MsgUnsubscribe",
+     &MsgUnsubscribe,
+     {"name: string, receiver: function",
+      "Removes a receiver that MsgSubscribe added for the message name."}},
 };
 }  // namespace
 

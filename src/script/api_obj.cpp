@@ -295,22 +295,79 @@ void ObjClone(const vK_DataArray& args, void*, vK_DataArray&) {
 }
 
 constexpr vK_ScriptApiEntry kEntries[] = {
-    {"vk.obj.Set; ObjSet", &ObjSet, &FastObjSet},
-    {"vk.obj.MultiSet; ObjMultiSet", &ObjMultiSet, &FastObjMultiSet},
-    {"vk.obj.Get; ObjGet", &ObjGet},
-    {"vk.obj.Attach; ObjAttach", &ObjAttach},
-    {"vk.obj.Detach; ObjDetach", &ObjDetach},
-    {"vk.obj.Delete; ObjDelete", &ObjDelete},
-    {"vk.obj.Intersect; ObjIntersect", &ObjIntersect},
-    {"vk.obj.Animate; ObjAnimate", &ObjAnimate},
-    {"vk.obj.StopAnimate; ObjStopAnimate", &ObjStopAnimate},
-    {"vk.obj.DoNotDrop; ObjDoNotDrop", &ObjDoNotDrop},
-    {"vk.obj.StopDrag; ObjStopDrag", &ObjStopDrag},
-    {"vk.obj.StartDrag; ObjStartDrag", &ObjStartDrag},
-    {"vk.obj.Create; ObjCreate", &ObjCreate},
-    {"vk.obj.WaitForMouseUp; ObjWaitForMouseUp", &ObjWaitForMouseUp},
-    {"vk.obj.GetRelations; ObjGetRelations", &ObjGetRelations},
-    {"vk.obj.Clone; ObjClone", &ObjClone},
+    {"vk.obj.Set; ObjSet",
+     &ObjSet,
+     {"object: name, properties: table",
+      "Applies the properties of the table to the object, as its module XML attributes would be; keys the "
+      "object's type does not have are ignored."},
+     &FastObjSet},
+    {"vk.obj.MultiSet; ObjMultiSet",
+     &ObjMultiSet,
+     {"pairs: {{object, properties}, ...}",
+      "Applies ObjSet to each {object name, properties} pair in order, skipping objects that do not exist; "
+      "an empty list logs \"Error: empty table in ObjMultiSet\"."},
+     &FastObjMultiSet},
+    {"vk.obj.Get; ObjGet",
+     &ObjGet,
+     {"object: name -> table",
+      "Returns every property of the object with its current value, including user_data, draw_width and "
+      "draw_height."}},
+    {"vk.obj.Attach; ObjAttach",
+     &ObjAttach,
+     {"child: name, parent: name",
+      "Makes child the last child of parent (sorted by pos_z), taking it from its former parent; attaching "
+      "under the live scene loads its resources."}},
+    {"vk.obj.Detach; ObjDetach",
+     &ObjDetach,
+     {"object: name",
+      "Moves the object with its subtree into storage (vk_storage), where it is neither drawn nor updated "
+      "but can still be found by name."}},
+    {"vk.obj.Delete; ObjDelete",
+     &ObjDelete,
+     {"object: name",
+      "Destroys the object and its subtree at the end of the frame; the names stop resolving at once."}},
+    {"vk.obj.Intersect; ObjIntersect",
+     &ObjIntersect,
+     {"a: name, b: name -> bool",
+      "Whether the input rectangles of the two objects, each in its world position, overlap (a corner of one "
+      "inside the other); false when either is missing."}},
+    {"vk.obj.Animate; ObjAnimate",
+     &ObjAnimate,
+     {"object: name, parameter: string|int, loop: number, additive: number, handler: handler, keys: {number, "
+      "...}",
+      "Animates a property along key frames (time, easing, value triples; see Property animations in "
+      "objects.md) and queues handler when a non-looping animation ends; all six arguments are required."}},
+    {"vk.obj.StopAnimate; ObjStopAnimate",
+     &ObjStopAnimate,
+     {"object: name, parameter: string|int",
+      "Stops the object's animation of that parameter without calling its handler."}},
+    {"vk.obj.DoNotDrop; ObjDoNotDrop",
+     &ObjDoNotDrop,
+     {"", "Called from an event_dragdrop handler: refuses the pending drop, so the drag goes on."}},
+    {"vk.obj.StopDrag; ObjStopDrag", &ObjStopDrag, {"", "Ends the current drag without a drop."}},
+    {"vk.obj.StartDrag; ObjStartDrag",
+     &ObjStartDrag,
+     {"object: name", "Starts dragging the object as if the player had picked it up."}},
+    {"vk.obj.Create; ObjCreate",
+     &ObjCreate,
+     {"name: string, type: string",
+      "Creates an object of a registered type with default properties and parks it in storage; nothing "
+      "happens for an unknown type."}},
+    {"vk.obj.WaitForMouseUp; ObjWaitForMouseUp",
+     &ObjWaitForMouseUp,
+     {"object: name, callback: function",
+      "Calls callback at the next button release unless the release hits the named object; one waiter per "
+      "name, a later call replaces it."}},
+    {"vk.obj.GetRelations; ObjGetRelations",
+     &ObjGetRelations,
+     {"object: name -> {parent = string, childs = {string, ...}}",
+      "Returns the name of the object's parent (\"null\" when it has none) and the names of its children in "
+      "drawing order."}},
+    {"vk.obj.Clone; ObjClone",
+     &ObjClone,
+     {"object: name, suffix: string, deep: number = 0, parent: name = none",
+      "Copies the object's properties (not its user data or animations) into a new object named name + "
+      "suffix, with copies of its children when deep is 1, attached to parent or parked in storage."}},
 };
 }  // namespace
 

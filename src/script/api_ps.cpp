@@ -41,11 +41,23 @@ void PartSysRestart(const vK_DataArray& args, void*, vK_DataArray&) {
 }
 
 constexpr vK_ScriptApiEntry kEntries[] = {
-    {"vk.obj.ps.SetMaskObj; PartSysSetMaskObj", &PartSysSetMaskObj},
-    {"vk.obj.ps.Start; PartSysStart", &PartSysStart},
-    {"vk.obj.ps.Pause; PartSysPause", &PartSysPause},
-    {"vk.obj.ps.Stop; PartSysStop", &PartSysStop},
-    {"vk.obj.ps.Restart; PartSysRestart", &PartSysRestart},
+    {"vk.obj.ps.SetMaskObj; PartSysSetMaskObj",
+     &PartSysSetMaskObj,
+     {"object: name, mask: name",
+      "Makes the particle system emit only where the mask object's picture is opaque."}},
+    {"vk.obj.ps.Start; PartSysStart", &PartSysStart, {"object: name", "Starts emitting."}},
+    {"vk.obj.ps.Pause; PartSysPause",
+     &PartSysPause,
+     {"object: name, paused: number",
+      "Freezes the particle system when paused is 1 and lets it go on otherwise."}},
+    {"vk.obj.ps.Stop; PartSysStop",
+     &PartSysStop,
+     {"object: name, clear: number",
+      "Stops emitting; with clear 1 the living particles vanish at once, otherwise they live out their "
+      "lives."}},
+    {"vk.obj.ps.Restart; PartSysRestart",
+     &PartSysRestart,
+     {"object: name", "Clears every particle and starts emitting again."}},
 };
 }  // namespace
 

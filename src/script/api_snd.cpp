@@ -37,9 +37,16 @@ void SndPauseAll(const vK_DataArray& args, void*, vK_DataArray&) {
 }
 
 constexpr vK_ScriptApiEntry kEntries[] = {
-    {"vk.snd.Play; SndPlay", &SndPlay},
-    {"vk.snd.Stop; SndStop", &SndStop},
-    {"vk.snd.PauseAll; SndPauseAll", &SndPauseAll},
+    {"vk.snd.Play; SndPlay",
+     &SndPlay,
+     {"name: string, category: string, loop: bool, flag: bool, fade_in: number = 0",
+      "Plays the sound NAME.ogg on a category (the game uses \"sfx\", \"env\", \"soundtrack\", \"voice\"), "
+      "looping or once, fading in over fade_in seconds; flag marks a sound effect."}},
+    {"vk.snd.Stop; SndStop",
+     &SndStop,
+     {"name: string, fade_out: number = 0",
+      "Stops every playing instance of the sound, fading out over fade_out seconds."}},
+    {"vk.snd.PauseAll; SndPauseAll", &SndPauseAll, {"paused: bool", "Pauses or resumes every sound."}},
 };
 }  // namespace
 

@@ -21,8 +21,15 @@ void StringLoad(const vK_DataArray& args, void*, vK_DataArray&) {
 }
 
 constexpr vK_ScriptApiEntry kEntries[] = {
-    {"vk.strings.Get; StringGet", &StringGet},
-    {"vk.strings.Load; StringLoad", &StringLoad},
+    {"vk.strings.Get; StringGet",
+     &StringGet,
+     {"id: string, p1: string = \"\", p2: string = \"\", p3: string = \"\", p4: string = \"\", p5: string = "
+      "\"\" -> string",
+      "The text of a string id with %1% to %5% replaced by the parameters; the id itself when no table has "
+      "it."}},
+    {"vk.strings.Load; StringLoad",
+     &StringLoad,
+     {"path: string", "Loads the string table PATH.xml in addition to those already loaded."}},
 };
 }  // namespace
 

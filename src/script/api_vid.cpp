@@ -29,9 +29,14 @@ void VidPause(const vK_DataArray& args, void*, vK_DataArray&) {
 }
 
 constexpr vK_ScriptApiEntry kEntries[] = {
-    {"vk.obj.vid.Play; VidPlay", &VidPlay},
-    {"vk.obj.vid.Stop; VidStop", &VidStop},
-    {"vk.obj.vid.Pause; VidPause", &VidPause},
+    {"vk.obj.vid.Play; VidPlay",
+     &VidPlay,
+     {"object: name, handler: handler = none",
+      "Plays the video object from its current frame and queues handler when it ends."}},
+    {"vk.obj.vid.Stop; VidStop", &VidStop, {"object: name", "Stops the video."}},
+    {"vk.obj.vid.Pause; VidPause",
+     &VidPause,
+     {"object: name, paused: number", "Pauses the video for a number above 0 and resumes it otherwise."}},
 };
 }  // namespace
 

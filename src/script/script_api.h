@@ -7,10 +7,12 @@
 class vK_ScriptHub;
 
 // One row of the registration table: the dotted name with its global aliases
-// ("vk.obj.Set; ObjSet"), passed unchanged to RegisterFunction, and the function.
+// ("vk.obj.Set; ObjSet"), passed unchanged to RegisterFunction, the function, and what
+// the reference says of it.
 struct vK_ScriptApiEntry {
     const char* names;
     ScriptApiFunction function;
+    vK_ScriptFunctionDoc doc;
     // Optional: reads the Lua arguments itself where it can (see ScriptFastFunction).
     ScriptFastFunction fast = nullptr;
 };

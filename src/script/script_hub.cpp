@@ -523,7 +523,7 @@ vK_DataScriptFunction vK_ScriptHub::LoadModuleTable(const std::string& code, con
 // ---- Native functions -------------------------------------------------------------
 
 void vK_ScriptHub::RegisterFunction(const std::string& names, ScriptApiFunction function, void* context,
-                                    ScriptFastFunction fast) {
+                                    ScriptFastFunction fast, const vK_ScriptFunctionDoc& doc) {
     if (!state_ || !function || !lua_checkstack(state_, 6)) return;
     lua_State* L = state_;
     int base = lua_gettop(L);
@@ -533,8 +533,13 @@ void vK_ScriptHub::RegisterFunction(const std::string& names, ScriptApiFunction 
     lua_pushlightuserdata(L, reinterpret_cast<void*>(fast));
     lua_pushcclosure(L, &vK_ScriptHub::Dispatch, 4);
     int closure = lua_gettop(L);
-    if (std::find(registered_.begin(), registered_.end(), names) == registered_.end())
+    const auto known = std::find(registered_.begin(), registered_.end(), names);
+    if (known == registered_.end()) {
         registered_.push_back(names);
+        registeredDocs_.push_back(doc);
+    } else {
+        registeredDocs_[static_cast<size_t>(known - registered_.begin())] = doc;
+    }
 
     for (const std::string& name : SplitNames(names)) {
         std::vector<std::string> parts = SplitDots(name);

@@ -20,6 +20,15 @@ class vK_ScriptHub;
 // ScriptApiFunction. It must give the same outcome as the general path.
 using ScriptFastFunction = int (*)(lua_State* L, vK_ScriptHub& hub);
 
+// What the reference (`vrakko --api`, docs/reference/) says of a script function, kept
+// next to its registration. signature reads "arguments -> results": arguments separated
+// by ", ", each "name: type" or, when optional, "name: type = default"; the results after
+// " -> " (left out when the function returns nothing). description is one sentence.
+struct vK_ScriptFunctionDoc {
+    const char* signature = nullptr;
+    const char* description = nullptr;
+};
+
 // Receives every script error or breakpoint report (the table of the event
 // "Event_Vrakko_ScriptHub_Script_Error"). The hub sends reports through the
 // mediator when one exists; a sink installed here replaces that route.
@@ -85,10 +94,13 @@ public:
     // Exposes function under every name in names (split at ';' and blanks); dotted
     // names create the nested tables.
     void RegisterFunction(const std::string& names, ScriptApiFunction function, void* context,
-                          ScriptFastFunction fast = nullptr);
+                          ScriptFastFunction fast = nullptr, const vK_ScriptFunctionDoc& doc = {});
     // Every names string registered so far, in first-registration order (a name
     // registered again keeps its place).
     const std::vector<std::string>& GetRegisteredNames() const { return registered_; }
+    // The documentation given with each names string, parallel to GetRegisteredNames (the
+    // latest registration's).
+    const std::vector<vK_ScriptFunctionDoc>& GetRegisteredDocs() const { return registeredDocs_; }
 
     bool CallFunction(const vK_DataScriptFunction& function, const vK_DataArray* args);
     bool CallHandler(const vK_DataScriptFunction& function, const std::string& sender, bool deferred);
@@ -130,6 +142,7 @@ private:
     lua_State* state_ = nullptr;
     std::vector<DeferredCall> deferred_;
     std::vector<std::string> registered_;
+    std::vector<vK_ScriptFunctionDoc> registeredDocs_;
     int reportHandlerRef_ = -1;
     bool reporting_ = false;
 };

@@ -19,11 +19,13 @@ namespace {
 
 const std::string kExe = std::string(VRAKKO_BINARY_DIR) + "/vrakko";
 
-// Every name of the listing: each line is a dotted name or a global, then its aliases.
+// Every name of the listing: each line is a dotted name or a global, then its aliases;
+// the indented line under it is its signature.
 std::set<std::string> ApiNames(const std::string& listing) {
     std::set<std::string> names;
     std::istringstream in(listing);
     for (std::string line; std::getline(in, line);) {
+        if (line.rfind("    ", 0) == 0) continue;
         std::istringstream parts(line);
         for (std::string name; std::getline(parts, name, ';');) {
             name.erase(0, name.find_first_not_of(' '));
@@ -105,6 +107,12 @@ TEST_F(AuthoringGuide, ApiListsEngineThenGameFunctionsInRegistrationOrder) {
         at = found + 1;
     }
     EXPECT_EQ(listing.rfind("vk.msg.Send;", 0), 0u);
+    // Each function's signature follows it.
+    EXPECT_NE(
+        listing.find("vk.obj.Animate; ObjAnimate\n    vk.obj.Animate(object, parameter, loop, additive, "
+                     "handler, keys)\n"),
+        std::string::npos);
+    EXPECT_NE(listing.find("PlaySfx\n    PlaySfx(name, loop = false, fade_in = 0)\n"), std::string::npos);
     EXPECT_GT(api.size(), 150u);
 }
 

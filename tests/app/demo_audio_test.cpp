@@ -2,6 +2,7 @@
 // the device's output (44100 Hz stereo float) captured in a file is not silent.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -43,12 +44,12 @@ TEST(DemoAudio, PlaysItsSoundsThroughTheDevice) {
     // fades follow frames and the device follows the wall clock, so a loaded machine
     // hears a slower fade-in: each window only needs to carry sound (above -60 dBFS; the
     // fade-in's first half second measured 0.0022 on a machine with 4 builds running),
-    // the whole clearly so.
+    // and the loudest half second of the run clearly so.
     size_t onset = 0;
     while (onset < samples.size() && std::fabs(samples[onset]) < 1e-3f) ++onset;
     const size_t window = 44100;  // half a second of stereo samples
     ASSERT_GE(samples.size(), onset + 3 * window) << "less than 1.5 s of sound";
-    double total = 0.0;
+    double loudest = 0.0;
     for (size_t start = onset; start + window <= onset + 3 * window; start += window) {
         double sum = 0.0;
         float peak = 0.0f;
@@ -56,10 +57,15 @@ TEST(DemoAudio, PlaysItsSoundsThroughTheDevice) {
             sum += double(samples[i]) * samples[i];
             peak = std::max(peak, std::fabs(samples[i]));
         }
-        total += sum;
         SCOPED_TRACE((start - onset) / 2);
         EXPECT_GT(std::sqrt(sum / window), 0.001);
         EXPECT_LE(peak, 1.0f);
     }
-    EXPECT_GT(std::sqrt(total / (3 * window)), 0.01);
+    // Once faded in, the music is clearly audible: the loudest half second of the run.
+    for (size_t start = onset; start + window <= samples.size(); start += window / 2) {
+        double sum = 0.0;
+        for (size_t i = start; i < start + window; ++i) sum += double(samples[i]) * samples[i];
+        loudest = std::max(loudest, std::sqrt(sum / window));
+    }
+    EXPECT_GT(loudest, 0.01);
 }

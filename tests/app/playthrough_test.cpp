@@ -17,6 +17,7 @@
 
 #include "graphics/image.h"
 #include "graphics/image_codec.h"
+#include "support/frame_compare.h"
 #include "support/log_check.h"
 #include "support/temp_folder.h"
 
@@ -28,7 +29,6 @@ const std::string kRecording = std::string(VRAKKO_SOURCE_DIR) + "/demo/playthrou
 // The last frame of the play-through as 4 x 4 block averages (256 x 192). Running the
 // test with VRAKKO_UPDATE_REFERENCE=1 writes it anew from the run.
 const std::string kReference = std::string(VRAKKO_SOURCE_DIR) + "/demo/playthrough_end.png";
-constexpr int kBlock = 4;
 constexpr int kEndFrame = 754;
 
 std::string Read(const std::string& path) {
@@ -52,51 +52,6 @@ std::vector<std::string> Starting(const std::vector<std::string>& lines, const s
     for (const std::string& line : lines)
         if (line.rfind(prefix, 0) == 0) out.push_back(line);
     return out;
-}
-
-bool LoadPng(const std::string& path, vK_Image& image) {
-    const std::string bytes = Read(path);
-    return !bytes.empty() && DecodePng(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), image);
-}
-
-// Averages of kBlock x kBlock pixel blocks, opaque.
-vK_Image Blocks(const vK_Image& shot) {
-    vK_Image out;
-    out.width = shot.width / kBlock;
-    out.height = shot.height / kBlock;
-    out.pixels.assign(static_cast<size_t>(out.width) * out.height * 4, 255);
-    for (int by = 0; by < out.height; ++by)
-        for (int bx = 0; bx < out.width; ++bx)
-            for (int c = 0; c < 3; ++c) {
-                int sum = 0;
-                for (int y = 0; y < kBlock; ++y)
-                    for (int x = 0; x < kBlock; ++x)
-                        sum += shot.pixels[(static_cast<size_t>(by * kBlock + y) * shot.width + bx * kBlock +
-                                            x) *
-                                               4 +
-                                           c];
-                out.pixels[(static_cast<size_t>(by) * out.width + bx) * 4 + c] =
-                    static_cast<uint8_t>((sum + kBlock * kBlock / 2) / (kBlock * kBlock));
-            }
-    return out;
-}
-
-// The share of blocks where some channel differs by more than 24 (of 255).
-double DifferentShare(const vK_Image& a, const vK_Image& b) {
-    // The decoder may keep spare bytes after the pixels: only Size() of them count.
-    if (a.width != b.width || a.height != b.height || a.pixels.size() < a.Size() ||
-        b.pixels.size() < b.Size())
-        return 1.0;
-    size_t different = 0;
-    for (size_t i = 0; i < a.Size(); i += 4) {
-        for (size_t c = 0; c < 3; ++c) {
-            if (std::abs(int(a.pixels[i + c]) - int(b.pixels[i + c])) > 24) {
-                ++different;
-                break;
-            }
-        }
-    }
-    return static_cast<double>(different) / static_cast<double>(a.Size() / 4);
 }
 
 class Playthrough : public ::testing::Test {
@@ -155,10 +110,10 @@ TEST_F(Playthrough, FindsEveryItemInOrderAndResumesWithThePlayer) {
     EXPECT_EQ(lines.back(), "well done");
 
     vK_Image end, mid;
-    if (!LoadPng(P("end.png"), end)) GTEST_SKIP() << "no OpenGL context for screenshots";
+    if (!LoadPngFile(P("end.png"), end)) GTEST_SKIP() << "no OpenGL context for screenshots";
     ASSERT_EQ(end.width, 1024);
     ASSERT_EQ(end.height, 768);
-    const vK_Image blocks = Blocks(end);
+    const vK_Image blocks = FrameBlocks(end);
     if (std::getenv("VRAKKO_UPDATE_REFERENCE")) {
         std::vector<uint8_t> png;
         ASSERT_TRUE(EncodePng(blocks.pixels.data(), blocks.width, blocks.height, png));
@@ -167,13 +122,13 @@ TEST_F(Playthrough, FindsEveryItemInOrderAndResumesWithThePlayer) {
         GTEST_SKIP() << "wrote " << kReference;
     }
     vK_Image reference;
-    ASSERT_TRUE(LoadPng(kReference, reference)) << kReference;
+    ASSERT_TRUE(LoadPngFile(kReference, reference)) << kReference;
     // Everything on screen runs on frame time in a replay, so the frame matches the
     // reference but for rasterising details; a frame from the middle of the game (no
     // "Well done", half the row empty) differs in about 5% of the blocks.
     EXPECT_LT(DifferentShare(blocks, reference), 0.01);
-    ASSERT_TRUE(LoadPng(P("mid.png"), mid));
-    EXPECT_GT(DifferentShare(Blocks(mid), reference), 0.03);
+    ASSERT_TRUE(LoadPngFile(P("mid.png"), mid));
+    EXPECT_GT(DifferentShare(FrameBlocks(mid), reference), 0.03);
 
     // The same save folder: past the title, Ada's row on the player screen, every item
     // already found.

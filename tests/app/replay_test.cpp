@@ -78,6 +78,37 @@ TEST_F(ReplayTest, TwoReplaysOfARecordingDrawTheSameFrames) {
     EXPECT_TRUE(Read(P("rec-129.png")) == first129);
 }
 
+// A recording made mid-game names a copy of the save folder it started from; its replay in
+// a fresh folder starts from that copy and draws what the recorded run drew. The same file
+// without its save line (as recordings were before) replays from an empty folder instead.
+TEST_F(ReplayTest, ARecordingMadeMidGameReplaysFromItsSaveFolderCopy) {
+    folder.WriteFile("first.txt", "30 click 512 600\n84 click 720 545\n");
+    ASSERT_EQ(Run("game", "--input '" + P("first.txt") + "' --frames 100"), 0) << Out("game");
+    folder.WriteFile("second.txt", "30 click 512 600\n");
+    ASSERT_EQ(Run("game", "--input '" + P("second.txt") + "' --frames 90 --record '" + P("mid.rec") +
+                              "' --screenshot-at 90:'" + P("mid-90.png") + "'"),
+              0)
+        << Out("game");
+    const std::string recording = Read(P("mid.rec"));
+    ASSERT_NE(recording.find("\nsave mid.rec.save\n"), std::string::npos) << recording;
+    EXPECT_TRUE(std::filesystem::exists(P("mid.rec.save/profile_list.json")));
+    EXPECT_FALSE(std::filesystem::exists(P("mid.rec.save/logfile.txt")));
+    if (!std::filesystem::exists(P("mid-90.png"))) GTEST_SKIP() << "no OpenGL context for screenshots";
+
+    ASSERT_EQ(Run("copy", "--replay '" + P("mid.rec") + "' --screenshot-at 90:'" + P("copy-90.png") + "'"), 0)
+        << Out("copy");
+    EXPECT_TRUE(std::filesystem::exists(P("copy/profile_list.json")));
+    EXPECT_TRUE(Read(P("copy-90.png")) == Read(P("mid-90.png")));
+
+    std::string bare = recording;
+    bare.erase(bare.find("save mid.rec.save\n"), std::string("save mid.rec.save\n").size());
+    folder.WriteFile("bare.rec", bare);
+    ASSERT_EQ(Run("bare", "--replay '" + P("bare.rec") + "' --screenshot-at 90:'" + P("bare-90.png") + "'"),
+              0)
+        << Out("bare");
+    EXPECT_FALSE(Read(P("bare-90.png")) == Read(P("mid-90.png")));
+}
+
 TEST_F(ReplayTest, MissingOrDamagedRecordingEndsWithItsReason) {
     const std::string good = "vrakko-recording 1\nseed 1\ndisplay 1024 768 fullscreen\n30 down 300 300\n";
     folder.WriteFile("cut.txt", good);

@@ -1,90 +1,22 @@
 // Reloading while editing: a level started from a module pair in a temporary asset folder,
 // files touched with new modification times, frames of 1/60 s.
-#include "game/dev_reload.h"
-
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <filesystem>
-#include <memory>
-
-#include "core/mediator.h"
-#include "data/config.h"
-#include "files/file_manager.h"
+#include "dev_reload_fixture.h"
 #include "files/log.h"
-#include "game/application.h"
 #include "game/game_message_ids.h"
-#include "game/level.h"
-#include "support/script_scene.h"
-#include "support/temp_folder.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-class DevReloadTest : public ::testing::Test {
+class DevReloadTest : public DevReloadFixture {
 protected:
     void SetUp() override {
-        folder.WriteFile("root/assets/shared/interface/int_loading.xml",
-                         "<module name=\"int_loading\"><objs><obj name=\"int_loading_module\">"
-                         "<obj name=\"int_loading\"/></obj></objs></module>");
-        folder.WriteFile("root/assets/shared/interface/int_loading.lua", "function public.Init() end");
-        folder.WriteFile("root/assets/modules/menu.xml",
-                         "<module name=\"menu\"><objs><obj name=\"menu_root\"/></objs></module>");
-        folder.WriteFile("root/assets/modules/menu.lua", "function public.Start() Rec('menu', 'first') end");
-        folder.WriteFile("root/assets/images/menu.xml", "<atlas/>");
-        files.SetAssetRoot(folder.Path() + "/root");
-        files.SetSaveFolder(folder.Path() + "/save");
-        files.SetIdentity("Publisher", "Game");
-        files.RegisterProviders();
-        auto root = std::make_shared<vK_DataTable>();
-        vK_DataTable* start = root->SetTable("start_point");
-        start->SetString("module", "assets/modules/menu");
-        start->SetString("func", "menu.Start()");
-        root->SetTable("save_settings")->SetString("folder", "Game");
-        config = std::make_unique<vK_Config>(root);
-        app = std::make_unique<vY_Application>(1024, 768);
-        app->SetDesktopSize(1024, 768);
-        app->AfterInit();
-        Frame();
-        scripts.Take();
-        watcher = std::make_unique<vY_DevReload>(folder.Path() + "/root/assets");
+        Edit("assets/modules/menu.xml",
+             "<module name=\"menu\"><objs><obj name=\"menu_root\"/></objs></module>");
+        Edit("assets/modules/menu.lua", "function public.Start() Rec('menu', 'first') end");
+        Edit("assets/images/menu.xml", "<atlas/>");
+        StartGame();
     }
-    void TearDown() override {
-        app->OnShutdown();
-        scripts.Frame();
-    }
-    // Rewrites a file and moves its time forward, as an editor saving it would.
-    void Edit(const std::string& relative, const std::string& text) {
-        folder.WriteFile("root/" + relative, text);
-        const fs::path path = folder.Path() + "/root/" + relative;
-        fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(++edits_));
-    }
-    void Frame() {
-        vK_FrameInfo frame;
-        frame.dt = 1.0f / 60;
-        if (watcher) watcher->OnProcess(frame);
-        app->OnProcess(frame);
-        scripts.Frame(frame.dt);
-    }
-    // Frames until the level object changes, at most `limit`; the number run.
-    int FramesUntilReload(int limit) {
-        const vY_Level* before = app->GetLevel();
-        for (int i = 1; i <= limit; ++i) {
-            Frame();
-            if (app->GetLevel() != before) return i;
-        }
-        return limit + 1;
-    }
-
-    TempFolder folder;
-    vK_Mediator mediator;
-    vK_FileManager files;
-    ScriptSceneFixture scripts;
-    std::unique_ptr<vK_Config> config;
-    std::unique_ptr<vY_Application> app;
-    std::unique_ptr<vY_DevReload> watcher;
-    int edits_ = 0;
 };
 
 TEST_F(DevReloadTest, ChangedModuleFileReloadsTheLevelWithinASecond) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/vrakko_impl.h"
+
 namespace {
 
 const char* const kHeader = "vrakko-recording 1\nseed 77\ndisplay 1024 768 windowed\n";
@@ -62,6 +64,32 @@ TEST(InputRecording, EveryEventKindRoundTripsThroughItsLine) {
     }
 }
 
+// Window actions are lines of their own, in frame order with the events; the save line
+// names the folder the replay copies. Recordings without either read as before.
+TEST(InputRecording, WindowActionsAndTheSaveFolderRoundTrip) {
+    EXPECT_EQ(FormatRecordedWindowAction(12, Vrakko_Impl::kAltEnter), "12 altenter");
+    EXPECT_EQ(FormatRecordedWindowAction(40, Vrakko_Impl::kCloseWindow), "40 close");
+    vK_InputRecording recording;
+    std::string error;
+    ASSERT_TRUE(ParseInputRecording(
+        std::string(kHeader) + "save run.rec.save\n3 down 1 2\n12 altenter\n12 up 1 2\n40 close\n40 end\n",
+        recording, error))
+        << error;
+    EXPECT_EQ(recording.saveFolder, "run.rec.save");
+    ASSERT_EQ(recording.events.size(), 4u);
+    const int windows[] = {0, Vrakko_Impl::kAltEnter, 0, Vrakko_Impl::kCloseWindow};
+    const long frames[] = {3, 12, 12, 40};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(recording.events[i].window, windows[i]) << i;
+        EXPECT_EQ(recording.events[i].frame, frames[i]) << i;
+    }
+    ASSERT_TRUE(ParseInputRecording(std::string(kHeader) + "save saves/run 1\n1 end\n", recording, error))
+        << error;
+    EXPECT_EQ(recording.saveFolder, "saves/run 1");
+    ASSERT_TRUE(ParseInputRecording(std::string(kHeader) + "1 end\n", recording, error)) << error;
+    EXPECT_EQ(recording.saveFolder, "");
+}
+
 TEST(InputRecording, CommentsBlankLinesAndCarriageReturnsAreSkipped) {
     vK_InputRecording recording;
     std::string error;
@@ -70,7 +98,7 @@ TEST(InputRecording, CommentsBlankLinesAndCarriageReturnsAreSkipped) {
                             "fullscreen\n0 move 1 2\n0 down 1 2\n3 up 1 2\n3 end",
                             recording, error))
         << error;
-    EXPECT_EQ(recording.seed, 1u);  // no seed line: the generator's own start
+    EXPECT_EQ(recording.seed, 1u);                // no seed line: the generator's own start
     EXPECT_EQ(recording.clockStart, 1767268800);  // no clock line: noon, 1 January 2026, UTC
     EXPECT_EQ(recording.clockOffset, 0);
     EXPECT_TRUE(recording.fullscreen);
@@ -111,6 +139,13 @@ TEST(InputRecording, DamagedFilesAreRefusedWithTheirLine) {
         {h + "4\n9 end\n", "line 4: the event is missing"},
         {h + "9 end\n10 move 1 1\n", "line 5: text after the end line"},
         {h + "9 end now\n", "line 4: bad end line"},
+        {h + "4 altenter 1\n9 end\n", "line 4: malformed event"},
+        {"vrakko-recording 1\nsave /home/player/saves\n",
+         "line 2: bad save line (a folder relative to the recording's)"},
+        {"vrakko-recording 1\nsave a/../../b\n",
+         "line 2: bad save line (a folder relative to the recording's)"},
+        {"vrakko-recording 1\nsave ..\n", "line 2: bad save line (a folder relative to the recording's)"},
+        {"vrakko-recording 1\nsave\n", "line 2: bad save line (a folder relative to the recording's)"},
         // Cut short: the end line never came.
         {h + "4 down 300 300\n5 up 30 3",
          "the end line is missing (the file is cut short or its run did not end)"},
