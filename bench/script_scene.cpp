@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "budget_search.h"
+#include "callgrind_frames.h"
 #include "core/frame_info.h"
 #include "core/input_event.h"
 #include "data/data.h"
@@ -27,6 +28,7 @@
 #include "graphics/image_codec.h"
 #include "graphics/render.h"
 #include "graphics/resource_manager.h"
+#include "peer_bunnymark.h"
 #include "scene/object.h"
 #include "scene/scene.h"
 #include "scene/sprite.h"
@@ -107,20 +109,54 @@ static void BM_TreeWalk(benchmark::State& state) {
 }
 BENCHMARK(BM_TreeWalk)->Arg(100)->Arg(10000);
 
+// Set-up: range(0) loose objects attached to one parent, with equal z (range(1) 0) or
+// with falling z (1: every child goes in front of the others). Goal: linear in N (the
+// complexity fit below the rows).
+static void BM_AddChildren(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    std::vector<vK_Object*> loose;
+    for (auto _ : state) {
+        state.PauseTiming();
+        vK_Object* parent = vK_Object::CreateObject("obj", "setup_parent");
+        loose.clear();
+        for (int i = 0; i < n; ++i) {
+            loose.push_back(vK_Object::CreateObject("obj", "setup_" + std::to_string(i)));
+            if (state.range(1)) loose.back()->SetZ(static_cast<float>(n - i));
+        }
+        state.ResumeTiming();
+        for (vK_Object* child : loose) parent->AddChild(child);
+        state.PauseTiming();
+        vK_Object::ReleaseAll();
+        state.ResumeTiming();
+    }
+    state.SetComplexityN(n);
+}
+BENCHMARK(BM_AddChildren)
+    ->ArgsProduct({{5000, 10000, 20000}, {0}})
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AddChildren)
+    ->ArgsProduct({{5000, 10000, 20000}, {1}})
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+
 // ---- bunnymark -------------------------------------------------------------------------
 //
 // N sprites of one 4 x 4 texture bounce in 1024 x 768. Every frame a Lua function moves
 // each sprite and hands all new positions to the engine in one ObjMultiSet call with
-// the list {{name, {pos_x = x, pos_y = y}}, ...}. The script builds that list once and
-// writes the new positions into each sprite's property table, as a script that moves
-// many objects every frame is written; then the scene updates and is drawn through
-// the OpenGL renderer.
+// the list {{name, {pos_x = x, pos_y = y}}, ...}. Two ways to write that script: the
+// reusing one builds the list once and writes the new positions into each sprite's
+// property table; the fresh one builds a new list with new tables every frame, as an
+// author would write it first. Then the engine's frame goes on as its loop runs it:
+// the synthetic pointer move (a hit test of the live tree), the scene update and the
+// draw through the OpenGL renderer.
 //
 // CPU per frame, in ms:
 // - script: the whole Lua call, split into
 //   - lua: the same function with ObjMultiSet replaced by an empty Lua function,
 //   - native: the rest, the ObjMultiSet call (reading the tables, finding the sprites
 //     by name, writing their properties);
+// - input: the synthetic pointer move at the middle of the screen;
 // - update: the scene's update of the tree;
 // - batch: the draw walk building the batch (transforms, quads);
 // - submit: EndDraw and EndFrame, where the one batch goes to GL;
@@ -167,7 +203,7 @@ function bunny_init(n)
     moves[i] = {"b" .. (i - 1), b.pos}
   end
 end
-function bunny_step(dt)
+function bunny_move(dt)
   for i = 1, #bunnies do
     local b = bunnies[i]
     local pos = b.pos
@@ -176,20 +212,56 @@ function bunny_step(dt)
     if y < 0 then y = 0; b.vy = -b.vy elseif y > 768 then y = 768; b.vy = -b.vy end
     pos.pos_x, pos.pos_y = x, y
   end
+end
+function bunny_step(dt)
+  bunny_move(dt)
   ObjMultiSet(moves)
+end
+function bunny_step_fresh(dt)
+  bunny_move(dt)
+  local fresh = {}
+  for i = 1, #bunnies do
+    local pos = bunnies[i].pos
+    fresh[i] = {moves[i][1], {pos_x = pos.pos_x, pos_y = pos.pos_y}}
+  end
+  ObjMultiSet(fresh)
 end
 )";
 
 struct BunnyTiming {
-    double script = 0, lua = 0, update = 0, batch = 0, submit = 0, finish = 0;
+    double script = 0, lua = 0, input = 0, update = 0, batch = 0, submit = 0, finish = 0;
+    double wall = 0;  // the whole frame in wall time
     double Native() const { return std::max(0.0, script - lua); }
-    double Engine() const { return script + update + batch + submit; }
+    double Engine() const { return script + input + update + batch + submit; }
     double Total() const { return Engine() + finish; }
+    double Fps() const { return wall > 0 ? 1000.0 / wall : 0.0; }
     void Add(const BunnyTiming& t, double w) {
-        script += t.script * w, lua += t.lua * w;
+        script += t.script * w, lua += t.lua * w, input += t.input * w;
         update += t.update * w, batch += t.batch * w, submit += t.submit * w, finish += t.finish * w;
+        wall += t.wall * w;
     }
 };
+
+// The sprites' textures: a white 4 x 4 square and a 32 x 32 disc (the fill-bound case).
+void WriteBunnyTextures(const std::string& dir) {
+    std::vector<uint8_t> pixels(4 * 4 * 4, 255);
+    std::vector<uint8_t> png;
+    EncodePng(pixels.data(), 4, 4, png);
+    std::ofstream(dir + "/assets/bunny.png", std::ios::binary)
+        .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+    std::vector<uint8_t> disc(32 * 32 * 4, 0);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            const float dx = x - 15.5f, dy = y - 15.5f;
+            uint8_t* p = &disc[(y * 32 + x) * 4];
+            const bool in = dx * dx + dy * dy <= 256.0f, checker = (x / 4 + y / 4) % 2 == 0;
+            p[0] = checker ? 255 : 51, p[1] = checker ? 217 : 140, p[2] = checker ? 51 : 255,
+            p[3] = in ? 255 : 0;
+        }
+    EncodePng(disc.data(), 32, 32, png);
+    std::ofstream(dir + "/assets/bunny32.png", std::ios::binary)
+        .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+}
 
 // The GL context, the services, the script host and the texture, shared by every run.
 struct BunnyWorld {
@@ -207,11 +279,7 @@ struct BunnyWorld {
         char pattern[] = "/tmp/vrakko_bunny_XXXXXX";
         dir = mkdtemp(pattern);
         std::filesystem::create_directories(dir + "/assets");
-        std::vector<uint8_t> pixels(4 * 4 * 4, 255);
-        std::vector<uint8_t> png;
-        EncodePng(pixels.data(), 4, 4, png);
-        std::ofstream(dir + "/assets/bunny.png", std::ios::binary)
-            .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+        WriteBunnyTextures(dir);
         files = std::make_unique<vK_FileManager>();
         files->SetAssetRoot(dir);
         files->RegisterProviders();
@@ -257,10 +325,10 @@ struct BunnyWorld {
         return Ms(Clock::now() - start);
     }
     // Runs the step with ObjMultiSet swapped for the empty function.
-    double CallLuaOnly(double dt) {
+    double CallLuaOnly(const char* step, double dt) {
         lua_State* L = hub->GetLuaState();
         if (luaL_dostring(L, "__real_multiset = ObjMultiSet; ObjMultiSet = bunny_nop") != 0) lua_pop(L, 1);
-        const double ms = Call("bunny_step", dt);
+        const double ms = Call(step, dt);
         if (luaL_dostring(L, "ObjMultiSet = __real_multiset") != 0) lua_pop(L, 1);
         return ms;
     }
@@ -280,15 +348,17 @@ BunnyWorld& TheBunnyWorld() {
     return world;
 }
 
-// N bunnies under the live root and in the script's list; removed when it goes.
+// N bunnies under the live root and in the script's list; removed when it goes. fresh
+// picks the script that builds new tables every frame; texture is "bunny" or "bunny32".
 class Bunnies {
 public:
-    explicit Bunnies(int n) {
+    explicit Bunnies(int n, bool fresh = false, const char* texture = "bunny")
+        : step_(fresh ? "bunny_step_fresh" : "bunny_step") {
         BunnyWorld& w = TheBunnyWorld();
         container_ = vK_Object::CreateObject("obj", "bunnies");
         w.scene->GetLiveRoot()->AddChild(container_);
         vK_DataTable props;
-        props.SetString("res", "assets/bunny");
+        props.SetString("res", std::string("assets/") + texture);
         for (int i = 0; i < n; ++i) {
             std::string name = "b";  // appended, not "b" + ...: avoids a false -Wrestrict of g++ 12
             name += std::to_string(i);
@@ -306,17 +376,30 @@ public:
     BunnyTiming Frame(float dt, bool split) {
         BunnyWorld& w = TheBunnyWorld();
         BunnyTiming t;
-        t.script = w.Call("bunny_step", dt);
-        if (split) t.lua = w.CallLuaOnly(0.0);  // dt 0: the positions stay where the real step left them
+        const auto frameStart = WallClock::now();
+        vK_InputEvent move;
+        move.type = vK_InputEvent::kPointerMove;
+        move.key = vK_InputEvent::kPointerKey;
+        move.x = kWidth / 2, move.y = kHeight / 2;
         vK_FrameInfo frame;
         frame.dt = frame.elapsed = dt;
         auto start = Clock::now();
-        w.scene->UpdateScene(frame);
-        t.update = Ms(Clock::now() - start);
-        start = Clock::now();
+        {
+            CountedStage counted;
+            w.scene->DispatchInput(move);
+            t.input = Ms(Clock::now() - start);
+            t.script = w.Call(step_, dt);
+            start = Clock::now();
+            w.scene->UpdateScene(frame);
+            t.update = Ms(Clock::now() - start);
+        }
         w.render->BeginFrame();
         w.render->BeginDraw();
-        w.scene->GetLiveRoot()->Draw(*w.render, vK_DrawParams());
+        start = Clock::now();
+        {
+            CountedStage counted;
+            w.scene->GetLiveRoot()->Draw(*w.render, vK_DrawParams());
+        }
         t.batch = Ms(Clock::now() - start);
         start = Clock::now();
         w.render->EndDraw();
@@ -325,6 +408,9 @@ public:
         const auto wall = WallClock::now();
         glFinish();
         t.finish = Ms(WallClock::now() - wall);
+        t.wall = Ms(WallClock::now() - frameStart);
+        // Outside the frame: dt 0 leaves the positions where the real step put them.
+        if (split) t.lua = w.CallLuaOnly(step_, 0.0);
         return t;
     }
 
@@ -338,6 +424,7 @@ public:
     }
 
 private:
+    const char* step_;
     vK_Object* container_ = nullptr;
 };
 
@@ -365,14 +452,14 @@ BENCHMARK(BM_Bunnymark)->Arg(1000)->Arg(10000)->Arg(20000)->Unit(benchmark::kMil
 void PrintBunnyTable() {
     if (!TheBunnyWorld().Ready()) return;
     std::printf("\nBunnymark: N sprites moved by Lua through ObjMultiSet, 1024 x 768, CPU ms per frame\n");
-    std::printf("%6s %7s %7s %7s %7s %7s %7s %7s %7s %7s\n", "N", "script", "lua", "native", "update",
-                "batch", "submit", "engine", "finish", "total");
+    std::printf("%6s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s\n", "N", "script", "lua", "native", "input",
+                "update", "batch", "submit", "engine", "finish", "total");
     BudgetSearch engine(kBudgetMs), total(kBudgetMs);
     for (int n : {1000, 2000, 5000, 10000, 15000, 20000}) {
         Bunnies bunnies(n);
         const BunnyTiming t = bunnies.Measure(n >= 10000 ? 10 : 20, true);
-        std::printf("%6d %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f\n", n, t.script, t.lua,
-                    t.Native(), t.update, t.batch, t.submit, t.Engine(), t.finish, t.Total());
+        std::printf("%6d %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f\n", n, t.script, t.lua,
+                    t.Native(), t.input, t.update, t.batch, t.submit, t.Engine(), t.finish, t.Total());
         engine.Add(n, t.Engine());
         total.Add(n, t.Total());
     }
@@ -392,13 +479,66 @@ void PrintBunnyTable() {
                 bestTotal);
 }
 
+// Our frame rates beside the goals and beside the peer's in the same run. Frame rate =
+// 1000 / the mean wall time of the whole frame (input, script, update, draw, submit and
+// glFinish; nothing is presented), so the machine's load counts for both sides alike.
+void PrintPeerTable() {
+    if (!TheBunnyWorld().Ready()) return;
+    const std::map<int, double> peer4 = RunPeerBunnymark(4, "10000,20000");
+    const std::map<int, double> peer32 = RunPeerBunnymark(32, "3000");
+    std::printf("\nLua-moved sprites beside the peer framework, 1024 x 768, frames per second\n");
+    if (peer4.empty()) std::printf("(the peer did not run: install Debian's package love to compare)\n");
+    std::printf("%-40s %6s %8s %8s  %s\n", "scenario", "N", "vrakko", "peer", "goal");
+    struct Row {
+        const char* name;
+        int n;
+        bool fresh;
+        const char* texture;
+    };
+    const Row rows[] = {
+        {"4x4, fresh tables every frame", 10000, true, "bunny"},
+        {"4x4, fresh tables every frame", 20000, true, "bunny"},
+        {"4x4, tables reused", 10000, false, "bunny"},
+        {"4x4, tables reused", 20000, false, "bunny"},
+        {"32x32, tables reused (fill-bound)", 3000, false, "bunny32"},
+    };
+    for (const Row& row : rows) {
+        Bunnies bunnies(row.n, row.fresh, row.texture);
+        const double fps = bunnies.Measure(60, false).Fps();
+        const bool fill = row.texture == std::string("bunny32");
+        const std::map<int, double>& peer = fill ? peer32 : peer4;
+        char goal[64];
+        if (fill) {
+            auto it = peer.find(row.n);
+            std::snprintf(goal, sizeof goal, "above the peer%s",
+                          it == peer.end() ? "" : (fps > it->second ? ": met" : ": not met"));
+        } else {
+            const double wanted = row.n <= 10000 ? kGoalLuaFps10k : kGoalLuaFps20k;
+            std::snprintf(goal, sizeof goal, ">= %.0f fps: %s", wanted, fps >= wanted ? "met" : "not met");
+        }
+        std::printf("%-40s %6d %8.1f %8s  %s\n", row.name, row.n, fps, PeerFps(peer, row.n).c_str(), goal);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // VRAKKO_CALLGRIND_FRESH=1 picks the script that builds fresh tables every frame.
+    if (const int frames = CallgrindFrames()) {
+        if (!TheBunnyWorld().Ready()) return 1;
+        const char* fresh = std::getenv("VRAKKO_CALLGRIND_FRESH");
+        Bunnies bunnies(CallgrindSprites(), fresh && *fresh == '1');
+        for (int i = 0; i < frames; ++i) bunnies.Frame(1.0f / 60, false);
+        return 0;
+    }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    PrintBunnyTable();
+    // VRAKKO_BUNNY_TABLES=budget or =peer prints only that table.
+    const char* tables = std::getenv("VRAKKO_BUNNY_TABLES");
+    const std::string only = tables ? tables : "";
+    if (only.empty() || only == "budget") PrintBunnyTable();
+    if (only.empty() || only == "peer") PrintPeerTable();
     return 0;
 }

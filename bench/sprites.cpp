@@ -18,9 +18,11 @@
 // The bunnymark scenario, the common yardstick of 2D engines: N sprites of one 4 x 4
 // texture bouncing inside 1024 x 768, each moved by two looping property animations
 // (pos_x and pos_y, triangle waves between the edges), so no script runs per frame.
-// One frame = update (the scene update: animation ticks and transforms), batch
-// building (the draw walk outside DrawBatch) and GL submission (DrawBatch plus
-// glFinish, so the driver's share is bounded inside the frame).
+// One frame = update (the synthetic pointer move the engine loop sends every frame, a
+// hit test of the live tree, then the scene update: animation ticks and transforms),
+// batch building (the draw walk outside DrawBatch) and GL submission (DrawBatch plus
+// glFinish, so the driver's share is bounded inside the frame). The last table runs the
+// peer framework's bunnymark in the same run and prints both frame rates.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <epoxy/gl.h>
@@ -38,13 +40,16 @@
 #include <vector>
 
 #include "budget_search.h"
+#include "callgrind_frames.h"
 #include "core/frame_info.h"
+#include "core/input_event.h"
 #include "data/data.h"
 #include "files/file_manager.h"
 #include "files/log.h"
 #include "graphics/gl/render_gl.h"
 #include "graphics/image_codec.h"
 #include "graphics/resource_manager.h"
+#include "peer_bunnymark.h"
 #include "scene/object.h"
 #include "scene/property_animation.h"
 #include "scene/scene.h"
@@ -175,7 +180,10 @@ void DrawScene(Timing& t) {
     auto start = Clock::now();
     w.render->BeginFrame();
     w.render->BeginDraw();
-    w.scene->GetLiveRoot()->Draw(*w.render, vK_DrawParams());
+    {
+        CountedStage counted;
+        w.scene->GetLiveRoot()->Draw(*w.render, vK_DrawParams());
+    }
     w.render->EndDraw();
     w.render->EndFrame();
     const double drawAll = Ms(Clock::now() - start);
@@ -309,9 +317,17 @@ public:
         World& w = TheWorld();
         Timing t;
         auto start = Clock::now();
+        vK_InputEvent move;
+        move.type = vK_InputEvent::kPointerMove;
+        move.key = vK_InputEvent::kPointerKey;
+        move.x = kWidth / 2, move.y = kHeight / 2;
         vK_FrameInfo frame;
         frame.dt = frame.elapsed = dt;
-        w.scene->UpdateScene(frame);
+        {
+            CountedStage counted;
+            w.scene->DispatchInput(move);
+            w.scene->UpdateScene(frame);
+        }
         t.update = Ms(Clock::now() - start);
 
         DrawScene(t);
@@ -424,17 +440,41 @@ void PrintBunnymark() {
                 kFrameBudgetMs, best);
 }
 
+// Frames per second (1000 / the frame's wall time: update, build, submit and glFinish;
+// nothing is presented) beside the peer's in the same run. Goal: at or above the peer.
+void PrintPeerBunnymark() {
+    if (!TheWorld().Ready()) return;
+    const std::map<int, double> peer = RunPeerBunnymark(4, "10000,20000");
+    std::printf("\nBunnymark moved by property animations beside the peer framework, frames per second\n");
+    if (peer.empty()) std::printf("(the peer did not run: install Debian's package love to compare)\n");
+    std::printf("%8s %8s %8s  %s\n", "N", "vrakko", "peer", "goal: at or above the peer");
+    for (int n : {10000, 20000}) {
+        Bunnies bunnies(n);
+        const double fps = 1000.0 / bunnies.Measure(60).Total();
+        auto it = peer.find(n);
+        std::printf("%8d %8.1f %8s  %s\n", n, fps, PeerFps(peer, n).c_str(),
+                    it == peer.end() ? "-" : (fps >= it->second ? "met" : "not met"));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const int frames = CallgrindFrames()) {
+        if (!TheWorld().Ready()) return 1;
+        Bunnies bunnies(CallgrindSprites());
+        for (int i = 0; i < frames; ++i) bunnies.Frame(1.0f / 60.0f);
+        return 0;
+    }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    // VRAKKO_SPRITES_TABLES=moving or =bunnymark prints only that table.
+    // VRAKKO_SPRITES_TABLES=moving, =bunnymark or =peer prints only that table.
     const char* tables = std::getenv("VRAKKO_SPRITES_TABLES");
     const std::string only = tables ? tables : "";
     if (only.empty() || only == "moving") PrintTable();
     if (only.empty() || only == "bunnymark") PrintBunnymark();
+    if (only.empty() || only == "peer") PrintPeerBunnymark();
     return 0;
 }

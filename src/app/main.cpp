@@ -19,6 +19,7 @@
 #include "app/new_project.h"
 #include "app/replay_save_folder.h"
 #include "core/random.h"
+#include "core/startup_trace.h"
 #include "data/exception.h"
 #include "files/data_provider_save.h"
 #include "files/file_manager.h"
@@ -285,8 +286,10 @@ int main(int argc, char** argv) {
         replayer = std::make_unique<vK_InputReplayer>(std::move(recording));
     }
 
+    vK_StartupTrace::Mark("entry point");
     try {
         EngineStartup("assets/config", options.startup);
+        vK_StartupTrace::Mark("services (EngineStartup)");
     } catch (const vK_Exception& e) {
         Log("Error: start-up stopped: %s", e.what());
         EngineShutdown();

@@ -6,6 +6,7 @@
 #include "core/application.h"
 #include "core/input_event.h"
 #include "core/input_listener.h"
+#include "core/startup_trace.h"
 #include "data/config.h"
 #include "files/file_manager.h"
 #include "graphics/render.h"
@@ -99,7 +100,9 @@ void Vrakko::Init(vK_Application* application) {
     if (!application) return;
     const vK_DisplayMode mode = application->GetDisplayMode();
     InitDisplay(mode);
+    vK_StartupTrace::Mark("display (window, GL context, audio)");
     CreateRenderer();
+    vK_StartupTrace::Mark("renderer");
     if (renderer_) {
         renderer_->SetCursorDrawer([](vK_Render& render) {
             if (g_cursor.draw) g_cursor.draw(render);
@@ -110,6 +113,7 @@ void Vrakko::Init(vK_Application* application) {
     const std::vector<vK_ApplicationListener*> listeners = applicationListeners_;
     for (vK_ApplicationListener* l : listeners)
         if (Contains(applicationListeners_, l)) l->AfterInit();
+    vK_StartupTrace::Mark("application (types, settings, profiles)");
 }
 
 void Vrakko::Shutdown() {
@@ -359,6 +363,7 @@ bool Vrakko::RunFrame(double now) {
     // The safe point between frames: objects destroyed during the last one are freed.
     if (g_scene.flush) g_scene.flush();
     Process(frame);
+    vK_StartupTrace::MarkFirstFrame("first frame: process (level start)", frameCount_);
     if (afterProcess_) afterProcess_(frame);
     if (g_cursor.update) g_cursor.update(frame);
     currentTimes_.process = SteadyMs() - start;

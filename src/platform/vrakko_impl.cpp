@@ -9,6 +9,7 @@
 #include "core/input_event.h"
 #include "core/mediator.h"
 #include "core/message_ids.h"
+#include "core/startup_trace.h"
 #include "data/data.h"
 #include "data/utf8.h"
 #include "files/data_provider_save.h"
@@ -509,6 +510,7 @@ void Vrakko_Impl::RunLoop() {
         }
         if (!renderer_) continue;
         Draw();
+        vK_StartupTrace::MarkFirstFrame("first frame: draw", GetFrameCount());
         const bool last = frameLimit_ > 0 && GetFrameCount() >= frameLimit_;
         if (last && !screenshotPath_.empty()) screenshotSaved_ = SaveFrame(screenshotPath_);
         for (FrameShot& shot : frameShots_) {
@@ -522,6 +524,7 @@ void Vrakko_Impl::RunLoop() {
         SDL_GL_SwapWindow(window_);
         if (auto* gl = dynamic_cast<vK_Render_Impl*>(renderer_.get())) gl->FinishFrame();
         AddSubmitTime(SteadyMs() - beforeSwap);
+        vK_StartupTrace::MarkFirstFrame("first frame presented", GetFrameCount());
         if (last) quit_ = true;
     }
 }

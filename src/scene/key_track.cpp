@@ -8,16 +8,30 @@ constexpr float kEaseTolerance = 0.0001f;
 
 bool IsCode(float code, int wanted) { return std::fabs(code - static_cast<float>(wanted)) < kEaseTolerance; }
 
-float EaseFactor(float code, float t) {
-    if (IsCode(code, 1)) return 1.0f - std::cos(t * kPi / 2.0f);
-    if (IsCode(code, 2)) return std::sin(t * kPi / 2.0f);
-    if (IsCode(code, 3)) return (1.0f - std::cos(t * kPi)) / 2.0f;
-    return t;
+// The easing a code stands for: 1 ease-in, 2 ease-out, 3 ease-in-out, 0 linear.
+int EaseKind(float code) {
+    for (int kind = 1; kind <= 3; ++kind) {
+        if (IsCode(code, kind)) return kind;
+    }
+    return 0;
+}
+
+float EaseFactor(int kind, float t) {
+    switch (kind) {
+        case 1:
+            return 1.0f - std::cos(t * kPi / 2.0f);
+        case 2:
+            return std::sin(t * kPi / 2.0f);
+        case 3:
+            return (1.0f - std::cos(t * kPi)) / 2.0f;
+        default:
+            return t;
+    }
 }
 }  // namespace
 
 float Ease(int code, float a, float b, float t) {
-    return a + (b - a) * EaseFactor(static_cast<float>(code), t);
+    return a + (b - a) * EaseFactor(EaseKind(static_cast<float>(code)), t);
 }
 
 std::unique_ptr<vK_KeyTrack> vK_KeyTrack::Create(int stride, const float* values, int count, bool loop) {
@@ -33,10 +47,26 @@ std::unique_ptr<vK_KeyTrack> vK_KeyTrack::Create(int stride, const float* values
         Key& key = track->keys_[k];
         if (!std::isfinite(src[0])) return nullptr;
         key.time = src[0];
-        key.easing = src[1];
+        key.easing = EaseKind(src[1]);
         for (int v = 0; v < value_count; ++v) key.values[v] = src[2 + v];
+        if (k > 0 && !(track->keys_[k - 1].time <= key.time)) track->ordered_ = false;
     }
     return track;
+}
+
+int vK_KeyTrack::CurrentKey() {
+    const int count = static_cast<int>(keys_.size());
+    if (!ordered_) {
+        int current = -1;
+        for (int k = 0; k < count; ++k) {
+            if (keys_[k].time <= elapsed_) current = k;
+        }
+        return current;
+    }
+    // Time went back (a loop restarted, a negative step) or is not a number: from the start.
+    if (cursor_ >= 0 && !(keys_[cursor_].time <= elapsed_)) cursor_ = -1;
+    while (cursor_ + 1 < count && keys_[cursor_ + 1].time <= elapsed_) ++cursor_;
+    return cursor_;
 }
 
 vK_KeyTrack::Step vK_KeyTrack::Advance(float dt, float* out) {
@@ -46,11 +76,7 @@ vK_KeyTrack::Step vK_KeyTrack::Advance(float dt, float* out) {
         return Step::kRunning;
     }
     elapsed_ += dt;
-    // The last key whose time is not greater than the elapsed time.
-    int current = -1;
-    for (int k = 0; k < static_cast<int>(keys_.size()); ++k) {
-        if (keys_[k].time <= elapsed_) current = k;
-    }
+    const int current = CurrentKey();
     if (current < 0) {
         // Before the first key: hold its value until the track reaches it.
         for (int v = 0; v < valueCount_; ++v) out[v] = keys_[0].values[v];

@@ -35,9 +35,12 @@ public:
 private:
     struct Key {
         float time = 0;
-        float easing = 0;
+        int easing = 0;  // the easing code of the segment ending here, resolved once
         float values[kMaxValues] = {0, 0, 0};
     };
+
+    // The last key whose time is not greater than the elapsed time, -1 when none.
+    int CurrentKey();
 
     vK_KeyTrack() = default;
 
@@ -46,4 +49,8 @@ private:
     std::vector<Key> keys_;
     float elapsed_ = 0;
     bool finished_ = false;
+    // Keys in time order let the current key be found from the previous frame's one;
+    // cursor_ is that key (-1 before the first).
+    bool ordered_ = true;
+    int cursor_ = -1;
 };

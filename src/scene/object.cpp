@@ -1,3 +1,5 @@
+// vK_Object's tree and registry: life and deferred destruction, the loose pool, the name
+// registry, the factory, names and resources, the hierarchy and the update walk.
 #include "scene/object.h"
 
 #include <algorithm>
@@ -6,9 +8,7 @@
 #include <unordered_map>
 
 #include "core/frame_info.h"
-#include "core/input_event.h"
 #include "files/log.h"
-#include "graphics/render.h"
 
 const char* const vK_Object::kEventKeys[kEventCount] = {
     "event_mdown",       "event_mup",       "event_menter",   "event_mleave", "event_menter_drag",
@@ -332,15 +332,44 @@ std::vector<vK_Object*> vK_Object::SnapshotChildren() const {
     return snapshot;
 }
 
+namespace {
+// A NaN z (0/0 from a script) sorts as 0, keeping the order strict and weak.
+float SortKey(float z) { return std::isnan(z) ? 0.0f : z; }
+}  // namespace
+
 void vK_Object::SortChildren() {
-    // A NaN z (0/0 from a script) sorts as 0, keeping the order strict and weak.
+    if (!orderDirty_) return;
+    orderDirty_ = false;
     auto by_z = [](const std::unique_ptr<vK_Object>& a, const std::unique_ptr<vK_Object>& b) {
-        float za = std::isnan(a->z_) ? 0.0f : a->z_, zb = std::isnan(b->z_) ? 0.0f : b->z_;
-        return za < zb;
+        return SortKey(a->z_) < SortKey(b->z_);
     };
-    // Usually already in order: checking is cheaper than sorting, which allocates.
+    // Usually still in order: checking is cheaper than sorting, which allocates.
     if (std::is_sorted(children_.begin(), children_.end(), by_z)) return;
     std::stable_sort(children_.begin(), children_.end(), by_z);
+}
+
+void vK_Object::InsertChild(std::unique_ptr<vK_Object> child) {
+    if (orderDirty_) {
+        children_.push_back(std::move(child));
+        SortChildren();
+        return;
+    }
+    // In order already: the new child goes after every child whose z is not greater,
+    // which is where a stable sort of the list with the child appended puts it. Children
+    // usually arrive in z order, so this is mostly an append.
+    const float z = SortKey(child->z_);
+    auto at = children_.end();
+    if (!children_.empty() && z < SortKey(children_.back()->z_)) {
+        at =
+            std::upper_bound(children_.begin(), children_.end(), z,
+                             [](float v, const std::unique_ptr<vK_Object>& c) { return v < SortKey(c->z_); });
+    }
+    children_.insert(at, std::move(child));
+}
+
+void vK_Object::SetZ(float z) {
+    z_ = z;
+    if (parent_) parent_->NoteChildOrderChanged();
 }
 
 bool vK_Object::AddChild(vK_Object* child) {
@@ -356,9 +385,8 @@ bool vK_Object::AddChild(vK_Object* child) {
         return false;
     }
     owned->parent_ = this;
-    children_.push_back(std::move(owned));
+    InsertChild(std::move(owned));
     Register(child->name_, child);
-    SortChildren();
     if (inScene_) {
         child->EnterSceneTree();
     } else {
@@ -438,298 +466,16 @@ size_t vK_Object::GetChildCount(bool recursive) const {
     return count;
 }
 
-// ---- per frame --------------------------------------------------------------------------------
+// ---- update walk ----------------------------------------------------------------------------
 
 void vK_Object::Update(const vK_FrameInfo& frame) {
     SortChildren();
     if (!active_) return;
     Tick(frame);
-    if (!updateChildren_) return;
+    if (!updateChildren_ || children_.empty()) return;
     for (vK_Object* child : SnapshotChildren()) {
         if (IsLiveChild(child)) child->Update(frame);
     }
-}
-
-void vK_Object::Tick(const vK_FrameInfo& frame) {
-    if (!modifiers_.IsTransformNeutral()) transformDirty_ = true;
-    modifiers_ = vK_AnimationModifiers();
-    if (animations_.Count() == 0) return;
-    std::vector<vK_ScriptHandle> ended;
-    if (animations_.Tick(frame.dt, *this, modifiers_, ended)) transformDirty_ = true;
-    for (const vK_ScriptHandle& handler : ended) QueueHandler(vK_DataScriptFunction(handler), name_);
-}
-
-void vK_Object::SetAnimatedValues(int parameter, const std::string& property, const float* values) {
-    switch (parameter) {
-        case kAnimPosX:
-            x_ = values[0];
-            break;
-        case kAnimPosY:
-            y_ = values[0];
-            break;
-        case kAnimPosXY:
-            x_ = values[0];
-            y_ = values[1];
-            break;
-        case kAnimScaleX:
-            scaleX_ = values[0];
-            break;
-        case kAnimScaleY:
-            scaleY_ = values[0];
-            break;
-        case kAnimScaleXY:
-            scaleX_ = values[0];
-            scaleY_ = values[1];
-            break;
-        case kAnimAngle:
-            angle_ = values[0];
-            break;
-        case kAnimAlpha:
-            params_.alpha = values[0];
-            return;
-        case kAnimColorR:
-            params_.red = values[0];
-            return;
-        case kAnimColorG:
-            params_.green = values[0];
-            return;
-        case kAnimColorB:
-            params_.blue = values[0];
-            return;
-        case kAnimColorRGB:
-            params_.red = values[0];
-            params_.green = values[1];
-            params_.blue = values[2];
-            return;
-        case kAnimByName: {
-            vK_DataTable table;
-            table.SetFloat(property, values[0]);
-            SetProperties(table);
-            return;
-        }
-        default:
-            return;
-    }
-    transformDirty_ = true;
-}
-
-bool vK_Object::AnimateProperty(int parameter, bool loop, bool additive, const vK_DataScriptFunction& handler,
-                                const float* values, int count) {
-    if (parameter < 0 || parameter >= kAnimByName) return false;
-    return animations_.Animate(parameter, std::string(), loop, additive, handler, values, count);
-}
-
-bool vK_Object::AnimatePropertyByName(const std::string& property, bool loop,
-                                      const vK_DataScriptFunction& handler, const float* values, int count) {
-    return animations_.Animate(kAnimByName, property, loop, false, handler, values, count);
-}
-
-bool vK_Object::StopAnimateProperty(int parameter, const std::string& property) {
-    return animations_.Stop(parameter, property);
-}
-
-// ---- transform --------------------------------------------------------------------------------
-
-void vK_Object::SetPosition(float x, float y) {
-    x_ = x;
-    y_ = y;
-    transformDirty_ = true;
-}
-
-void vK_Object::SetAngle(float angle) {
-    angle_ = angle;
-    transformDirty_ = true;
-}
-
-void vK_Object::SetScale(float sx, float sy) {
-    scaleX_ = sx;
-    scaleY_ = sy;
-    transformDirty_ = true;
-}
-
-void vK_Object::SetDragPosition(float x, float y, float z) {
-    dragX_ = x;
-    dragY_ = y;
-    dragZ_ = z;
-}
-
-void vK_Object::SetInputRect(bool enabled, const vK_Rect& rect) {
-    inputRectEnabled_ = enabled;
-    inputRect_ = rect;
-}
-
-void vK_Object::SetCropRect(bool enabled, const vK_Rect& rect) {
-    cropRectEnabled_ = enabled;
-    cropRect_ = rect;
-}
-
-vK_Matrix vK_Object::ComputeLocalMatrix(int mode) const {
-    vK_Matrix m;
-    if (mode == 3) return m;
-    if (mode == 0 || mode == 1) {
-        float sx = scaleX_ * modifiers_.scale_x, sy = scaleY_ * modifiers_.scale_y;
-        if (sx != 1 || sy != 1) m = m * vK_Matrix::Scale(sx, sy);
-    }
-    if (mode == 0) {
-        float a = angle_ + modifiers_.angle;
-        if (a != 0) {
-            // Rows (cos a, -sin a) and (sin a, cos a).
-            vK_Matrix r;
-            r.At(1, 1) = std::cos(a);
-            r.At(1, 2) = -std::sin(a);
-            r.At(2, 1) = std::sin(a);
-            r.At(2, 2) = std::cos(a);
-            m = m * r;
-        }
-    }
-    float tx = x_ + modifiers_.offset_x, ty = y_ + modifiers_.offset_y;
-    if (tx != 0 || ty != 0) m = m * vK_Matrix::Translation(tx, ty);
-    return m;
-}
-
-// The same composition as ComputeDrawState, computed up the tree on demand; each level's
-// local matrix comes from its cache (refreshed here when dirty, as a draw would), so a
-// query never waits for a draw.
-vK_Matrix vK_Object::CurrentMatrix(bool withDrag) const {
-    if (transformDirty_) {
-        local_ = ComputeLocalMatrix(0);
-        transformDirty_ = false;
-    }
-    vK_Matrix m = local_;
-    if (attachType_ >= 1 && attachType_ <= 3 && parent_) {
-        const vK_Matrix grand = parent_->parent_ ? parent_->parent_->CurrentMatrix(withDrag) : vK_Matrix();
-        m = m * (parent_->ComputeLocalMatrix(attachType_) * grand);
-    } else if (parent_) {
-        m = m * parent_->CurrentMatrix(withDrag);
-    }
-    if (withDrag && GetDraggedObject() == this) {
-        m.At(4, 1) = dragX_;
-        m.At(4, 2) = dragY_;
-    }
-    return m;
-}
-
-vK_DrawParams vK_Object::ComputeDrawState(const vK_DrawParams& parent, int mode) {
-    vK_DrawParams state = params_;
-    vK_Matrix local;
-    if (mode == 0) {
-        if (transformDirty_) {
-            local_ = ComputeLocalMatrix(0);
-            transformDirty_ = false;
-        }
-        local = local_;
-    } else {
-        local = ComputeLocalMatrix(mode);
-    }
-    state.alpha = modifiers_.alpha * params_.alpha * parent.alpha;
-    state.red = modifiers_.red * params_.red * parent.red;
-    state.green = modifiers_.green * params_.green * parent.green;
-    state.blue = modifiers_.blue * params_.blue * parent.blue;
-    if (attachType_ >= 1 && attachType_ <= 3 && parent_) {
-        vK_Matrix grand = parent_->parent_ ? parent_->parent_->world_ : vK_Matrix();
-        state.matrix = local * (parent_->ComputeLocalMatrix(attachType_) * grand);
-    } else {
-        state.matrix = local * parent.matrix;
-    }
-    if (mode != 3 && GetDraggedObject() == this) {
-        state.matrix.At(4, 1) = dragX_;
-        state.matrix.At(4, 2) = dragY_;
-    }
-    world_ = state.matrix;
-    return state;
-}
-
-// ---- drawing and input -------------------------------------------------------------------------
-
-void vK_Object::Draw(vK_Render& render, const vK_DrawParams& parent) {
-    if (!visible_) return;
-    vK_DrawParams state = ComputeDrawState(parent, 0);
-    state.key = parent.key + blurRadius_;
-    bool cropped = false;
-    if (cropRectEnabled_) {
-        vK_Rect r;
-        world_.Transform(cropRect_.x, cropRect_.y, r.x, r.y);
-        r.w = cropRect_.w * std::hypot(world_.M11(), world_.M12());
-        r.h = cropRect_.h * std::hypot(world_.M21(), world_.M22());
-        cropped = render.PushCrop(r);
-    }
-    DrawSelf(render, state);
-    if (drawChildren_) DrawChildren(render, state);
-    if (cropped) render.PopCrop();
-}
-
-void vK_Object::DrawSelf(vK_Render& /*render*/, const vK_DrawParams& /*state*/) {}
-
-void vK_Object::DrawChildren(vK_Render& render, const vK_DrawParams& state) {
-    for (vK_Object* child : SnapshotChildren()) {
-        if (IsLiveChild(child)) child->Draw(render, state);
-    }
-}
-
-bool vK_Object::HitTest(float x, float y, const vK_DrawParams& state) const {
-    return inputRectEnabled_ && PointInRect(x, y, inputRect_, state.matrix);
-}
-
-vK_Object* vK_Object::InputTest(const vK_InputEvent& event, vK_Object* hit, const vK_DrawParams& parent) {
-    if (!input_ || dead_) return hit;
-    vK_DrawParams state = ComputeDrawState(parent, 0);
-    vK_InputEvent copy = event;
-    if (cropRectEnabled_ && !PointInRect(event.x, event.y, cropRect_, world_)) copy.flag = true;
-    if (inputChildren_) hit = InputChildren(copy, hit, state);
-    bool handled = HandleInput(copy, hit, state);
-    return (!hit && handled) ? this : hit;
-}
-
-vK_Object* vK_Object::InputChildren(const vK_InputEvent& event, vK_Object* hit, const vK_DrawParams& state) {
-    std::vector<vK_Object*> snapshot = SnapshotChildren();
-    for (auto it = snapshot.rbegin(); it != snapshot.rend(); ++it) {
-        if (IsLiveChild(*it)) hit = (*it)->InputTest(event, hit, state);
-    }
-    return hit;
-}
-
-bool vK_Object::HandleInput(const vK_InputEvent& event, vK_Object* hit, const vK_DrawParams& state) {
-    if (event.type == vK_InputEvent::kKeyDown || event.type == vK_InputEvent::kKeyUp) return false;
-    if (hit || event.flag) return false;
-    if (!HitTest(event.x, event.y, state)) return false;
-    vK_Object* dragged = GetDraggedObject();
-    if (dragged == this) return false;  // the dragged object is transparent
-    if (!dragged) {
-        if (event.type == vK_InputEvent::kPointerDown) QueueEvent(kEventMouseDown);
-        if (event.type == vK_InputEvent::kPointerUp) QueueEvent(kEventMouseUp);
-    }
-    return true;
-}
-
-// ---- events -------------------------------------------------------------------------------------
-
-const vK_DataScriptFunction& vK_Object::GetHandler(int event) const {
-    static const vK_DataScriptFunction empty;
-    return (event >= 0 && event < kEventCount) ? handlers_[event] : empty;
-}
-
-void vK_Object::SetHandler(int event, const vK_DataScriptFunction& handler) {
-    if (event >= 0 && event < kEventCount) handlers_[event].CopyFrom(handler);
-}
-
-bool vK_Object::QueueEvent(int event) {
-    if (event < 0 || event >= kEventCount) return false;
-    return QueueHandler(handlers_[event], name_);
-}
-
-namespace {
-vK_ObjectScriptHooks g_script_hooks;
-}  // namespace
-
-void vK_Object::SetScriptHooks(const vK_ObjectScriptHooks& hooks) { g_script_hooks = hooks; }
-
-bool vK_Object::QueueHandler(const vK_DataScriptFunction& handler, const std::string& sender) {
-    if (handler.IsEmpty() || !g_script_hooks.queue) return false;
-    return g_script_hooks.queue(handler, sender);
-}
-
-vK_ScriptHandle vK_Object::CompileHandler(const std::string& code) {
-    return g_script_hooks.compile ? g_script_hooks.compile(code) : vK_ScriptHandle();
 }
 
 // ---- debugging ----------------------------------------------------------------------------------

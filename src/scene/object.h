@@ -173,7 +173,8 @@ public:
     float GetX() const { return x_; }
     float GetY() const { return y_; }
     float GetZ() const { return z_; }
-    void SetZ(float z) { z_ = z; }
+    // Also tells the parent that its children may need sorting again.
+    void SetZ(float z);
     void SetAngle(float angle);
     float GetAngle() const { return angle_; }
     void SetScale(float sx, float sy);
@@ -298,11 +299,13 @@ protected:
     // Builds the local matrix of the mode (0: scale, rotation, translation with the
     // animation offsets and factors; 1: scale and translation; 2: translation; 3: none).
     vK_Matrix ComputeLocalMatrix(int mode) const;
+    static vK_Matrix ComposeLocalMatrix(float sx, float sy, float angle, float tx, float ty);
     // Child list snapshot for walks that may run script-visible code.
     std::vector<vK_Object*> SnapshotChildren() const;
     bool IsLiveChild(const vK_Object* child) const {
         return child && !child->dead_ && child->parent_ == this;
     }
+    // Restores the z order (stable) when a child's z changed since the last sort.
     void SortChildren();
     bool IsAncestorOf(const vK_Object* object) const;
 
@@ -310,13 +313,24 @@ private:
     // The world matrix from the local matrices up the tree (cached ones where clean).
     vK_Matrix CurrentMatrix(bool withDrag) const;
     std::unique_ptr<vK_Object> TakeChild(vK_Object* child);
+    // Appends child where a stable sort by z would put it.
+    void InsertChild(std::unique_ptr<vK_Object> child);
+    // A child's z changed: the children are sorted again at the next update.
+    void NoteChildOrderChanged() { orderDirty_ = true; }
     static std::unique_ptr<vK_Object> TakeOwnership(vK_Object* object);
     void EnterSceneTree();
     void LeaveSceneTree();
+    // The cached local matrix of mode 0, rebuilt when the transform is dirty.
+    const vK_Matrix& LocalMatrix() const;
+    // The local matrix times parent, cached with the parent matrix it was made for.
+    const vK_Matrix& WorldUnder(const vK_Matrix& parent);
     void MarkDead();
 
     std::string name_;
     std::vector<std::unique_ptr<vK_Object>> children_;
+    // Set when a child's z changed since the children were last sorted; while it is
+    // clear the children are in z order, so neither the update nor an insert scans them.
+    bool orderDirty_ = false;
     vK_Object* parent_ = nullptr;  // not owned
     bool loaded_ = false;
     bool inScene_ = false;
@@ -341,6 +355,9 @@ private:
     // The local matrix cache; queries (const) refresh it as draws do.
     mutable bool transformDirty_ = true;
     mutable vK_Matrix local_;
+    // local_ times productParent_, valid while productValid_ (cleared with a new local_).
+    mutable bool productValid_ = false;
+    vK_Matrix productParent_, product_;
     std::unique_ptr<vK_DataTable> userData_;
 
     bool dead_ = false;

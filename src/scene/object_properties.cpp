@@ -1,6 +1,8 @@
-// The property table of vK_Object: SetProperties and GetProperties.
+// vK_Object's properties: the property table (SetProperties and GetProperties) and the
+// property animations that Tick runs.
 #include <typeinfo>
 
+#include "core/frame_info.h"
 #include "data/data.h"
 #include "scene/object.h"
 #include "scene/property_table.h"
@@ -24,7 +26,8 @@ const vK_PropertyTable& vK_Object::ObjectProperties() {
                 "pos_x", 0, [](vK_Object& o) -> void* { return &o.x_; }, P::kTransform),
             Float(
                 "pos_y", 0, [](vK_Object& o) -> void* { return &o.y_; }, P::kTransform),
-            Float("pos_z", 0, [](vK_Object& o) -> void* { return &o.z_; }),
+            Float(
+                "pos_z", 0, [](vK_Object& o) -> void* { return &o.z_; }, P::kOrder),
             Float(
                 "ang", 0, [](vK_Object& o) -> void* { return &o.angle_; }, P::kTransform),
             Float(
@@ -125,8 +128,10 @@ unsigned vK_Object::ApplyProperties(const vK_PropertyTable& table, const vK_Data
 
 // The local matrix depends only on position, angle and scale (and the animation
 // state, which marks it itself): values written again unchanged keep the cached one.
+// A new z only asks the parent to sort its children again.
 void vK_Object::PropertiesApplied(unsigned applied) {
     if (applied & vK_PropertyTable::kAppliedTransform) transformDirty_ = true;
+    if ((applied & vK_PropertyTable::kAppliedOrder) && parent_) parent_->NoteChildOrderChanged();
 }
 
 void vK_Object::SetProperties(const vK_DataTable& t) { ApplyProperties(ObjectProperties(), t); }
@@ -137,3 +142,83 @@ const vK_PropertyTable* vK_Object::DirectProperties() const {
 }
 
 void vK_Object::GetProperties(vK_DataTable& t, bool full) const { ObjectProperties().Write(*this, t, full); }
+
+// ---- property animations ------------------------------------------------------------------------
+
+void vK_Object::Tick(const vK_FrameInfo& frame) {
+    if (!modifiers_.IsTransformNeutral()) transformDirty_ = true;
+    modifiers_ = vK_AnimationModifiers();
+    if (animations_.Count() == 0) return;
+    std::vector<vK_ScriptHandle> ended;
+    if (animations_.Tick(frame.dt, *this, modifiers_, ended)) transformDirty_ = true;
+    for (const vK_ScriptHandle& handler : ended) QueueHandler(vK_DataScriptFunction(handler), name_);
+}
+
+void vK_Object::SetAnimatedValues(int parameter, const std::string& property, const float* values) {
+    switch (parameter) {
+        case kAnimPosX:
+            x_ = values[0];
+            break;
+        case kAnimPosY:
+            y_ = values[0];
+            break;
+        case kAnimPosXY:
+            x_ = values[0];
+            y_ = values[1];
+            break;
+        case kAnimScaleX:
+            scaleX_ = values[0];
+            break;
+        case kAnimScaleY:
+            scaleY_ = values[0];
+            break;
+        case kAnimScaleXY:
+            scaleX_ = values[0];
+            scaleY_ = values[1];
+            break;
+        case kAnimAngle:
+            angle_ = values[0];
+            break;
+        case kAnimAlpha:
+            params_.alpha = values[0];
+            return;
+        case kAnimColorR:
+            params_.red = values[0];
+            return;
+        case kAnimColorG:
+            params_.green = values[0];
+            return;
+        case kAnimColorB:
+            params_.blue = values[0];
+            return;
+        case kAnimColorRGB:
+            params_.red = values[0];
+            params_.green = values[1];
+            params_.blue = values[2];
+            return;
+        case kAnimByName: {
+            vK_DataTable table;
+            table.SetFloat(property, values[0]);
+            SetProperties(table);
+            return;
+        }
+        default:
+            return;
+    }
+    transformDirty_ = true;
+}
+
+bool vK_Object::AnimateProperty(int parameter, bool loop, bool additive, const vK_DataScriptFunction& handler,
+                                const float* values, int count) {
+    if (parameter < 0 || parameter >= kAnimByName) return false;
+    return animations_.Animate(parameter, std::string(), loop, additive, handler, values, count);
+}
+
+bool vK_Object::AnimatePropertyByName(const std::string& property, bool loop,
+                                      const vK_DataScriptFunction& handler, const float* values, int count) {
+    return animations_.Animate(kAnimByName, property, loop, false, handler, values, count);
+}
+
+bool vK_Object::StopAnimateProperty(int parameter, const std::string& property) {
+    return animations_.Stop(parameter, property);
+}

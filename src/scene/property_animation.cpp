@@ -9,6 +9,7 @@ struct vK_PropertyAnimation::Entry {
     std::string property;
     vK_DataScriptFunction handler;
     bool additive = false;
+    bool reported = false;  // wrapped or ended in the current Tick
     std::unique_ptr<vK_KeyTrack> track;
 };
 
@@ -147,10 +148,9 @@ bool vK_PropertyAnimation::Has(int parameter, const std::string& property) const
 
 bool vK_PropertyAnimation::Tick(float dt, vK_AnimationTarget& target, vK_AnimationModifiers& modifiers,
                                 std::vector<vK_ScriptHandle>& handlers) {
-    bool transform_changed = false;
+    bool transform_changed = false, any_reported = false;
     // Absolute writes cannot add or remove animations, but the loop still goes by
     // index so that it stays in bounds whatever a target does.
-    std::vector<Entry*> reported;
     for (size_t i = 0; i < entries_.size(); ++i) {
         Entry* e = entries_[i].get();
         float values[vK_KeyTrack::kMaxValues] = {0, 0, 0};
@@ -161,9 +161,13 @@ bool vK_PropertyAnimation::Tick(float dt, vK_AnimationTarget& target, vK_Animati
             ApplyAbsolute(e->property, e->parameter, values, target);
         }
         if (IsTransformParameter(e->parameter) && e->parameter != kAnimNone) transform_changed = true;
-        if (step != vK_KeyTrack::Step::kRunning) reported.push_back(e);
+        if (step != vK_KeyTrack::Step::kRunning) e->reported = any_reported = true;
     }
-    for (Entry* e : reported) {
+    // Most frames nothing wraps or ends: then there is nothing to report or remove.
+    if (!any_reported) return transform_changed;
+    for (const std::unique_ptr<Entry>& e : entries_) {
+        if (!e->reported) continue;
+        e->reported = false;
         if (!e->handler.IsEmpty()) handlers.push_back(e->handler.GetHandle());
     }
     entries_.erase(std::remove_if(entries_.begin(), entries_.end(),

@@ -26,7 +26,7 @@ bool Scalar(const vK_Data& value, const char* key, const char* target) {
     return false;
 }
 
-// changed is set when a kTransform field got a different value.
+// changed is set when a kTransform or kOrder field got a different value.
 bool ApplyOne(const vK_Property& p, vK_Object& object, const vK_Data& value, bool& changed) {
     switch (p.kind) {
         case vK_Property::kFloat: {
@@ -36,7 +36,7 @@ bool ApplyOne(const vK_Property& p, vK_Object& object, const vK_Data& value, boo
             // Bitwise, so that a NaN written again counts as unchanged and -0 as a change.
             if (std::memcmp(&field, &v, sizeof v) != 0) {
                 field = v;
-                if (p.flags & vK_Property::kTransform) changed = true;
+                if (p.flags & (vK_Property::kTransform | vK_Property::kOrder)) changed = true;
             }
             return true;
         }
@@ -177,7 +177,7 @@ unsigned vK_PropertyTable::ApplyEntry(vK_Object& object, int index, const vK_Dat
         return 0;
     unsigned applied = kAppliedAny;
     if (p.flags & vK_Property::kRefresh) applied |= kAppliedRefresh;
-    if (changed) applied |= kAppliedTransform;
+    if (changed) applied |= (p.flags & vK_Property::kOrder) ? kAppliedOrder : kAppliedTransform;
     return applied;
 }
 

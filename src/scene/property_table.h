@@ -29,6 +29,7 @@ struct vK_Property {
         kIfCropRect = 16,  // read and written only while the crop rectangle is enabled
         kRefresh = 32,     // applying it asks for the class's refresh step after all keys
         kTransform = 64,   // a float field of the local matrix: a change marks the transform dirty
+        kOrder = 128,      // a float field that orders siblings: a change asks the parent to sort again
     };
 
     const char* key;
@@ -53,6 +54,7 @@ public:
         kAppliedAny = 1,        // at least one key was applied
         kAppliedRefresh = 2,    // at least one key with the kRefresh flag was applied
         kAppliedTransform = 4,  // a kTransform field got a different value
+        kAppliedOrder = 8,      // a kOrder field got a different value
     };
 
     vK_PropertyTable(const vK_PropertyTable* base, std::initializer_list<vK_Property> own);

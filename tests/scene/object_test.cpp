@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -117,6 +118,81 @@ TEST_F(ObjectTest, EqualZKeepsInsertionOrderForUpdateDrawAndInput) {
     origin->InputTest(Event(vK_InputEvent::kPointerMove, 1, 1), nullptr, root_state);
     std::vector<std::string> expected = {"u:b", "u:c", "u:a", "d:b", "d:c", "d:a", "i:a", "i:c", "i:b"};
     EXPECT_EQ(g_trace, expected);
+}
+
+// The children are in z order (stable for equal z) whenever anyone looks, however z
+// was changed: at insert, through SetZ, through the property table, through a named
+// property animation; and an update after nothing changed keeps the order.
+TEST_F(ObjectTest, ZOrderFollowsEveryWayOfChangingZ) {
+    vK_Object* a = Make("a", origin, 5);
+    vK_Object* b = Make("b", origin, 1);
+    vK_Object* c = Make("c", origin, 1);
+    auto order = [&] {
+        std::string names;
+        for (size_t i = 0; i < origin->GetChildCount(false); ++i) names += origin->GetChild(i)->GetName();
+        return names;
+    };
+    EXPECT_EQ(order(), "bca");  // sorted as they arrived
+    Make("d", origin, 1);
+    Make("e", origin, 0);
+    EXPECT_EQ(order(), "ebcda");
+    const vK_DataScriptFunction none;
+    const float keys[] = {0, 0, 3};
+    struct Step {
+        std::function<void()> change;
+        const char* expected;
+    } steps[] = {
+        {[&] { b->SetZ(9); }, "ecdab"},
+        {[&] {
+             vK_DataTable t;
+             t.SetFloat("pos_z", -1);
+             a->SetProperties(t);
+         },
+         "aecdb"},
+        // The animation writes z in the update, after that update's sort: the next one
+        // applies it.
+        {[&] { c->AnimatePropertyByName("pos_z", false, none, keys, 3); }, "aecdb"},
+        {[] {}, "aedcb"},
+        {[&] { a->SetZ(1); }, "eadcb"},  // equal z keeps the order of the last sort
+    };
+    for (const Step& step : steps) {
+        step.change();
+        origin->Update(frame);
+        EXPECT_EQ(order(), step.expected);
+    }
+}
+
+// The world matrix follows a change of the object or of any ancestor between walks,
+// whichever walk comes next.
+TEST_F(ObjectTest, WorldMatrixFollowsChangesBetweenWalks) {
+    vK_Object* parent = Make("parent", origin);
+    vK_Object* child = Make("child", parent);
+    child->SetPosition(10, 0);
+    vK_RecordingRender render(1024, 768);
+    struct Step {
+        std::function<void()> change;
+        bool draw;  // else a hit test
+        float x, y;
+    } steps[] = {
+        {[] {}, true, 10, 0},
+        {[&] { parent->SetPosition(100, 50); }, false, 110, 50},
+        {[] {}, true, 110, 50},
+        {[&] { parent->SetScale(2, 2); }, true, 120, 50},
+        {[&] { child->SetAngle(1.5707964f); }, false, 120, 50},
+        // Row vectors: (20, 0) turned by a quarter is (0, -20).
+        {[&] { parent->SetAngle(1.5707964f); }, true, 100, 30},
+        {[&] { child->SetPosition(0, 5); }, false, 110, 50},
+    };
+    for (const Step& step : steps) {
+        step.change();
+        if (step.draw) {
+            origin->Draw(render, root_state);
+        } else {
+            origin->InputTest(Event(vK_InputEvent::kPointerMove, 1, 1), nullptr, root_state);
+        }
+        EXPECT_NEAR(child->GetWorldMatrix().M41(), step.x, 0.001f);
+        EXPECT_NEAR(child->GetWorldMatrix().M42(), step.y, 0.001f);
+    }
 }
 
 TEST_F(ObjectTest, AttachTypesComposeTheParentTransform) {

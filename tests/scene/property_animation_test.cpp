@@ -100,6 +100,35 @@ TEST(KeyTrack, EasingOfSegmentComesFromItsEndKey) {
     EXPECT_NEAR(out[0], 29.29f, 0.01f);
 }
 
+// The value at each step is that of the last key (in list order) whose time is not
+// greater than the elapsed time, eased towards the key after it; keys out of time
+// order, equal times and time running backwards all follow that one rule.
+TEST(KeyTrack, CurrentKeyFollowsTheElapsedTimeWhicheverWayItMoves) {
+    struct Case {
+        const char* what;
+        std::vector<float> keys;  // stride 3: time, easing, value
+        std::vector<float> steps;
+        std::vector<float> expected;
+    } cases[] = {
+        {"in order", {0, 0, 0, 1, 0, 100, 2, 0, 300}, {0.5f, 1.0f, 0.25f}, {50, 200, 250}},
+        {"back in time", {0, 0, 0, 1, 0, 100, 2, 0, 300}, {1.5f, -1.0f, 0.75f}, {200, 50, 150}},
+        // At 1.5 the keys at 0 and 1 qualify; the later in the list (time 1, 50) has no
+        // successor, so the track ends there.
+        {"out of order", {0, 0, 0, 2, 0, 100, 1, 0, 50}, {0.5f, 1.0f}, {25, 50}},
+        // Two keys at time 1: the second is current, so the value jumps to 40.
+        {"equal times", {0, 0, 0, 1, 0, 10, 1, 0, 40, 2, 0, 60}, {0.5f, 0.5f, 0.5f}, {5, 40, 50}},
+    };
+    for (const Case& c : cases) {
+        auto track = vK_KeyTrack::Create(3, c.keys.data(), static_cast<int>(c.keys.size()), false);
+        ASSERT_NE(track, nullptr) << c.what;
+        for (size_t i = 0; i < c.steps.size(); ++i) {
+            float out[3] = {0, 0, 0};
+            track->Advance(c.steps[i], out);
+            EXPECT_NEAR(out[0], c.expected[i], 0.001f) << c.what << " step " << i;
+        }
+    }
+}
+
 TEST(PropertyAnimation, HandlerCountsOverThreeAndAHalfSeconds) {
     struct Case {
         bool loop;
