@@ -14,6 +14,7 @@
 #include "files/log.h"
 #include "particles/lua_random.h"
 #include "scene/object.h"
+#include "script/lua_heap.h"
 #include "script/lua_script.h"
 #include "script/module_header.h"
 
@@ -150,9 +151,20 @@ vK_ScriptHub* vK_ScriptHub::Instance() { return g_instance; }
 
 void vK_ScriptHub::SetReportSink(vK_ScriptReportSink sink) { g_report_sink = sink; }
 
+namespace {
+// An error outside any protected call: Lua aborts the process after this returns.
+int Panic(lua_State* L) {
+    const char* message = lua_tostring(L, -1);
+    Log("Error: unprotected error in a call to the script state (%s)", message ? message : "?");
+    return 0;
+}
+}  // namespace
+
 bool vK_ScriptHub::Init() {
     if (state_) return true;
-    state_ = luaL_newstate();
+    heap_ = std::make_unique<vK_LuaHeap>();
+    state_ = lua_newstate(&vK_LuaHeap::Alloc, heap_.get());
+    if (state_) lua_atpanic(state_, &Panic);
     if (!state_) {
         Log("Error: can not create the script state");
         return false;
@@ -197,6 +209,7 @@ void vK_ScriptHub::Shutdown() {
     }
     vK_LuaScript::MarkStateClosed(state_);
     lua_close(state_);
+    heap_.reset();
     vK_LiveCounts::Remove(vK_LiveKind::LuaState);
     if (reportHandlerRef_ >= 0) vK_LiveCounts::Remove(vK_LiveKind::LuaRef);
     state_ = nullptr;

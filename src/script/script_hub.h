@@ -6,6 +6,7 @@
 #include "data/data.h"
 
 struct lua_State;
+class vK_LuaHeap;
 struct lua_Debug;
 
 // The signature of every native function exposed to scripts: it reads the
@@ -141,6 +142,7 @@ private:
     static int ReportHandler(lua_State* L);
     static void LineHook(lua_State* L, lua_Debug* ar);
 
+    std::unique_ptr<vK_LuaHeap> heap_;  // outlives state_
     lua_State* state_ = nullptr;
     std::vector<DeferredCall> deferred_;
     std::vector<std::string> registered_;
