@@ -76,10 +76,10 @@ TEST(PeResources, WrestoolReadsTheIconAndTheVersionOfRealExecutables) {
             EXPECT_NE(list.find(entry), std::string::npos) << entry << "\n" << list;
         EXPECT_EQ(list.find("--type=3 --name=5 --language=1033"), std::string::npos) << list;
 
-        ASSERT_EQ(Shell("wrestool -x --type=14 -o '" + p + "icon.ico' '" + p + "game.exe' && icotool -l '" +
-                        p + "icon.ico' >'" + p + "icons.txt' && cd '" + p +
-                        "' && icotool -x -i 4 icon.ico -o small.png"),
-                  0);
+        ASSERT_EQ(
+            Shell("wrestool -x --type=14 -o '" + p + "icon.ico' '" + p + "game.exe' && icotool -l '" + p +
+                  "icon.ico' >'" + p + "icons.txt' && cd '" + p + "' && mkdir x && icotool -x icon.ico -o x"),
+            0);
         EXPECT_EQ(folder.ReadFile("icons.txt"),
                   "--icon --index=1 --width=256 --height=256 --bit-depth=32 --palette-size=0\n"
                   "--icon --index=2 --width=48 --height=48 --bit-depth=32 --palette-size=0\n"
@@ -87,7 +87,7 @@ TEST(PeResources, WrestoolReadsTheIconAndTheVersionOfRealExecutables) {
                   "--icon --index=4 --width=16 --height=16 --bit-depth=32 --palette-size=0\n");
         // 64 x 40 in 16 x 16: 10 rows of red, 3 clear rows above and below.
         vK_Image small;
-        ASSERT_TRUE(LoadPngFile(p + "small.png", small));
+        ASSERT_TRUE(LoadPngFile(p + "x/icon_4_16x16x32.png", small));
         ASSERT_EQ(small.width, 16);
         const std::pair<int, uint32_t> rows[] = {
             {0, 0}, {2, 0}, {3, 0xFFFF0000u}, {8, 0xFFFF0000u}, {12, 0xFFFF0000u}, {13, 0}, {15, 0}};
@@ -112,15 +112,12 @@ TEST(PeResources, WrestoolReadsTheIconAndTheVersionOfRealExecutables) {
     if (tested == 0) GTEST_SKIP() << "no 64-bit Windows executable here (Wine, or make windows)";
 }
 
-void Set16(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
-    bytes[at] = static_cast<uint8_t>(value);
-    bytes[at + 1] = static_cast<uint8_t>(value >> 8);
+// Stores value little-endian in count bytes at at.
+void SetLe(std::vector<uint8_t>& bytes, size_t at, uint32_t value, int count) {
+    for (int i = 0; i < count; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
-
-void Set32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
-    Set16(bytes, at, value & 0xFFFF);
-    Set16(bytes, at + 2, value >> 16);
-}
+void Set16(std::vector<uint8_t>& bytes, size_t at, uint32_t value) { SetLe(bytes, at, value, 2); }
+void Set32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) { SetLe(bytes, at, value, 4); }
 
 // Each damage to a real executable is refused with its reason, and nothing is written.
 TEST(PeResources, RefusesWhatIsNotAWritableWindowsExecutable) {
