@@ -11,6 +11,7 @@
 #include "anim/complex_anim_writer.h"
 #include "files/byte_buffer.h"
 #include "files/byte_reader.h"
+#include "files/log.h"
 #include "particles/part_sys_impl_rnd.h"
 #include "particles/prst_format.h"
 
@@ -201,7 +202,7 @@ private:
 
 // ---- the dump ------------------------------------------------------------------------------
 
-void Add(std::string& out, int indent, const char* format, ...) __attribute__((format(printf, 3, 4)));
+void Add(std::string& out, int indent, const char* format, ...) VK_PRINTF_FORMAT(3, 4);
 void Add(std::string& out, int indent, const char* format, ...) {
     char line[512];
     va_list args;

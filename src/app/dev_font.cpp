@@ -7,19 +7,30 @@
 #include "app/dev_canvas.h"
 
 #ifdef VRAKKO_DEV_FONT_FILE
-asm(".pushsection .rodata\n"
+// ELF keeps the symbols inside the program (hidden) and returns to the section it came
+// from; COFF (the Windows build) has neither, so there the block ends in .text, where the
+// compiler's own output starts anyway.
+#ifdef _WIN32
+#define VK_DEV_FONT_ENTER ".section .rdata,\"dr\"\n"
+#define VK_DEV_FONT_HIDE ""
+#define VK_DEV_FONT_LEAVE ".text\n"
+#define VK_DEV_FONT_VISIBILITY
+#else
+#define VK_DEV_FONT_ENTER ".pushsection .rodata\n"
+#define VK_DEV_FONT_HIDE ".hidden vk_dev_font_begin\n.hidden vk_dev_font_end\n"
+#define VK_DEV_FONT_LEAVE ".popsection\n"
+#define VK_DEV_FONT_VISIBILITY __attribute__((visibility("hidden")))
+#endif
+asm(VK_DEV_FONT_ENTER
     ".balign 16\n"
     ".globl vk_dev_font_begin\n"
-    ".globl vk_dev_font_end\n"
-    ".hidden vk_dev_font_begin\n"
-    ".hidden vk_dev_font_end\n"
+    ".globl vk_dev_font_end\n" VK_DEV_FONT_HIDE
     "vk_dev_font_begin:\n"
     ".incbin \"" VRAKKO_DEV_FONT_FILE
     "\"\n"
-    "vk_dev_font_end:\n"
-    ".popsection\n");
-extern "C" __attribute__((visibility("hidden"))) const uint8_t vk_dev_font_begin[];
-extern "C" __attribute__((visibility("hidden"))) const uint8_t vk_dev_font_end[];
+    "vk_dev_font_end:\n" VK_DEV_FONT_LEAVE);
+extern "C" VK_DEV_FONT_VISIBILITY const uint8_t vk_dev_font_begin[];
+extern "C" VK_DEV_FONT_VISIBILITY const uint8_t vk_dev_font_end[];
 
 const uint8_t* DevFontData(size_t& size) {
     size = static_cast<size_t>(vk_dev_font_end - vk_dev_font_begin);

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "app/author_tools.h"
+#include "app/pe_resources.h"
 #include "app/shared_libraries.h"
 #include "app/tar_writer.h"
 #include "app/zip_writer.h"
@@ -82,11 +83,37 @@ std::vector<uint8_t> DefaultIcon() {
     return png;
 }
 
+// The bytes of the game's own "assets/icon.png"; empty when it has none.
+std::vector<uint8_t> GameIconFile(const std::string& root) {
+    std::vector<uint8_t> icon;
+    if (!ReadBytes(fs::path(root) / "assets" / "icon.png", icon)) icon.clear();
+    return icon;
+}
+
 // The game's own "assets/icon.png", else the default one.
 std::vector<uint8_t> GameIcon(const std::string& root) {
-    std::vector<uint8_t> icon;
-    if (ReadBytes(fs::path(root) / "assets" / "icon.png", icon) && !icon.empty()) return icon;
-    return DefaultIcon();
+    std::vector<uint8_t> icon = GameIconFile(root);
+    return icon.empty() ? DefaultIcon() : icon;
+}
+
+// vrakko.exe with the game's icon, title and name in its resources.
+bool BrandExecutable(std::vector<uint8_t>& exe, const std::string& root, const std::string& name,
+                     const vK_GameIdentity& identity, std::string& error) {
+    vK_PeResources resources;
+    std::string warning;
+    resources.icons = MakeIconSet(GameIconFile(root), DefaultIcon(), warning);
+    if (!warning.empty()) std::fprintf(stderr, "vrakko --export: %s\n", warning.c_str());
+    resources.title = identity.title.empty() ? "Game" : identity.title;
+    resources.fileName = name + ".exe";
+    resources.internalName = name;
+    resources.company = identity.publisher;
+    std::vector<uint8_t> branded;
+    if (!WritePeResources(exe, resources, branded, error)) {
+        error = "can not write the game's icon and title into vrakko.exe: " + error;
+        return false;
+    }
+    exe = std::move(branded);
+    return true;
 }
 
 std::string LauncherScript(const std::string& name) {
@@ -196,9 +223,11 @@ bool ExportLinux(const std::string& outDir, const std::string& name, const std::
     return true;
 }
 
-// The Windows package from the Windows build folder: vrakko.exe renamed after the game,
-// the DLLs beside it and its licence folder, and the archive.
-bool ExportWindows(const std::string& outDir, const std::string& build, const std::string& name,
+// The Windows package from the Windows build folder: vrakko.exe renamed after the game
+// and carrying its icon and title, the DLLs beside it and its licence folder, and the
+// archive.
+bool ExportWindows(const std::string& outDir, const std::string& build, const std::string& root,
+                   const std::string& name, const vK_GameIdentity& identity,
                    const std::vector<uint8_t>& archive, std::string& error) {
     const fs::path buildDir(build);
     std::vector<PackageFile> files;
@@ -207,6 +236,7 @@ bool ExportWindows(const std::string& outDir, const std::string& build, const st
         error = "no Windows build in " + build + " (vrakko.exe is missing; `make windows` builds it)";
         return false;
     }
+    if (!BrandExecutable(exe.bytes, root, name, identity, error)) return false;
     files.push_back(std::move(exe));
     files.push_back({"assets/data.pck", archive, 0644});
     std::error_code ec;
@@ -337,7 +367,8 @@ int RunExport(const vK_StartupOptions& startup, const vK_ExportOptions& options)
     if (ok && options.target == "linux")
         ok = ExportLinux(options.outDir, name, title, archive, GameIcon(startup.assetRoot), error);
     else if (ok)
-        ok = ExportWindows(options.outDir, options.windowsBuild, name, archive, error);
+        ok = ExportWindows(options.outDir, options.windowsBuild, startup.assetRoot, name, identity, archive,
+                           error);
     if (!ok) {
         std::fprintf(stderr, "vrakko --export: %s\n", error.c_str());
         return 1;

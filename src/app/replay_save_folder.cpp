@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <random>
+#include <string>
 #include <system_error>
 #include <vector>
 
@@ -21,15 +23,19 @@ bool vK_ReplaySaveFolder::Prepare(const std::string& recordingPath, const std::s
     const fs::path source = fs::path(recordingPath).parent_path() / named;
     std::string folder = target;
     if (folder.empty()) {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && tmp[0] == '/' ? tmp : "/tmp") + "/vrakko-replay-XXXXXX";
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        if (!mkdtemp(buffer.data())) {
+        // A new folder under the system's temporary folder (mkdtemp does not exist on
+        // Windows): create_directory fails when the name is taken, so a name is never shared.
+        std::error_code ec;
+        const fs::path base = fs::temp_directory_path(ec);
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && folder.empty(); ++attempt) {
+            const fs::path candidate = base / ("vrakko-replay-" + std::to_string(random()));
+            if (!ec && fs::create_directory(candidate, ec) && !ec) folder = candidate.string();
+        }
+        if (folder.empty()) {
             error = "can not make a temporary save folder";
             return false;
         }
-        folder = buffer.data();
         folder_ = folder;
         temporary_ = true;
     }

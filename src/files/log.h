@@ -1,12 +1,21 @@
 #pragma once
+#include <cstdio>
 #include <string>
+
+// The format checks of the printf the program links: MinGW's own C99 printf on Windows
+// (gnu_printf: %zu, %lld), the C library's elsewhere.
+#ifdef __MINGW_PRINTF_FORMAT
+#define VK_PRINTF_FORMAT(index, first) __attribute__((format(__MINGW_PRINTF_FORMAT, index, first)))
+#else
+#define VK_PRINTF_FORMAT(index, first) __attribute__((format(printf, index, first)))
+#endif
 
 // Appends one formatted line to the log ("save/logfile.txt" once the file
 // manager installs its sink). Lines that cannot be written go to stderr.
-void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void Log(const char* format, ...) VK_PRINTF_FORMAT(1, 2);
 
 // printf-style formatting into a std::string of whatever length is needed.
-std::string FormatString(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string FormatString(const char* format, ...) VK_PRINTF_FORMAT(1, 2);
 
 // A sink receives each finished line (with its line feed) and returns false when it
 // could not store it. The file manager installs one; nullptr restores stderr.

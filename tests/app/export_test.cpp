@@ -223,11 +223,21 @@ TEST_F(ExportedDemo, LinuxTarballReplaysThePlaythrough) {
     EXPECT_LT(DifferentShare(FrameBlocks(end), reference), 0.01);
 }
 
-// Packs whatever Windows build it is given: a stand-in build folder when there is no
-// real one, and the real one from `make windows` when it exists.
+// Packs whatever Windows build it is given: a stand-in build folder around a real
+// Windows program when there is no real build, and the real one from `make windows` when
+// it exists. The executable carries the game's title in its resources; a stand-in that
+// is no Windows program is refused.
 TEST_F(ExportedDemo, WindowsZipCarriesTheBuildAndTheArchive) {
     const std::string fake = folder.Path() + "/winbuild";
     folder.WriteFile("winbuild/vrakko.exe", "MZ stand-in");
+    ASSERT_EQ(Export("windows", "--windows-build '" + fake + "'"), 1);
+    EXPECT_NE(folder.ReadFile("export.txt")
+                  .find("can not write the game's icon and title into vrakko.exe: not a Windows executable"),
+              std::string::npos)
+        << folder.ReadFile("export.txt");
+    const std::string program = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/notepad.exe";
+    if (!std::filesystem::exists(program)) GTEST_SKIP() << "no Windows program to stand in (Wine)";
+    ASSERT_EQ(Shell("cp '" + program + "' '" + fake + "/vrakko.exe'"), 0);
     folder.WriteFile("winbuild/SDL2.dll", "MZ dll");
     folder.WriteFile("winbuild/licenses/SDL2.txt", "zlib licence");
     folder.WriteFile("winbuild/vkfont.exe", "an author tool");
@@ -236,7 +246,11 @@ TEST_F(ExportedDemo, WindowsZipCarriesTheBuildAndTheArchive) {
     const std::string zip = folder.Path() + "/out/The-Clockmakers-Attic-windows.zip";
     ASSERT_EQ(Shell("cd '" + folder.Path() + "' && mkdir x && cd x && unzip -q '" + zip + "'"), 0);
     const std::string top = "x/The-Clockmakers-Attic/";
-    EXPECT_EQ(folder.ReadFile(top + "The-Clockmakers-Attic.exe"), "MZ stand-in");
+    const std::string exe = folder.ReadFile(top + "The-Clockmakers-Attic.exe");
+    EXPECT_GT(exe.size(), std::filesystem::file_size(program));
+    std::u16string title = u"The Clockmaker's Attic";
+    EXPECT_NE(exe.find(std::string(reinterpret_cast<const char*>(title.data()), title.size() * 2)),
+              std::string::npos);
     EXPECT_EQ(folder.ReadFile(top + "SDL2.dll"), "MZ dll");
     EXPECT_EQ(folder.ReadFile(top + "licenses/SDL2.txt"), "zlib licence");
     EXPECT_TRUE(folder.Has(top + "assets/data.pck"));
