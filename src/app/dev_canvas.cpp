@@ -77,13 +77,11 @@ void vK_DevCanvas::Frame(float x, float y, float w, float h, uint32_t colour) {
 }
 
 std::string vK_DevCanvas::Printable(const std::string& text) {
-    // "<" opens a tag in the font's markup; the single angle quotation mark stands in.
+    // Drawn without markup, so "<" and ">" appear as typed.
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
-        if (c == '<')
-            out += "\xE2\x80\xB9";
-        else if (c == '\t')
+        if (c == '\t')
             out += "    ";
         else if (static_cast<unsigned char>(c) >= 0x20 || c < 0)
             out += c;
@@ -99,6 +97,7 @@ void vK_DevCanvas::Text(float x, float y, const std::string& text, uint32_t colo
         vK_TextStyle style;
         style.align = 0;
         style.fontsize = kFontSize;
+        style.markup = 0;
         line.texture = font_->RenderText(Printable(text), 0, style);
         if (!line.texture) return;
     }

@@ -327,7 +327,7 @@ the game calls (`level.Start()`); `vrakko --api` lists every script function.
 
 ## While you work
 
-    vrakko --root . --dev                # reloads the level when a .lua or .xml file changes
+    vrakko --root . --dev                # reloads changed assets; F1, F2, F3: inspector, console, profiler
     vrakko --check --root .              # every fault of the tree, with file and line
     vrakko --root . --save-dir /tmp/s --replay playthrough.rec   # the play-through
     vrakko --root . --record my.rec      # record a new one

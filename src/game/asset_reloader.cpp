@@ -109,6 +109,14 @@ std::shared_ptr<vK_Resource> LoadFresh(const vK_Resource& old, const std::string
         fresh = std::make_shared<vK_FrameAnimRes>();
     } else if (dynamic_cast<const vK_ComplexAnimRes*>(&old)) {
         return LoadComplex(stem, key);
+    } else if (dynamic_cast<const vK_SoundSource*>(&old)) {
+        // Cached under the file's own name. A sound grown too long to retain is still a good
+        // file: its streaming source is put in place, and plays never share it.
+        std::vector<uint8_t> bytes;
+        std::shared_ptr<vK_SoundSource> source;
+        if (ReadAsset(key, bytes)) source = vK_SoundSource::Open(std::move(bytes), true, nullptr);
+        if (source) source->SetName(key);
+        return source;
     } else {
         return nullptr;
     }
@@ -144,6 +152,8 @@ std::vector<std::pair<std::string, std::shared_ptr<vK_Resource>>> vY_AssetReload
         else if (dynamic_cast<const vK_FrameAnimRes*>(resource.get()) ||
                  dynamic_cast<const vK_ComplexAnimRes*>(resource.get()))
             match = (ext == ".xml" || ext == ".anm") && key == stem + vK_AnimImpl_Frame::kCacheSuffix;
+        else if (dynamic_cast<const vK_SoundSource*>(resource.get()))
+            match = ext == ".ogg" && key == stem + ext;
         if (match) found.emplace_back(key, std::move(resource));
     }
     return found;

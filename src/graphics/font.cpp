@@ -376,7 +376,7 @@ bool vK_Font::RenderBitmap(const std::string& text, int maxWidth, const vK_TextS
     vK_TextLayout::Metrics metrics;
     const std::vector<vK_GlyphRecord> records = vK_TextLayout::Prepare(
         text, maxWidth, [&rasterizer](int32_t code, int32_t s) { return rasterizer.Advance(code, s); },
-        metrics);
+        metrics, style.markup != 0);
 
     vK_TextLayout::BlockSize(metrics, style.fontsize, style.linespacing, kMaxBlockSide, out.width,
                              out.height);

@@ -264,9 +264,19 @@ int vK_TextLayout::LineWidth(const std::vector<vK_GlyphRecord>& records, size_t 
 }
 
 std::vector<vK_GlyphRecord> vK_TextLayout::Prepare(const std::string& text, int maxWidth,
-                                                   const AdvanceFn& advance, Metrics& metrics) {
+                                                   const AdvanceFn& advance, Metrics& metrics, bool markup) {
     std::vector<vK_GlyphRecord> records = DecodeUtf8(text);
-    ApplyMarkup(records);
+    if (markup) {
+        ApplyMarkup(records);
+    } else {
+        // As ApplyMarkup leaves it: the text ends at its first 0, which is always there.
+        const auto end = std::find_if(records.begin(), records.end(),
+                                      [](const vK_GlyphRecord& record) { return record.code == 0; });
+        if (end == records.end())
+            records.push_back(vK_GlyphRecord{});
+        else
+            records.erase(end + 1, records.end());
+    }
     metrics = BreakLines(records, maxWidth, advance);
     return records;
 }

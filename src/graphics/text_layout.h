@@ -52,9 +52,10 @@ public:
     // Sum of the advances from index from up to the next line break or the end.
     static int LineWidth(const std::vector<vK_GlyphRecord>& records, size_t from, const AdvanceFn& advance);
 
-    // Decode, markup and wrap in one call.
+    // Decode, markup (unless markup is false) and wrap in one call.
     static std::vector<vK_GlyphRecord> Prepare(const std::string& text, int maxWidth,
-                                               const AdvanceFn& advance, Metrics& metrics);
+                                               const AdvanceFn& advance, Metrics& metrics,
+                                               bool markup = true);
 
     // Pen x at the start of a line: left fontSize / 4, centred, or right with a margin
     // of fontSize / 4 (align 0, 1, 2); never negative.

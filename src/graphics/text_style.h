@@ -19,4 +19,6 @@ struct vK_TextStyle {
     float outline_color[3] = {0.0f, 0.0f, 0.0f};
     int32_t outline_size = 1;  // stroke radius in half pixels
     float outline_alpha = 1.0f;
+    // 1: tags ("<b>", "<color ...>") set style and colour; 0: every character is drawn as written.
+    uint8_t markup = 1;
 };

@@ -18,8 +18,15 @@ std::shared_ptr<vK_SoundSource> SourceFor(const std::string& path, std::vector<u
     vK_ResourceManager* resources = vK_ResourceManager::Instance();
     if (!resources) return vK_SoundSource::Open(std::move(bytes), false, error);
     auto cached = std::dynamic_pointer_cast<vK_SoundSource>(resources->FindResource(path));
-    if (cached && cached->SameBytes(bytes)) return cached;
+    if (cached && cached->Retained() && cached->SameBytes(bytes)) return cached;
     auto source = vK_SoundSource::Open(std::move(bytes), true, error);
+    if (!source && cached && cached->Retained()) {
+        // The file was changed into one that does not open (an author saving a broken
+        // file while the game runs): the sound decoded before plays on.
+        Log("Warning: sound %s does not open (%s); the one read before plays", path.c_str(),
+            error ? error->c_str() : "");
+        return cached;
+    }
     if (source && source->Retained()) {
         source->SetName(path);
         resources->AddResource(path, source);

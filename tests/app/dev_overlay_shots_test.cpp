@@ -63,8 +63,9 @@ std::string Recording(Frames& frames) {
         "84 char 65\n86 char 100\n88 char 97\n94 keydown 13\n95 keyup 13\n170 move 336 398\n";
     rec += Key(180, 112) + Key(205, 112) + Key(207, 113);
     long frame = 210;
-    for (const char* line : {"1+1", "type(attic.Show)", "print('hello from the console', 42)",
-                             "nosuch.Call()", "string.format('%d of %d found', 3, 10)"})
+    for (const char* line :
+         {"1+1", "type(attic.Show)", "print('hello from the console', 42)", "nosuch.Call()",
+          "string.format('%d of %d found', 3, 10)", "1 < 2", "'<b>as typed</b>'"})
         rec += Typed(frame, line);
     rec += Typed(frame, "vk.obj", false);  // left in the input line
     frames.console = frame;
@@ -99,7 +100,7 @@ TEST(DevOverlayShots, HiddenOverlayKeepsReplaysIdenticalAndPanelsShow) {
         return std::system((command + " >/dev/null 2>&1").c_str());
     };
     ASSERT_EQ(run("dev", true), 0);
-    if (!std::filesystem::exists(folder.Path() + "/dev_object_probe.png")) GTEST_SKIP() << "no OpenGL context";
+    if (!std::filesystem::exists(folder.Path() + "/dev_inspector.png")) GTEST_SKIP() << "no OpenGL context";
     ASSERT_EQ(run("plain", false), 0);
     // Hidden, the overlay changes no pixel, before the panels were used and after.
     for (const char* shot : {"hidden_before", "hidden_after"}) {
@@ -133,9 +134,10 @@ TEST(DevOverlayShots, HiddenOverlayKeepsReplaysIdenticalAndPanelsShow) {
     if (std::getenv("VRAKKO_UPDATE_REFERENCE")) {
         const std::string docs = std::string(VRAKKO_SOURCE_DIR) + "/docs/images";
         std::filesystem::create_directories(docs);
+        const char* const kDocNames[] = {"objects", "console", "profiler"};
         for (int i = 1; i <= 3; ++i)
             std::filesystem::copy_file(folder.Path() + "/dev_" + kShots[i] + ".png",
-                                       docs + "/overlay_" + kShots[i] + ".png",
+                                       docs + "/overlay_" + kDocNames[i - 1] + ".png",
                                        std::filesystem::copy_options::overwrite_existing);
     }
 }

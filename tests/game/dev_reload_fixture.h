@@ -15,6 +15,7 @@
 #include "game/application.h"
 #include "game/dev_reload.h"
 #include "game/level.h"
+#include "media/sound_hub.h"
 #include "support/script_scene.h"
 #include "support/temp_folder.h"
 
@@ -61,6 +62,7 @@ protected:
         frame.dt = 1.0f / 60;
         if (watcher) watcher->OnProcess(frame);
         app->OnProcess(frame);
+        if (vK_SoundHub* sounds = vK_SoundHub::Instance()) sounds->Update(frame);
         scripts.Frame(frame.dt);
     }
     // Frames until the level object changes, at most `limit`; the number run.

@@ -155,6 +155,27 @@ TEST(TextLayout, Markup_UnterminatedTagRemovesTheRestAndUnknownTagsVanish) {
     }
 }
 
+TEST(TextLayout, Markup_OffDrawsTagsAsWrittenAndStillEndsTheText) {
+    struct Case {
+        const char* text;
+        bool markup;
+        const char* shown;
+        int width;  // 10 per character, 12 in bold
+    } cases[] = {
+        {"if a<b then", true, "if a", 40},
+        {"if a<b then", false, "if a<b then", 110},
+        {"<b>x</b>", true, "x", 12},
+        {"<b>x</b>", false, "<b>x</b>", 80},
+    };
+    for (const Case& c : cases) {
+        vK_TextLayout::Metrics m;
+        const auto records = vK_TextLayout::Prepare(c.text, 0, FakeFont{}, m, c.markup);
+        EXPECT_EQ(Show(records), c.shown) << c.text;
+        EXPECT_EQ(m.widest, c.width) << c.text;
+        EXPECT_EQ(records.back().code, 0) << c.text;
+    }
+}
+
 TEST(TextLayout, Wrap_BreaksAtOpportunitiesDropsSpacesAndSplitsLongWords) {
     struct Case {
         const char* text;
