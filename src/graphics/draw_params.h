@@ -21,7 +21,6 @@ struct vK_DrawParams {
     float blue = 1.0f;
     float offsetX = 0.0f;  // translation of the frame rectangle before the matrix
     float offsetY = 0.0f;
-    float reserved = 0.0f;
     vK_Matrix matrix;
 
     vK_DrawState State() const { return {frame, blend, alpha, key}; }

@@ -97,7 +97,6 @@ void vK_Render::EndDraw() {
 }
 
 void vK_Render::Flush() {
-    OnBatchKey(batch_.key > 0.0f);
     if (batch_.texture && !batch_.geometry.Empty()) {
         if (CanSubmit()) ++drawCalls_;
         SubmitBatch(batch_.texture, batch_.geometry, {batch_.frame, batch_.blend});

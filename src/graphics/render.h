@@ -74,8 +74,6 @@ public:
                                                            int width, int height, float radius);
     // Renders the scene into a texture and writes it to path + ".jpg".
     virtual bool SaveScreenshot(const std::string& path);
-    // Called at every flush with key > 0; does nothing.
-    virtual void OnBatchKey(bool /*positive*/) {}
     // Hands one batch to the back end. The default expands it to a plain triangle list
     // (six vertices per quad) and calls DrawBatch; a device draws the quads directly.
     virtual void SubmitBatch(const std::shared_ptr<vK_Texture>& texture, const vK_BatchGeometry& geometry,

@@ -46,8 +46,14 @@ const vK_PropertyTable& vK_Object::ObjectProperties() {
             Bool("visible", true, [](vK_Object& o) -> void* { return &o.visible_; }),
             Bool("drag", false, [](vK_Object& o) -> void* { return &o.drag_; }),
             Bool("realdrag", false, [](vK_Object& o) -> void* { return &o.realdrag_; }),
+            // Accepted for existing module files; nothing reads it.
             Bool(
-                "batch", false, [](vK_Object& o) -> void* { return &o.batch_; }, P::kSetOnly),
+                "batch", false,
+                [](vK_Object&) -> void* {
+                    static bool ignored = false;
+                    return &ignored;
+                },
+                P::kSetOnly),
             Float("blur_radius", 0, [](vK_Object& o) -> void* { return &o.blurRadius_; }),
             Bool("inputrect_init", false, [](vK_Object& o) -> void* { return &o.inputRectEnabled_; }),
             Float(
