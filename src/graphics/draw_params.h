@@ -13,7 +13,7 @@ struct vK_DrawState {
 // match vK_DrawState, so a vK_DrawParams converts to one with State().
 struct vK_DrawParams {
     int frame = 0;
-    int blend = 0;       // vK_Render::Blend
+    int blend = 0;       // vK_Render::Blend as stored (vK_Render::BlendOf reads it)
     float alpha = 1.0f;  // a draw with alpha <= 0 is skipped
     float key = 0.0f;    // only separates batches
     float red = 1.0f;

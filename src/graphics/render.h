@@ -25,12 +25,20 @@ class vK_Texture;
 // recording renderer of the tests) derive from it.
 class vK_Render {
 public:
-    enum Blend : int {
-        kBlendNormal = 0,    // source alpha, one minus source alpha (also any unknown value)
-        kBlendAdd = 2,       // source alpha, one
-        kBlendDarken = 3,    // zero, one minus source colour
-        kBlendMultiply = 4,  // zero, source colour
+    // Blend modes as files and scripts number them ("blendmode"); draw records keep the
+    // number as given, and any other number draws as kNormal.
+    enum class Blend : int {
+        kNormal = 0,    // source alpha, one minus source alpha
+        kAdd = 2,       // source alpha, one
+        kDarken = 3,    // zero, one minus source colour
+        kMultiply = 4,  // zero, source colour
     };
+    // The mode a stored number draws with.
+    static Blend BlendOf(int mode) {
+        return mode >= static_cast<int>(Blend::kAdd) && mode <= static_cast<int>(Blend::kMultiply)
+                   ? static_cast<Blend>(mode)
+                   : Blend::kNormal;
+    }
     // The state a batch is submitted with.
     struct BatchInfo {
         int frame = 0;

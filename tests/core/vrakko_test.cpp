@@ -335,7 +335,7 @@ TEST(Application, GammaFactorReachesTheRendererOverlay) {
     engine.Draw();
     auto* render = static_cast<vK_RecordingRender*>(engine.GetRenderer());
     ASSERT_EQ(render->batches.size(), 1u);
-    EXPECT_EQ(render->batches[0].blend, vK_Render::kBlendAdd);
+    EXPECT_EQ(vK_Render::BlendOf(render->batches[0].blend), vK_Render::Blend::kAdd);
 }
 
 }  // namespace

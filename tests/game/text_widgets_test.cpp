@@ -68,7 +68,7 @@ protected:
     void Type(const std::string& ascii) {
         for (char c : ascii) Char(static_cast<unsigned char>(c));
     }
-    void Input(int type, int key, int code) {
+    void Input(vK_InputEvent::Type type, int key, int code) {
         vK_InputEvent event;
         event.type = type;
         event.key = key;
