@@ -67,7 +67,7 @@ public:
         return preResult;
     }
     void OnPostInput(const vK_InputEvent& e) override {
-        journal.Add(name + ".postinput" + std::to_string(e.type));
+        journal.Add(name + ".postinput" + std::to_string(static_cast<int>(e.type)));
     }
     void OnActivate() override { journal.Add(name + ".activate"); }
     void OnDeactivate() override { journal.Add(name + ".deactivate"); }
