@@ -12,14 +12,21 @@
 #include "data/data.h"
 #include "files/byte_buffer.h"
 #include "files/byte_reader.h"
+#include "graphics/matrix.h"
 #include "graphics/resource_manager.h"
 #include "particles/part_sys_impl_rnd.h"
 #include "scene/object.h"
+#include "scene/property_animation.h"
 #include "scene/text.h"
 
-namespace {
+// Line codes share the property animations' numbers for the values both animate.
+static_assert(vK_AnimParam::kPosX == kAnimPosX && vK_AnimParam::kPosY == kAnimPosY &&
+              vK_AnimParam::kScaleX == kAnimScaleX && vK_AnimParam::kScaleY == kAnimScaleY &&
+              vK_AnimParam::kAngle == kAnimAngle && vK_AnimParam::kAlpha == kAnimAlpha &&
+              vK_AnimParam::kRed == kAnimColorR && vK_AnimParam::kGreen == kAnimColorG &&
+              vK_AnimParam::kBlue == kAnimColorB);
 
-constexpr float kPi = 3.141592f;
+namespace {
 
 float Interpolate(int mode, float a, float b, float s, const SFrame& from, const SFrame& to) {
     switch (mode) {
@@ -405,39 +412,15 @@ void vK_AnimImpl_Complex::Evaluate(float t) {
             } else {
                 const float value =
                     to ? Interpolate(from.interpolation, from.v, to->v, s, from, *to) : from.v;
-                switch (line.code) {
-                    case vK_AnimParam::kPosX:
-                        o.posX = value;
-                        break;
-                    case vK_AnimParam::kPosY:
-                        o.posY = value;
-                        break;
-                    case vK_AnimParam::kScaleX:
-                        o.scaleX = value;
-                        break;
-                    case vK_AnimParam::kScaleY:
-                        o.scaleY = value;
-                        break;
-                    case vK_AnimParam::kAngle:
-                        o.angle = value;
-                        break;
-                    case vK_AnimParam::kAlpha:
-                        o.current.alpha = value;
-                        break;
-                    case vK_AnimParam::kRed:
-                        o.current.red = value;
-                        break;
-                    case vK_AnimParam::kGreen:
-                        o.current.green = value;
-                        break;
-                    case vK_AnimParam::kBlue:
-                        o.current.blue = value;
-                        break;
-                    case vK_AnimParam::kFrame:
-                        o.current.frame = static_cast<int>(std::clamp(value, -1.0e9f, 1.0e9f));
-                        break;
-                    default:
-                        break;
+                // Lines animate one value each; their codes below the frame's are the
+                // property animations' single-value parameters.
+                const vK_AnimChannelFields fields = {&o.posX,        &o.posY,          &o.scaleX,
+                                                     &o.scaleY,      &o.angle,         &o.current.alpha,
+                                                     &o.current.red, &o.current.green, &o.current.blue};
+                if (line.code == vK_AnimParam::kFrame) {
+                    o.current.frame = static_cast<int>(std::clamp(value, -1.0e9f, 1.0e9f));
+                } else if (AnimParameterStride(line.code) == 3) {
+                    WriteAnimatedValues(line.code, &value, fields);
                 }
             }
             o.animated = true;

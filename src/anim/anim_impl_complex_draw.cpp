@@ -6,6 +6,7 @@
 #include "anim/anim_impl_complex.h"
 #include "core/frame_info.h"
 #include "files/file_manager.h"
+#include "graphics/matrix.h"
 #include "graphics/render.h"
 #include "graphics/resource_manager.h"
 #include "graphics/texture.h"
@@ -16,7 +17,7 @@
 
 namespace {
 
-constexpr float kTwoPi = 2.0f * 3.141592f;
+constexpr float kTwoPi = 2.0f * kPi;
 
 // The rotation of an object's own transform: rows (cos a, -sin a) and (sin a, cos a).
 vK_Matrix ObjectRotation(float a) { return vK_Matrix::Rotation(-a); }

@@ -6,6 +6,7 @@
 #include "files/byte_buffer.h"
 #include "files/byte_reader.h"
 #include "files/log.h"
+#include "graphics/matrix.h"
 #include "particles/part_sys_impl_rnd.h"
 
 namespace {
@@ -25,7 +26,7 @@ float ConvertKeyValue(int code, float v) {
     if (code == vK_AnimParam::kAlpha || code == vK_AnimParam::kRed || code == vK_AnimParam::kGreen ||
         code == vK_AnimParam::kBlue)
         return v / 255.0f;
-    if (code == vK_AnimParam::kAngle) return v * 3.141592f / 180.0f;
+    if (code == vK_AnimParam::kAngle) return v * kPi / 180.0f;
     return v;
 }
 

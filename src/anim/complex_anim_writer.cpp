@@ -13,6 +13,7 @@
 #include "anim/complex_anim_res.h"
 #include "files/byte_buffer.h"
 #include "files/byte_reader.h"
+#include "graphics/matrix.h"
 #include "particles/part_sys_impl_rnd.h"
 #include "particles/prst_format.h"
 
@@ -23,7 +24,7 @@ float ToBinaryValue(int code, float v) {
     if (code == vK_AnimParam::kAlpha || code == vK_AnimParam::kRed || code == vK_AnimParam::kGreen ||
         code == vK_AnimParam::kBlue)
         return v * 255.0f;
-    if (code == vK_AnimParam::kAngle) return v * 180.0f / 3.141592f;
+    if (code == vK_AnimParam::kAngle) return v * 180.0f / kPi;
     return v;
 }
 

@@ -9,20 +9,9 @@
 #include <type_traits>
 #include <vector>
 
-class vK_ByteReader;
+#include "files/tagged_reader.h"
+
 class vK_SerializableObject;
-
-// One decoded value of the tagged binary format: a number (integer or float, as the
-// wire type gave it) or a short string.
-struct vK_WireValue {
-    bool isFloat = false;
-    bool isString = false;
-    int64_t i = 0;
-    float f = 0.0f;
-    std::string s;
-
-    double Number() const { return isFloat ? static_cast<double>(f) : static_cast<double>(i); }
-};
 
 // Converts a decoded value into a member of type T by value: integers are clamped into
 // T's range, floats truncated (NaN reads as 0), so no member is left with bytes of
@@ -141,9 +130,8 @@ public:
     }
 };
 
-// Reads one object body from the reader's position; false at the first failure.
-// Objects nested deeper than kMaxSerialDepth fail.
-constexpr int kMaxSerialDepth = 64;
+// Reads one object body from the reader's position through the class's field table;
+// false at the first failure. Objects nested deeper than vK_TaggedReader::kMaxDepth fail.
 bool ReadObject(vK_ByteReader& reader, vK_SerializableObject& object);
 // The header of a file: false when the context byte or the marker byte is 0 or
 // missing; otherwise the short string naming the content kind.

@@ -13,12 +13,12 @@ namespace {
 constexpr const char* kKeyPaths[vK_DevOverlay::kPanelCount] = {
     "Vrakko.devKeys.inspector", "Vrakko.devKeys.console", "Vrakko.devKeys.profiler"};
 
-bool IsPointer(int type) {
+bool IsPointer(vK_InputEvent::Type type) {
     return type == vK_InputEvent::kPointerDown || type == vK_InputEvent::kPointerUp ||
            type == vK_InputEvent::kPointerMove || type == vK_InputEvent::kWheel;
 }
 
-bool IsKeyboard(int type) {
+bool IsKeyboard(vK_InputEvent::Type type) {
     return type == vK_InputEvent::kKeyDown || type == vK_InputEvent::kKeyUp || type == vK_InputEvent::kChar;
 }
 }  // namespace

@@ -96,6 +96,8 @@ void EngineStartup(const char* configPath, const vK_StartupOptions& options) {
     });
 }
 
+// Not the reverse of EngineStartup: the scene and every object go before the script host,
+// since objects hold references into its Lua state.
 void EngineShutdown() {
     Services& s = TheServices();
     s.engine.reset();

@@ -2,7 +2,8 @@
 
 // One input event as the engine sees it.
 struct vK_InputEvent {
-    enum Type : int {
+    // The numbers are those input recordings store.
+    enum class Type : int {
         kKeyDown = 0,
         kChar = 1,
         kKeyUp = 2,
@@ -17,13 +18,19 @@ struct vK_InputEvent {
         // and change nothing, queue nothing. Never dispatched to the scene.
         kPointerProbe = 10,
     };
+    using enum Type;
     // The key field of every pointer button and move event.
     static constexpr int kPointerKey = 0xF00;
 
-    int type = 0;
+    Type type = kKeyDown;
     int key = 0;     // engine key code (key events), kPointerKey (pointer events)
     int code = 0;    // the character (kChar), the raw wheel word (kWheel)
     float x = 0.0f;  // pointer position in window pixels
     float y = 0.0f;
+    // Set on the way down the tree where an ancestor's crop rectangle leaves the point
+    // out: no object below may take the event.
     bool flag = false;
+
+    // Pointer buttons, moves, the pointer leaving the window and the wheel.
+    bool IsPointerOrWheel() const { return type >= kPointerDown && type <= kWheel; }
 };

@@ -105,7 +105,8 @@ void vK_Mediator::UnsubscribeAll(vK_Listener* listener) {
     for (auto it = subscriptions_.begin(); it != subscriptions_.end();) {
         ListenerList& list = it->second;
         for (auto i = list.begin(); i != list.end();) {
-            auto* standard = (*i)->Kind() == 1 ? static_cast<StandartListener*>(i->get()) : nullptr;
+            auto* standard =
+                (*i)->Kind() == ListenerKind::kNative ? static_cast<StandartListener*>(i->get()) : nullptr;
             if (standard && standard->GetRoot() == listener) {
                 i = list.erase(i);
             } else {
@@ -151,7 +152,8 @@ void vK_Mediator::DropScriptListenersFrom(uint64_t serial) {
     for (auto it = subscriptions_.begin(); it != subscriptions_.end();) {
         ListenerList& list = it->second;
         for (auto i = list.begin(); i != list.end();) {
-            if ((*i)->Kind() == 2 && static_cast<const ScriptListener&>(**i).GetSerial() >= serial) {
+            if ((*i)->Kind() == ListenerKind::kScript &&
+                static_cast<const ScriptListener&>(**i).GetSerial() >= serial) {
                 (*i)->Deactivate();
                 i = list.erase(i);
             } else {

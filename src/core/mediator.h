@@ -32,12 +32,15 @@ struct vK_MediatorScriptHooks {
 // subscriptions dropped with the script state or the mediator.
 class vK_Mediator {
 public:
+    // What a subscription delivers to: a native receiver or a script function.
+    enum class ListenerKind : int { kNative = 1, kScript = 2 };
+
     class ListenerInterface {
     public:
         virtual ~ListenerInterface() = default;
         virtual void OnMessage(const vK_MessageId& id, vK_DataTable* payload) = 0;
         virtual bool Equals(const ListenerInterface& other) const = 0;
-        virtual int Kind() const = 0;
+        virtual ListenerKind Kind() const = 0;
 
         bool IsActive() const { return active_; }
         void Deactivate() { active_ = false; }
@@ -51,7 +54,7 @@ public:
         explicit StandartListener(vK_ListenerBase* target);
         void OnMessage(const vK_MessageId& id, vK_DataTable* payload) override;
         bool Equals(const ListenerInterface& other) const override;
-        int Kind() const override { return 1; }
+        ListenerKind Kind() const override { return ListenerKind::kNative; }
         vK_ListenerBase* GetTarget() const { return target_; }
         // The receiver as its root class, taken while it was alive.
         const vK_Listener* GetRoot() const { return root_; }
@@ -67,7 +70,7 @@ public:
         explicit ScriptListener(const vK_DataScriptFunction& function, uint64_t serial = 0);
         void OnMessage(const vK_MessageId& id, vK_DataTable* payload) override;
         bool Equals(const ListenerInterface& other) const override;
-        int Kind() const override { return 2; }
+        ListenerKind Kind() const override { return ListenerKind::kScript; }
         const vK_DataScriptFunction& GetFunction() const { return function_; }
         uint64_t GetSerial() const { return serial_; }
 

@@ -79,7 +79,7 @@ vY_Application* vY_Application::Instance() { return g_application; }
 
 void vY_Application::OnMessage(const vK_MessageId& id, vK_DataTable* payload) {
     if (MapMessage(id, MSG_Command_Application_SwitchLevel)) {
-        if (vY_Level* level = GetLevel()) level->SetState(3);
+        if (vY_Level* level = GetLevel()) level->SetState(vY_Level::State::kLeaving);
         pending_ = std::make_unique<vK_DataTable>();
         std::string module, func;
         if (payload) {

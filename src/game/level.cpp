@@ -98,7 +98,7 @@ vY_Level::~vY_Level() {
 }
 
 void vY_Level::SaveProgress() {
-    if (saved_ || state_ < 2) return;
+    if (saved_ || state_ < State::kRunning) return;
     saved_ = true;
     if (vY_ProfileList* profiles = vY_ProfileList::Instance()) profiles->SaveProgressAtLevelEnd();
 }
@@ -137,19 +137,19 @@ void vY_Level::BuildBranch() {
     }
     NewChild(*this, std::move(interface), 2.0f);
     NewChild(*this, std::move(content), 0.0f);
-    SetState(0);
+    SetState(State::kLoading);
 }
 
 vY_ZoomView* vY_Level::GetContent() const { return static_cast<vY_ZoomView*>(Resolve(content_)); }
 vK_Object* vY_Level::GetLoadingScreen() const { return Resolve(loading_); }
 vY_Interface* vY_Level::GetInterface() const { return static_cast<vY_Interface*>(Resolve(interface_)); }
 
-void vY_Level::SetState(int state) {
+void vY_Level::SetState(State state) {
     state_ = state;
     fade_ = 1.0f;
     vK_Object* loading = GetLoadingScreen();
     switch (state) {
-        case 0:
+        case State::kLoading:
             if (loading) {
                 AddChild(loading);
                 if (g_loading_allowed) loading->SetVisible(true);
@@ -157,20 +157,20 @@ void vY_Level::SetState(int state) {
             SetInputEnabled(false);
             ApplyLoadingAlpha(1.0f);
             break;
-        case 1:
+        case State::kOpening:
             if (loading) {
                 if (g_loading_allowed) loading->SetVisible(true);
                 AddChild(loading);
             }
             ApplyLoadingAlpha(fade_);
             break;
-        case 2:
+        case State::kRunning:
             if (loading)
                 if (vK_Object* storage = StorageRoot()) storage->AddChild(loading);
             SetInputEnabled(true);
             g_first_opening = false;
             break;
-        case 3:
+        case State::kLeaving:
             if (loading) {
                 loading->SetVisible(true);
                 AddChild(loading);
@@ -189,7 +189,7 @@ void vY_Level::ApplyLoadingAlpha(float alpha) {
     if (alpha == 0.0f && loading->IsVisible()) loading->SetVisible(false);
     // The leaving fade always shows the screen (its first step, at alpha 0, hides it
     // again); only the opening fade waits for "Command_Level_CanShowLoading".
-    if (alpha > 0.0f && !loading->IsVisible() && (g_loading_allowed || state_ == 3))
+    if (alpha > 0.0f && !loading->IsVisible() && (g_loading_allowed || state_ == State::kLeaving))
         loading->SetVisible(true);
     loading->GetOwnParams().alpha = g_first_opening ? 0.0f : alpha;
 }
@@ -197,18 +197,18 @@ void vY_Level::ApplyLoadingAlpha(float alpha) {
 void vY_Level::Tick(const vK_FrameInfo& frame) {
     vK_Object::Tick(frame);
     switch (state_) {
-        case 0:
-            SetState(1);
+        case State::kLoading:
+            SetState(State::kOpening);
             break;
-        case 1:
+        case State::kOpening:
             fade_ = std::max(0.0f, fade_ - frame.dt / kFadeSeconds);
             ApplyLoadingAlpha(fade_);
-            if (fade_ <= 0.0f) SetState(2);
+            if (fade_ <= 0.0f) SetState(State::kRunning);
             break;
-        case 3:
+        case State::kLeaving:
             fade_ = std::max(0.0f, fade_ - frame.dt / kFadeSeconds);
             ApplyLoadingAlpha(1.0f - fade_);
-            if (fade_ <= 0.0f) SetState(4);
+            if (fade_ <= 0.0f) SetState(State::kDone);
             break;
         default:
             break;

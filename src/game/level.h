@@ -15,15 +15,17 @@ class vY_ZoomView;
 // module "assets/shared/interface/int_loading") fades out when the level opens and in
 // again before the level is replaced.
 //
-// States: 0 created (module loading), 1 opening fade, 2 running (input on), 3 leaving
-// fade, 4 done (the application replaces the level on its next frame). Each fade
-// lasts 0.4 s of frame time.
+// States (State): created while the module loads, the opening fade, running (input on),
+// the leaving fade, done (the application replaces the level on its next frame). Each
+// fade lasts 0.4 s of frame time.
 //
 // The content is a zoom view that neither pans nor zooms until the level's scripts
 // allow it ("candrag", "canzoom").
 class vY_Level : public vK_Object, public vK_ListenerBase {
 public:
     static constexpr float kFadeSeconds = 0.4f;
+    // The lifecycle states, in the order a level passes them.
+    enum class State : int { kLoading = 0, kOpening = 1, kRunning = 2, kLeaving = 3, kDone = 4 };
 
     vY_Level(const std::string& module, const std::string& trigger);
     ~vY_Level() override;
@@ -32,11 +34,11 @@ public:
     bool HandleInput(const vK_InputEvent& event, vK_Object* hit, const vK_DrawParams& state) override;
     void OnMessage(const vK_MessageId& id, vK_DataTable* payload) override;
 
-    bool IsLoading() const { return state_ == 0 || state_ == 1; }
-    bool IsDone() const { return state_ == 4; }
-    int GetState() const { return state_; }
+    bool IsLoading() const { return state_ == State::kLoading || state_ == State::kOpening; }
+    bool IsDone() const { return state_ == State::kDone; }
+    State GetState() const { return state_; }
     float GetFade() const { return fade_; }
-    void SetState(int state);
+    void SetState(State state);
     void ApplyLoadingAlpha(float alpha);
     // Saves the player's profile once, when the level got past its opening fade.
     void SaveProgress();
@@ -62,7 +64,7 @@ private:
     std::weak_ptr<vK_Object*> loading_;
     std::weak_ptr<vK_Object*> interface_;
     std::weak_ptr<vK_Object*> cheat_;
-    int state_ = 0;
+    State state_ = State::kLoading;
     float fade_ = 1.0f;
     std::string trigger_;
     std::string module_;

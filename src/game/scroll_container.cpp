@@ -11,8 +11,6 @@
 
 namespace {
 
-bool IsPointerEvent(int type) { return type >= vK_InputEvent::kPointerDown && type <= vK_InputEvent::kWheel; }
-
 bool SetScrollPosProperty(vK_Object& object, const vK_Data& value, const char* key) {
     int32_t scrollpos = 0;
     if (!vK_Props::Read(value, key, scrollpos)) return false;
@@ -172,7 +170,7 @@ void vY_ScrollContainer::EndDrag() {
 
 bool vY_ScrollContainer::HandleInput(const vK_InputEvent& event, vK_Object* hit, const vK_DrawParams& state) {
     const bool handled = vK_Object::HandleInput(event, hit, state);
-    if (!IsPointerEvent(event.type)) return false;
+    if (!event.IsPointerOrWheel()) return false;
     const bool outside = event.flag || (!handled && (!hit || !FindChild(hit->GetName(), true)));
     if (outside) {
         EndDrag();

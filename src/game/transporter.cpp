@@ -5,15 +5,17 @@
 
 #include "core/frame_info.h"
 #include "game/game_message_ids.h"
+#include "graphics/matrix.h"
 #include "scene/cursor.h"
 #include "scene/handler_property.h"
 #include "script/script_hub.h"
 
 namespace {
 
-constexpr double kPi = 3.141592;
-constexpr double kHalfPi = 1.570796;
-constexpr double kFullTurn = 6.283184;
+constexpr double kPiD = kPiAs<double>;
+constexpr double kHalfPi = kPiD / 2;
+constexpr double kFullTurn = kPiD * 2;
+static_assert(kHalfPi == 1.570796 && kFullTurn == 6.283184);
 // The hint turns towards its heading by at most this many radians per frame.
 constexpr float kHintTurnStep = 0.03f;
 // Type 0: the item rests at the slot for this long; the slot's item grows in over the
@@ -56,7 +58,7 @@ float Duration(int type, float distance) {
 
 }  // namespace
 
-double vY_Transporter::EaseS(double u) { return (std::sin(u * kPi - kHalfPi) + 1.0) / 2.0; }
+double vY_Transporter::EaseS(double u) { return (std::sin(u * kPiD - kHalfPi) + 1.0) / 2.0; }
 double vY_Transporter::EaseIn(double u) { return std::sin(u * kHalfPi - kHalfPi) + 1.0; }
 
 vY_Transporter::vY_Transporter(const std::string& name) : vK_Object(name) {

@@ -19,8 +19,6 @@ vK_Object* Resolve(const std::weak_ptr<vK_Object*>& ref) {
     return alive ? *alive : nullptr;
 }
 
-bool IsPointerEvent(int type) { return type >= vK_InputEvent::kPointerDown && type <= vK_InputEvent::kWheel; }
-
 }  // namespace
 
 void vY_ZoomView::RegisterType() {
@@ -143,7 +141,7 @@ int vY_ZoomView::NearestSlot(float x, float y, bool downOnly) const {
 }
 
 bool vY_ZoomView::HandleInput(const vK_InputEvent& event, vK_Object* hit, const vK_DrawParams& state) {
-    if (IsPointerEvent(event.type) && (!hit || hit == this || IsAncestorOf(hit))) {
+    if (event.IsPointerOrWheel() && (!hit || hit == this || IsAncestorOf(hit))) {
         switch (event.type) {
             case vK_InputEvent::kPointerDown:
                 OnPointerDown(event, hit);

@@ -13,7 +13,7 @@ struct vK_DrawState {
 // match vK_DrawState, so a vK_DrawParams converts to one with State().
 struct vK_DrawParams {
     int frame = 0;
-    int blend = 0;       // vK_Render::Blend
+    int blend = 0;       // vK_Render::Blend as stored (vK_Render::BlendOf reads it)
     float alpha = 1.0f;  // a draw with alpha <= 0 is skipped
     float key = 0.0f;    // only separates batches
     float red = 1.0f;
@@ -21,7 +21,6 @@ struct vK_DrawParams {
     float blue = 1.0f;
     float offsetX = 0.0f;  // translation of the frame rectangle before the matrix
     float offsetY = 0.0f;
-    float reserved = 0.0f;
     vK_Matrix matrix;
 
     vK_DrawState State() const { return {frame, blend, alpha, key}; }

@@ -1,5 +1,12 @@
 #pragma once
 
+// Pi to six decimals, as the engine's easing curves, angle conversions and particle
+// directions use it; stored animations and recorded replays depend on the exact value.
+template <class T>
+inline constexpr T kPiAs = static_cast<T>(3.141592L);
+inline constexpr float kPi = kPiAs<float>;
+static_assert(kPi == 3.141592f && kPiAs<double> == 3.141592);
+
 // A 4 x 4 row-vector matrix: row 1 is the image of the x axis, row 2 the image of
 // the y axis, row 4 the translation. A point (x, y) maps to
 // (m11*x + m21*y + m41, m12*x + m22*y + m42). The product a * b applies a first.

@@ -97,7 +97,6 @@ void vK_Render::EndDraw() {
 }
 
 void vK_Render::Flush() {
-    OnBatchKey(batch_.key > 0.0f);
     if (batch_.texture && !batch_.geometry.Empty()) {
         if (CanSubmit()) ++drawCalls_;
         SubmitBatch(batch_.texture, batch_.geometry, {batch_.frame, batch_.blend});
@@ -275,7 +274,7 @@ void vK_Render::DrawGammaOverlay() {
     }
     if (overlay) {
         vK_DrawParams p;
-        p.blend = gamma > 1.0f ? kBlendAdd : kBlendNormal;
+        p.blend = static_cast<int>(gamma > 1.0f ? Blend::kAdd : Blend::kNormal);
         p.alpha = gamma > 1.0f ? (gamma - 1.0f) * 0.15f * 2.0f : 1.0f - gamma;
         p.matrix = vK_Matrix::Scale(targetWidth_ * 0.25f, targetHeight_ * 0.25f) *
                    vK_Matrix::Translation(targetWidth_ / 2.0f, targetHeight_ / 2.0f);

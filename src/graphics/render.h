@@ -25,12 +25,20 @@ class vK_Texture;
 // recording renderer of the tests) derive from it.
 class vK_Render {
 public:
-    enum Blend : int {
-        kBlendNormal = 0,    // source alpha, one minus source alpha (also any unknown value)
-        kBlendAdd = 2,       // source alpha, one
-        kBlendDarken = 3,    // zero, one minus source colour
-        kBlendMultiply = 4,  // zero, source colour
+    // Blend modes as files and scripts number them ("blendmode"); draw records keep the
+    // number as given, and any other number draws as kNormal.
+    enum class Blend : int {
+        kNormal = 0,    // source alpha, one minus source alpha
+        kAdd = 2,       // source alpha, one
+        kDarken = 3,    // zero, one minus source colour
+        kMultiply = 4,  // zero, source colour
     };
+    // The mode a stored number draws with.
+    static Blend BlendOf(int mode) {
+        return mode >= static_cast<int>(Blend::kAdd) && mode <= static_cast<int>(Blend::kMultiply)
+                   ? static_cast<Blend>(mode)
+                   : Blend::kNormal;
+    }
     // The state a batch is submitted with.
     struct BatchInfo {
         int frame = 0;
@@ -74,8 +82,6 @@ public:
                                                            int width, int height, float radius);
     // Renders the scene into a texture and writes it to path + ".jpg".
     virtual bool SaveScreenshot(const std::string& path);
-    // Called at every flush with key > 0; does nothing.
-    virtual void OnBatchKey(bool /*positive*/) {}
     // Hands one batch to the back end. The default expands it to a plain triangle list
     // (six vertices per quad) and calls DrawBatch; a device draws the quads directly.
     virtual void SubmitBatch(const std::shared_ptr<vK_Texture>& texture, const vK_BatchGeometry& geometry,

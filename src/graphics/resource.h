@@ -18,7 +18,7 @@ public:
     const std::string& GetName() const { return name_; }
     void SetName(const std::string& name) { name_ = name; }
     bool GetLoadInThread() const { return loadInThread_; }
-    void SetLoadInThread(bool flag) { loadInThread_ = flag; }
+    void SetLoadInThread(bool inThread) { loadInThread_ = inThread; }
 
 private:
     std::string name_;

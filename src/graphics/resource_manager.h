@@ -37,7 +37,7 @@ public:
     // Empties the cache (shut-down); resources held elsewhere live on.
     void Clear() { cache_.clear(); }
 
-    void SetLoadInThread(bool flag) { loadInThread_ = flag; }
+    void SetLoadInThread(bool inThread) { loadInThread_ = inThread; }
     bool GetLoadInThread() const { return loadInThread_; }
     size_t CacheSize() const { return cache_.size(); }
     // The names of the entries whose resource is still alive (reloading while editing

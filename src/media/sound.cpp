@@ -4,8 +4,7 @@
 
 #include "core/frame_info.h"
 
-vK_Sound::vK_Sound(const std::string& name, const std::string& category, bool flag)
-    : category_(category), name_(name), flag_(flag) {}
+vK_Sound::vK_Sound(const std::string& name, const std::string& category) : category_(category), name_(name) {}
 
 vK_Sound::~vK_Sound() = default;
 

@@ -17,7 +17,7 @@ class vK_Sound {
 public:
     enum State { kCreated = 0, kFadingIn = 1, kPlaying = 2, kFadingOut = 3, kFinished = 4 };
 
-    vK_Sound(const std::string& name, const std::string& category, bool flag);
+    vK_Sound(const std::string& name, const std::string& category);
     virtual ~vK_Sound();
     vK_Sound(const vK_Sound&) = delete;
     vK_Sound& operator=(const vK_Sound&) = delete;
@@ -38,7 +38,6 @@ public:
     const std::string& GetName() const { return name_; }
     const std::string& GetCategory() const { return category_; }
     bool IsLooping() const { return loop_; }
-    bool GetFlag() const { return flag_; }
     int GetState() const { return state_; }
     bool IsPaused() const { return paused_; }
     bool IsFocusPaused() const { return focusPaused_; }
@@ -63,6 +62,5 @@ private:
     int state_ = kCreated;
     bool paused_ = false;
     bool focusPaused_ = false;
-    bool flag_ = false;
     vK_LiveCounted<vK_LiveKind::Sound> liveCount_;
 };

@@ -20,7 +20,8 @@ public:
     vK_SoundHub(const vK_SoundHub&) = delete;
     vK_SoundHub& operator=(const vK_SoundHub&) = delete;
 
-    // Plays name + ".ogg" in the category (fading in over fadeIn seconds when > 0).
+    // Plays name + ".ogg" in the category (fading in over fadeIn seconds when > 0). flag
+    // is the scripts' fourth argument; no behaviour depends on it.
     virtual void Play(const std::string& name, const std::string& category, bool loop, bool flag,
                       float fadeIn) = 0;
     // Fades out every sound of the name (at once for 0).
@@ -39,8 +40,6 @@ public:
     virtual void Update(const vK_FrameInfo& frame);
     // True when a sound of the name plays at its volume (fading ones do not count).
     virtual bool IsPlaying(const std::string& name) const;
-    // A notification hook for back ends; nothing uses it yet.
-    virtual void OnNotify(int code) = 0;
     // StopAll (0), then deletes every sound.
     virtual void StopAllNow();
 

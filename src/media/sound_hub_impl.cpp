@@ -27,7 +27,7 @@ void vK_SoundHub_Impl::CloseDevice() {
     deviceTried_ = false;
 }
 
-void vK_SoundHub_Impl::Play(const std::string& name, const std::string& category, bool loop, bool flag,
+void vK_SoundHub_Impl::Play(const std::string& name, const std::string& category, bool loop, bool /*flag*/,
                             float fadeIn) {
     if (name.empty()) return;
     vK_FileManager* files = vK_FileManager::Instance();
@@ -35,7 +35,7 @@ void vK_SoundHub_Impl::Play(const std::string& name, const std::string& category
         Log("Error:: sound could not find \"%s\" file!", name.c_str());
         return;
     }
-    auto sound = std::make_unique<vK_Sound_Impl>(mixer_, name, category, flag);
+    auto sound = std::make_unique<vK_Sound_Impl>(mixer_, name, category);
     sound->SetVolume(GetCategoryVolume(category));
     sound->Start(loop, fadeIn);
     AddSound(std::move(sound));

@@ -16,10 +16,9 @@ public:
     vK_SoundHub_Impl();
     ~vK_SoundHub_Impl() override;
 
-    void Play(const std::string& name, const std::string& category, bool loop, bool flag,
+    void Play(const std::string& name, const std::string& category, bool loop, bool /*flag*/,
               float fadeIn) override;
     void Update(const vK_FrameInfo& frame) override;
-    void OnNotify(int /*code*/) override {}
     bool HasDevice() const override { return device_ != nullptr; }
 
     // Opens the audio device once; false when there is none (the hub keeps working).

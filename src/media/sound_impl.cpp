@@ -35,8 +35,8 @@ std::shared_ptr<vK_SoundSource> SourceFor(const std::string& path, std::vector<u
 }
 }  // namespace
 
-vK_Sound_Impl::vK_Sound_Impl(vK_Mixer& mixer, const std::string& name, const std::string& category, bool flag)
-    : vK_Sound(name, category, flag), mixer_(mixer) {}
+vK_Sound_Impl::vK_Sound_Impl(vK_Mixer& mixer, const std::string& name, const std::string& category)
+    : vK_Sound(name, category), mixer_(mixer) {}
 
 vK_Sound_Impl::~vK_Sound_Impl() { vK_Sound_Impl::Release(); }
 

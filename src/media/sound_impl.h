@@ -10,7 +10,7 @@
 // the next Tick finishes it.
 class vK_Sound_Impl : public vK_Sound {
 public:
-    vK_Sound_Impl(vK_Mixer& mixer, const std::string& name, const std::string& category, bool flag);
+    vK_Sound_Impl(vK_Mixer& mixer, const std::string& name, const std::string& category);
     ~vK_Sound_Impl() override;
 
     void Start(bool loop, float fadeIn) override;

@@ -27,6 +27,10 @@ public:
     // A mask sampler gives up after this many misses, so a fully transparent mask
     // emits without it instead of searching forever.
     static constexpr int kMaskTries = 256;
+    // Safety bounds of every implementation: particles one emission step creates, and
+    // particles one emitter (the script-driven system: the whole system) holds at once.
+    static constexpr int kMaxBurst = 10000;
+    static constexpr size_t kMaxParticles = 200000;
 
     vK_PartSysImpl() = default;
     virtual ~vK_PartSysImpl();

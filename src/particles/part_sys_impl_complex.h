@@ -26,10 +26,8 @@ public:
     static constexpr int kInstructionBudget = 2000000;
     // A born script that never calls DieAfter gets this lifetime (seconds).
     static constexpr float kDefaultLifetime = 1.0f;
-    // Safety bounds: particles one CreateParticles call makes, particles held, keys per
-    // track, nested script runs.
-    static constexpr int kMaxBurst = 10000;
-    static constexpr size_t kMaxParticles = 200000;
+    // Safety bounds besides the common ones (kMaxBurst: particles one CreateParticles
+    // call makes; kMaxParticles: particles held): keys per track, nested script runs.
     static constexpr int kMaxKeys = 4096;
     static constexpr int kMaxNesting = 8;
 

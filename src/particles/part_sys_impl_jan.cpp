@@ -40,7 +40,7 @@ float Clamp01(float v) { return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; }
 using vK_PresetXml::FloatAttr;
 using vK_PresetXml::IntAttr;
 
-float Radians(float degrees) { return degrees * vK_PartSysImpl_Jan::kPi / 180.0f; }
+float Radians(float degrees) { return degrees * kPi / 180.0f; }
 
 void ReadEmitter(const tinyxml2::XMLElement& x, vK_PartSysImpl_Jan::Emitter& e) {
     const float unit = vK_PartSysImpl_Jan::kFileUnit;

@@ -13,11 +13,8 @@ class vK_PartSysImpl_Jan : public vK_PartSysImpl {
 public:
     static constexpr float kFrameUnit = 0.01667f;  // seconds of one frame unit
     static constexpr float kFileUnit = 0.017f;     // preset times are in these
-    static constexpr float kPi = 3.141592f;
     static constexpr float kPreprocessDt = 0.17f;
-    // Safety bounds: particles per burst and held by one emitter, warm-up steps.
-    static constexpr int kMaxBurst = 10000;
-    static constexpr size_t kMaxParticles = 200000;
+    // Warm-up steps at most (the common bounds limit bursts and particles held).
     static constexpr int kMaxPreproc = 10000;
 
     // 25 floats; the pool hands them out zeroed.

@@ -14,9 +14,6 @@ class vK_PartSysImpl_Rnd : public vK_PartSysImpl {
 public:
     // One simulation step of the warm-up (1/24 s).
     static constexpr float kPreprocessStep = 0.041666668f;
-    // Safety bounds: particles one emitter creates in one update, and holds at once.
-    static constexpr int kMaxBurst = 10000;
-    static constexpr size_t kMaxParticles = 200000;
 
     struct SPoint {
         float t = 0, v = 0;

@@ -10,10 +10,10 @@
 #include "data/data.h"
 #include "files/byte_buffer.h"
 #include "files/byte_reader.h"
+#include "files/tagged_reader.h"
 #include "particles/part_sys_impl_rnd.h"
 #include "particles/preset_attributes.h"
 #include "particles/prst_format.h"
-#include "particles/tagged_reader.h"
 
 const char* const vK_PartSysImpl_Rnd::kCurveNames[kCurveCount] = {"pos_x",
                                                                   "pos_y",

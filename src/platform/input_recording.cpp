@@ -19,7 +19,7 @@ constexpr float kMaxCoordinate = 65535.0f;
 
 struct Verb {
     const char* name;
-    int type;
+    vK_InputEvent::Type type;
     // Arguments after the verb: 'k' the key, 'c' the code, 'p' the position.
     const char* args;
 };

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "graphics/matrix.h"
 namespace {
-constexpr float kPi = 3.141592f;
 constexpr float kEaseTolerance = 0.0001f;
 
 bool IsCode(float code, int wanted) { return std::fabs(code - static_cast<float>(wanted)) < kEaseTolerance; }

@@ -275,7 +275,6 @@ void vK_Object::Reset() {
     active_ = input_ = visible_ = true;
     drag_ = realdrag_ = false;
     updateChildren_ = inputChildren_ = drawChildren_ = true;
-    batch_ = false;
     loaded_ = inScene_ = false;
     blurRadius_ = 0;
     attachType_ = 0;

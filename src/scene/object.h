@@ -98,34 +98,16 @@ public:
     vK_Object(const vK_Object&) = delete;
     vK_Object& operator=(const vK_Object&) = delete;
 
-    // ---- virtual operations, in slot order ------------------------------------------
-    virtual std::string GetResourceName() const { return resourceName_; }
-    virtual bool SetResourceName(const std::string& name);
-    // Leaves the scene, unloads, loads and enters again, so the object takes its resource
-    // afresh from the cache (a file changed while editing); the result of the last step.
-    bool ReloadResource();
+    // ---- operations object types override --------------------------------------------
     virtual std::shared_ptr<vK_Resource> GetResource() const { return nullptr; }
     virtual void SetProperties(const vK_DataTable& table);
     virtual void GetProperties(vK_DataTable& table, bool full) const;
     virtual void Update(const vK_FrameInfo& frame);
-    virtual vK_Object* InputTest(const vK_InputEvent& event, vK_Object* hit, const vK_DrawParams& parent);
     virtual void Draw(vK_Render& render, const vK_DrawParams& parent);
     // Attaches a managed object (a loose one or another object's child); refused for
     // null, dead or root children, this object and its ancestors.
     virtual bool AddChild(vK_Object* child);
-    // The removed child becomes a loose object.
-    virtual vK_Object* RemoveChildAt(size_t index);
     virtual vK_Object* RemoveChild(vK_Object* child, bool recursive);
-    virtual vK_Object* RemoveChildByName(const std::string& name, bool recursive);
-    // Destroys every child (deferred).
-    virtual void DeleteChildren();
-    virtual void Detach();
-    virtual vK_Object* GetChild(size_t index) const;
-    virtual vK_Object* FindChild(const std::string& name, bool recursive) const;
-    virtual vK_Object* GetParent() const { return parent_; }
-    virtual size_t GetChildCount(bool recursive) const;
-    virtual const std::string& GetName() const { return name_; }
-    virtual void SetName(const std::string& name);
     virtual std::string GetType() const { return "obj"; }
     virtual vK_Rect GetDrawRect() const { return {}; }
     virtual bool HitTest(float x, float y, const vK_DrawParams& state) const;
@@ -141,6 +123,27 @@ public:
     virtual void DrawSelf(vK_Render& render, const vK_DrawParams& state);
     virtual void DrawChildren(vK_Render& render, const vK_DrawParams& state);
     virtual void DumpLine(bool skip, int indent) const;
+
+    // ---- resource, hierarchy and name -------------------------------------------------
+    std::string GetResourceName() const { return resourceName_; }
+    bool SetResourceName(const std::string& name);
+    // Leaves the scene, unloads, loads and enters again, so the object takes its resource
+    // afresh from the cache (a file changed while editing); the result of the last step.
+    bool ReloadResource();
+    // The input walk over this subtree: the children (topmost first), then the object itself.
+    vK_Object* InputTest(const vK_InputEvent& event, vK_Object* hit, const vK_DrawParams& parent);
+    // The removed child becomes a loose object.
+    vK_Object* RemoveChildAt(size_t index);
+    vK_Object* RemoveChildByName(const std::string& name, bool recursive);
+    // Destroys every child (deferred).
+    void DeleteChildren();
+    void Detach();
+    vK_Object* GetChild(size_t index) const;
+    vK_Object* FindChild(const std::string& name, bool recursive) const;
+    vK_Object* GetParent() const { return parent_; }
+    size_t GetChildCount(bool recursive) const;
+    const std::string& GetName() const { return name_; }
+    void SetName(const std::string& name);
 
     // Key-by-key property writes, for callers that read values from elsewhere than a
     // vK_DataTable (the script host reads script tables directly): the table whose
@@ -340,7 +343,7 @@ private:
     bool cropRectEnabled_ = false;
     vK_Rect cropRect_;
     bool active_ = true, input_ = true, visible_ = true, drag_ = false, realdrag_ = false;
-    bool updateChildren_ = true, inputChildren_ = true, drawChildren_ = true, batch_ = false;
+    bool updateChildren_ = true, inputChildren_ = true, drawChildren_ = true;
     vK_DataScriptFunction handlers_[kEventCount];
     // Property animations: the entries Tick runs, and the per-frame state that the
     // additive ones rebuild (offsets, angle, scale factors, alpha and colour factors).

@@ -46,8 +46,14 @@ const vK_PropertyTable& vK_Object::ObjectProperties() {
             Bool("visible", true, [](vK_Object& o) -> void* { return &o.visible_; }),
             Bool("drag", false, [](vK_Object& o) -> void* { return &o.drag_; }),
             Bool("realdrag", false, [](vK_Object& o) -> void* { return &o.realdrag_; }),
+            // Accepted for existing module files; nothing reads it.
             Bool(
-                "batch", false, [](vK_Object& o) -> void* { return &o.batch_; }, P::kSetOnly),
+                "batch", false,
+                [](vK_Object&) -> void* {
+                    static bool ignored = false;
+                    return &ignored;
+                },
+                P::kSetOnly),
             Float("blur_radius", 0, [](vK_Object& o) -> void* { return &o.blurRadius_; }),
             Bool("inputrect_init", false, [](vK_Object& o) -> void* { return &o.inputRectEnabled_; }),
             Float(
@@ -155,57 +161,16 @@ void vK_Object::Tick(const vK_FrameInfo& frame) {
 }
 
 void vK_Object::SetAnimatedValues(int parameter, const std::string& property, const float* values) {
-    switch (parameter) {
-        case kAnimPosX:
-            x_ = values[0];
-            break;
-        case kAnimPosY:
-            y_ = values[0];
-            break;
-        case kAnimPosXY:
-            x_ = values[0];
-            y_ = values[1];
-            break;
-        case kAnimScaleX:
-            scaleX_ = values[0];
-            break;
-        case kAnimScaleY:
-            scaleY_ = values[0];
-            break;
-        case kAnimScaleXY:
-            scaleX_ = values[0];
-            scaleY_ = values[1];
-            break;
-        case kAnimAngle:
-            angle_ = values[0];
-            break;
-        case kAnimAlpha:
-            params_.alpha = values[0];
-            return;
-        case kAnimColorR:
-            params_.red = values[0];
-            return;
-        case kAnimColorG:
-            params_.green = values[0];
-            return;
-        case kAnimColorB:
-            params_.blue = values[0];
-            return;
-        case kAnimColorRGB:
-            params_.red = values[0];
-            params_.green = values[1];
-            params_.blue = values[2];
-            return;
-        case kAnimByName: {
-            vK_DataTable table;
-            table.SetFloat(property, values[0]);
-            SetProperties(table);
-            return;
-        }
-        default:
-            return;
+    if (parameter == kAnimByName) {
+        vK_DataTable table;
+        table.SetFloat(property, values[0]);
+        SetProperties(table);
+        return;
     }
-    transformDirty_ = true;
+    const vK_AnimChannelFields fields = {
+        &x_, &y_, &scaleX_, &scaleY_, &angle_, &params_.alpha, &params_.red, &params_.green, &params_.blue};
+    // Colours and alpha leave the transform as it is.
+    if (WriteAnimatedValues(parameter, values, fields) > 0 && parameter <= kAnimAngle) transformDirty_ = true;
 }
 
 bool vK_Object::AnimateProperty(int parameter, bool loop, bool additive, const vK_DataScriptFunction& handler,

@@ -29,51 +29,49 @@ float Clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
 
 bool IsTransformParameter(int parameter) { return parameter >= kAnimPosX && parameter <= kAnimAngle; }
 
-void ApplyAdditive(int parameter, const float* v, vK_AnimationModifiers& m) {
-    switch (parameter) {
-        case kAnimPosX:
-            m.offset_x += v[0];
-            break;
-        case kAnimPosY:
-            m.offset_y += v[0];
-            break;
-        case kAnimPosXY:
-            m.offset_x += v[0];
-            m.offset_y += v[1];
-            break;
-        case kAnimScaleX:
-            m.scale_x *= v[0];
-            break;
-        case kAnimScaleY:
-            m.scale_y *= v[0];
-            break;
-        case kAnimScaleXY:
-            m.scale_x *= v[0];
-            m.scale_y *= v[1];
-            break;
-        case kAnimAngle:
-            m.angle += v[0];
-            break;
-        case kAnimAlpha:
-            m.alpha *= v[0];
-            break;
-        case kAnimColorR:
-            m.red *= v[0];
-            break;
-        case kAnimColorG:
-            m.green *= v[0];
-            break;
-        case kAnimColorB:
-            m.blue *= v[0];
-            break;
-        case kAnimColorRGB:
-            m.red *= v[0];
-            m.green *= v[1];
-            m.blue *= v[2];
-            break;
-        default:
-            break;
+// The channels of parameters 0 to 12, ending at the first kChannelCount.
+constexpr vK_AnimChannel kNoChannel = kChannelCount;
+constexpr vK_AnimChannel kParameterChannels[][3] = {
+    {kChannelX, kNoChannel, kNoChannel},           // kAnimPosX
+    {kChannelY, kNoChannel, kNoChannel},           // kAnimPosY
+    {kNoChannel, kNoChannel, kNoChannel},          // kAnimNone
+    {kChannelX, kChannelY, kNoChannel},            // kAnimPosXY
+    {kChannelScaleX, kNoChannel, kNoChannel},      // kAnimScaleX
+    {kChannelScaleY, kNoChannel, kNoChannel},      // kAnimScaleY
+    {kChannelScaleX, kChannelScaleY, kNoChannel},  // kAnimScaleXY
+    {kChannelAngle, kNoChannel, kNoChannel},       // kAnimAngle
+    {kChannelAlpha, kNoChannel, kNoChannel},       // kAnimAlpha
+    {kChannelRed, kNoChannel, kNoChannel},         // kAnimColorR
+    {kChannelGreen, kNoChannel, kNoChannel},       // kAnimColorG
+    {kChannelBlue, kNoChannel, kNoChannel},        // kAnimColorB
+    {kChannelRed, kChannelGreen, kChannelBlue},    // kAnimColorRGB
+};
+
+// Calls visit(channel, i) for the i-th value of parameter; returns how many there are.
+template <class Visit>
+int ForEachChannel(int parameter, Visit visit) {
+    if (parameter < kAnimPosX || parameter > kAnimColorRGB) return 0;
+    int count = 0;
+    for (const vK_AnimChannel channel : kParameterChannels[parameter]) {
+        if (channel == kNoChannel) break;
+        visit(channel, count++);
     }
+    return count;
+}
+
+// Additive animations move offsets and the angle by their values and multiply the
+// scale and colour factors by them.
+void ApplyAdditive(int parameter, const float* v, vK_AnimationModifiers& m) {
+    const vK_AnimChannelFields fields = {&m.offset_x, &m.offset_y, &m.scale_x, &m.scale_y, &m.angle,
+                                         &m.alpha,    &m.red,      &m.green,   &m.blue};
+    ForEachChannel(parameter, [&](vK_AnimChannel channel, int i) {
+        float& field = *fields[channel];
+        if (channel == kChannelX || channel == kChannelY || channel == kChannelAngle) {
+            field += v[i];
+        } else {
+            field *= v[i];
+        }
+    });
 }
 
 void ApplyAbsolute(const std::string& property, int parameter, const float* v, vK_AnimationTarget& target) {
@@ -87,6 +85,12 @@ void ApplyAbsolute(const std::string& property, int parameter, const float* v, v
     target.SetAnimatedValues(parameter, property, values);
 }
 }  // namespace
+
+int WriteAnimatedValues(int parameter, const float* values, const vK_AnimChannelFields& fields) {
+    return ForEachChannel(parameter, [&](vK_AnimChannel channel, int i) {
+        if (fields[channel] != nullptr) *fields[channel] = values[i];
+    });
+}
 
 int AnimParameterStride(int parameter) {
     switch (parameter) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,6 +30,26 @@ enum vK_AnimParameter : int {
 int AnimParameterStride(int parameter);
 // Script names: "alp" 8, "pos_xy" 3, ... ; any other name is kAnimByName.
 int AnimParameterFromName(const std::string& name);
+
+// The values of an object that animations write; a parameter writes one to three of
+// them, in the order of its key values (kAnimPosXY: x, then y).
+enum vK_AnimChannel : int {
+    kChannelX,
+    kChannelY,
+    kChannelScaleX,
+    kChannelScaleY,
+    kChannelAngle,
+    kChannelAlpha,
+    kChannelRed,
+    kChannelGreen,
+    kChannelBlue,
+    kChannelCount
+};
+// Where one target keeps each channel's value.
+using vK_AnimChannelFields = std::array<float*, kChannelCount>;
+// Stores the values of parameter (0 to 12) into the fields of its channels; returns how
+// many it stored (0 for kAnimNone, kAnimByName and unknown ids).
+int WriteAnimatedValues(int parameter, const float* values, const vK_AnimChannelFields& fields);
 
 // The per-frame state additive animations write; rebuilt every frame.
 struct vK_AnimationModifiers {

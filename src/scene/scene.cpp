@@ -75,19 +75,20 @@ void vK_Scene::QueueEvent(vK_Object* object, int event) {
 }
 
 void vK_Scene::DispatchInput(const vK_InputEvent& event) {
-    if (event.type == kPress || event.type == kRelease || event.type == kMove) {
+    if (event.type == vK_InputEvent::kPointerDown || event.type == vK_InputEvent::kPointerUp ||
+        event.type == vK_InputEvent::kPointerMove) {
         pointerX_ = event.x;
         pointerY_ = event.y;
     }
     vK_Object* hit = liveRoot_->InputTest(event, nullptr, vK_DrawParams());
     switch (event.type) {
-        case kPress:
+        case vK_InputEvent::kPointerDown:
             HandlePress(hit);
             break;
-        case kRelease:
+        case vK_InputEvent::kPointerUp:
             HandleRelease(hit);
             break;
-        case kMove:
+        case vK_InputEvent::kPointerMove:
             HandleMove(hit, event.x, event.y);
             break;
         default:

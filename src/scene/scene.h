@@ -19,10 +19,6 @@ struct vK_FrameInfo;
 // links go, so none of them ever dangles.
 class vK_Scene {
 public:
-    // Pointer event types the scene acts on.
-    static constexpr int kPress = 3;
-    static constexpr int kRelease = 4;
-    static constexpr int kMove = 5;
     // A pressed realdrag object starts dragging once the pointer moved further
     // than this (reference units) in x or in y.
     static constexpr float kDragThreshold = 2.0f;

@@ -224,14 +224,14 @@ TEST_F(FlashAnimTest, PlacementComposesWithTheBaseAndTheParentAndKeepsItsBlend) 
     parent.matrix = vK_Matrix::Translation(5, 7);
     parent.alpha = 0.5f;
     parent.green = 0.5f;
-    parent.blend = vK_Render::kBlendDarken;
+    parent.blend = static_cast<int>(vK_Render::Blend::kDarken);
     render.BeginDraw();
     flash->Draw(render, parent);
     render.EndDraw();
     // Symbols 1 (an unknown kind) and 2 (a missing image) have no texture and draw nothing.
     ASSERT_EQ(render.batches.size(), 2u);
     const auto& turned = render.batches[0];
-    EXPECT_EQ(turned.blend, vK_Render::kBlendAdd);
+    EXPECT_EQ(vK_Render::BlendOf(turned.blend), vK_Render::Blend::kAdd);
     // Top-left (0, 0) -> (200, 100) -> (410, 200) -> (415, 207), and so on round the corners.
     EXPECT_EQ(Corners(turned), (std::vector<float>{415, 207, 415, 407, 315, 207, 315, 407}));
     EXPECT_FLOAT_EQ(turned.vertices[4], 0.25f);  // red: base 0.5 x parent 1 x placement 0.5
@@ -240,7 +240,7 @@ TEST_F(FlashAnimTest, PlacementComposesWithTheBaseAndTheParentAndKeepsItsBlend) 
     EXPECT_FLOAT_EQ(turned.Alpha(0), 0.2f);  // 0.5 x 0.8 x 0.5
     // Identity placement: the 100 x 50 image's top-left at the origin, then base and parent.
     const auto& plain = render.batches[1];
-    EXPECT_EQ(plain.blend, vK_Render::kBlendNormal);
+    EXPECT_EQ(plain.blend, static_cast<int>(vK_Render::Blend::kNormal));
     EXPECT_EQ(Corners(plain), (std::vector<float>{15, 7, 215, 7, 15, 107, 215, 107}));
 
     vK_DrawParams composed;

@@ -182,7 +182,7 @@ TEST(SerializableReader, NestingDeeperThanTheCapFails) {
         return bytes;
     };
     Leaf shallow;
-    EXPECT_TRUE(Read(chain(kMaxSerialDepth - 1), shallow));
+    EXPECT_TRUE(Read(chain(vK_TaggedReader::kMaxDepth - 1), shallow));
     Leaf deep;
     EXPECT_FALSE(Read(chain(100000), deep));
 }

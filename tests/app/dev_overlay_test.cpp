@@ -31,7 +31,7 @@ public:
     void ReleaseRenderer() override { renderer_.reset(); }
 };
 
-vK_InputEvent Event(int type, int key = 0, int code = 0, float x = 0, float y = 0) {
+vK_InputEvent Event(vK_InputEvent::Type type, int key = 0, int code = 0, float x = 0, float y = 0) {
     vK_InputEvent e;
     e.type = type;
     e.key = type >= vK_InputEvent::kPointerDown ? vK_InputEvent::kPointerKey : key;

@@ -67,7 +67,7 @@ public:
         return preResult;
     }
     void OnPostInput(const vK_InputEvent& e) override {
-        journal.Add(name + ".postinput" + std::to_string(e.type));
+        journal.Add(name + ".postinput" + std::to_string(static_cast<int>(e.type)));
     }
     void OnActivate() override { journal.Add(name + ".activate"); }
     void OnDeactivate() override { journal.Add(name + ".deactivate"); }
@@ -335,7 +335,7 @@ TEST(Application, GammaFactorReachesTheRendererOverlay) {
     engine.Draw();
     auto* render = static_cast<vK_RecordingRender*>(engine.GetRenderer());
     ASSERT_EQ(render->batches.size(), 1u);
-    EXPECT_EQ(render->batches[0].blend, vK_Render::kBlendAdd);
+    EXPECT_EQ(vK_Render::BlendOf(render->batches[0].blend), vK_Render::Blend::kAdd);
 }
 
 }  // namespace

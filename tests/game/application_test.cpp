@@ -114,12 +114,15 @@ TEST_F(GameFixture, LevelStatesAndFadesFollowTheFrameClock) {
     vY_Level::SetLoadingAllowed(true);
     // Frame time 0.1 s: each 0.4 s fade takes four frames, a quarter per frame.
     struct Step {
-        int state;
+        vY_Level::State state;
         float alpha;
         bool loading_visible;
     };
-    const Step opening[] = {
-        {1, 1.0f, true}, {1, 0.75f, true}, {1, 0.5f, true}, {1, 0.25f, true}, {2, 0.0f, false}};
+    const Step opening[] = {{vY_Level::State::kOpening, 1.0f, true},
+                            {vY_Level::State::kOpening, 0.75f, true},
+                            {vY_Level::State::kOpening, 0.5f, true},
+                            {vY_Level::State::kOpening, 0.25f, true},
+                            {vY_Level::State::kRunning, 0.0f, false}};
     for (const Step& s : opening) {
         Frame(0.1f);
         SCOPED_TRACE(s.alpha);
@@ -133,12 +136,15 @@ TEST_F(GameFixture, LevelStatesAndFadesFollowTheFrameClock) {
     // Two requests within one leaving fade: the newer one wins.
     vY_Level* first = app->GetLevel();
     Switch("assets/modules/menu", "Rec('second', '')");
-    EXPECT_EQ(first->GetState(), 3);
+    EXPECT_EQ(first->GetState(), vY_Level::State::kLeaving);
     EXPECT_FALSE(first->IsInputEnabled());
     Frame(0.1f);
     // The second command restarts the leaving fade.
     Switch("assets/modules/code", "code.Go()");
-    const Step leaving[] = {{3, 0.25f, true}, {3, 0.5f, true}, {3, 0.75f, true}, {4, 1.0f, true}};
+    const Step leaving[] = {{vY_Level::State::kLeaving, 0.25f, true},
+                            {vY_Level::State::kLeaving, 0.5f, true},
+                            {vY_Level::State::kLeaving, 0.75f, true},
+                            {vY_Level::State::kDone, 1.0f, true}};
     for (const Step& s : leaving) {
         Frame(0.1f);
         SCOPED_TRACE(s.alpha);
@@ -197,11 +203,11 @@ TEST_F(GameFixture, LevelThatNeverFinishesKeepsTheRequestWaiting) {
     for (int i = 0; i < 10; ++i) Frame(0.1f);
     vK_DataTable request;
     request.SetString("module", "assets/modules/code");
-    EXPECT_EQ(level->GetState(), 2);
+    EXPECT_EQ(level->GetState(), vY_Level::State::kRunning);
     EXPECT_FALSE(app->HasPendingStart());
-    level->SetState(1);  // back into the opening: not done
+    level->SetState(vY_Level::State::kOpening);  // back into the opening: not done
     Switch("assets/modules/code", "");
-    level->SetState(2);  // a script that keeps it running
+    level->SetState(vY_Level::State::kRunning);  // a script that keeps it running
     Frame(0.1f);
     EXPECT_EQ(app->GetLevel(), level);
     EXPECT_TRUE(app->HasPendingStart());

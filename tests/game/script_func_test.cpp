@@ -178,13 +178,11 @@ TEST_F(ScriptFuncTest, SoundsPlayOnTheSettingChannels) {
     ASSERT_EQ(list.size(), 4u);
     const char* channels[] = {"sfx", "env", "soundtrack", "voice"};
     const bool loops[] = {false, true, true, false};
-    const bool flags[] = {true, false, false, false};
     const float fades[] = {0.0f, 0.0f, 0.5f, 2.0f};  // fade speed = 1 / fade-in time
     for (size_t i = 0; i < 4; ++i) {
         SCOPED_TRACE(channels[i]);
         EXPECT_EQ(list[i]->GetCategory(), channels[i]);
         EXPECT_EQ(list[i]->IsLooping(), loops[i]);
-        EXPECT_EQ(list[i]->GetFlag(), flags[i]);
         EXPECT_FLOAT_EQ(list[i]->GetFadeSpeed(), fades[i]);
     }
 }

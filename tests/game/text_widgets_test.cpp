@@ -68,7 +68,7 @@ protected:
     void Type(const std::string& ascii) {
         for (char c : ascii) Char(static_cast<unsigned char>(c));
     }
-    void Input(int type, int key, int code) {
+    void Input(vK_InputEvent::Type type, int key, int code) {
         vK_InputEvent event;
         event.type = type;
         event.key = key;
@@ -234,12 +234,12 @@ TEST_F(TextWidgets, TextEdit_TypingBackspaceDeleteAndCursorMoves) {
     EXPECT_EQ(field->GetType(), "textedit");
     EXPECT_TRUE(field->GetDisplayRaw());
     struct Step {
-        int type;  // kChar or kKeyDown
+        vK_InputEvent::Type type;  // kChar or kKeyDown
         int value;
         const char* typed;
         size_t cursor;
     };
-    const int C = vK_InputEvent::kChar, K = vK_InputEvent::kKeyDown;
+    const vK_InputEvent::Type C = vK_InputEvent::kChar, K = vK_InputEvent::kKeyDown;
     const Step steps[] = {
         {C, 'A', "A", 1},
         {C, 'n', "An", 2},

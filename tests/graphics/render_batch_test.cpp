@@ -298,3 +298,13 @@ TEST(RenderTargetTexture, DeviceResetReleasesEveryLiveTarget) {
 }
 
 }  // namespace
+
+TEST(RenderBlend, StoredNumbersDrawWithTheirModeAndOthersAsNormal) {
+    using B = vK_Render::Blend;
+    const struct {
+        int stored;
+        B mode;
+    } cases[] = {{0, B::kNormal},   {1, B::kNormal}, {2, B::kAdd},    {3, B::kDarken},
+                 {4, B::kMultiply}, {5, B::kNormal}, {-1, B::kNormal}};
+    for (const auto& c : cases) EXPECT_EQ(vK_Render::BlendOf(c.stored), c.mode) << c.stored;
+}

@@ -32,7 +32,6 @@ TEST_F(SndApiTest, ScriptFunctionsReachTheHub) {
     EXPECT_TRUE(first.IsLooping());
     EXPECT_EQ(first.GetState(), vK_Sound::kPlaying);
     EXPECT_EQ(second.GetCategory(), "music");
-    EXPECT_TRUE(second.GetFlag());
     EXPECT_FLOAT_EQ(second.GetFadeSpeed(), 0.5f);
     // A boolean given as a string is its number: "true" pauses nothing.
     ASSERT_TRUE(script.Lua("SndPauseAll('true')"));

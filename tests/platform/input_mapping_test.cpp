@@ -139,7 +139,7 @@ TEST_F(PlatformEvents, KeysTextAndSystemKeys) {
         EXPECT_TRUE(engine.HandleEvent(c.event));
         ASSERT_EQ(recorder.events.size(), c.expected.size()) << c.event.key.keysym.sym;
         for (size_t i = 0; i < c.expected.size(); ++i) {
-            EXPECT_EQ(recorder.events[i].type, c.expected[i].first);
+            EXPECT_EQ(static_cast<int>(recorder.events[i].type), c.expected[i].first);
             EXPECT_EQ(recorder.events[i].key, c.expected[i].second);
         }
     }
@@ -167,7 +167,7 @@ TEST_F(PlatformEvents, PointerEventsLeftButtonOnlyAndLeaveHidesTheCursor) {
     ASSERT_EQ(recorder.events.size(), 3u);
     const int types[] = {5, 3, 4};
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(recorder.events[i].type, types[i]);
+        EXPECT_EQ(static_cast<int>(recorder.events[i].type), types[i]);
         EXPECT_EQ(recorder.events[i].key, 0xF00);
         EXPECT_FLOAT_EQ(recorder.events[i].x, 10.0f + i);
     }
@@ -177,7 +177,7 @@ TEST_F(PlatformEvents, PointerEventsLeftButtonOnlyAndLeaveHidesTheCursor) {
     recorder.events.clear();
     engine.HandleEvent(Window(SDL_WINDOWEVENT_LEAVE));
     ASSERT_EQ(recorder.events.size(), 1u);
-    EXPECT_EQ(recorder.events[0].type, 6);
+    EXPECT_EQ(static_cast<int>(recorder.events[0].type), 6);
     EXPECT_FLOAT_EQ(recorder.events[0].x, 12.0f);
     EXPECT_FLOAT_EQ(recorder.events[0].y, 22.0f);
     EXPECT_TRUE(cursor->IsHidden());
@@ -190,7 +190,7 @@ TEST_F(PlatformEvents, PointerEventsLeftButtonOnlyAndLeaveHidesTheCursor) {
     wheel.wheel.y = -1;
     engine.HandleEvent(wheel);
     ASSERT_EQ(recorder.events.size(), 1u);
-    EXPECT_EQ(recorder.events[0].type, 7);
+    EXPECT_EQ(static_cast<int>(recorder.events[0].type), 7);
     EXPECT_EQ(static_cast<uint32_t>(recorder.events[0].code) >> 16, 0xFF88u);
     EXPECT_FLOAT_EQ(recorder.events[0].x, 1.0f);
 }
@@ -201,8 +201,8 @@ TEST_F(PlatformEvents, FocusChangesActivateOnce) {
     engine.HandleEvent(Window(SDL_WINDOWEVENT_FOCUS_LOST));
     engine.HandleEvent(Window(SDL_WINDOWEVENT_FOCUS_LOST));
     ASSERT_EQ(recorder.events.size(), 2u);
-    EXPECT_EQ(recorder.events[0].type, 8);
-    EXPECT_EQ(recorder.events[1].type, 9);
+    EXPECT_EQ(static_cast<int>(recorder.events[0].type), 8);
+    EXPECT_EQ(static_cast<int>(recorder.events[1].type), 9);
 }
 
 TEST_F(PlatformEvents, AltReturnRunsTheDisplayModeProtocol) {

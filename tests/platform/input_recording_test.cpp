@@ -13,7 +13,7 @@ namespace {
 
 const char* const kHeader = "vrakko-recording 1\nseed 77\ndisplay 1024 768 windowed\n";
 
-vK_InputEvent Event(int type, int key, int code, float x, float y) {
+vK_InputEvent Event(vK_InputEvent::Type type, int key, int code, float x, float y) {
     vK_InputEvent e;
     e.type = type;
     e.key = key;

@@ -91,7 +91,7 @@ protected:
         if (parent) parent->AddChild(o);
         return o;
     }
-    static vK_InputEvent Event(int type, float x, float y) {
+    static vK_InputEvent Event(vK_InputEvent::Type type, float x, float y) {
         vK_InputEvent e;
         e.type = type;
         e.x = x;

@@ -51,7 +51,7 @@ vK_Object* ScriptSceneFixture::MakeObject(const std::string& name, float x, floa
     return object;
 }
 
-void ScriptSceneFixture::Send(int type, float x, float y) {
+void ScriptSceneFixture::Send(vK_InputEvent::Type type, float x, float y) {
     vK_InputEvent event;
     event.type = type;
     event.key = vK_InputEvent::kPointerKey;

@@ -27,7 +27,7 @@ public:
     void Press(float x, float y) { Send(vK_InputEvent::kPointerDown, x, y); }
     void Release(float x, float y) { Send(vK_InputEvent::kPointerUp, x, y); }
     void Move(float x, float y) { Send(vK_InputEvent::kPointerMove, x, y); }
-    void Send(int type, float x, float y);
+    void Send(vK_InputEvent::Type type, float x, float y);
     void Frame(float dt = 1.0f / 60);
     // Runs pending handlers and returns every record since the last call.
     std::vector<Record> Take();

@@ -180,7 +180,7 @@ bool vK_Render_Impl::CreateDeviceObjects() {
     glDepthMask(GL_FALSE);
     glEnable(GL_BLEND);
     glBlendEquation(GL_FUNC_ADD);
-    ApplyBlend(kBlendNormal);
+    ApplyBlend(Blend::kNormal);
     samplerClamp_ = MakeSampler(GL_LINEAR, GL_CLAMP_TO_EDGE);
     samplerWrap_ = MakeSampler(GL_LINEAR, GL_REPEAT);
     samplerPoint_ = MakeSampler(GL_NEAREST, GL_CLAMP_TO_EDGE);
@@ -222,21 +222,21 @@ void vK_Render_Impl::DestroyDeviceObjects() {
     vertexCapacity_ = indexCapacity_ = 0;
 }
 
-void vK_Render_Impl::ApplyBlend(int blend) {
+void vK_Render_Impl::ApplyBlend(Blend blend) {
     GLenum source = GL_SRC_ALPHA, destination = GL_ONE_MINUS_SRC_ALPHA;
     switch (blend) {
-        case kBlendAdd:
+        case Blend::kAdd:
             destination = GL_ONE;
             break;
-        case kBlendDarken:
+        case Blend::kDarken:
             source = GL_ZERO;
             destination = GL_ONE_MINUS_SRC_COLOR;
             break;
-        case kBlendMultiply:
+        case Blend::kMultiply:
             source = GL_ZERO;
             destination = GL_SRC_COLOR;
             break;
-        default:
+        case Blend::kNormal:
             break;
     }
     glBlendFuncSeparate(source, destination, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
@@ -382,7 +382,7 @@ void vK_Render_Impl::SubmitPending() {
             if (!last || !(last->crop == c.crop)) ApplyCrop(c.crop);
             if (!last || last->sampler != c.sampler) glBindSampler(0, c.sampler);
             if (!last || last->texture != c.texture) glBindTexture(GL_TEXTURE_2D, c.texture);
-            if (!last || last->blend != c.blend) ApplyBlend(c.blend);
+            if (!last || last->blend != c.blend) ApplyBlend(BlendOf(c.blend));
             const GLuint wanted = c.primitive == Primitive::kQuads     ? quadIndexBuffer_
                                   : c.primitive == Primitive::kIndexed ? indexBuffer_
                                                                        : elements;

@@ -38,7 +38,7 @@ public:
 
     // Sets the GL blend functions of a blend mode (colour by the table, alpha always
     // one / one minus source alpha).
-    static void ApplyBlend(int blend);
+    static void ApplyBlend(Blend blend);
     // Reads back a rectangle of the back buffer as B, G, R, A rows, top first.
     bool ReadBackBuffer(int x, int y, int width, int height, std::vector<uint8_t>& bgra);
     bool IsReady() const { return program_ != 0; }
