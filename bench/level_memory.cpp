@@ -76,8 +76,7 @@ bool RunGame(const fs::path& root, const fs::path& save, long frameLimit, const 
     vK_StartupOptions options;
     options.assetRoot = root.string();
     options.saveFolder = save.string();
-    EngineStartup("assets/config", options);
-    auto* engine = static_cast<Vrakko_Impl*>(Vrakko::Instance());
+    Vrakko_Impl* engine = &EngineStartup("assets/config", options);
     if (vK_ScriptHub* scripts = vK_ScriptHub::Instance(); scripts && recording)
         scripts->UseRecordedClock(recording->clockStart, recording->clockOffset);
     engine->SetFrameLimit(frameLimit);

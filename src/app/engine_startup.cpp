@@ -4,7 +4,9 @@
 
 #include "core/mediator.h"
 #include "core/message_id.h"
+#include "core/startup_trace.h"
 #include "data/config.h"
+#include "data/exception.h"
 #include "data/json_file.h"
 #include "data/string_table.h"
 #include "files/file_manager.h"
@@ -13,6 +15,7 @@
 #include "graphics/glyph_rasterizer.h"
 #include "graphics/resource_manager.h"
 #include "media/sound_hub_impl.h"
+#include "platform/desktop_services.h"
 #include "platform/vrakko_impl.h"
 #include "scene/animation.h"
 #include "scene/grid.h"
@@ -44,7 +47,8 @@ struct Services {
     std::unique_ptr<vK_Config> config;
     std::unique_ptr<vK_Scene> scene;
     std::unique_ptr<vK_ScriptHub> scripts;
-    std::unique_ptr<Vrakko> engine;
+    std::unique_ptr<vK_DesktopServices> desktop;
+    std::unique_ptr<Vrakko_Impl> engine;
 };
 
 Services& TheServices() {
@@ -54,7 +58,7 @@ Services& TheServices() {
 
 }  // namespace
 
-void EngineStartup(const char* configPath, const vK_StartupOptions& options) {
+Vrakko_Impl& EngineStartup(const char* configPath, const vK_StartupOptions& options) {
     Services& s = TheServices();
     s.glyphs = std::make_unique<vK_GlyphRasterizer>();
     s.mediator = std::make_unique<vK_Mediator>();
@@ -89,16 +93,28 @@ void EngineStartup(const char* configPath, const vK_StartupOptions& options) {
     vK_ParticleSystem::RegisterType();
     vK_Video::RegisterType();
     if (vK_Config* config = vK_Config::Instance()) s.strings->LoadList(config->GetData(kStrings.path));
+    s.desktop = std::make_unique<vK_DesktopServices>();
     s.engine = std::make_unique<Vrakko_Impl>();
-    // sound: the hub's update follows Process every frame.
-    s.engine->SetAfterProcessHook([](const vK_FrameInfo& frame) {
-        if (vK_SoundHub* hub = vK_SoundHub::Instance()) hub->Update(frame);
-    });
+    return *s.engine;
+}
+
+Vrakko_Impl* StartEngine(const vK_StartupOptions& options) {
+    vK_StartupTrace::Mark("entry point");
+    try {
+        Vrakko_Impl& engine = EngineStartup("assets/config", options);
+        vK_StartupTrace::Mark("services (EngineStartup)");
+        return &engine;
+    } catch (const vK_Exception& e) {
+        Log("Error: start-up stopped: %s", e.what());
+        EngineShutdown();
+        return nullptr;
+    }
 }
 
 void EngineShutdown() {
     Services& s = TheServices();
     s.engine.reset();
+    s.desktop.reset();
     if (s.mediator) s.mediator->DropScriptListeners();
     s.scene.reset();
     vK_Object::ReleaseAll();

@@ -15,31 +15,6 @@ class vK_ProcessListener;
 class vK_Render;
 struct vK_InputEvent;
 
-// Frame stages that belong to layers above the engine core. The scene, the cursor
-// and the script host install their part when they are created; an empty entry is
-// skipped. Each stage looks its service up itself (and does nothing without one), so
-// an installed table stays valid after the service is gone.
-struct vK_EngineSceneHooks {
-    // Frees the objects destroyed during the last frame (the safe point between frames).
-    void (*flush)() = nullptr;
-    // Hit-tests the live tree and queues the handlers the event triggers.
-    void (*input)(const vK_InputEvent& event) = nullptr;
-    // Drop resolution, then Update of the live root down the tree.
-    void (*update)(const vK_FrameInfo& frame) = nullptr;
-    // Draws the live root with its subtree and the default draw parameters.
-    void (*draw)(vK_Render& render) = nullptr;
-    // RestoreGraphics (recursive) of the live root.
-    void (*restore)() = nullptr;
-};
-
-struct vK_EngineCursorHooks {
-    // Writes the pointer position; false (and x, y untouched) without a cursor.
-    bool (*position)(float& x, float& y) = nullptr;
-    void (*move)(float x, float y) = nullptr;
-    void (*draw)(vK_Render& render) = nullptr;
-    void (*update)(const vK_FrameInfo& frame) = nullptr;
-};
-
 // Where the time of one frame went, in milliseconds of the steady clock (whatever clock
 // the loop runs on): the input events handled before it, Process (listeners, deferred
 // calls, scene update, the after-process hook), the draw up to the last batch
@@ -49,11 +24,6 @@ struct vK_FrameTimes {
     double process = 0.0;
     double draw = 0.0;
     double submit = 0.0;
-};
-
-struct vK_EngineScriptHooks {
-    // Runs the queued deferred handler calls.
-    void (*run_deferred)() = nullptr;
 };
 
 // The engine singleton: the four listener lists, the frame work (Process, Draw, Input),
@@ -72,29 +42,25 @@ public:
     Vrakko& operator=(const Vrakko&) = delete;
 
     virtual void Init(vK_Application* application);
-    virtual void Shutdown();
-    virtual void Run(vK_Application* application);
-    virtual bool Process(const vK_FrameInfo& frame);
-    virtual void Draw();
-    virtual void Input(const vK_InputEvent& event);
-    virtual int GetWidth() const { return width_; }
-    virtual int GetHeight() const { return height_; }
-    virtual void SetFPS(float fps);
+    void Shutdown();
+    void Run(vK_Application* application);
+    bool Process(const vK_FrameInfo& frame);
+    void Draw();
+    void Input(const vK_InputEvent& event);
+    int GetWidth() const { return width_; }
+    int GetHeight() const { return height_; }
+    void SetFPS(float fps);
     virtual float GetFPS() const { return 1.0f / frameInterval_; }
-    virtual float GetAverageFPS() const;
-    virtual void EnableMultitouch(bool /*enable*/) {}
-    virtual bool IsSupported() const { return true; }
+    float GetAverageFPS() const;
+    void EnableMultitouch(bool /*enable*/) {}
+    bool IsSupported() const { return true; }
     virtual std::string GetInterfaceOrientation() const { return "undefined"; }
     virtual std::string GetInterfaceParadigm() const { return "undefined"; }
-    virtual void SetFactor(float factor) { factor_ = factor; }
-    virtual float GetFactor() const { return factor_; }
+    void SetFactor(float factor) { factor_ = factor; }
+    float GetFactor() const { return factor_; }
     virtual void Quit() {}
     virtual std::vector<float> GetDesktopSize() const { return {0.0f, 0.0f}; }
     virtual std::vector<float> GetMaxDisplaySize() const { return {0.0f, 0.0f}; }
-    virtual void SetWallpaper(const std::string& /*path*/) {}
-    virtual void InstallScreensaver(const std::string& /*path*/) {}
-    virtual std::string CopyToDocuments(const std::string& /*path*/) { return {}; }
-    virtual void OpenUrl(const std::string& /*url*/) {}
     virtual bool InitDisplay(const vK_DisplayMode& mode);
     virtual bool SetDisplayMode(const vK_DisplayMode& mode);
     virtual void RunLoop() = 0;
@@ -154,21 +120,14 @@ public:
         pacedStep_ = paced;
     }
     bool IsFixedStep() const { return fixedStep_; }
-    // Per-frame work of a service the core does not know (the sound hub's update),
-    // run right after Process; start-up installs it.
-    void SetAfterProcessHook(std::function<void(const vK_FrameInfo&)> hook) {
-        afterProcess_ = std::move(hook);
-    }
-
-    // Draws the live root "vk_origin" with its subtree and the default draw parameters.
+    // The scene's draw stage: the live root "vk_origin" with its subtree and the default
+    // draw parameters.
     static void DrawScene(vK_Render& render);
-    // RestoreGraphics (recursive) of the live root.
+    // The scene's restore stage: RestoreGraphics (recursive) of the live root.
     static void RestoreSceneGraphics();
-
-    // The higher layers' frame stages (see the hook tables above).
-    static void SetSceneHooks(const vK_EngineSceneHooks& hooks);
-    static void SetCursorHooks(const vK_EngineCursorHooks& hooks);
-    static void SetScriptHooks(const vK_EngineScriptHooks& hooks);
+    // Draws the scene through its draw stage into a texture of the target's size and
+    // writes it to path + ".jpg"; false when nothing could be written.
+    static bool SaveScreenshot(vK_Render& render, const std::string& path);
 
 protected:
     // Whether the game window is the foreground window (focus polling).
@@ -180,11 +139,12 @@ protected:
 
     std::unique_ptr<vK_Render> renderer_;
     bool active_ = false;
-    double focused_ = 1.0;
+    bool focused_ = true;
     float measuredRate_ = 0.0f;
 
 private:
     void PushNames() const;
+    void SyntheticPointerMove();
     void PollFocus();
     void SampleRate(double now);
 
@@ -204,7 +164,6 @@ private:
     int ringIndex_ = 0;
 
     std::function<double()> clock_;
-    std::function<void(const vK_FrameInfo&)> afterProcess_;
     double lastFrameTime_ = 0.0;
     float elapsed_ = 0.0f;
     int frameCounter_ = 0;

@@ -28,10 +28,6 @@ public:
     void Quit() override;
     std::vector<float> GetDesktopSize() const override;
     std::vector<float> GetMaxDisplaySize() const override;
-    void OpenUrl(const std::string& url) override;
-    std::string CopyToDocuments(const std::string& path) override;
-    void SetWallpaper(const std::string& path) override;
-    void InstallScreensaver(const std::string& path) override;
     bool InitDisplay(const vK_DisplayMode& mode) override;
     bool SetDisplayMode(const vK_DisplayMode& mode) override;
     void RunLoop() override;

@@ -48,8 +48,7 @@ TEST(LevelMemory, CountsStayEqualThroughTwoHundredSwitches) {
     vK_StartupOptions options;
     options.assetRoot = root.string();
     options.saveFolder = (root / "save").string();
-    EngineStartup("assets/config", options);
-    auto* engine = static_cast<Vrakko_Impl*>(Vrakko::Instance());
+    Vrakko_Impl* engine = &EngineStartup("assets/config", options);
     // Ten frames a second: a switch (0.1 s of level, two 0.4 s fades) takes about ten frames.
     engine->SetFPS(10.0f);
     engine->SetFrameLimit(kSwitches * 30);
