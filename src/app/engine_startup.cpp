@@ -5,6 +5,7 @@
 #include "core/mediator.h"
 #include "core/message_id.h"
 #include "core/startup_trace.h"
+#include "core/vrakko.h"
 #include "data/config.h"
 #include "data/exception.h"
 #include "data/json_file.h"
@@ -48,7 +49,7 @@ struct Services {
     std::unique_ptr<vK_Scene> scene;
     std::unique_ptr<vK_ScriptHub> scripts;
     std::unique_ptr<vK_DesktopServices> desktop;
-    std::unique_ptr<Vrakko_Impl> engine;
+    std::unique_ptr<Vrakko> engine;
 };
 
 Services& TheServices() {
@@ -94,8 +95,11 @@ Vrakko_Impl& EngineStartup(const char* configPath, const vK_StartupOptions& opti
     vK_Video::RegisterType();
     if (vK_Config* config = vK_Config::Instance()) s.strings->LoadList(config->GetData(kStrings.path));
     s.desktop = std::make_unique<vK_DesktopServices>();
-    s.engine = std::make_unique<Vrakko_Impl>();
-    return *s.engine;
+    // The engine on the SDL platform; the platform lives as long as the engine.
+    auto platform = std::make_unique<Vrakko_Impl>();
+    Vrakko_Impl& sdl = *platform;
+    s.engine = std::make_unique<Vrakko>(std::move(platform));
+    return sdl;
 }
 
 Vrakko_Impl* StartEngine(const vK_StartupOptions& options) {

@@ -13,10 +13,12 @@ struct vK_StartupOptions {
 // string tables, sound hub, file manager with its providers, resource cache, configuration from
 // configPath + ".json" unless one exists, the scene, the script host with the script
 // API and the message names, the object types, the desktop services, then the engine
-// object, which it returns) and loads the configured string tables.
+// object on the SDL platform, whose platform it returns: GetEngine() is the engine) and
+// loads the configured string tables.
 Vrakko_Impl& EngineStartup(const char* configPath, const vK_StartupOptions& options = {});
 // EngineStartup for a game run: the services from "assets/config"; nullptr (logged, and
-// everything made so far gone again) when start-up stopped.
+// everything made so far gone again) when start-up stopped. The result is the engine's
+// platform, as with EngineStartup.
 Vrakko_Impl* StartEngine(const vK_StartupOptions& options);
 // Destroys them: the engine first, the services after it.
 void EngineShutdown();

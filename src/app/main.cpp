@@ -212,11 +212,11 @@ int main(int argc, char** argv) {
     if (const int status = RunGameTool(options); status >= 0) return status;
     vK_RunTools tools;
     if (const int status = tools.PrepareReplay(options.run, options.startup); status != 0) return status;
-    Vrakko_Impl* engine = StartEngine(options.startup);
-    if (!engine) return 1;
-    int status = tools.Attach(*engine, options.run, options.startup.assetRoot);
-    if (status == 0) status = tools.RunGame(*engine, options.run);
-    tools.Detach(*engine);
+    Vrakko_Impl* platform = StartEngine(options.startup);
+    if (!platform) return 1;
+    int status = tools.Attach(*platform, options.run, options.startup.assetRoot);
+    if (status == 0) status = tools.RunGame(*platform, options.run);
+    tools.Detach(*platform);
     EngineShutdown();
     return status;
 }

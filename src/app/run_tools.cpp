@@ -10,6 +10,7 @@
 #include "app/dev_overlay.h"
 #include "app/engine_startup.h"
 #include "core/random.h"
+#include "core/vrakko.h"
 #include "data/exception.h"
 #include "files/data_provider_save.h"
 #include "files/file_manager.h"
@@ -92,36 +93,36 @@ int vK_RunTools::PrepareReplay(vK_RunOptions& options, vK_StartupOptions& startu
     return 0;
 }
 
-int vK_RunTools::Attach(Vrakko_Impl& engine, const vK_RunOptions& options, const std::string& assetRoot) {
+int vK_RunTools::Attach(Vrakko_Impl& platform, const vK_RunOptions& options, const std::string& assetRoot) {
     // Like --screenshot-at: the path as given, PNG for ".png" and JPEG otherwise; a path
     // without an extension keeps the ".jpg" it always got.
     screenshot_ = options.screenshot;
     if (!screenshot_.empty() && std::filesystem::path(screenshot_).extension().empty()) screenshot_ += ".jpg";
-    engine.SetFrameLimit(options.frames);
-    engine.SetScreenshotPath(screenshot_);
-    for (const auto& [frame, path] : options.frameShots) engine.AddScreenshotAt(frame, path);
+    platform.SetFrameLimit(options.frames);
+    platform.SetScreenshotPath(screenshot_);
+    for (const auto& [frame, path] : options.frameShots) platform.AddScreenshotAt(frame, path);
     vK_ScriptHub* scripts = vK_ScriptHub::Instance();
     if (replayer_) {
         const vK_InputRecording& recording = replayer_->GetRecording();
         vK_Random::Seed(recording.seed);
         if (scripts) scripts->UseRecordedClock(recording.clockStart, recording.clockOffset);
-        engine.SetReplay([this, &engine] { replayer_->BeforeFrame(engine); });
+        platform.SetReplay([this, &platform] { replayer_->BeforeFrame(platform); });
     }
     if (!options.record.empty()) {
-        if (const int status = AttachRecorder(engine, options.record); status != 0) return status;
-        if (!replayer_) engine.SetFixedStep(true, true);
+        if (const int status = AttachRecorder(platform, options.record); status != 0) return status;
+        if (!replayer_) platform.GetEngine().SetFixedStep(true, true);
     }
     if (options.dev) {
         devReload_ = std::make_unique<vY_DevReload>(OsPath(assetRoot + "/assets"));
-        engine.AddProcessListener(devReload_.get());
+        platform.GetEngine().AddProcessListener(devReload_.get());
         // Before the application in the input list, so a shown panel keeps its input.
         overlay_ = std::make_unique<vK_DevOverlay>(vK_DevOverlay::KeysFromConfig());
-        overlay_->Attach(engine);
+        overlay_->Attach(platform.GetEngine());
     }
-    return options.input.empty() ? 0 : AttachInputScript(engine, options.input);
+    return options.input.empty() ? 0 : AttachInputScript(platform, options.input);
 }
 
-int vK_RunTools::AttachRecorder(Vrakko_Impl& engine, const std::string& path) {
+int vK_RunTools::AttachRecorder(Vrakko_Impl& platform, const std::string& path) {
     // The run's scripts see the wall clock as it was at start, advancing with frame time,
     // so its replay shows the same times.
     const std::time_t now = std::time(nullptr);
@@ -134,23 +135,23 @@ int vK_RunTools::AttachRecorder(Vrakko_Impl& engine, const std::string& path) {
     }
     // First in the list: it sees every event, whatever the others answer.
     recording_ = true;
-    engine.AddInputListener(&recorder_);
-    engine.SetWindowActionListener([this](int action) { recorder_.OnWindowAction(action); });
+    platform.GetEngine().AddInputListener(&recorder_);
+    platform.SetWindowActionListener([this](int action) { recorder_.OnWindowAction(action); });
     return 0;
 }
 
-int vK_RunTools::AttachInputScript(Vrakko_Impl& engine, const std::string& path) {
+int vK_RunTools::AttachInputScript(Vrakko_Impl& platform, const std::string& path) {
     std::string text;
     if (!ReadWholeFile(path, text)) {
         std::fprintf(stderr, "vrakko: can not read the input file %s\n", path.c_str());
         return 2;
     }
     input_ = std::make_unique<vK_InputScript>(ParseInputScript(text));
-    engine.AddProcessListener(input_.get());
+    platform.GetEngine().AddProcessListener(input_.get());
     return 0;
 }
 
-int vK_RunTools::RunGame(Vrakko_Impl& engine, const vK_RunOptions& options) {
+int vK_RunTools::RunGame(Vrakko_Impl& platform, const vK_RunOptions& options) {
     int status = 0;
     vY_Application application(1024, 768);
     // The application named the game's save folder: the run starts from a copy of it.
@@ -159,8 +160,8 @@ int vK_RunTools::RunGame(Vrakko_Impl& engine, const vK_RunOptions& options) {
         vY_Settings::Instance()->SetFullscreen(options.fullscreen == 1, true);
     try {
         if (application.CanStart()) {
-            engine.Run(&application);
-            status = CheckRunResult(engine);
+            platform.GetEngine().Run(&application);
+            status = CheckRunResult(platform);
         } else {
             status = 1;
         }
@@ -168,38 +169,38 @@ int vK_RunTools::RunGame(Vrakko_Impl& engine, const vK_RunOptions& options) {
         Log("Error: %s", e.what());
         status = 1;
     }
-    engine.SetApplication(nullptr);
+    platform.GetEngine().SetApplication(nullptr);
     return status;
 }
 
 // What the run left undone that it was asked to do (screenshots), said on stderr.
-int vK_RunTools::CheckRunResult(const Vrakko_Impl& engine) const {
-    if (!engine.HasDisplay()) {
+int vK_RunTools::CheckRunResult(const Vrakko_Impl& platform) const {
+    if (!platform.HasDisplay()) {
         // Logged by the engine; ending without drawing is the sound outcome here.
         std::fprintf(stderr, "vrakko: no display or OpenGL 3.3 context could be opened; see the log\n");
         return 0;
     }
     int status = 0;
-    if (!screenshot_.empty() && !engine.ScreenshotSaved()) {
+    if (!screenshot_.empty() && !platform.ScreenshotSaved()) {
         std::fprintf(stderr, "vrakko: no screenshot was saved\n");
         status = 1;
     }
-    for (const std::string& path : engine.GetMissingScreenshots()) {
+    for (const std::string& path : platform.GetMissingScreenshots()) {
         std::fprintf(stderr, "vrakko: no screenshot was saved to %s\n", path.c_str());
         status = 1;
     }
-    if (replayer_) WarnOnOtherDisplay(engine, replayer_->GetRecording());
+    if (replayer_) WarnOnOtherDisplay(platform.GetEngine(), replayer_->GetRecording());
     return status;
 }
 
-void vK_RunTools::Detach(Vrakko_Impl& engine) {
-    if (input_) engine.RemoveProcessListener(input_.get());
-    if (devReload_) engine.RemoveProcessListener(devReload_.get());
+void vK_RunTools::Detach(Vrakko_Impl& platform) {
+    if (input_) platform.GetEngine().RemoveProcessListener(input_.get());
+    if (devReload_) platform.GetEngine().RemoveProcessListener(devReload_.get());
     overlay_.reset();
     if (recording_) {
         recorder_.Finish();
-        engine.RemoveInputListener(&recorder_);
-        engine.SetWindowActionListener(nullptr);
+        platform.GetEngine().RemoveInputListener(&recorder_);
+        platform.SetWindowActionListener(nullptr);
         recording_ = false;
     }
 }

@@ -41,16 +41,16 @@ public:
     int PrepareReplay(vK_RunOptions& options, vK_StartupOptions& startup);
     // Hands the engine the screenshots, the replay, the recorder, the developer tools and
     // the scripted input.
-    int Attach(Vrakko_Impl& engine, const vK_RunOptions& options, const std::string& assetRoot);
+    int Attach(Vrakko_Impl& platform, const vK_RunOptions& options, const std::string& assetRoot);
     // Runs the game application to its end.
-    int RunGame(Vrakko_Impl& engine, const vK_RunOptions& options);
+    int RunGame(Vrakko_Impl& platform, const vK_RunOptions& options);
     // Takes every tool out of the engine again (the recording is finished).
-    void Detach(Vrakko_Impl& engine);
+    void Detach(Vrakko_Impl& platform);
 
 private:
-    int AttachRecorder(Vrakko_Impl& engine, const std::string& path);
-    int AttachInputScript(Vrakko_Impl& engine, const std::string& path);
-    int CheckRunResult(const Vrakko_Impl& engine) const;
+    int AttachRecorder(Vrakko_Impl& platform, const std::string& path);
+    int AttachInputScript(Vrakko_Impl& platform, const std::string& path);
+    int CheckRunResult(const Vrakko_Impl& platform) const;
 
     std::unique_ptr<vK_InputReplayer> replayer_;
     vK_ReplaySaveFolder replaySaves_;

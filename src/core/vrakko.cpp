@@ -75,8 +75,12 @@ const vK_ConfigKey kGameName("Vrakko.gameName", "string", "\"Game\"",
                              "CopyFileToMyDocs writes to.");
 }  // namespace
 
-Vrakko::Vrakko() {
+Vrakko::Vrakko() : Vrakko(std::make_unique<vK_Platform>()) {}
+
+Vrakko::Vrakko(std::unique_ptr<vK_Platform> platform)
+    : platform_(platform ? std::move(platform) : std::make_unique<vK_Platform>()) {
     g_engine = this;
+    platform_->SetEngine(*this);
     if (vK_Config* config = vK_Config::Instance()) {
         publisherName_ = config->GetString(kPublisherName.path, publisherName_);
         gameName_ = config->GetString(kGameName.path, gameName_);
@@ -99,7 +103,9 @@ void Vrakko::PushNames() const {
 }
 
 Vrakko::~Vrakko() {
+    // The renderer's device objects go while the device is there.
     renderer_.reset();
+    platform_.reset();
     if (g_engine == this) g_engine = nullptr;
 }
 
@@ -109,17 +115,22 @@ double Vrakko::SteadyMs() {
     return duration<double, std::milli>(steady_clock::now() - origin).count();
 }
 
-double Vrakko::Now() const { return clock_ ? clock_() : SteadyMs(); }
+double Vrakko::Now() const { return clock_ ? clock_() : platform_->Now(); }
 
 void Vrakko::Init(vK_Application* application) {
+    platform_->Prepare();
     if (!application) application = application_;
-    if (!application) return;
-    const vK_DisplayMode mode = application->GetDisplayMode();
+    if (application) InitApplication(*application);
+    platform_->Started();
+}
+
+void Vrakko::InitApplication(vK_Application& application) {
+    const vK_DisplayMode mode = application.GetDisplayMode();
     InitDisplay(mode);
     vK_StartupTrace::Mark("display (window, GL context, audio)");
     CreateRenderer();
     vK_StartupTrace::Mark("renderer");
-    SetApplication(application);
+    SetApplication(&application);
     WalkListeners(applicationListeners_, [](vK_ApplicationListener* l) { l->AfterInit(); });
     vK_StartupTrace::Mark("application (types, settings, profiles)");
 }
@@ -127,16 +138,18 @@ void Vrakko::Init(vK_Application* application) {
 void Vrakko::Shutdown() {
     WalkListeners(applicationListeners_, [](vK_ApplicationListener* l) { l->OnShutdown(); });
     if (renderer_) {
-        ReleaseRenderer();
+        platform_->ReleaseRenderer();
         renderer_.reset();
     }
 }
 
 void Vrakko::Run(vK_Application* application) {
     Init(application);
-    RunLoop();
+    platform_->RunLoop();
     Shutdown();
 }
+
+void Vrakko::CreateRenderer() { renderer_ = platform_->CreateRenderer(width_, height_); }
 
 void Vrakko::SetFPS(float fps) {
     if (fps > 0.0f) frameInterval_ = 1.0f / fps;
@@ -149,14 +162,26 @@ float Vrakko::GetAverageFPS() const {
 }
 
 bool Vrakko::InitDisplay(const vK_DisplayMode& mode) {
+    if (!platform_->OpenDisplay(mode)) return false;
+    TakeDisplayMode(mode);
+    return true;
+}
+
+bool Vrakko::SetDisplayMode(const vK_DisplayMode& mode) {
+    if (platform_->ChangeDisplayMode(mode)) {
+        RestoreDeviceResources();
+        RestoreSceneGraphics();
+    }
+    TakeDisplayMode(mode);
+    return true;
+}
+
+void Vrakko::TakeDisplayMode(const vK_DisplayMode& mode) {
     fullscreen_ = mode.fullscreen;
     width_ = mode.width;
     height_ = mode.height;
     WalkListeners(drawListeners_, [&mode](vK_DrawListener* l) { l->OnDisplayModeChanged(mode); });
-    return true;
 }
-
-bool Vrakko::SetDisplayMode(const vK_DisplayMode& mode) { return Vrakko::InitDisplay(mode); }
 
 void Vrakko::SetApplication(vK_Application* application) {
     if (application == application_) return;
@@ -282,25 +307,37 @@ void Vrakko::Deactivate() {
     WalkListeners(inputListeners_, [](vK_InputListener* l) { l->OnDeactivate(); });
 }
 
+void Vrakko::SetActiveState(bool active) {
+    if (active == active_) return;
+    active_ = active;
+    if (active) {
+        Activate();
+        platform_->PauseSounds(false);
+    } else {
+        platform_->PauseSounds(true);
+        Deactivate();
+    }
+}
+
 void Vrakko::RestoreDeviceResources() {
     RestoreSceneGraphics();
     WalkListeners(drawListeners_, [](vK_DrawListener* l) { l->OnDeviceRestored(); });
 }
 
 void Vrakko::PollFocus() {
-    const bool foreground = IsForeground();
+    const bool foreground = platform_->IsForeground();
     if (runTime_ >= kFocusPollStart && runTime_ <= kFocusPollEnd && focused_ && !foreground) {
         focused_ = false;
         if (active_) {
             active_ = false;
-            PauseSounds(true);
+            platform_->PauseSounds(true);
             Deactivate();
         }
     } else if (!focused_ && runTime_ >= kFocusPollStart && foreground) {
         focused_ = true;
         if (!active_) {
             active_ = true;
-            PauseSounds(false);
+            platform_->PauseSounds(false);
             Activate();
         }
     }

@@ -6,6 +6,7 @@
 
 #include "core/display_mode.h"
 #include "core/frame_info.h"
+#include "core/platform.h"
 
 class vK_Application;
 class vK_ApplicationListener;
@@ -27,8 +28,9 @@ struct vK_FrameTimes {
 };
 
 // The engine singleton: the four listener lists, the frame work (Process, Draw, Input),
-// the display-mode protocol and the timing of the frame loop. The platform class
-// (Vrakko_Impl) supplies the window, the device and the event pump.
+// the display-mode protocol and the timing of the frame loop. The platform it owns
+// (vK_Platform; Vrakko_Impl on SDL2) supplies the window, the device, the event pump and
+// the clock; without one it runs on a platform without a display.
 class Vrakko {
 public:
     static constexpr float kDefaultFrameInterval = 1.0f / 60.0f;
@@ -37,11 +39,13 @@ public:
     static Vrakko* Instance();
 
     Vrakko();
-    virtual ~Vrakko();
+    explicit Vrakko(std::unique_ptr<vK_Platform> platform);
+    ~Vrakko();
     Vrakko(const Vrakko&) = delete;
     Vrakko& operator=(const Vrakko&) = delete;
 
-    virtual void Init(vK_Application* application);
+    vK_Platform& GetPlatform() const { return *platform_; }
+    void Init(vK_Application* application);
     void Shutdown();
     void Run(vK_Application* application);
     bool Process(const vK_FrameInfo& frame);
@@ -50,22 +54,24 @@ public:
     int GetWidth() const { return width_; }
     int GetHeight() const { return height_; }
     void SetFPS(float fps);
-    virtual float GetFPS() const { return 1.0f / frameInterval_; }
+    // The measured rate where the platform measures it, else the rate asked for.
+    float GetFPS() const { return platform_->MeasuresFrameRate() ? measuredRate_ : 1.0f / frameInterval_; }
     float GetAverageFPS() const;
     void EnableMultitouch(bool /*enable*/) {}
     bool IsSupported() const { return true; }
-    virtual std::string GetInterfaceOrientation() const { return "undefined"; }
-    virtual std::string GetInterfaceParadigm() const { return "undefined"; }
+    std::string GetInterfaceOrientation() const { return platform_->GetInterfaceOrientation(); }
+    std::string GetInterfaceParadigm() const { return platform_->GetInterfaceParadigm(); }
     void SetFactor(float factor) { factor_ = factor; }
     float GetFactor() const { return factor_; }
-    virtual void Quit() {}
-    virtual std::vector<float> GetDesktopSize() const { return {0.0f, 0.0f}; }
-    virtual std::vector<float> GetMaxDisplaySize() const { return {0.0f, 0.0f}; }
-    virtual bool InitDisplay(const vK_DisplayMode& mode);
-    virtual bool SetDisplayMode(const vK_DisplayMode& mode);
-    virtual void RunLoop() = 0;
-    virtual void CreateRenderer() = 0;
-    virtual void ReleaseRenderer() = 0;
+    void Quit() { platform_->Quit(); }
+    std::vector<float> GetDesktopSize() const { return platform_->GetDesktopSize(); }
+    std::vector<float> GetMaxDisplaySize() const { return platform_->GetMaxDisplaySize(); }
+    // Opens the display in mode (the window, the device) and takes its size.
+    bool InitDisplay(const vK_DisplayMode& mode);
+    // Moves the display to mode; a reset device gets its resources back.
+    bool SetDisplayMode(const vK_DisplayMode& mode);
+    // The platform's renderer at the display's size (none without a device).
+    void CreateRenderer();
 
     void SetApplication(vK_Application* application);
     vK_Application* GetApplication() const { return application_; }
@@ -84,6 +90,9 @@ public:
     bool IsFullscreen() const { return fullscreen_; }
     void Activate();
     void Deactivate();
+    // Window focus changes: listeners and sounds follow when the state changes.
+    void SetActiveState(bool active);
+    bool IsActive() const { return active_; }
     void RestoreDeviceResources();
 
     // The names that place the save folder; each change reaches the file manager at
@@ -95,9 +104,11 @@ public:
     vK_Render* GetRenderer() const { return renderer_.get(); }
     float GetFrameInterval() const { return frameInterval_; }
 
-    // The millisecond clock of the loop (a steady clock unless replaced, e.g. by tests).
+    // The millisecond clock of the loop: the platform's unless replaced (tests).
     void SetClock(std::function<double()> clock) { clock_ = std::move(clock); }
     double Now() const;
+    // Starts the loop clock: last frame time = now.
+    void StartClock() { lastFrameTime_ = Now(); }
     // The timing and processing part of one loop pass at time now (ms): frame interval
     // cap, focus polling, rate sampling, frame info, Process, cursor update. False when
     // the frame interval has not passed yet (nothing was done).
@@ -129,25 +140,20 @@ public:
     // writes it to path + ".jpg"; false when nothing could be written.
     static bool SaveScreenshot(vK_Render& render, const std::string& path);
 
-protected:
-    // Whether the game window is the foreground window (focus polling).
-    virtual bool IsForeground() const { return true; }
-    // Pauses or resumes every sound.
-    virtual void PauseSounds(bool /*pause*/) {}
-    // Starts the loop clock: last frame time = now.
-    void StartClock() { lastFrameTime_ = Now(); }
-
-    std::unique_ptr<vK_Render> renderer_;
-    bool active_ = false;
-    bool focused_ = true;
-    float measuredRate_ = 0.0f;
-
 private:
     void PushNames() const;
+    // The display's new size and state, told to the draw listeners.
+    void TakeDisplayMode(const vK_DisplayMode& mode);
+    void InitApplication(vK_Application& application);
     void SyntheticPointerMove();
     void PollFocus();
     void SampleRate(double now);
 
+    std::unique_ptr<vK_Platform> platform_;
+    std::unique_ptr<vK_Render> renderer_;  // goes before the platform's device
+    bool active_ = false;
+    bool focused_ = true;
+    float measuredRate_ = 0.0f;
     vK_Application* application_ = nullptr;
     std::vector<vK_ApplicationListener*> applicationListeners_;
     std::vector<vK_InputListener*> inputListeners_;

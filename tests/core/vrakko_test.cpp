@@ -15,24 +15,33 @@ namespace {
 
 class TestEngine : public Vrakko {
 public:
-    TestEngine() {
+    TestEngine() : Vrakko(std::make_unique<Platform>(*this)) {
         SetClock([this] { return now; });
     }
-    void RunLoop() override {}
-    void CreateRenderer() override {
-        renderer_ = std::make_unique<vK_RecordingRender>(static_cast<float>(GetWidth()),
-                                                         static_cast<float>(GetHeight()));
-    }
-    void ReleaseRenderer() override { ++releases; }
-    bool SetDisplayMode(const vK_DisplayMode& mode) override {
-        modesApplied.push_back(mode);
-        return Vrakko::SetDisplayMode(mode);
-    }
-    bool IsForeground() const override { return foreground; }
     double now = 0.0;
     bool foreground = true;
     int releases = 0;
     std::vector<vK_DisplayMode> modesApplied;
+
+private:
+    // Records what the engine asks of its platform in the owner's fields.
+    class Platform : public vK_Platform {
+    public:
+        explicit Platform(TestEngine& owner) : owner_(owner) {}
+        std::unique_ptr<vK_Render> CreateRenderer(int width, int height) override {
+            return std::make_unique<vK_RecordingRender>(static_cast<float>(width),
+                                                        static_cast<float>(height));
+        }
+        void ReleaseRenderer() override { ++owner_.releases; }
+        bool ChangeDisplayMode(const vK_DisplayMode& mode) override {
+            owner_.modesApplied.push_back(mode);
+            return false;
+        }
+        bool IsForeground() const override { return owner_.foreground; }
+
+    private:
+        TestEngine& owner_;
+    };
 };
 
 // Records every call into a shared journal.

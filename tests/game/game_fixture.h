@@ -17,20 +17,27 @@
 #include "support/file_manager_fixture.h"
 #include "support/script_scene.h"
 
-// An engine that records the display modes it is asked for.
+// An engine that records the display modes it is asked for and the quit requests.
 class GameTestEngine : public Vrakko {
 public:
-    void RunLoop() override {}
-    void CreateRenderer() override {}
-    void ReleaseRenderer() override {}
-    bool SetDisplayMode(const vK_DisplayMode& mode) override {
-        modes.push_back(mode);
-        return Vrakko::SetDisplayMode(mode);
-    }
-    void Quit() override { ++quits; }
+    GameTestEngine() : Vrakko(std::make_unique<Platform>(*this)) {}
 
     std::vector<vK_DisplayMode> modes;
     int quits = 0;
+
+private:
+    class Platform : public vK_Platform {
+    public:
+        explicit Platform(GameTestEngine& owner) : owner_(owner) {}
+        bool ChangeDisplayMode(const vK_DisplayMode& mode) override {
+            owner_.modes.push_back(mode);
+            return false;
+        }
+        void Quit() override { ++owner_.quits; }
+
+    private:
+        GameTestEngine& owner_;
+    };
 };
 
 // Desktop services that record what they are asked.

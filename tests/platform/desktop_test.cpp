@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/vrakko.h"
 #include "files/file_manager.h"
 #include "platform/desktop_services.h"
-#include "platform/vrakko_impl.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -43,7 +43,7 @@ TEST_F(DesktopTest, CopyToDocumentsCopiesGameFilesOnly) {
     folder.WriteFile("secret.txt", "not the game's");
     vK_FileManager files;
     files.SetAssetRoot(folder.Path() + "/root");
-    Vrakko_Impl engine;
+    Vrakko engine;
     vK_DesktopServices desktop;
     engine.SetGameName("");
     EXPECT_EQ(desktop.CopyToDocuments("assets/wall/paper.jpg"), "");  // no game name: nothing

@@ -25,14 +25,18 @@ namespace {
 
 using Stage = vK_FrameStage;
 
+class StagePlatform : public vK_Platform {
+public:
+    std::unique_ptr<vK_Render> CreateRenderer(int, int) override {
+        return std::make_unique<vK_RecordingRender>(320.0f, 240.0f);
+    }
+};
+
 class StageEngine : public Vrakko {
 public:
-    StageEngine() {
+    StageEngine() : Vrakko(std::make_unique<StagePlatform>()) {
         SetClock([this] { return now; });
     }
-    void RunLoop() override {}
-    void CreateRenderer() override { renderer_ = std::make_unique<vK_RecordingRender>(320.0f, 240.0f); }
-    void ReleaseRenderer() override {}
     double now = 0.0;
 };
 
