@@ -99,7 +99,7 @@ TEST(DevOverlayShots, HiddenOverlayKeepsReplaysIdenticalAndPanelsShow) {
         return std::system((command + " >/dev/null 2>&1").c_str());
     };
     ASSERT_EQ(run("dev", true), 0);
-    if (!std::filesystem::exists(folder.Path() + "/dev_object_probe.png")) GTEST_SKIP() << "no OpenGL context";
+    if (!std::filesystem::exists(folder.Path() + "/dev_inspector.png")) GTEST_SKIP() << "no OpenGL context";
     ASSERT_EQ(run("plain", false), 0);
     // Hidden, the overlay changes no pixel, before the panels were used and after.
     for (const char* shot : {"hidden_before", "hidden_after"}) {
