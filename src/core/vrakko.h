@@ -18,7 +18,7 @@ struct vK_InputEvent;
 
 // Where the time of one frame went, in milliseconds of the steady clock (whatever clock
 // the loop runs on): the input events handled before it, Process (listeners, deferred
-// calls, scene update, the after-process hook), the draw up to the last batch
+// calls, scene update, the sound and cursor updates), the draw up to the last batch
 // (listeners and scene) and the submission (EndDraw, EndFrame, the buffer swap).
 struct vK_FrameTimes {
     double input = 0.0;
