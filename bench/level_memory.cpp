@@ -24,6 +24,7 @@
 
 #include "app/engine_startup.h"
 #include "core/random.h"
+#include "core/vrakko.h"
 #include "files/live_counts.h"
 #include "game/application.h"
 #include "platform/input_recording.h"
@@ -76,8 +77,8 @@ bool RunGame(const fs::path& root, const fs::path& save, long frameLimit, const 
     vK_StartupOptions options;
     options.assetRoot = root.string();
     options.saveFolder = save.string();
-    EngineStartup("assets/config", options);
-    auto* engine = static_cast<Vrakko_Impl*>(Vrakko::Instance());
+    Vrakko_Impl* engine = &EngineStartup("assets/config", options);
+    Vrakko& core = engine->GetEngine();
     if (vK_ScriptHub* scripts = vK_ScriptHub::Instance(); scripts && recording)
         scripts->UseRecordedClock(recording->clockStart, recording->clockOffset);
     engine->SetFrameLimit(frameLimit);
@@ -86,10 +87,10 @@ bool RunGame(const fs::path& root, const fs::path& save, long frameLimit, const 
         vY_Application application(1024, 768);
         engine->SetReplay([engine, &application, &beforeFrame] { beforeFrame(*engine, application); });
         if (application.CanStart()) {
-            engine->Run(&application);
+            core.Run(&application);
             ran = engine->HasDisplay();
         }
-        engine->SetApplication(nullptr);
+        core.SetApplication(nullptr);
     }
     EngineShutdown();
     return ran;
@@ -119,7 +120,7 @@ static void BM_LevelSwitchMemory(benchmark::State& state) {
                 at[slot] = ResidentMegabytes();
                 std::printf("after %3d switches: resident %.1f MB; %s\n", n, at[slot], LiveCounts().c_str());
                 std::fflush(stdout);
-                if (n == 500) engine.Quit();
+                if (n == 500) engine.GetEngine().Quit();
             });
         if (!ran || at[2] == 0) {
             state.SkipWithError("the game did not run 500 switches");

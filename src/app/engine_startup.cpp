@@ -4,7 +4,10 @@
 
 #include "core/mediator.h"
 #include "core/message_id.h"
+#include "core/startup_trace.h"
+#include "core/vrakko.h"
 #include "data/config.h"
+#include "data/exception.h"
 #include "data/json_file.h"
 #include "data/string_table.h"
 #include "files/file_manager.h"
@@ -13,6 +16,7 @@
 #include "graphics/glyph_rasterizer.h"
 #include "graphics/resource_manager.h"
 #include "media/sound_hub_impl.h"
+#include "platform/desktop_services.h"
 #include "platform/vrakko_impl.h"
 #include "scene/animation.h"
 #include "scene/grid.h"
@@ -44,6 +48,7 @@ struct Services {
     std::unique_ptr<vK_Config> config;
     std::unique_ptr<vK_Scene> scene;
     std::unique_ptr<vK_ScriptHub> scripts;
+    std::unique_ptr<vK_DesktopServices> desktop;
     std::unique_ptr<Vrakko> engine;
 };
 
@@ -54,7 +59,7 @@ Services& TheServices() {
 
 }  // namespace
 
-void EngineStartup(const char* configPath, const vK_StartupOptions& options) {
+Vrakko_Impl& EngineStartup(const char* configPath, const vK_StartupOptions& options) {
     Services& s = TheServices();
     s.glyphs = std::make_unique<vK_GlyphRasterizer>();
     s.mediator = std::make_unique<vK_Mediator>();
@@ -89,11 +94,25 @@ void EngineStartup(const char* configPath, const vK_StartupOptions& options) {
     vK_ParticleSystem::RegisterType();
     vK_Video::RegisterType();
     if (vK_Config* config = vK_Config::Instance()) s.strings->LoadList(config->GetData(kStrings.path));
-    s.engine = std::make_unique<Vrakko_Impl>();
-    // sound: the hub's update follows Process every frame.
-    s.engine->SetAfterProcessHook([](const vK_FrameInfo& frame) {
-        if (vK_SoundHub* hub = vK_SoundHub::Instance()) hub->Update(frame);
-    });
+    s.desktop = std::make_unique<vK_DesktopServices>();
+    // The engine on the SDL platform; the platform lives as long as the engine.
+    auto platform = std::make_unique<Vrakko_Impl>();
+    Vrakko_Impl& sdl = *platform;
+    s.engine = std::make_unique<Vrakko>(std::move(platform));
+    return sdl;
+}
+
+Vrakko_Impl* StartEngine(const vK_StartupOptions& options) {
+    vK_StartupTrace::Mark("entry point");
+    try {
+        Vrakko_Impl& engine = EngineStartup("assets/config", options);
+        vK_StartupTrace::Mark("services (EngineStartup)");
+        return &engine;
+    } catch (const vK_Exception& e) {
+        Log("Error: start-up stopped: %s", e.what());
+        EngineShutdown();
+        return nullptr;
+    }
 }
 
 // Not the reverse of EngineStartup: the scene and every object go before the script host,
@@ -101,6 +120,7 @@ void EngineStartup(const char* configPath, const vK_StartupOptions& options) {
 void EngineShutdown() {
     Services& s = TheServices();
     s.engine.reset();
+    s.desktop.reset();
     if (s.mediator) s.mediator->DropScriptListeners();
     s.scene.reset();
     vK_Object::ReleaseAll();

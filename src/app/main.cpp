@@ -1,39 +1,18 @@
 // The entry point: options, engine start-up, the application, shut-down.
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <ctime>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "app/author_tools.h"
-#include "app/dev_overlay.h"
 #include "app/engine_startup.h"
 #include "app/game_export.h"
 #include "app/new_project.h"
-#include "app/replay_save_folder.h"
-#include "core/random.h"
-#include "core/startup_trace.h"
+#include "app/run_tools.h"
 #include "data/exception.h"
-#include "files/data_provider_save.h"
-#include "files/file_manager.h"
-#include "files/log.h"
 #include "files/os_services.h"
-#include "game/application.h"
-#include "game/dev_reload.h"
 #include "game/game_message_ids.h"
-#include "game/settings.h"
 #include "platform/desktop.h"
-#include "platform/input_recording.h"
-#include "platform/input_script.h"
-#include "platform/vrakko_impl.h"
-#include "script/script_hub.h"
 
 namespace {
 
@@ -76,15 +55,7 @@ const char* kUsage =
 
 struct Options {
     vK_StartupOptions startup;
-    long frames = 0;
-    std::string screenshot;
-    std::string input;
-    std::string record;
-    std::string replay;
-    std::vector<std::pair<long, std::string>> frameShots;
-    bool dev = false;
-    // --windowed / --fullscreen; without either the player's setting decides.
-    int fullscreen = -1;
+    vK_RunOptions run;
     bool api = false;
     std::string markdown;
     bool check = false;
@@ -112,11 +83,11 @@ void Anchor(std::string& path) {
 void EnterGameFolder(Options& options) {
     Anchor(options.startup.assetRoot);
     Anchor(options.startup.saveFolder);
-    Anchor(options.screenshot);
-    Anchor(options.input);
-    Anchor(options.record);
-    Anchor(options.replay);
-    for (auto& shot : options.frameShots) Anchor(shot.second);
+    Anchor(options.run.screenshot);
+    Anchor(options.run.input);
+    Anchor(options.run.record);
+    Anchor(options.run.replay);
+    for (auto& shot : options.run.frameShots) Anchor(shot.second);
     unsigned error = 0;
     if (!OsSetCurrentDirectory(options.startup.assetRoot, &error)) {
         char text[64];
@@ -141,9 +112,9 @@ int ParseOptions(const std::vector<std::string>& argv, Options& options) {
         } else if (arg == "--json") {
             options.json = true;
         } else if (arg == "--windowed") {
-            options.fullscreen = 0;
+            options.run.fullscreen = 0;
         } else if (arg == "--fullscreen") {
-            options.fullscreen = 1;
+            options.run.fullscreen = 1;
         } else if (arg == "--markdown" && hasValue) {
             options.markdown = argv[++i];
         } else if (arg == "--root" && hasValue) {
@@ -152,21 +123,21 @@ int ParseOptions(const std::vector<std::string>& argv, Options& options) {
             options.startup.saveFolder = argv[++i];
         } else if (arg == "--frames" && hasValue) {
             char* end = nullptr;
-            options.frames = std::strtol(argv[++i].c_str(), &end, 10);
-            if (!end || *end || options.frames < 0) {
+            options.run.frames = std::strtol(argv[++i].c_str(), &end, 10);
+            if (!end || *end || options.run.frames < 0) {
                 std::fprintf(stderr, "vrakko: --frames needs a count\n%s", kUsage);
                 return 2;
             }
         } else if (arg == "--input" && hasValue) {
-            options.input = argv[++i];
+            options.run.input = argv[++i];
         } else if (arg == "--screenshot" && hasValue) {
-            options.screenshot = argv[++i];
+            options.run.screenshot = argv[++i];
         } else if (arg == "--record" && hasValue) {
-            options.record = argv[++i];
+            options.run.record = argv[++i];
         } else if (arg == "--replay" && hasValue) {
-            options.replay = argv[++i];
+            options.run.replay = argv[++i];
         } else if (arg == "--dev") {
-            options.dev = true;
+            options.run.dev = true;
         } else if (arg == "--screenshot-at" && hasValue) {
             const std::string value = argv[++i];
             const size_t colon = value.find(':');
@@ -178,7 +149,7 @@ int ParseOptions(const std::vector<std::string>& argv, Options& options) {
                              kUsage);
                 return 2;
             }
-            options.frameShots.emplace_back(frame, value.substr(colon + 1));
+            options.run.frameShots.emplace_back(frame, value.substr(colon + 1));
         } else if (const int taken = ParseExportOption(argc, argv, i, options.exporting); taken != 0) {
             if (taken < 0) return 2;
         } else if (const int taken = ParseNewProjectOption(argc, argv, i, options.newProject); taken != 0) {
@@ -188,7 +159,7 @@ int ParseOptions(const std::vector<std::string>& argv, Options& options) {
             return 2;
         }
     }
-    if (!options.input.empty() && !options.replay.empty()) {
+    if (!options.run.input.empty() && !options.run.replay.empty()) {
         std::fprintf(stderr, "vrakko: --input and --replay can not be combined\n");
         return 2;
     }
@@ -200,40 +171,31 @@ int ParseOptions(const std::vector<std::string>& argv, Options& options) {
     return 0;
 }
 
-// Pointer positions are window pixels: a replay on a window of another size may hit other
-// objects than the recorded run did.
-void WarnOnOtherDisplay(const Vrakko& engine, const vK_InputRecording& recording) {
-    if (engine.GetWidth() == recording.width && engine.GetHeight() == recording.height) return;
-    Log("Warning: the replay ran at %d x %d, the recording at %d x %d", engine.GetWidth(), engine.GetHeight(),
-        recording.width, recording.height);
-    std::fprintf(stderr, "vrakko: warning: the replay ran at %d x %d, the recording at %d x %d\n",
-                 engine.GetWidth(), engine.GetHeight(), recording.width, recording.height);
+// The author tools that need no game folder: a new project, an export. -1 when neither
+// was asked for, else the exit status.
+int RunProjectTool(const Options& options) {
+    if (!options.newProject.dir.empty()) return RunNewProject(options.newProject);
+    if (options.exporting.outDir.empty()) return -1;
+    try {
+        return RunExport(options.startup, options.exporting);
+    } catch (const vK_Exception& e) {
+        std::fprintf(stderr, "vrakko: %s\n", e.what());
+        return 1;
+    }
 }
 
-// Reads and checks the recording to replay; false (after saying why) when it is missing
-// or damaged.
-bool LoadRecording(const std::string& path, vK_InputRecording& recording) {
-    std::ifstream in(OsPath(path), std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "vrakko: can not read the recording %s\n", path.c_str());
-        return false;
+// The author tools that read the game in its folder: the API listing and the asset
+// check. -1 when neither was asked for, else the exit status.
+int RunGameTool(const Options& options) {
+    if (!options.api && !options.check) return -1;
+    try {
+        return options.api ? RunApiListing(options.startup, options.markdown)
+                           : RunAssetCheck(options.startup, options.json);
+    } catch (const vK_Exception& e) {
+        std::fprintf(stderr, "vrakko: %s\n", e.what());
+        EngineShutdown();
+        return 1;
     }
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    std::string error;
-    if (!ParseInputRecording(text, recording, error)) {
-        std::fprintf(stderr, "vrakko: the recording %s is damaged: %s\n", path.c_str(), error.c_str());
-        return false;
-    }
-    return true;
-}
-
-// The folder the save provider writes to now ("" when none can be named).
-std::string CurrentSaveFolder() {
-    vK_FileManager* files = vK_FileManager::Instance();
-    if (!files) return {};
-    for (const auto& writer : files->GetWriters())
-        if (auto* save = dynamic_cast<vK_DataProviderSave*>(writer.get())) return save->SaveFolder();
-    return {};
 }
 
 }  // namespace
@@ -245,155 +207,16 @@ int main(int argc, char** argv) {
     Options options;
     const int parsed = ParseOptions(OsArguments(argc, argv), options);
     if (parsed != 0) return parsed == 1 ? 0 : 2;
-    if (!options.newProject.dir.empty()) return RunNewProject(options.newProject);
-    if (!options.exporting.outDir.empty()) {
-        try {
-            return RunExport(options.startup, options.exporting);
-        } catch (const vK_Exception& e) {
-            std::fprintf(stderr, "vrakko: %s\n", e.what());
-            return 1;
-        }
-    }
+    if (const int status = RunProjectTool(options); status >= 0) return status;
     EnterGameFolder(options);
-    if (options.api || options.check) {
-        try {
-            return options.api ? RunApiListing(options.startup, options.markdown)
-                               : RunAssetCheck(options.startup, options.json);
-        } catch (const vK_Exception& e) {
-            std::fprintf(stderr, "vrakko: %s\n", e.what());
-            EngineShutdown();
-            return 1;
-        }
-    }
-    std::unique_ptr<vK_InputReplayer> replayer;
-    vK_ReplaySaveFolder replaySaves;
-    if (!options.replay.empty()) {
-        vK_InputRecording recording;
-        if (!LoadRecording(options.replay, recording)) return 2;
-        if (!recording.saveFolder.empty()) {
-            std::string error;
-            if (!replaySaves.Prepare(options.replay, recording.saveFolder, options.startup.saveFolder,
-                                     error)) {
-                std::fprintf(stderr, "vrakko: the recording's save folder: %s\n", error.c_str());
-                return 2;
-            }
-            options.startup.saveFolder = replaySaves.GetFolder();
-        }
-        if (options.fullscreen < 0) options.fullscreen = recording.fullscreen ? 1 : 0;
-        if (options.frames == 0) options.frames = std::max(recording.endFrame, 1L);
-        // Sound runs on frame time, as without a device: sounds end at the same frames.
-        OsSetEnvironment("SDL_AUDIODRIVER", "dummy");
-        replayer = std::make_unique<vK_InputReplayer>(std::move(recording));
-    }
-
-    vK_StartupTrace::Mark("entry point");
-    try {
-        EngineStartup("assets/config", options.startup);
-        vK_StartupTrace::Mark("services (EngineStartup)");
-    } catch (const vK_Exception& e) {
-        Log("Error: start-up stopped: %s", e.what());
-        EngineShutdown();
-        return 1;
-    }
-    auto* engine = static_cast<Vrakko_Impl*>(Vrakko::Instance());
-    // Like --screenshot-at: the path as given, PNG for ".png" and JPEG otherwise; a path
-    // without an extension keeps the ".jpg" it always got.
-    std::string shot = options.screenshot;
-    if (!shot.empty() && std::filesystem::path(shot).extension().empty()) shot += ".jpg";
-    engine->SetFrameLimit(options.frames);
-    engine->SetScreenshotPath(shot);
-    for (const auto& [frame, path] : options.frameShots) engine->AddScreenshotAt(frame, path);
-    vK_ScriptHub* scripts = vK_ScriptHub::Instance();
-    if (replayer) {
-        vK_Random::Seed(replayer->GetRecording().seed);
-        if (scripts)
-            scripts->UseRecordedClock(replayer->GetRecording().clockStart,
-                                      replayer->GetRecording().clockOffset);
-        engine->SetReplay([engine, &replayer] { replayer->BeforeFrame(*engine); });
-    }
-    vK_InputRecorder recorder;
-    if (!options.record.empty()) {
-        // The run's scripts see the wall clock as it was at start, advancing with frame time,
-        // so its replay shows the same times.
-        const std::time_t now = std::time(nullptr);
-        long offset = 0;
-        OsLocalTime(now, &offset);
-        if (scripts) scripts->UseRecordedClock(now, offset);
-        if (!recorder.Open(options.record, vK_Random::GetState(), now, offset)) {
-            std::fprintf(stderr, "vrakko: can not write the recording %s\n", options.record.c_str());
-            EngineShutdown();
-            return 2;
-        }
-        // First in the list: it sees every event, whatever the others answer.
-        engine->AddInputListener(&recorder);
-        engine->SetWindowActionListener([&recorder](int action) { recorder.OnWindowAction(action); });
-        if (!replayer) engine->SetFixedStep(true, true);
-    }
-    std::unique_ptr<vY_DevReload> devReload;
-    std::unique_ptr<vK_DevOverlay> overlay;
-    if (options.dev) {
-        devReload = std::make_unique<vY_DevReload>(OsPath(options.startup.assetRoot + "/assets"));
-        engine->AddProcessListener(devReload.get());
-        // Before the application in the input list, so a shown panel keeps its input.
-        overlay = std::make_unique<vK_DevOverlay>(vK_DevOverlay::KeysFromConfig());
-        overlay->Attach(*engine);
-    }
-    std::unique_ptr<vK_InputScript> input;
-    if (!options.input.empty()) {
-        std::ifstream in(OsPath(options.input), std::ios::binary);
-        if (!in) {
-            std::fprintf(stderr, "vrakko: can not read the input file %s\n", options.input.c_str());
-            EngineShutdown();
-            return 2;
-        }
-        const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        input = std::make_unique<vK_InputScript>(ParseInputScript(text));
-        engine->AddProcessListener(input.get());
-    }
-
-    int status = 0;
-    {
-        vY_Application application(1024, 768);
-        // The application named the game's save folder: the run starts from a copy of it.
-        if (!options.record.empty())
-            recorder.SetSaveFolder(SnapshotSaveFolder(options.record, CurrentSaveFolder()));
-        if (options.fullscreen >= 0 && vY_Settings::Instance())
-            vY_Settings::Instance()->SetFullscreen(options.fullscreen == 1, true);
-        try {
-            if (application.CanStart()) {
-                engine->Run(&application);
-                if (!engine->HasDisplay()) {
-                    // Logged by the engine; ending without drawing is the sound outcome here.
-                    std::fprintf(stderr,
-                                 "vrakko: no display or OpenGL 3.3 context could be opened; see the log\n");
-                } else {
-                    if (!shot.empty() && !engine->ScreenshotSaved()) {
-                        std::fprintf(stderr, "vrakko: no screenshot was saved\n");
-                        status = 1;
-                    }
-                    for (const std::string& path : engine->GetMissingScreenshots()) {
-                        std::fprintf(stderr, "vrakko: no screenshot was saved to %s\n", path.c_str());
-                        status = 1;
-                    }
-                    if (replayer) WarnOnOtherDisplay(*engine, replayer->GetRecording());
-                }
-            } else {
-                status = 1;
-            }
-        } catch (const vK_Exception& e) {
-            Log("Error: %s", e.what());
-            status = 1;
-        }
-        engine->SetApplication(nullptr);
-    }
-    if (input) engine->RemoveProcessListener(input.get());
-    if (devReload) engine->RemoveProcessListener(devReload.get());
-    overlay.reset();
-    if (!options.record.empty()) {
-        recorder.Finish();
-        engine->RemoveInputListener(&recorder);
-        engine->SetWindowActionListener(nullptr);
-    }
+    if (const int status = RunGameTool(options); status >= 0) return status;
+    vK_RunTools tools;
+    if (const int status = tools.PrepareReplay(options.run, options.startup); status != 0) return status;
+    Vrakko_Impl* platform = StartEngine(options.startup);
+    if (!platform) return 1;
+    int status = tools.Attach(*platform, options.run, options.startup.assetRoot);
+    if (status == 0) status = tools.RunGame(*platform, options.run);
+    tools.Detach(*platform);
     EngineShutdown();
     return status;
 }

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <type_traits>
 
 #include "core/application.h"
+#include "core/frame_stages.h"
 #include "core/input_event.h"
 #include "core/input_listener.h"
 #include "core/startup_trace.h"
@@ -14,9 +16,7 @@
 namespace {
 
 Vrakko* g_engine = nullptr;
-vK_EngineSceneHooks g_scene;
-vK_EngineCursorHooks g_cursor;
-vK_EngineScriptHooks g_scripts;
+using Stage = vK_FrameStage;
 
 // Run-time window (ms) in which the loop polls for a lost focus.
 constexpr double kFocusPollStart = 250.0;
@@ -30,26 +30,42 @@ void RemoveFirst(std::vector<T*>& list, T* item) {
     if (it != list.end()) list.erase(it);
 }
 
-template <typename T>
-bool Contains(const std::vector<T*>& list, T* item) {
-    return std::find(list.begin(), list.end(), item) != list.end();
+// Calls call(listener) for each listener of snapshot in order, skipping those no longer in
+// live when their turn comes: a listener may add or remove itself or others (and be
+// destroyed after removing itself) during any call. A call that returns false stops the
+// walk; the result says whether every call passed.
+template <typename T, typename Call>
+bool WalkListeners(const std::vector<T*>& snapshot, const std::vector<T*>& live, Call call) {
+    for (T* listener : snapshot) {
+        if (std::find(live.begin(), live.end(), listener) == live.end()) continue;
+        if constexpr (std::is_same_v<decltype(call(listener)), bool>) {
+            if (!call(listener)) return false;
+        } else {
+            call(listener);
+        }
+    }
+    return true;
+}
+
+// The same over the listeners as they are when the walk starts.
+template <typename T, typename Call>
+bool WalkListeners(const std::vector<T*>& live, Call call) {
+    const std::vector<T*> snapshot = live;
+    return WalkListeners(snapshot, live, call);
 }
 
 }  // namespace
 
 Vrakko* Vrakko::Instance() { return g_engine; }
 
-void Vrakko::DrawScene(vK_Render& render) {
-    if (g_scene.draw) g_scene.draw(render);
-}
+void Vrakko::DrawScene(vK_Render& render) { vK_FrameStages::Run(Stage::kDrawScene, render); }
 
-void Vrakko::RestoreSceneGraphics() {
-    if (g_scene.restore) g_scene.restore();
-}
+void Vrakko::RestoreSceneGraphics() { vK_FrameStages::Run(Stage::kRestoreGraphics); }
 
-void Vrakko::SetSceneHooks(const vK_EngineSceneHooks& hooks) { g_scene = hooks; }
-void Vrakko::SetCursorHooks(const vK_EngineCursorHooks& hooks) { g_cursor = hooks; }
-void Vrakko::SetScriptHooks(const vK_EngineScriptHooks& hooks) { g_scripts = hooks; }
+bool Vrakko::SaveScreenshot(vK_Render& render, const std::string& path) {
+    if (render.BeginScreenshot()) DrawScene(render);
+    return render.EndScreenshot(path);
+}
 
 namespace {
 const vK_ConfigKey kPublisherName("Vrakko.publisherName", "string", "\"Brindlewick\"",
@@ -59,8 +75,12 @@ const vK_ConfigKey kGameName("Vrakko.gameName", "string", "\"Game\"",
                              "CopyFileToMyDocs writes to.");
 }  // namespace
 
-Vrakko::Vrakko() {
+Vrakko::Vrakko() : Vrakko(std::make_unique<vK_Platform>()) {}
+
+Vrakko::Vrakko(std::unique_ptr<vK_Platform> platform)
+    : platform_(platform ? std::move(platform) : std::make_unique<vK_Platform>()) {
     g_engine = this;
+    platform_->SetEngine(*this);
     if (vK_Config* config = vK_Config::Instance()) {
         publisherName_ = config->GetString(kPublisherName.path, publisherName_);
         gameName_ = config->GetString(kGameName.path, gameName_);
@@ -83,7 +103,9 @@ void Vrakko::PushNames() const {
 }
 
 Vrakko::~Vrakko() {
+    // The renderer's device objects go while the device is there.
     renderer_.reset();
+    platform_.reset();
     if (g_engine == this) g_engine = nullptr;
 }
 
@@ -93,44 +115,41 @@ double Vrakko::SteadyMs() {
     return duration<double, std::milli>(steady_clock::now() - origin).count();
 }
 
-double Vrakko::Now() const { return clock_ ? clock_() : SteadyMs(); }
+double Vrakko::Now() const { return clock_ ? clock_() : platform_->Now(); }
 
 void Vrakko::Init(vK_Application* application) {
+    platform_->Prepare();
     if (!application) application = application_;
-    if (!application) return;
-    const vK_DisplayMode mode = application->GetDisplayMode();
+    if (application) InitApplication(*application);
+    platform_->Started();
+}
+
+void Vrakko::InitApplication(vK_Application& application) {
+    const vK_DisplayMode mode = application.GetDisplayMode();
     InitDisplay(mode);
     vK_StartupTrace::Mark("display (window, GL context, audio)");
     CreateRenderer();
     vK_StartupTrace::Mark("renderer");
-    if (renderer_) {
-        renderer_->SetCursorDrawer([](vK_Render& render) {
-            if (g_cursor.draw) g_cursor.draw(render);
-        });
-        renderer_->SetSceneDrawer([](vK_Render& render) { DrawScene(render); });
-    }
-    SetApplication(application);
-    const std::vector<vK_ApplicationListener*> listeners = applicationListeners_;
-    for (vK_ApplicationListener* l : listeners)
-        if (Contains(applicationListeners_, l)) l->AfterInit();
+    SetApplication(&application);
+    WalkListeners(applicationListeners_, [](vK_ApplicationListener* l) { l->AfterInit(); });
     vK_StartupTrace::Mark("application (types, settings, profiles)");
 }
 
 void Vrakko::Shutdown() {
-    const std::vector<vK_ApplicationListener*> listeners = applicationListeners_;
-    for (vK_ApplicationListener* l : listeners)
-        if (Contains(applicationListeners_, l)) l->OnShutdown();
+    WalkListeners(applicationListeners_, [](vK_ApplicationListener* l) { l->OnShutdown(); });
     if (renderer_) {
-        ReleaseRenderer();
+        platform_->ReleaseRenderer();
         renderer_.reset();
     }
 }
 
 void Vrakko::Run(vK_Application* application) {
     Init(application);
-    RunLoop();
+    platform_->RunLoop();
     Shutdown();
 }
+
+void Vrakko::CreateRenderer() { renderer_ = platform_->CreateRenderer(width_, height_); }
 
 void Vrakko::SetFPS(float fps) {
     if (fps > 0.0f) frameInterval_ = 1.0f / fps;
@@ -143,16 +162,26 @@ float Vrakko::GetAverageFPS() const {
 }
 
 bool Vrakko::InitDisplay(const vK_DisplayMode& mode) {
-    fullscreen_ = mode.fullscreen;
-    width_ = mode.width;
-    height_ = mode.height;
-    const std::vector<vK_DrawListener*> listeners = drawListeners_;
-    for (vK_DrawListener* l : listeners)
-        if (Contains(drawListeners_, l)) l->OnDisplayModeChanged(mode);
+    if (!platform_->OpenDisplay(mode)) return false;
+    TakeDisplayMode(mode);
     return true;
 }
 
-bool Vrakko::SetDisplayMode(const vK_DisplayMode& mode) { return Vrakko::InitDisplay(mode); }
+bool Vrakko::SetDisplayMode(const vK_DisplayMode& mode) {
+    if (platform_->ChangeDisplayMode(mode)) {
+        RestoreDeviceResources();
+        RestoreSceneGraphics();
+    }
+    TakeDisplayMode(mode);
+    return true;
+}
+
+void Vrakko::TakeDisplayMode(const vK_DisplayMode& mode) {
+    fullscreen_ = mode.fullscreen;
+    width_ = mode.width;
+    height_ = mode.height;
+    WalkListeners(drawListeners_, [&mode](vK_DrawListener* l) { l->OnDisplayModeChanged(mode); });
+}
 
 void Vrakko::SetApplication(vK_Application* application) {
     if (application == application_) return;
@@ -183,31 +212,33 @@ void Vrakko::RemoveProcessListener(vK_ProcessListener* l) { RemoveFirst(processL
 bool Vrakko::Process(const vK_FrameInfo& frame) {
     ring_[ringIndex_] = frame.elapsed;
     ringIndex_ = (ringIndex_ + 1) % kRingSize;
-
+    // One snapshot for both passes: a listener added during the first joins next frame.
     const std::vector<vK_ProcessListener*> listeners = processListeners_;
-    bool allPassed = true;
-    for (vK_ProcessListener* l : listeners) {
-        if (!Contains(processListeners_, l)) continue;
-        if (!l->OnPreProcess(frame)) {
-            allPassed = false;
-            break;
-        }
-    }
-    for (vK_ProcessListener* l : listeners)
-        if (Contains(processListeners_, l)) l->OnProcess(frame);
+    const bool allPassed = WalkListeners(listeners, processListeners_,
+                                         [&frame](vK_ProcessListener* l) { return l->OnPreProcess(frame); });
+    WalkListeners(listeners, processListeners_, [&frame](vK_ProcessListener* l) { l->OnProcess(frame); });
     if (!allPassed) return false;
-    const bool held = std::any_of(inputListeners_.begin(), inputListeners_.end(),
-                                  [](const vK_InputListener* l) { return l->HoldsPointer(); });
-    if (g_scene.input && !held) {
-        vK_InputEvent move;
-        move.type = vK_InputEvent::kPointerMove;
-        move.key = vK_InputEvent::kPointerKey;
-        if (g_cursor.position) g_cursor.position(move.x, move.y);
-        g_scene.input(move);
-    }
-    if (g_scripts.run_deferred) g_scripts.run_deferred();
-    if (g_scene.update) g_scene.update(frame);
+    SyntheticPointerMove();
+    vK_FrameStages::Run(Stage::kDeferredCalls);
+    vK_FrameStages::Run(Stage::kUpdateScene, frame);
     return true;
+}
+
+// The resting pointer moves every frame, so objects moving under it get their enter and
+// leave events; not while an input listener keeps the pointer.
+void Vrakko::SyntheticPointerMove() {
+    if (!vK_FrameStages::Has(Stage::kDispatchInput)) return;
+    if (std::any_of(inputListeners_.begin(), inputListeners_.end(),
+                    [](const vK_InputListener* l) { return l->HoldsPointer(); }))
+        return;
+    vK_StageContext where;
+    vK_FrameStages::Run(Stage::kPointerPosition, where);
+    vK_InputEvent move;
+    move.type = vK_InputEvent::kPointerMove;
+    move.key = vK_InputEvent::kPointerKey;
+    move.x = where.x;
+    move.y = where.y;
+    vK_FrameStages::Run(Stage::kDispatchInput, move);
 }
 
 void Vrakko::Draw() {
@@ -218,23 +249,16 @@ void Vrakko::Draw() {
     render->BeginFrame();
     render->BeginDraw();
     std::vector<vK_DrawListener*> called;
-    bool allPassed = true;
-    const std::vector<vK_DrawListener*> listeners = drawListeners_;
-    for (vK_DrawListener* l : listeners) {
-        if (!Contains(drawListeners_, l)) continue;
+    const bool allPassed = WalkListeners(drawListeners_, [&](vK_DrawListener* l) {
         called.push_back(l);
-        if (!l->OnPreDraw(*render)) {
-            allPassed = false;
-            break;
-        }
-    }
-    if (allPassed) DrawScene(*render);
-    // A listener removed meanwhile (by a script, or because it was destroyed) is skipped.
-    for (vK_DrawListener* l : called) {
-        if (Contains(drawListeners_, l)) l->OnPostDraw(*render);
-    }
+        return l->OnPreDraw(*render);
+    });
+    if (allPassed) vK_FrameStages::Run(Stage::kDrawScene, *render);
+    WalkListeners(called, drawListeners_, [render](vK_DrawListener* l) { l->OnPostDraw(*render); });
     const double drawn = SteadyMs();
     render->EndDraw();
+    render->DrawGammaOverlay();
+    vK_FrameStages::Run(Stage::kDrawCursor, *render);
     render->EndFrame();
     currentTimes_.draw += drawn - start;
     currentTimes_.submit += SteadyMs() - drawn;
@@ -243,49 +267,34 @@ void Vrakko::Draw() {
 void Vrakko::Input(const vK_InputEvent& event) {
     const double start = SteadyMs();
     if (event.type == vK_InputEvent::kPointerDown || event.type == vK_InputEvent::kPointerUp ||
-        event.type == vK_InputEvent::kPointerMove) {
-        if (g_cursor.move)
-            g_cursor.move(static_cast<float>(static_cast<int>(event.x)),
-                          static_cast<float>(static_cast<int>(event.y)));
-    }
+        event.type == vK_InputEvent::kPointerMove)
+        vK_FrameStages::Run(Stage::kFollowPointer, event);
     std::vector<vK_InputListener*> called;
-    bool allPassed = true;
-    const std::vector<vK_InputListener*> listeners = inputListeners_;
-    for (vK_InputListener* l : listeners) {
-        if (!Contains(inputListeners_, l)) continue;
+    const bool allPassed = WalkListeners(inputListeners_, [&](vK_InputListener* l) {
         called.push_back(l);
-        if (!l->OnPreInput(event)) {
-            allPassed = false;
-            break;
-        }
-    }
-    if (allPassed && g_scene.input) g_scene.input(event);
-    for (vK_InputListener* l : called) l->OnPostInput(event);
+        return l->OnPreInput(event);
+    });
+    if (allPassed) vK_FrameStages::Run(Stage::kDispatchInput, event);
+    WalkListeners(called, inputListeners_, [&event](vK_InputListener* l) { l->OnPostInput(event); });
     pendingInputMs_ += SteadyMs() - start;
 }
 
 bool Vrakko::SetFullscreen(bool fullscreen) {
     std::vector<vK_DrawListener*> agreed;
-    bool allAgreed = true;
-    const std::vector<vK_DrawListener*> listeners = drawListeners_;
-    for (vK_DrawListener* l : listeners) {
-        if (!Contains(drawListeners_, l)) continue;
-        if (!l->CanChangeDisplayMode(fullscreen)) {
-            allAgreed = false;
-            break;
-        }
+    const bool allAgreed = WalkListeners(drawListeners_, [&](vK_DrawListener* l) {
+        if (!l->CanChangeDisplayMode(fullscreen)) return false;
         agreed.push_back(l);
-    }
+        return true;
+    });
     bool result = false;
     if (allAgreed && application_) result = SetDisplayMode(application_->GetDisplayMode(fullscreen));
-    for (vK_DrawListener* l : agreed) l->OnDisplayModeChangeDone(fullscreen_);
+    WalkListeners(agreed, drawListeners_,
+                  [this](vK_DrawListener* l) { l->OnDisplayModeChangeDone(fullscreen_); });
     return result;
 }
 
 void Vrakko::Activate() {
-    const std::vector<vK_InputListener*> listeners = inputListeners_;
-    for (vK_InputListener* l : listeners)
-        if (Contains(inputListeners_, l)) l->OnActivate();
+    WalkListeners(inputListeners_, [](vK_InputListener* l) { l->OnActivate(); });
     vK_InputEvent event;
     event.type = vK_InputEvent::kActivated;
     Input(event);
@@ -295,32 +304,40 @@ void Vrakko::Deactivate() {
     vK_InputEvent event;
     event.type = vK_InputEvent::kDeactivated;
     Input(event);
-    const std::vector<vK_InputListener*> listeners = inputListeners_;
-    for (vK_InputListener* l : listeners)
-        if (Contains(inputListeners_, l)) l->OnDeactivate();
+    WalkListeners(inputListeners_, [](vK_InputListener* l) { l->OnDeactivate(); });
+}
+
+void Vrakko::SetActiveState(bool active) {
+    if (active == active_) return;
+    active_ = active;
+    if (active) {
+        Activate();
+        platform_->PauseSounds(false);
+    } else {
+        platform_->PauseSounds(true);
+        Deactivate();
+    }
 }
 
 void Vrakko::RestoreDeviceResources() {
     RestoreSceneGraphics();
-    const std::vector<vK_DrawListener*> listeners = drawListeners_;
-    for (vK_DrawListener* l : listeners)
-        if (Contains(drawListeners_, l)) l->OnDeviceRestored();
+    WalkListeners(drawListeners_, [](vK_DrawListener* l) { l->OnDeviceRestored(); });
 }
 
 void Vrakko::PollFocus() {
-    const bool foreground = IsForeground();
-    if (runTime_ >= kFocusPollStart && runTime_ <= kFocusPollEnd && focused_ != 0.0 && !foreground) {
-        focused_ = 0.0;
+    const bool foreground = platform_->IsForeground();
+    if (runTime_ >= kFocusPollStart && runTime_ <= kFocusPollEnd && focused_ && !foreground) {
+        focused_ = false;
         if (active_) {
             active_ = false;
-            PauseSounds(true);
+            platform_->PauseSounds(true);
             Deactivate();
         }
-    } else if (focused_ == 0.0 && runTime_ >= kFocusPollStart && foreground) {
-        focused_ = 1.0;
+    } else if (!focused_ && runTime_ >= kFocusPollStart && foreground) {
+        focused_ = true;
         if (!active_) {
             active_ = true;
-            PauseSounds(false);
+            platform_->PauseSounds(false);
             Activate();
         }
     }
@@ -360,12 +377,11 @@ bool Vrakko::RunFrame(double now) {
     currentTimes_.input = pendingInputMs_;
     pendingInputMs_ = 0.0;
     const double start = SteadyMs();
-    // The safe point between frames: objects destroyed during the last one are freed.
-    if (g_scene.flush) g_scene.flush();
-    Process(frame);
+    vK_FrameStages::Run(Stage::kFlushGraveyard);
+    Process(frame);  // process listeners, synthetic move, deferred calls, scene update
     vK_StartupTrace::MarkFirstFrame("first frame: process (level start)", frameCount_);
-    if (afterProcess_) afterProcess_(frame);
-    if (g_cursor.update) g_cursor.update(frame);
+    vK_FrameStages::Run(Stage::kUpdateSound, frame);
+    vK_FrameStages::Run(Stage::kUpdateCursor, frame);
     currentTimes_.process = SteadyMs() - start;
     return true;
 }

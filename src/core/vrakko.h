@@ -6,6 +6,7 @@
 
 #include "core/display_mode.h"
 #include "core/frame_info.h"
+#include "core/platform.h"
 
 class vK_Application;
 class vK_ApplicationListener;
@@ -15,34 +16,9 @@ class vK_ProcessListener;
 class vK_Render;
 struct vK_InputEvent;
 
-// Frame stages that belong to layers above the engine core. The scene, the cursor
-// and the script host install their part when they are created; an empty entry is
-// skipped. Each stage looks its service up itself (and does nothing without one), so
-// an installed table stays valid after the service is gone.
-struct vK_EngineSceneHooks {
-    // Frees the objects destroyed during the last frame (the safe point between frames).
-    void (*flush)() = nullptr;
-    // Hit-tests the live tree and queues the handlers the event triggers.
-    void (*input)(const vK_InputEvent& event) = nullptr;
-    // Drop resolution, then Update of the live root down the tree.
-    void (*update)(const vK_FrameInfo& frame) = nullptr;
-    // Draws the live root with its subtree and the default draw parameters.
-    void (*draw)(vK_Render& render) = nullptr;
-    // RestoreGraphics (recursive) of the live root.
-    void (*restore)() = nullptr;
-};
-
-struct vK_EngineCursorHooks {
-    // Writes the pointer position; false (and x, y untouched) without a cursor.
-    bool (*position)(float& x, float& y) = nullptr;
-    void (*move)(float x, float y) = nullptr;
-    void (*draw)(vK_Render& render) = nullptr;
-    void (*update)(const vK_FrameInfo& frame) = nullptr;
-};
-
 // Where the time of one frame went, in milliseconds of the steady clock (whatever clock
 // the loop runs on): the input events handled before it, Process (listeners, deferred
-// calls, scene update, the after-process hook), the draw up to the last batch
+// calls, scene update, the sound and cursor updates), the draw up to the last batch
 // (listeners and scene) and the submission (EndDraw, EndFrame, the buffer swap).
 struct vK_FrameTimes {
     double input = 0.0;
@@ -51,14 +27,10 @@ struct vK_FrameTimes {
     double submit = 0.0;
 };
 
-struct vK_EngineScriptHooks {
-    // Runs the queued deferred handler calls.
-    void (*run_deferred)() = nullptr;
-};
-
 // The engine singleton: the four listener lists, the frame work (Process, Draw, Input),
-// the display-mode protocol and the timing of the frame loop. The platform class
-// (Vrakko_Impl) supplies the window, the device and the event pump.
+// the display-mode protocol and the timing of the frame loop. The platform it owns
+// (vK_Platform; Vrakko_Impl on SDL2) supplies the window, the device, the event pump and
+// the clock; without one it runs on a platform without a display.
 class Vrakko {
 public:
     static constexpr float kDefaultFrameInterval = 1.0f / 60.0f;
@@ -67,39 +39,39 @@ public:
     static Vrakko* Instance();
 
     Vrakko();
-    virtual ~Vrakko();
+    explicit Vrakko(std::unique_ptr<vK_Platform> platform);
+    ~Vrakko();
     Vrakko(const Vrakko&) = delete;
     Vrakko& operator=(const Vrakko&) = delete;
 
-    virtual void Init(vK_Application* application);
-    virtual void Shutdown();
-    virtual void Run(vK_Application* application);
-    virtual bool Process(const vK_FrameInfo& frame);
-    virtual void Draw();
-    virtual void Input(const vK_InputEvent& event);
-    virtual int GetWidth() const { return width_; }
-    virtual int GetHeight() const { return height_; }
-    virtual void SetFPS(float fps);
-    virtual float GetFPS() const { return 1.0f / frameInterval_; }
-    virtual float GetAverageFPS() const;
-    virtual void EnableMultitouch(bool /*enable*/) {}
-    virtual bool IsSupported() const { return true; }
-    virtual std::string GetInterfaceOrientation() const { return "undefined"; }
-    virtual std::string GetInterfaceParadigm() const { return "undefined"; }
-    virtual void SetFactor(float factor) { factor_ = factor; }
-    virtual float GetFactor() const { return factor_; }
-    virtual void Quit() {}
-    virtual std::vector<float> GetDesktopSize() const { return {0.0f, 0.0f}; }
-    virtual std::vector<float> GetMaxDisplaySize() const { return {0.0f, 0.0f}; }
-    virtual void SetWallpaper(const std::string& /*path*/) {}
-    virtual void InstallScreensaver(const std::string& /*path*/) {}
-    virtual std::string CopyToDocuments(const std::string& /*path*/) { return {}; }
-    virtual void OpenUrl(const std::string& /*url*/) {}
-    virtual bool InitDisplay(const vK_DisplayMode& mode);
-    virtual bool SetDisplayMode(const vK_DisplayMode& mode);
-    virtual void RunLoop() = 0;
-    virtual void CreateRenderer() = 0;
-    virtual void ReleaseRenderer() = 0;
+    vK_Platform& GetPlatform() const { return *platform_; }
+    void Init(vK_Application* application);
+    void Shutdown();
+    void Run(vK_Application* application);
+    bool Process(const vK_FrameInfo& frame);
+    void Draw();
+    void Input(const vK_InputEvent& event);
+    int GetWidth() const { return width_; }
+    int GetHeight() const { return height_; }
+    void SetFPS(float fps);
+    // The measured rate where the platform measures it, else the rate asked for.
+    float GetFPS() const { return platform_->MeasuresFrameRate() ? measuredRate_ : 1.0f / frameInterval_; }
+    float GetAverageFPS() const;
+    void EnableMultitouch(bool /*enable*/) {}
+    bool IsSupported() const { return true; }
+    std::string GetInterfaceOrientation() const { return platform_->GetInterfaceOrientation(); }
+    std::string GetInterfaceParadigm() const { return platform_->GetInterfaceParadigm(); }
+    void SetFactor(float factor) { factor_ = factor; }
+    float GetFactor() const { return factor_; }
+    void Quit() { platform_->Quit(); }
+    std::vector<float> GetDesktopSize() const { return platform_->GetDesktopSize(); }
+    std::vector<float> GetMaxDisplaySize() const { return platform_->GetMaxDisplaySize(); }
+    // Opens the display in mode (the window, the device) and takes its size.
+    bool InitDisplay(const vK_DisplayMode& mode);
+    // Moves the display to mode; a reset device gets its resources back.
+    bool SetDisplayMode(const vK_DisplayMode& mode);
+    // The platform's renderer at the display's size (none without a device).
+    void CreateRenderer();
 
     void SetApplication(vK_Application* application);
     vK_Application* GetApplication() const { return application_; }
@@ -118,6 +90,9 @@ public:
     bool IsFullscreen() const { return fullscreen_; }
     void Activate();
     void Deactivate();
+    // Window focus changes: listeners and sounds follow when the state changes.
+    void SetActiveState(bool active);
+    bool IsActive() const { return active_; }
     void RestoreDeviceResources();
 
     // The names that place the save folder; each change reaches the file manager at
@@ -129,9 +104,11 @@ public:
     vK_Render* GetRenderer() const { return renderer_.get(); }
     float GetFrameInterval() const { return frameInterval_; }
 
-    // The millisecond clock of the loop (a steady clock unless replaced, e.g. by tests).
+    // The millisecond clock of the loop: the platform's unless replaced (tests).
     void SetClock(std::function<double()> clock) { clock_ = std::move(clock); }
     double Now() const;
+    // Starts the loop clock: last frame time = now.
+    void StartClock() { lastFrameTime_ = Now(); }
     // The timing and processing part of one loop pass at time now (ms): frame interval
     // cap, focus polling, rate sampling, frame info, Process, cursor update. False when
     // the frame interval has not passed yet (nothing was done).
@@ -154,40 +131,29 @@ public:
         pacedStep_ = paced;
     }
     bool IsFixedStep() const { return fixedStep_; }
-    // Per-frame work of a service the core does not know (the sound hub's update),
-    // run right after Process; start-up installs it.
-    void SetAfterProcessHook(std::function<void(const vK_FrameInfo&)> hook) {
-        afterProcess_ = std::move(hook);
-    }
-
-    // Draws the live root "vk_origin" with its subtree and the default draw parameters.
+    // The scene's draw stage: the live root "vk_origin" with its subtree and the default
+    // draw parameters.
     static void DrawScene(vK_Render& render);
-    // RestoreGraphics (recursive) of the live root.
+    // The scene's restore stage: RestoreGraphics (recursive) of the live root.
     static void RestoreSceneGraphics();
-
-    // The higher layers' frame stages (see the hook tables above).
-    static void SetSceneHooks(const vK_EngineSceneHooks& hooks);
-    static void SetCursorHooks(const vK_EngineCursorHooks& hooks);
-    static void SetScriptHooks(const vK_EngineScriptHooks& hooks);
-
-protected:
-    // Whether the game window is the foreground window (focus polling).
-    virtual bool IsForeground() const { return true; }
-    // Pauses or resumes every sound.
-    virtual void PauseSounds(bool /*pause*/) {}
-    // Starts the loop clock: last frame time = now.
-    void StartClock() { lastFrameTime_ = Now(); }
-
-    std::unique_ptr<vK_Render> renderer_;
-    bool active_ = false;
-    double focused_ = 1.0;
-    float measuredRate_ = 0.0f;
+    // Draws the scene through its draw stage into a texture of the target's size and
+    // writes it to path + ".jpg"; false when nothing could be written.
+    static bool SaveScreenshot(vK_Render& render, const std::string& path);
 
 private:
     void PushNames() const;
+    // The display's new size and state, told to the draw listeners.
+    void TakeDisplayMode(const vK_DisplayMode& mode);
+    void InitApplication(vK_Application& application);
+    void SyntheticPointerMove();
     void PollFocus();
     void SampleRate(double now);
 
+    std::unique_ptr<vK_Platform> platform_;
+    std::unique_ptr<vK_Render> renderer_;  // goes before the platform's device
+    bool active_ = false;
+    bool focused_ = true;
+    float measuredRate_ = 0.0f;
     vK_Application* application_ = nullptr;
     std::vector<vK_ApplicationListener*> applicationListeners_;
     std::vector<vK_InputListener*> inputListeners_;
@@ -204,7 +170,6 @@ private:
     int ringIndex_ = 0;
 
     std::function<double()> clock_;
-    std::function<void(const vK_FrameInfo&)> afterProcess_;
     double lastFrameTime_ = 0.0;
     float elapsed_ = 0.0f;
     int frameCounter_ = 0;

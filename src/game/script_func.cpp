@@ -12,6 +12,7 @@
 #include "game/settings.h"
 #include "graphics/matrix.h"
 #include "media/sound_hub.h"
+#include "platform/desktop_services.h"
 #include "scene/cursor.h"
 #include "scene/object.h"
 #include "scene/scene.h"
@@ -235,27 +236,27 @@ void SaveProfiles(const vK_DataArray&, void*, vK_DataArray&) {
     if (const vY_ProfileList* profiles = vY_ProfileList::Instance()) profiles->SaveCurrentProfile();
 }
 
-// --- desktop services: the engine's, so each platform decides what they do ---
+// --- desktop services: the platform's, so each system decides what they do ---
 
 void CopyFileToMyDocs(const vK_DataArray& args, void*, vK_DataArray&) {
-    Vrakko* engine = Vrakko::Instance();
-    if (engine && At(args, 0)) engine->CopyToDocuments(Text(args, 0));
+    vK_DesktopServices* desktop = vK_DesktopServices::Instance();
+    if (desktop && At(args, 0)) desktop->CopyToDocuments(Text(args, 0));
 }
 
 void SetWallpaper(const vK_DataArray& args, void*, vK_DataArray&) {
-    Vrakko* engine = Vrakko::Instance();
-    if (engine && At(args, 0)) engine->SetWallpaper(Text(args, 0));
+    vK_DesktopServices* desktop = vK_DesktopServices::Instance();
+    if (desktop && At(args, 0)) desktop->SetWallpaper(Text(args, 0));
 }
 
 void OpenBrowser(const vK_DataArray& args, void*, vK_DataArray&) {
-    Vrakko* engine = Vrakko::Instance();
-    if (engine && At(args, 0)) engine->OpenUrl(Text(args, 0));
+    vK_DesktopServices* desktop = vK_DesktopServices::Instance();
+    if (desktop && At(args, 0)) desktop->OpenUrl(Text(args, 0));
 }
 
 // Only installs: a screen saver's folder is never removed on the script's word.
 void SetScreensaver(const vK_DataArray& args, void*, vK_DataArray&) {
-    Vrakko* engine = Vrakko::Instance();
-    if (engine && At(args, 0)) engine->InstallScreensaver(Text(args, 0));
+    vK_DesktopServices* desktop = vK_DesktopServices::Instance();
+    if (desktop && At(args, 0)) desktop->InstallScreensaver(Text(args, 0));
 }
 
 void IsNoSoundDevice(const vK_DataArray&, void*, vK_DataArray& results) {

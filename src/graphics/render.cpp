@@ -78,13 +78,14 @@ void vK_Render::RecomputeCrop() {
 
 void vK_Render::BeginFrame() {
     drawCalls_ = 0;
+    gammaDrawn_ = false;
     RecomputeCrop();
     ClearTarget(kOpaqueBlack);
 }
 
 void vK_Render::EndFrame() {
     DrawGammaOverlay();
-    if (cursorDrawer_) cursorDrawer_(*this);
+    gammaDrawn_ = false;
     cropStack_.clear();
     RecomputeCrop();
 }
@@ -263,6 +264,8 @@ std::shared_ptr<vK_Texture> vK_Render::MakeBlurredTexture(const std::shared_ptr<
 }
 
 void vK_Render::DrawGammaOverlay() {
+    if (gammaDrawn_) return;
+    gammaDrawn_ = true;
     const float gamma = gamma_;
     if (gamma == 1.0f || !std::isfinite(gamma)) return;
     BeginDraw();
@@ -283,10 +286,13 @@ void vK_Render::DrawGammaOverlay() {
     EndDraw();
 }
 
-bool vK_Render::SaveScreenshot(const std::string& path) {
+bool vK_Render::BeginScreenshot() {
+    BeginRenderToTexture(static_cast<int>(targetWidth_), static_cast<int>(targetHeight_));
+    return renderTargetActive_;
+}
+
+bool vK_Render::EndScreenshot(const std::string& path) {
     const int width = static_cast<int>(targetWidth_), height = static_cast<int>(targetHeight_);
-    BeginRenderToTexture(width, height);
-    if (sceneDrawer_ && renderTargetActive_) sceneDrawer_(*this);
     std::shared_ptr<vK_Texture> shot = EndRenderToTexture();
     vK_DeviceTexture* device = shot ? shot->GetDeviceTexture(0) : nullptr;
     std::vector<uint8_t> pixels;

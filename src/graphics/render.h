@@ -57,8 +57,10 @@ public:
     // Releases device objects (before a device reset and at shut-down).
     virtual void Release();
     virtual void BeginFrame();
-    // Gamma overlay, cursor, crop stack emptied.
+    // The gamma overlay (unless DrawGammaOverlay drew it this frame), crop stack emptied.
     virtual void EndFrame();
+    // Draws the gamma overlay over the frame, once: the engine draws the cursor after it.
+    void DrawGammaOverlay();
     virtual void BeginDraw();
     virtual void EndDraw();
     virtual void BeginRenderToTexture(int width, int height);
@@ -80,8 +82,11 @@ public:
     // A blurred copy of source at width x height (0 = the source's size).
     virtual std::shared_ptr<vK_Texture> MakeBlurredTexture(const std::shared_ptr<vK_Texture>& source,
                                                            int width, int height, float radius);
-    // Renders the scene into a texture and writes it to path + ".jpg".
-    virtual bool SaveScreenshot(const std::string& path);
+    // A screenshot: BeginScreenshot makes a texture of the target's size the drawing
+    // target (false when it could not be made), the caller draws the scene into it, and
+    // EndScreenshot writes what was drawn to path + ".jpg".
+    bool BeginScreenshot();
+    bool EndScreenshot(const std::string& path);
     // Hands one batch to the back end. The default expands it to a plain triangle list
     // (six vertices per quad) and calls DrawBatch; a device draws the quads directly.
     virtual void SubmitBatch(const std::shared_ptr<vK_Texture>& texture, const vK_BatchGeometry& geometry,
@@ -111,10 +116,6 @@ public:
     // The gamma value the overlay simulates (1 = no overlay); the engine sets it each frame.
     void SetGamma(float gamma) { gamma_ = gamma; }
     float GetGamma() const { return gamma_; }
-    // Draws the scene root (screenshots); set by the engine.
-    void SetSceneDrawer(std::function<void(vK_Render&)> drawer) { sceneDrawer_ = std::move(drawer); }
-    // Draws the cursor at the end of the frame; set by the engine.
-    void SetCursorDrawer(std::function<void(vK_Render&)> drawer) { cursorDrawer_ = std::move(drawer); }
 
 protected:
     // Submits the batch and empties it.
@@ -134,7 +135,6 @@ protected:
 private:
     void ChangeState(const std::shared_ptr<vK_Texture>& texture, int frame, int blend, float key);
     void RecomputeCrop();
-    void DrawGammaOverlay();
 
     float targetWidth_ = 0.0f;
     float targetHeight_ = 0.0f;
@@ -155,6 +155,5 @@ private:
     std::shared_ptr<vK_GeneratedTexture> blackTexture_;
     float gamma_ = 1.0f;
     int drawCalls_ = 0;
-    std::function<void(vK_Render&)> sceneDrawer_;
-    std::function<void(vK_Render&)> cursorDrawer_;
+    bool gammaDrawn_ = false;  // DrawGammaOverlay ran in this frame
 };

@@ -8,9 +8,13 @@ vK_SoundHub* g_instance = nullptr;
 
 vK_SoundHub* vK_SoundHub::Instance() { return g_instance; }
 
-vK_SoundHub::vK_SoundHub() { g_instance = this; }
+vK_SoundHub::vK_SoundHub()
+    : updateStage_(vK_FrameStage::kUpdateSound, [this](vK_StageContext& c) { Update(*c.frame); }) {
+    g_instance = this;
+}
 
 vK_SoundHub::~vK_SoundHub() {
+    updateStage_.Reset();
     // StopAllNow of this class (a derived hub is already gone here).
     vK_SoundHub::StopAll(0.0f);
     sounds_.clear();

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/frame_stages.h"
 #include "media/sound.h"
 
 struct vK_FrameInfo;
@@ -58,4 +59,5 @@ protected:
 private:
     std::vector<std::pair<std::string, float>> categories_;
     std::vector<std::unique_ptr<vK_Sound>> sounds_;
+    vK_FrameStages::Registration updateStage_;  // Update after every frame's processing
 };

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "core/vrakko.h"
 #include "files/os_services.h"
 #include "platform/text_lines.h"
 #include "platform/vrakko_impl.h"
@@ -272,14 +273,14 @@ void vK_InputRecorder::Finish() {
     file_ = nullptr;
 }
 
-void vK_InputReplayer::BeforeFrame(Vrakko_Impl& engine) {
-    const long frame = engine.GetFrameCount();
+void vK_InputReplayer::BeforeFrame(Vrakko_Impl& platform) {
+    const long frame = platform.GetEngine().GetFrameCount();
     while (next_ < recording_.events.size() && recording_.events[next_].frame <= frame) {
         const vK_InputRecording::Entry& entry = recording_.events[next_++];
         if (entry.window != 0)
-            engine.FeedWindowAction(entry.window);
+            platform.FeedWindowAction(entry.window);
         else
-            engine.FeedInput(entry.event);
+            platform.FeedInput(entry.event);
     }
 }
 

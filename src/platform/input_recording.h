@@ -98,7 +98,7 @@ private:
 class vK_InputReplayer {
 public:
     explicit vK_InputReplayer(vK_InputRecording recording) : recording_(std::move(recording)) {}
-    void BeforeFrame(Vrakko_Impl& engine);
+    void BeforeFrame(Vrakko_Impl& platform);
     const vK_InputRecording& GetRecording() const { return recording_; }
 
 private:

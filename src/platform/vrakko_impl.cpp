@@ -10,9 +10,9 @@
 #include "core/mediator.h"
 #include "core/message_ids.h"
 #include "core/startup_trace.h"
+#include "core/vrakko.h"
 #include "data/data.h"
 #include "data/utf8.h"
-#include "files/data_provider_save.h"
 #include "files/file_manager.h"
 #include "files/log.h"
 #include "files/os_services.h"
@@ -67,12 +67,10 @@ unsigned WheelKeyStates() {
 
 Vrakko_Impl::Vrakko_Impl()
     : setSwapInterval_([](int interval) { return SDL_GL_SetSwapInterval(interval); }),
-      cursor_(std::make_unique<vK_Cursor_Impl>()) {
-    SetClock([] { return static_cast<double>(SDL_GetTicks64()); });
-}
+      cursor_(std::make_unique<vK_Cursor_Impl>()) {}
 
 Vrakko_Impl::~Vrakko_Impl() {
-    renderer_.reset();
+    // The engine has let its renderer go by now.
     if (context_) {
         // The context takes its objects along; textures still alive must not call GL.
         vK_DeviceTexture_GL::ForgetAll();
@@ -83,16 +81,18 @@ Vrakko_Impl::~Vrakko_Impl() {
     driverLeaks_.reset();
 }
 
-void Vrakko_Impl::Init(vK_Application* application) {
+void Vrakko_Impl::Prepare() {
     // DPI awareness where the system has it; the working folder is chosen by the entry
     // point. One-processor affinity is left out: the audio runs on its own thread. The
     // log starts afresh with every run, beginning with what start-up logged before the
     // save folder was known.
     PrepareProcess();
     if (vK_FileManager* files = vK_FileManager::Instance()) files->RestartLog();
-    Vrakko::Init(application);
-    StartClock();
 }
+
+void Vrakko_Impl::Started() { GetEngine().StartClock(); }
+
+double Vrakko_Impl::Now() const { return static_cast<double>(SDL_GetTicks64()); }
 
 bool Vrakko_Impl::CreateMainWindow(const vK_DisplayMode& mode) {
     if (window_) return true;
@@ -145,18 +145,18 @@ void Vrakko_Impl::ApplySwapInterval() {
     swapInterval_ = 0;
 }
 
-bool Vrakko_Impl::InitDisplay(const vK_DisplayMode& mode) {
+bool Vrakko_Impl::OpenDisplay(const vK_DisplayMode& mode) {
     if (!CreateMainWindow(mode) || !CreateGraphicsDevice(mode)) return false;
     if (vK_SoundHub* hub = vK_SoundHub::Instance()) hub->OpenDevice();
-    return Vrakko::InitDisplay(mode);
+    return true;
 }
 
-void Vrakko_Impl::CreateRenderer() {
+std::unique_ptr<vK_Render> Vrakko_Impl::CreateRenderer(int width, int height) {
     // Without a GL context there is no device to draw with: no renderer at all.
-    if (!context_) return;
+    if (!context_) return nullptr;
     auto render = std::make_unique<vK_Render_Impl>();
-    render->Init(static_cast<float>(GetWidth()), static_cast<float>(GetHeight()));
-    renderer_ = std::move(render);
+    render->Init(static_cast<float>(width), static_cast<float>(height));
+    return render;
 }
 
 void Vrakko_Impl::ApplyWindowMode(const vK_DisplayMode& mode) {
@@ -179,20 +179,19 @@ bool Vrakko_Impl::ResetDevice(const vK_DisplayMode& mode) {
     // render targets and the renderer's device objects go, the renderer comes back at
     // the new size.
     vK_RenderTargetTexture_Impl::ReleaseAll();
-    if (!renderer_) return false;
-    renderer_->Release();
-    renderer_->Init(static_cast<float>(mode.width), static_cast<float>(mode.height));
+    vK_Render* render = GetEngine().GetRenderer();
+    if (!render) return false;
+    render->Release();
+    render->Init(static_cast<float>(mode.width), static_cast<float>(mode.height));
     return true;
 }
 
-bool Vrakko_Impl::SetDisplayMode(const vK_DisplayMode& mode) {
+bool Vrakko_Impl::ChangeDisplayMode(const vK_DisplayMode& mode) {
     ApplyWindowMode(mode);
     ResetDevice(mode);
     // A mode change may leave the context with the driver's default interval.
     ApplySwapInterval();
-    RestoreDeviceResources();
-    RestoreSceneGraphics();
-    return Vrakko::SetDisplayMode(mode);
+    return true;  // the engine restores the device resources and the scene's graphics
 }
 
 void Vrakko_Impl::Quit() {
@@ -237,119 +236,26 @@ std::vector<float> Vrakko_Impl::GetMaxDisplaySize() const {
     return best;
 }
 
-void Vrakko_Impl::OpenUrl(const std::string& url) {
-    if (!url.empty() && SDL_OpenURL(url.c_str()) != 0)
-        Log("Warning: %s could not be opened: %s", url.c_str(), SDL_GetError());
-}
-
-std::string Vrakko_Impl::CopyToDocuments(const std::string& path) {
-    const std::string game = GetGameName();
-    if (game.empty()) return {};
-    std::string relative = path;
-    for (char& c : relative)
-        if (c == '\\') c = '/';
-    // The path comes from script text: only files below the game's folder are copied.
-    if (relative.empty() || relative[0] == '/' || ("/" + relative + "/").find("/../") != std::string::npos) {
-        Log("Error: %s is not a path inside the game folder and is not copied", path.c_str());
-        return {};
-    }
-    const std::string documents = DocumentsFolder();
-    if (documents.empty()) return {};
-    const std::string folder = documents + "/" + game;
-    if (!MakeDirectories(folder)) {
-        Log("Error: the folder %s could not be created", folder.c_str());
-        return {};
-    }
-    std::string root;
-    if (vK_FileManager* files = vK_FileManager::Instance()) root = files->GetLocations().asset_root;
-    CopyIntoFolder(root.empty() ? relative : root + "/" + relative, folder);
-    const size_t slash = relative.rfind('/');
-    return folder + "/" + (slash == std::string::npos ? relative : relative.substr(slash + 1));
-}
-
-namespace {
-
-// The file the data providers hold under path (archive, save folder or asset folder,
-// whichever serves it), copied into the game's folder under the documents folder; its new
-// path, "" when there was nothing to copy.
-std::string CopyProvidedFile(const std::string& path, const std::string& game) {
-    std::string request = path;
-    for (char& c : request)
-        if (c == '\\') c = '/';
-    std::vector<uint8_t> bytes;
-    vK_FileManager* files = vK_FileManager::Instance();
-    if (game.empty() || !files || !files->ReadFromReaders(request, bytes)) return {};
-    const std::string documents = DocumentsFolder();
-    if (documents.empty()) return {};
-    const std::string folder = documents + "/" + game;
-    const size_t slash = request.rfind('/');
-    const std::string target =
-        folder + "/" + (slash == std::string::npos ? request : request.substr(slash + 1));
-    if (!MakeDirectories(folder) || !OsReplaceFile(target, bytes, nullptr)) {
-        Log("Error: %s could not be copied to %s", request.c_str(), target.c_str());
-        return {};
-    }
-    return target;
-}
-
-void LogUnsupportedOnce(bool& logged, const char* what) {
-    if (!logged) Log("Warning: %s is not supported on this system", what);
-    logged = true;
-}
-
-}  // namespace
-
-// Only what a data provider holds is used, copied out of it, so a file in the archive or
-// the save folder works as well as a loose one.
-void Vrakko_Impl::SetWallpaper(const std::string& path) {
-    static bool logged = false;
-    if (!DesktopPicturesSupported()) return LogUnsupportedOnce(logged, "setting the desktop wallpaper");
-    const std::string copied = CopyProvidedFile(path, GetGameName());
-    if (!copied.empty() && !ApplyWallpaper(copied))
-        Log("Warning: the wallpaper %s was refused", copied.c_str());
-}
-
-// The screen saver file is copied out of its provider and registered; nothing is ever
-// deleted, whatever the folder held before.
-void Vrakko_Impl::InstallScreensaver(const std::string& path) {
-    static bool logged = false;
-    if (!DesktopPicturesSupported()) return LogUnsupportedOnce(logged, "installing a screen saver");
-    const std::string copied = CopyProvidedFile(path, GetGameName());
-    if (!copied.empty() && !ApplyScreenSaver(copied))
-        Log("Warning: the screen saver %s could not be registered", copied.c_str());
-}
-
 void Vrakko_Impl::ToggleFullscreenFromKeyboard() {
-    const bool changed = SetFullscreen(!IsFullscreen());
+    Vrakko& engine = GetEngine();
+    const bool changed = engine.SetFullscreen(!engine.IsFullscreen());
     if (vK_Mediator* mediator = vK_Mediator::Instance()) {
         vK_DataTable payload;
         mediator->Send(MSG_Event_AltEnterToggled, &payload);
     }
-    if (changed) RestoreDeviceResources();
-}
-
-void Vrakko_Impl::SetActiveState(bool active) {
-    if (active == active_) return;
-    active_ = active;
-    if (active) {
-        Activate();
-        PauseSounds(false);
-    } else {
-        PauseSounds(true);
-        Deactivate();
-    }
+    if (changed) engine.RestoreDeviceResources();
 }
 
 void Vrakko_Impl::SetReplay(std::function<void()> beforeFrame) {
     beforeFrame_ = std::move(beforeFrame);
-    SetFixedStep(static_cast<bool>(beforeFrame_), false);
+    GetEngine().SetFixedStep(static_cast<bool>(beforeFrame_), false);
 }
 
 void Vrakko_Impl::FeedInput(const vK_InputEvent& event) {
     if (event.type == vK_InputEvent::kActivated || event.type == vK_InputEvent::kDeactivated)
-        SetActiveState(event.type == vK_InputEvent::kActivated);
+        GetEngine().SetActiveState(event.type == vK_InputEvent::kActivated);
     else
-        Input(event);
+        GetEngine().Input(event);
 }
 
 void Vrakko_Impl::FeedWindowAction(int action) {
@@ -378,16 +284,16 @@ bool Vrakko_Impl::HandleEvent(const SDL_Event& e) {
         case SDL_WINDOWEVENT:
             switch (e.window.event) {
                 case SDL_WINDOWEVENT_FOCUS_GAINED:
-                    SetActiveState(true);
+                    GetEngine().SetActiveState(true);
                     break;
                 case SDL_WINDOWEVENT_FOCUS_LOST:
                 case SDL_WINDOWEVENT_MINIMIZED:  // a minimised window is in the background, focus or not
-                    SetActiveState(false);
+                    GetEngine().SetActiveState(false);
                     break;
                 case SDL_WINDOWEVENT_LEAVE:
                     event.type = vK_InputEvent::kPointerLeave;
                     if (cursor) event.x = cursor->GetX(), event.y = cursor->GetY();
-                    Input(event);
+                    GetEngine().Input(event);
                     if (cursor) cursor->SetHidden(true);
                     break;
                 default:
@@ -414,7 +320,7 @@ bool Vrakko_Impl::HandleEvent(const SDL_Event& e) {
             } else {
                 event.key = vK_EngineKeyCode(key);
             }
-            Input(event);
+            GetEngine().Input(event);
             return true;
         }
         case SDL_KEYUP: {
@@ -424,7 +330,7 @@ bool Vrakko_Impl::HandleEvent(const SDL_Event& e) {
                 return true;
             event.type = vK_InputEvent::kKeyUp;
             event.key = vK_EngineKeyCode(key);
-            Input(event);
+            GetEngine().Input(event);
             return true;
         }
         case SDL_TEXTINPUT:
@@ -432,7 +338,7 @@ bool Vrakko_Impl::HandleEvent(const SDL_Event& e) {
                 vK_InputEvent ch;
                 ch.type = vK_InputEvent::kChar;
                 ch.code = unit;
-                Input(ch);
+                GetEngine().Input(ch);
             }
             return true;
         case SDL_MOUSEMOTION:
@@ -440,7 +346,7 @@ bool Vrakko_Impl::HandleEvent(const SDL_Event& e) {
             event.key = vK_InputEvent::kPointerKey;
             event.x = static_cast<float>(e.motion.x);
             event.y = static_cast<float>(e.motion.y);
-            Input(event);
+            GetEngine().Input(event);
             return true;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
@@ -453,7 +359,7 @@ bool Vrakko_Impl::HandleEvent(const SDL_Event& e) {
             event.key = vK_InputEvent::kPointerKey;
             event.x = static_cast<float>(e.button.x);
             event.y = static_cast<float>(e.button.y);
-            Input(event);
+            GetEngine().Input(event);
             return true;
         case SDL_MOUSEWHEEL: {
             int notches = e.wheel.y;
@@ -462,7 +368,7 @@ bool Vrakko_Impl::HandleEvent(const SDL_Event& e) {
             event.type = vK_InputEvent::kWheel;
             event.code = vK_WheelCode(notches, videoInitialised_ ? WheelKeyStates() : 0);
             if (cursor) event.x = cursor->GetX(), event.y = cursor->GetY();
-            Input(event);
+            GetEngine().Input(event);
             return true;
         }
         default:
@@ -471,7 +377,8 @@ bool Vrakko_Impl::HandleEvent(const SDL_Event& e) {
 }
 
 bool Vrakko_Impl::SaveFrame(const std::string& path) {
-    auto* render = static_cast<vK_Render_Impl*>(renderer_.get());
+    // The renderer is the one CreateRenderer made.
+    auto* render = static_cast<vK_Render_Impl*>(GetEngine().GetRenderer());
     std::vector<uint8_t> pixels;
     const int width = static_cast<int>(render->GetTargetWidth()),
               height = static_cast<int>(render->GetTargetHeight());
@@ -490,6 +397,7 @@ void Vrakko_Impl::RunLoop() {
     // Without a window and a GL context nothing can be shown: the loop ends at once
     // (the failure is logged by InitDisplay).
     if (!window_ || !context_) return;
+    Vrakko& engine = GetEngine();
     while (!quit_) {
         SDL_Event e;
         while (SDL_PollEvent(&e)) {
@@ -503,28 +411,29 @@ void Vrakko_Impl::RunLoop() {
         if (quit_) break;
         if (beforeFrame_) beforeFrame_();
         if (quit_) break;  // a replayed close ends the run where the window's did
-        if (!RunFrame(Now())) {
+        if (!engine.RunFrame(engine.Now())) {
             // The frame interval caps the rate; yield the processor instead of spinning.
             SDL_Delay(1);
             continue;
         }
-        if (!renderer_) continue;
-        Draw();
-        vK_StartupTrace::MarkFirstFrame("first frame: draw", GetFrameCount());
-        const bool last = frameLimit_ > 0 && GetFrameCount() >= frameLimit_;
+        if (!engine.GetRenderer()) continue;
+        engine.Draw();
+        const long frame = engine.GetFrameCount();
+        vK_StartupTrace::MarkFirstFrame("first frame: draw", frame);
+        const bool last = frameLimit_ > 0 && frame >= frameLimit_;
         if (last && !screenshotPath_.empty()) screenshotSaved_ = SaveFrame(screenshotPath_);
         for (FrameShot& shot : frameShots_) {
-            if (shot.frame != GetFrameCount()) continue;
+            if (shot.frame != frame) continue;
             shot.saved = SaveFrame(shot.path);
             if (!shot.saved)
                 Log("Error: the screenshot of frame %ld could not be saved to %s", shot.frame,
                     shot.path.c_str());
         }
-        const double beforeSwap = SteadyMs();
+        const double beforeSwap = Vrakko::SteadyMs();
         SDL_GL_SwapWindow(window_);
-        if (auto* gl = dynamic_cast<vK_Render_Impl*>(renderer_.get())) gl->FinishFrame();
-        AddSubmitTime(SteadyMs() - beforeSwap);
-        vK_StartupTrace::MarkFirstFrame("first frame presented", GetFrameCount());
+        if (auto* gl = dynamic_cast<vK_Render_Impl*>(engine.GetRenderer())) gl->FinishFrame();
+        engine.AddSubmitTime(Vrakko::SteadyMs() - beforeSwap);
+        vK_StartupTrace::MarkFirstFrame("first frame presented", frame);
         if (last) quit_ = true;
     }
 }

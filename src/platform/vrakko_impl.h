@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/vrakko.h"
+#include "core/platform.h"
 
 union SDL_Event;
 struct SDL_Window;
@@ -12,31 +12,30 @@ class vK_Cursor;
 class vK_DriverLeakScope;
 struct vK_InputEvent;
 
-// The engine on SDL2: one window with an OpenGL 3.3 core context, the event pump mapped
-// to engine input events, Alt+Return, activation, and the release/restore protocol
-// when the display mode changes. Without a display or a GL context it logs and the loop
-// ends at once.
-class Vrakko_Impl : public Vrakko {
+// The engine's platform on SDL2: one window with an OpenGL 3.3 core context, the event
+// pump mapped to engine input events, Alt+Return, activation, the release/restore
+// protocol when the display mode changes, and SDL's millisecond clock. Without a display
+// or a GL context it logs and the loop ends at once.
+class Vrakko_Impl : public vK_Platform {
 public:
     Vrakko_Impl();
     ~Vrakko_Impl() override;
 
-    void Init(vK_Application* application) override;
-    float GetFPS() const override { return measuredRate_; }
-    std::string GetInterfaceOrientation() const override { return "landscape"; }
-    std::string GetInterfaceParadigm() const override { return "large"; }
+    void Prepare() override;
+    bool OpenDisplay(const vK_DisplayMode& mode) override;
+    bool ChangeDisplayMode(const vK_DisplayMode& mode) override;
+    std::unique_ptr<vK_Render> CreateRenderer(int width, int height) override;
+    void Started() override;
+    void RunLoop() override;
     void Quit() override;
+    double Now() const override;
+    bool IsForeground() const override;
+    void PauseSounds(bool pause) override;
+    bool MeasuresFrameRate() const override { return true; }
     std::vector<float> GetDesktopSize() const override;
     std::vector<float> GetMaxDisplaySize() const override;
-    void OpenUrl(const std::string& url) override;
-    std::string CopyToDocuments(const std::string& path) override;
-    void SetWallpaper(const std::string& path) override;
-    void InstallScreensaver(const std::string& path) override;
-    bool InitDisplay(const vK_DisplayMode& mode) override;
-    bool SetDisplayMode(const vK_DisplayMode& mode) override;
-    void RunLoop() override;
-    void CreateRenderer() override;
-    void ReleaseRenderer() override {}
+    std::string GetInterfaceOrientation() const override { return "landscape"; }
+    std::string GetInterfaceParadigm() const override { return "large"; }
 
     // Turns one SDL event into engine calls; false for the quit event.
     bool HandleEvent(const SDL_Event& event);
@@ -78,10 +77,6 @@ public:
     void SetSwapIntervalSetter(SwapIntervalSetter setter) { setSwapInterval_ = std::move(setter); }
     int GetSwapInterval() const { return swapInterval_; }
 
-protected:
-    bool IsForeground() const override;
-    void PauseSounds(bool pause) override;
-
 private:
     bool CreateMainWindow(const vK_DisplayMode& mode);
     bool CreateGraphicsDevice(const vK_DisplayMode& mode);
@@ -92,7 +87,6 @@ private:
     void ApplySwapInterval();
     void ToggleFullscreenFromKeyboard();
     bool SaveFrame(const std::string& path);
-    void SetActiveState(bool active);
     // Starts SDL's video subsystem once; false when there is none.
     bool InitVideo() const;
 

@@ -1,7 +1,7 @@
 #include "scene/cursor.h"
 
 #include "core/frame_info.h"
-#include "core/vrakko.h"
+#include "core/input_event.h"
 #include "data/data.h"
 #include "files/file_manager.h"
 #include "graphics/render.h"
@@ -15,32 +15,28 @@ bool AssetExists(const std::string& path) {
     vK_FileManager* files = vK_FileManager::Instance();
     return files && files->Exists(path) == 0;
 }
-// The engine's frame loop reaches the cursor through these.
-bool PositionStage(float& x, float& y) {
-    if (!g_cursor) return false;
-    x = g_cursor->GetX();
-    y = g_cursor->GetY();
-    return true;
-}
-void MoveStage(float x, float y) {
-    if (g_cursor) g_cursor->SetPosition(x, y);
-}
-void DrawStage(vK_Render& render) {
-    if (g_cursor) g_cursor->DrawCursor(render);
-}
-void UpdateStage(const vK_FrameInfo& frame) {
-    if (g_cursor) g_cursor->UpdateCursor(frame);
-}
 }  // namespace
 
 vK_Cursor* vK_Cursor::Instance() { return g_cursor; }
 
 vK_Cursor::vK_Cursor() {
     g_cursor = this;
-    Vrakko::SetCursorHooks({&PositionStage, &MoveStage, &DrawStage, &UpdateStage});
+    using Stage = vK_FrameStage;
+    // The cursor sits on whole pixels.
+    stages_.emplace_back(Stage::kFollowPointer, [this](vK_StageContext& c) {
+        SetPosition(static_cast<float>(static_cast<int>(c.event->x)),
+                    static_cast<float>(static_cast<int>(c.event->y)));
+    });
+    stages_.emplace_back(Stage::kPointerPosition, [this](vK_StageContext& c) {
+        c.x = x_;
+        c.y = y_;
+    });
+    stages_.emplace_back(Stage::kUpdateCursor, [this](vK_StageContext& c) { UpdateCursor(*c.frame); });
+    stages_.emplace_back(Stage::kDrawCursor, [this](vK_StageContext& c) { DrawCursor(*c.render); });
 }
 
 vK_Cursor::~vK_Cursor() {
+    stages_.clear();
     for (Entry& entry : entries_)
         if (entry.object) vK_Object::Destroy(entry.object);
     if (g_cursor == this) g_cursor = nullptr;

@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+#include "core/frame_stages.h"
+
 class vK_Object;
 class vK_Render;
 struct vK_FrameInfo;
@@ -50,4 +52,8 @@ protected:
     int index_ = -1;
     bool system_ = false;
     bool hidden_ = true;
+
+private:
+    // The frame stages the cursor serves (follow and report the pointer, update, draw).
+    std::vector<vK_FrameStages::Registration> stages_;
 };

@@ -4,27 +4,12 @@
 
 #include "core/frame_info.h"
 #include "core/input_event.h"
-#include "core/vrakko.h"
 #include "graphics/draw_params.h"
 #include "graphics/resource_manager.h"
 #include "scene/object.h"
 
 namespace {
 vK_Scene* g_instance = nullptr;
-
-// The engine's frame loop reaches the scene through these.
-void InputStage(const vK_InputEvent& event) {
-    if (g_instance) g_instance->DispatchInput(event);
-}
-void UpdateStage(const vK_FrameInfo& frame) {
-    if (g_instance) g_instance->UpdateScene(frame);
-}
-void DrawStage(vK_Render& render) {
-    if (g_instance && g_instance->GetLiveRoot()) g_instance->GetLiveRoot()->Draw(render, vK_DrawParams());
-}
-void RestoreStage() {
-    if (g_instance && g_instance->GetLiveRoot()) g_instance->GetLiveRoot()->RestoreGraphics(true);
-}
 
 vK_Object* DraggedHook() { return g_instance ? g_instance->GetDragged() : nullptr; }
 void ForgetHook(vK_Object* object) {
@@ -40,7 +25,7 @@ std::unique_ptr<vK_Object> MakeRoot(const char* name) {
 }
 // The frame's safe point: dead objects are freed, and when that let go of the last users
 // of resources, their cache entries go at once rather than at the cache's next sweep.
-void FlushStage() {
+void FlushGraveyard() {
     if (vK_Object::GetGraveyardSize() == 0) return;
     vK_Object::FlushGraveyard();
     if (vK_ResourceManager* resources = vK_ResourceManager::Instance()) resources->Sweep();
@@ -50,15 +35,23 @@ void FlushStage() {
 vK_Scene::vK_Scene() {
     g_instance = this;
     vK_Object::SetSceneHooks({&DraggedHook, &ForgetHook});
-    Vrakko::SetSceneHooks({&FlushStage, &InputStage, &UpdateStage, &DrawStage, &RestoreStage});
     liveRoot_ = MakeRoot("vk_origin");
     liveRoot_->EnterScene();
     storageRoot_ = MakeRoot("vk_storage");
+    using Stage = vK_FrameStage;
+    stages_.emplace_back(Stage::kFlushGraveyard, [](vK_StageContext&) { FlushGraveyard(); });
+    stages_.emplace_back(Stage::kDispatchInput, [this](vK_StageContext& c) { DispatchInput(*c.event); });
+    stages_.emplace_back(Stage::kUpdateScene, [this](vK_StageContext& c) { UpdateScene(*c.frame); });
+    stages_.emplace_back(Stage::kDrawScene,
+                         [this](vK_StageContext& c) { liveRoot_->Draw(*c.render, vK_DrawParams()); });
+    stages_.emplace_back(Stage::kRestoreGraphics,
+                         [this](vK_StageContext&) { liveRoot_->RestoreGraphics(true); });
 }
 
 vK_Scene::~vK_Scene() {
-    // The subtrees die while the scene still answers the hooks; then every
-    // object freed, and only then the hooks go.
+    // The frame stages go first; the subtrees die while the scene still answers the
+    // object hooks; then every object is freed, and only then the object hooks go.
+    stages_.clear();
     for (vK_Object* root : {liveRoot_.get(), storageRoot_.get()}) root->DeleteChildren();
     vK_Object::FlushGraveyard();
     liveRoot_.reset();

@@ -2,7 +2,9 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "core/frame_stages.h"
 #include "data/data.h"
 
 class vK_Object;
@@ -73,4 +75,6 @@ private:
     vK_Object* dragged_ = nullptr;  // not owned
     vK_Object* hovered_ = nullptr;  // not owned
     float pointerX_ = 0, pointerY_ = 0;
+    // The frame stages the scene serves (flush, input, update, draw, restore).
+    std::vector<vK_FrameStages::Registration> stages_;
 };

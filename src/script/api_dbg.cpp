@@ -23,7 +23,8 @@ void DbgScreenshot(const vK_DataArray& args, void*, vK_DataArray&) {
     // The path is relative to the current directory (the game's folder); a folder that
     // is missing there is worth a line in the log rather than silence.
     const std::string name = path->ToString();
-    if (!render->SaveScreenshot(name)) Log("Error: the screenshot %s.jpg could not be written", name.c_str());
+    if (!Vrakko::SaveScreenshot(*render, name))
+        Log("Error: the screenshot %s.jpg could not be written", name.c_str());
 }
 
 constexpr vK_ScriptApiEntry kEntries[] = {

@@ -136,9 +136,8 @@ struct vK_ScriptHub::PopContext {
 
 vK_ScriptHub::vK_ScriptHub() {
     g_instance = this;
-    Vrakko::SetScriptHooks({[] {
-        if (g_instance) g_instance->RunDeferredHandlers();
-    }});
+    deferredStage_ = vK_FrameStages::Registration(vK_FrameStage::kDeferredCalls,
+                                                  [this](vK_StageContext&) { RunDeferredHandlers(); });
     Init();
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/frame_stages.h"
 #include "data/data.h"
 
 struct lua_State;
@@ -149,4 +150,5 @@ private:
     std::vector<vK_ScriptFunctionDoc> registeredDocs_;
     int reportHandlerRef_ = -1;
     bool reporting_ = false;
+    vK_FrameStages::Registration deferredStage_;  // runs the deferred calls every frame
 };

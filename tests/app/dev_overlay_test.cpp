@@ -21,14 +21,18 @@
 
 namespace {
 
+class OverlayPlatform : public vK_Platform {
+public:
+    std::unique_ptr<vK_Render> CreateRenderer(int, int) override {
+        auto render = std::make_unique<vK_RecordingRender>();
+        render->Init(640, 480);
+        return render;
+    }
+};
+
 class OverlayEngine : public Vrakko {
 public:
-    void RunLoop() override {}
-    void CreateRenderer() override {
-        renderer_ = std::make_unique<vK_RecordingRender>();
-        renderer_->Init(640, 480);
-    }
-    void ReleaseRenderer() override { renderer_.reset(); }
+    OverlayEngine() : Vrakko(std::make_unique<OverlayPlatform>()) {}
 };
 
 vK_InputEvent Event(vK_InputEvent::Type type, int key = 0, int code = 0, float x = 0, float y = 0) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/engine_startup.h"
+#include "core/vrakko.h"
 #include "files/live_counts.h"
 #include "game/application.h"
 #include "platform/vrakko_impl.h"
@@ -48,17 +49,17 @@ TEST(LevelMemory, CountsStayEqualThroughTwoHundredSwitches) {
     vK_StartupOptions options;
     options.assetRoot = root.string();
     options.saveFolder = (root / "save").string();
-    EngineStartup("assets/config", options);
-    auto* engine = static_cast<Vrakko_Impl*>(Vrakko::Instance());
+    Vrakko_Impl& platform = EngineStartup("assets/config", options);
+    Vrakko* engine = &platform.GetEngine();
     // Ten frames a second: a switch (0.1 s of level, two 0.4 s fades) takes about ten frames.
     engine->SetFPS(10.0f);
-    engine->SetFrameLimit(kSwitches * 30);
+    platform.SetFrameLimit(kSwitches * 30);
     std::vector<Counts> atSwitch;
     bool ran = false;
     {
         vY_Application application(1024, 768);
         const vY_Level* level = nullptr;
-        engine->SetReplay([&] {
+        platform.SetReplay([&] {
             if (application.GetLevel() == level) return;
             level = application.GetLevel();
             atSwitch.push_back(Now());
@@ -66,7 +67,7 @@ TEST(LevelMemory, CountsStayEqualThroughTwoHundredSwitches) {
         });
         if (application.CanStart()) {
             engine->Run(&application);
-            ran = engine->HasDisplay();
+            ran = platform.HasDisplay();
         }
         engine->SetApplication(nullptr);
     }

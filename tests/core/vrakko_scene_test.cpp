@@ -30,11 +30,16 @@ public:
     }
 };
 
+class RecordingPlatform : public vK_Platform {
+public:
+    std::unique_ptr<vK_Render> CreateRenderer(int, int) override {
+        return std::make_unique<vK_RecordingRender>(640.0f, 480.0f);
+    }
+};
+
 class Engine : public Vrakko {
 public:
-    void RunLoop() override {}
-    void CreateRenderer() override { renderer_ = std::make_unique<vK_RecordingRender>(640.0f, 480.0f); }
-    void ReleaseRenderer() override {}
+    Engine() : Vrakko(std::make_unique<RecordingPlatform>()) {}
 };
 
 class Refuser : public vK_ProcessListener {

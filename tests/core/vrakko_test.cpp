@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,24 +15,33 @@ namespace {
 
 class TestEngine : public Vrakko {
 public:
-    TestEngine() {
+    TestEngine() : Vrakko(std::make_unique<Platform>(*this)) {
         SetClock([this] { return now; });
     }
-    void RunLoop() override {}
-    void CreateRenderer() override {
-        renderer_ = std::make_unique<vK_RecordingRender>(static_cast<float>(GetWidth()),
-                                                         static_cast<float>(GetHeight()));
-    }
-    void ReleaseRenderer() override { ++releases; }
-    bool SetDisplayMode(const vK_DisplayMode& mode) override {
-        modesApplied.push_back(mode);
-        return Vrakko::SetDisplayMode(mode);
-    }
-    bool IsForeground() const override { return foreground; }
     double now = 0.0;
     bool foreground = true;
     int releases = 0;
     std::vector<vK_DisplayMode> modesApplied;
+
+private:
+    // Records what the engine asks of its platform in the owner's fields.
+    class Platform : public vK_Platform {
+    public:
+        explicit Platform(TestEngine& owner) : owner_(owner) {}
+        std::unique_ptr<vK_Render> CreateRenderer(int width, int height) override {
+            return std::make_unique<vK_RecordingRender>(static_cast<float>(width),
+                                                        static_cast<float>(height));
+        }
+        void ReleaseRenderer() override { ++owner_.releases; }
+        bool ChangeDisplayMode(const vK_DisplayMode& mode) override {
+            owner_.modesApplied.push_back(mode);
+            return false;
+        }
+        bool IsForeground() const override { return owner_.foreground; }
+
+    private:
+        TestEngine& owner_;
+    };
 };
 
 // Records every call into a shared journal.
@@ -57,6 +67,7 @@ public:
     void OnPostDraw(vK_Render&) override { journal.Add(name + ".postdraw"); }
     bool CanChangeDisplayMode(bool) override {
         journal.Add(name + ".can");
+        if (onCan) onCan();
         return preResult;
     }
     void OnDisplayModeChangeDone(bool fullscreen) override {
@@ -64,6 +75,7 @@ public:
     }
     bool OnPreInput(const vK_InputEvent&) override {
         journal.Add(name + ".preinput");
+        if (onPreInput) onPreInput();
         return preResult;
     }
     void OnPostInput(const vK_InputEvent& e) override {
@@ -77,6 +89,8 @@ public:
     bool preResult = true;
     std::function<void()> onPre;
     std::function<void()> onPreDraw;
+    std::function<void()> onPreInput;
+    std::function<void()> onCan;
 };
 
 class App : public vK_Application {
@@ -270,6 +284,68 @@ TEST(Draw, ListenerRemovedDuringTheDrawGetsNoPostDraw) {
     engine.AddDrawListener(&b);
     engine.Draw();
     EXPECT_EQ(j.lines, (std::vector<std::string>{"a.predraw", "b.predraw", "b.postdraw"}));
+}
+
+// In every pass, a listener that another removes and frees during the pass is not called
+// again, whether or not its turn in the pass had come.
+TEST(Listeners, OneFreedByAnotherDuringAPassIsNeverCalledAgain) {
+    struct Case {
+        const char* name;
+        void (*add)(Vrakko&, Listener*);
+        void (*remove)(Vrakko&, Listener*);
+        std::function<void()>& (*trigger)(Listener&);  // b's call that frees a
+        void (*pass)(TestEngine&);
+        std::vector<std::string> expected;
+    };
+    const std::vector<Case> cases = {
+        {"process",
+         [](Vrakko& e, Listener* l) { e.AddProcessListener(l); },
+         [](Vrakko& e, Listener* l) { e.RemoveProcessListener(l); },
+         [](Listener& l) -> std::function<void()>& { return l.onPre; },
+         [](TestEngine& e) { e.Process(vK_FrameInfo()); },
+         {"a.pre", "b.pre", "b.process"}},
+        {"draw",
+         [](Vrakko& e, Listener* l) { e.AddDrawListener(l); },
+         [](Vrakko& e, Listener* l) { e.RemoveDrawListener(l); },
+         [](Listener& l) -> std::function<void()>& { return l.onPreDraw; },
+         [](TestEngine& e) { e.Draw(); },
+         {"a.predraw", "b.predraw", "b.postdraw"}},
+        {"input",
+         [](Vrakko& e, Listener* l) { e.AddInputListener(l); },
+         [](Vrakko& e, Listener* l) { e.RemoveInputListener(l); },
+         [](Listener& l) -> std::function<void()>& { return l.onPreInput; },
+         [](TestEngine& e) {
+             vK_InputEvent key;
+             key.type = vK_InputEvent::kKeyDown;
+             e.Input(key);
+         },
+         {"a.preinput", "b.preinput", "b.postinput" + std::to_string(vK_InputEvent::kKeyDown)}},
+        {"display mode",
+         [](Vrakko& e, Listener* l) { e.AddDrawListener(l); },
+         [](Vrakko& e, Listener* l) { e.RemoveDrawListener(l); },
+         [](Listener& l) -> std::function<void()>& { return l.onCan; },
+         [](TestEngine& e) { EXPECT_TRUE(e.SetFullscreen(true)); },
+         {"a.can", "b.can", "b.done1"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestEngine engine;
+        App app;
+        engine.Init(&app);
+        Journal j;
+        auto* a = new Listener(j, "a");
+        Listener b(j, "b");
+        c.add(engine, a);
+        c.add(engine, &b);
+        c.trigger(b) = [&] {
+            c.remove(engine, a);
+            delete a;
+            a = nullptr;
+        };
+        c.pass(engine);
+        EXPECT_EQ(j.lines, c.expected);
+        EXPECT_EQ(a, nullptr);
+    }
 }
 
 TEST(DisplayMode, RefusingListenerKeepsTheModeAndEarlierListenersHearTheOldFlag) {

@@ -12,21 +12,37 @@
 #include "data/json.h"
 #include "game/game_config.h"
 #include "media/sound_hub_impl.h"
+#include "platform/desktop_services.h"
 #include "scene/cursor.h"
 #include "support/file_manager_fixture.h"
 #include "support/script_scene.h"
 
-// An engine that records the display modes it is asked for.
+// An engine that records the display modes it is asked for and the quit requests.
 class GameTestEngine : public Vrakko {
 public:
-    void RunLoop() override {}
-    void CreateRenderer() override {}
-    void ReleaseRenderer() override {}
-    bool SetDisplayMode(const vK_DisplayMode& mode) override {
-        modes.push_back(mode);
-        return Vrakko::SetDisplayMode(mode);
-    }
-    void Quit() override { ++quits; }
+    GameTestEngine() : Vrakko(std::make_unique<Platform>(*this)) {}
+
+    std::vector<vK_DisplayMode> modes;
+    int quits = 0;
+
+private:
+    class Platform : public vK_Platform {
+    public:
+        explicit Platform(GameTestEngine& owner) : owner_(owner) {}
+        bool ChangeDisplayMode(const vK_DisplayMode& mode) override {
+            owner_.modes.push_back(mode);
+            return false;
+        }
+        void Quit() override { ++owner_.quits; }
+
+    private:
+        GameTestEngine& owner_;
+    };
+};
+
+// Desktop services that record what they are asked.
+class GameTestDesktop : public vK_DesktopServices {
+public:
     std::string CopyToDocuments(const std::string& path) override {
         calls.push_back("copy " + path);
         return {};
@@ -35,9 +51,7 @@ public:
     void InstallScreensaver(const std::string& path) override { calls.push_back("screensaver " + path); }
     void OpenUrl(const std::string& url) override { calls.push_back("url " + url); }
 
-    std::vector<vK_DisplayMode> modes;
     std::vector<std::string> calls;
-    int quits = 0;
 };
 
 // An application whose display mode is a fixed size in the asked-for state.
@@ -72,6 +86,7 @@ protected:
     vK_SoundHub_Impl sounds;
     vK_Cursor cursor;
     GameTestEngine engine;
+    GameTestDesktop desktop;
     GameTestApplication application;
     std::unique_ptr<vK_Config> config = std::make_unique<vK_Config>(nullptr);
     vY_GameConfig game_config;

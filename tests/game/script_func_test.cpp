@@ -187,14 +187,14 @@ TEST_F(ScriptFuncTest, SoundsPlayOnTheSettingChannels) {
     }
 }
 
-TEST_F(ScriptFuncTest, DesktopServicesGoThroughTheEngine) {
+TEST_F(ScriptFuncTest, DesktopServicesGoThroughTheirSeam) {
     ASSERT_TRUE(
         script.Lua("CopyFileToMyDocs('assets/art/wall.jpg') SetWallpaper('assets/art/wall.jpg')"
                    " OpenBrowser('https://example.org/?a=1&b=2') SetScreensaver('assets/saver/attic.scr')"
                    " Quit() DbgBreak()"));
-    EXPECT_EQ(engine.calls, (std::vector<std::string>{
-                                "copy assets/art/wall.jpg", "wallpaper assets/art/wall.jpg",
-                                "url https://example.org/?a=1&b=2", "screensaver assets/saver/attic.scr"}));
+    EXPECT_EQ(desktop.calls, (std::vector<std::string>{
+                                 "copy assets/art/wall.jpg", "wallpaper assets/art/wall.jpg",
+                                 "url https://example.org/?a=1&b=2", "screensaver assets/saver/attic.scr"}));
     EXPECT_EQ(engine.quits, 1);
 }
 

@@ -19,14 +19,18 @@ namespace {
 constexpr int kSize = 64;
 constexpr int kTolerance = 3;
 
+class GLPlatform : public vK_Platform {
+public:
+    std::unique_ptr<vK_Render> CreateRenderer(int, int) override {
+        auto render = std::make_unique<vK_Render_Impl>();
+        render->Init(kSize, kSize);
+        return render;
+    }
+};
+
 class GLEngine : public Vrakko {
 public:
-    void RunLoop() override {}
-    void CreateRenderer() override {
-        renderer_ = std::make_unique<vK_Render_Impl>();
-        renderer_->Init(kSize, kSize);
-    }
-    void ReleaseRenderer() override { renderer_.reset(); }
+    GLEngine() : Vrakko(std::make_unique<GLPlatform>()) {}
 };
 
 int AlphaAt(vK_Texture& t, int x, int y) {

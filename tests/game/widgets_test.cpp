@@ -25,15 +25,17 @@ namespace {
 
 constexpr int kWidth = 64, kHeight = 48;
 
+class WidgetPlatform : public vK_Platform {
+public:
+    std::unique_ptr<vK_Render> CreateRenderer(int, int) override {
+        return std::make_unique<vK_RecordingRender>(static_cast<float>(kWidth), static_cast<float>(kHeight));
+    }
+};
+
 class WidgetEngine : public Vrakko {
 public:
-    void RunLoop() override {}
-    void CreateRenderer() override {
-        renderer_ =
-            std::make_unique<vK_RecordingRender>(static_cast<float>(kWidth), static_cast<float>(kHeight));
-    }
-    void ReleaseRenderer() override { renderer_.reset(); }
-    vK_RecordingRender& Recorder() { return static_cast<vK_RecordingRender&>(*renderer_); }
+    WidgetEngine() : Vrakko(std::make_unique<WidgetPlatform>()) {}
+    vK_RecordingRender& Recorder() { return static_cast<vK_RecordingRender&>(*GetRenderer()); }
 };
 
 class Widgets : public ::testing::Test, public ScriptSceneFixture {

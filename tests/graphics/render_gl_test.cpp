@@ -214,14 +214,13 @@ TEST_F(GLRender, BlurredCopy_SpreadsTheEdgeAndKeepsTheMiddle) {
 TEST_F(GLRender, Screenshot_DecodesToTheTargetSize) {
     TempFolder folder;
     auto red = Solid(1, 0, 0);
-    render->SetSceneDrawer([&](vK_Render& r) {
-        vK_DrawParams p;
-        p.matrix =
-            vK_Matrix::Scale(kSize / 4.0f, kSize / 8.0f) * vK_Matrix::Translation(kSize / 2.0f, kSize / 4.0f);
-        r.DrawSprite(red, p);
-    });
     const std::string path = folder.Path() + "/shot";
-    ASSERT_TRUE(render->SaveScreenshot(path));
+    ASSERT_TRUE(render->BeginScreenshot());
+    vK_DrawParams p;
+    p.matrix =
+        vK_Matrix::Scale(kSize / 4.0f, kSize / 8.0f) * vK_Matrix::Translation(kSize / 2.0f, kSize / 4.0f);
+    render->DrawSprite(red, p);
+    ASSERT_TRUE(render->EndScreenshot(path));
     FILE* f = std::fopen((path + ".jpg").c_str(), "rb");
     ASSERT_NE(f, nullptr);
     std::vector<uint8_t> bytes;

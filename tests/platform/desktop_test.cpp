@@ -7,8 +7,9 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/vrakko.h"
 #include "files/file_manager.h"
-#include "platform/vrakko_impl.h"
+#include "platform/desktop_services.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -42,15 +43,16 @@ TEST_F(DesktopTest, CopyToDocumentsCopiesGameFilesOnly) {
     folder.WriteFile("secret.txt", "not the game's");
     vK_FileManager files;
     files.SetAssetRoot(folder.Path() + "/root");
-    Vrakko_Impl engine;
+    Vrakko engine;
+    vK_DesktopServices desktop;
     engine.SetGameName("");
-    EXPECT_EQ(engine.CopyToDocuments("assets/wall/paper.jpg"), "");  // no game name: nothing
+    EXPECT_EQ(desktop.CopyToDocuments("assets/wall/paper.jpg"), "");  // no game name: nothing
     engine.SetGameName("Game");
     const std::string docs = folder.Path() + "/Documents/Game";
-    EXPECT_EQ(engine.CopyToDocuments("assets\\wall\\paper.jpg"), docs + "/paper.jpg");
+    EXPECT_EQ(desktop.CopyToDocuments("assets\\wall\\paper.jpg"), docs + "/paper.jpg");
     EXPECT_EQ(folder.ReadFile("Documents/Game/paper.jpg"), "jpeg");
-    EXPECT_EQ(engine.CopyToDocuments("../secret.txt"), "");
-    EXPECT_EQ(engine.CopyToDocuments("/etc/passwd"), "");
+    EXPECT_EQ(desktop.CopyToDocuments("../secret.txt"), "");
+    EXPECT_EQ(desktop.CopyToDocuments("/etc/passwd"), "");
     EXPECT_FALSE(std::filesystem::exists(docs + "/secret.txt"));
     EXPECT_FALSE(std::filesystem::exists(docs + "/passwd"));
 }

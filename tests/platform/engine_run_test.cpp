@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/application.h"
+#include "core/vrakko.h"
 #include "files/log.h"
 #include "graphics/generated_texture.h"
 #include "graphics/render.h"
@@ -14,6 +15,18 @@
 #include "platform/vrakko_impl.h"
 
 namespace {
+
+// The engine on the SDL platform, as start-up makes it.
+struct SdlEngine {
+    SdlEngine() : engine(Make(sdl)) {}
+    static std::unique_ptr<vK_Platform> Make(Vrakko_Impl*& out) {
+        auto platform = std::make_unique<Vrakko_Impl>();
+        out = platform.get();
+        return platform;
+    }
+    Vrakko_Impl* sdl = nullptr;
+    Vrakko engine;
+};
 
 class App : public vK_Application {
 public:
@@ -58,10 +71,12 @@ TEST(EngineRun, WithoutADisplayLogsAndEndsCleanly) {
     vK_LogCapture log;
     App app;
     {
-        Vrakko_Impl engine;
-        engine.SetFrameLimit(5);
+        SdlEngine run;
+        Vrakko_Impl& sdl = *run.sdl;
+        Vrakko& engine = run.engine;
+        sdl.SetFrameLimit(5);
         engine.Run(&app);
-        EXPECT_FALSE(engine.HasDisplay());
+        EXPECT_FALSE(sdl.HasDisplay());
         EXPECT_EQ(engine.GetRenderer(), nullptr);
         engine.SetApplication(nullptr);
     }
@@ -73,10 +88,12 @@ TEST(EngineRun, WithoutADisplayLogsAndEndsCleanly) {
 
 TEST(EngineRun, HeadlessFramesAndTheDeviceResetProtocol) {
     App app;
-    Vrakko_Impl engine;
-    engine.SetFrameLimit(3);
+    SdlEngine run;
+    Vrakko_Impl& sdl = *run.sdl;
+    Vrakko& engine = run.engine;
+    sdl.SetFrameLimit(3);
     engine.Run(&app);
-    if (!engine.HasDisplay()) GTEST_SKIP() << "no OpenGL 3.3 context";
+    if (!sdl.HasDisplay()) GTEST_SKIP() << "no OpenGL 3.3 context";
     EXPECT_EQ(app.frames, 3);
     EXPECT_EQ(app.shutdowns, 1);
 
@@ -116,23 +133,25 @@ TEST(EngineRun, VerticalSyncPrefersAdaptiveThenPlainAndIsReappliedAfterAModeChan
     for (const Case& c : cases) {
         SCOPED_TRACE(c.chosen);
         App app;
-        Vrakko_Impl engine;
+        SdlEngine run;
+        Vrakko_Impl& sdl = *run.sdl;
+        Vrakko& engine = run.engine;
         std::vector<int> calls;
-        engine.SetSwapIntervalSetter([&](int interval) {
+        sdl.SetSwapIntervalSetter([&](int interval) {
             calls.push_back(interval);
             for (int a : c.accepted)
                 if (a == interval) return 0;
             return -1;
         });
         constexpr int kFrames = 6;
-        engine.SetFrameLimit(kFrames);
+        sdl.SetFrameLimit(kFrames);
         const auto start = std::chrono::steady_clock::now();
         engine.Run(&app);
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (!engine.HasDisplay()) GTEST_SKIP() << "no OpenGL 3.3 context";
+        if (!sdl.HasDisplay()) GTEST_SKIP() << "no OpenGL 3.3 context";
         EXPECT_EQ(calls, c.tried);
-        EXPECT_EQ(engine.GetSwapInterval(), c.chosen);
+        EXPECT_EQ(sdl.GetSwapInterval(), c.chosen);
         // Whatever the sync, the frame cap holds the rate: frames come an interval apart.
         EXPECT_EQ(app.frames, kFrames);
         EXPECT_GE(seconds, (kFrames - 1) * engine.GetFrameInterval());
@@ -144,7 +163,7 @@ TEST(EngineRun, VerticalSyncPrefersAdaptiveThenPlainAndIsReappliedAfterAModeChan
         calls.clear();
         EXPECT_TRUE(engine.SetDisplayMode(app.GetDisplayMode(false)));
         EXPECT_EQ(calls, c.tried);
-        EXPECT_EQ(engine.GetSwapInterval(), c.chosen);
+        EXPECT_EQ(sdl.GetSwapInterval(), c.chosen);
         engine.SetApplication(nullptr);
     }
 }

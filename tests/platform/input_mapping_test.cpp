@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "core/application.h"
 #include "core/input_event.h"
 #include "core/input_listener.h"
+#include "core/vrakko.h"
 #include "platform/key_map.h"
 #include "platform/vrakko_impl.h"
 #include "scene/cursor.h"
@@ -115,7 +117,13 @@ struct PlatformEvents : ::testing::Test {
         e.window.event = what;
         return e;
     }
-    Vrakko_Impl engine;
+    static std::unique_ptr<vK_Platform> MakeSdl(Vrakko_Impl*& out) {
+        auto platform = std::make_unique<Vrakko_Impl>();
+        out = platform.get();
+        return platform;
+    }
+    Vrakko_Impl* sdl = nullptr;
+    Vrakko engine{MakeSdl(sdl)};  // the engine on the SDL platform, as start-up makes it
     Recorder recorder;
 };
 
@@ -136,7 +144,7 @@ TEST_F(PlatformEvents, KeysTextAndSystemKeys) {
     };
     for (const Case& c : cases) {
         recorder.events.clear();
-        EXPECT_TRUE(engine.HandleEvent(c.event));
+        EXPECT_TRUE(sdl->HandleEvent(c.event));
         ASSERT_EQ(recorder.events.size(), c.expected.size()) << c.event.key.keysym.sym;
         for (size_t i = 0; i < c.expected.size(); ++i) {
             EXPECT_EQ(static_cast<int>(recorder.events[i].type), c.expected[i].first);
@@ -147,23 +155,23 @@ TEST_F(PlatformEvents, KeysTextAndSystemKeys) {
     SDL_Event text{};
     text.type = SDL_TEXTINPUT;
     std::strcpy(text.text.text, "a\xC3\xA9\xF0\x9F\x99\x82");  // a, e acute, an emoji
-    engine.HandleEvent(text);
+    sdl->HandleEvent(text);
     std::vector<int> codes;
     for (const auto& e : recorder.events) codes.push_back(e.code);
     EXPECT_EQ(codes, (std::vector<int>{'a', 0xE9, 0xD83D, 0xDE42}));
     SDL_Event quit{};
     quit.type = SDL_QUIT;
-    EXPECT_FALSE(engine.HandleEvent(quit));
+    EXPECT_FALSE(sdl->HandleEvent(quit));
 }
 
 TEST_F(PlatformEvents, PointerEventsLeftButtonOnlyAndLeaveHidesTheCursor) {
     vK_Cursor* cursor = vK_Cursor::Instance();
     ASSERT_NE(cursor, nullptr);
     EXPECT_TRUE(cursor->IsHidden());
-    engine.HandleEvent(Mouse(SDL_MOUSEMOTION, 10, 20));
-    engine.HandleEvent(Mouse(SDL_MOUSEBUTTONDOWN, 11, 21));
-    engine.HandleEvent(Mouse(SDL_MOUSEBUTTONUP, 12, 22));
-    engine.HandleEvent(Mouse(SDL_MOUSEBUTTONDOWN, 13, 23, SDL_BUTTON_RIGHT));
+    sdl->HandleEvent(Mouse(SDL_MOUSEMOTION, 10, 20));
+    sdl->HandleEvent(Mouse(SDL_MOUSEBUTTONDOWN, 11, 21));
+    sdl->HandleEvent(Mouse(SDL_MOUSEBUTTONUP, 12, 22));
+    sdl->HandleEvent(Mouse(SDL_MOUSEBUTTONDOWN, 13, 23, SDL_BUTTON_RIGHT));
     ASSERT_EQ(recorder.events.size(), 3u);
     const int types[] = {5, 3, 4};
     for (int i = 0; i < 3; ++i) {
@@ -175,20 +183,20 @@ TEST_F(PlatformEvents, PointerEventsLeftButtonOnlyAndLeaveHidesTheCursor) {
     EXPECT_FLOAT_EQ(cursor->GetX(), 12.0f);
 
     recorder.events.clear();
-    engine.HandleEvent(Window(SDL_WINDOWEVENT_LEAVE));
+    sdl->HandleEvent(Window(SDL_WINDOWEVENT_LEAVE));
     ASSERT_EQ(recorder.events.size(), 1u);
     EXPECT_EQ(static_cast<int>(recorder.events[0].type), 6);
     EXPECT_FLOAT_EQ(recorder.events[0].x, 12.0f);
     EXPECT_FLOAT_EQ(recorder.events[0].y, 22.0f);
     EXPECT_TRUE(cursor->IsHidden());
-    engine.HandleEvent(Mouse(SDL_MOUSEMOTION, 1, 1));
+    sdl->HandleEvent(Mouse(SDL_MOUSEMOTION, 1, 1));
     EXPECT_FALSE(cursor->IsHidden());
 
     recorder.events.clear();
     SDL_Event wheel{};
     wheel.type = SDL_MOUSEWHEEL;
     wheel.wheel.y = -1;
-    engine.HandleEvent(wheel);
+    sdl->HandleEvent(wheel);
     ASSERT_EQ(recorder.events.size(), 1u);
     EXPECT_EQ(static_cast<int>(recorder.events[0].type), 7);
     EXPECT_EQ(static_cast<uint32_t>(recorder.events[0].code) >> 16, 0xFF88u);
@@ -196,10 +204,10 @@ TEST_F(PlatformEvents, PointerEventsLeftButtonOnlyAndLeaveHidesTheCursor) {
 }
 
 TEST_F(PlatformEvents, FocusChangesActivateOnce) {
-    engine.HandleEvent(Window(SDL_WINDOWEVENT_FOCUS_GAINED));
-    engine.HandleEvent(Window(SDL_WINDOWEVENT_FOCUS_GAINED));
-    engine.HandleEvent(Window(SDL_WINDOWEVENT_FOCUS_LOST));
-    engine.HandleEvent(Window(SDL_WINDOWEVENT_FOCUS_LOST));
+    sdl->HandleEvent(Window(SDL_WINDOWEVENT_FOCUS_GAINED));
+    sdl->HandleEvent(Window(SDL_WINDOWEVENT_FOCUS_GAINED));
+    sdl->HandleEvent(Window(SDL_WINDOWEVENT_FOCUS_LOST));
+    sdl->HandleEvent(Window(SDL_WINDOWEVENT_FOCUS_LOST));
     ASSERT_EQ(recorder.events.size(), 2u);
     EXPECT_EQ(static_cast<int>(recorder.events[0].type), 8);
     EXPECT_EQ(static_cast<int>(recorder.events[1].type), 9);
@@ -208,10 +216,10 @@ TEST_F(PlatformEvents, FocusChangesActivateOnce) {
 TEST_F(PlatformEvents, AltReturnRunsTheDisplayModeProtocol) {
     App app;
     engine.SetApplication(&app);
-    EXPECT_TRUE(engine.HandleEvent(Key(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT)));
+    EXPECT_TRUE(sdl->HandleEvent(Key(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT)));
     EXPECT_TRUE(engine.IsFullscreen());
     EXPECT_EQ(engine.GetWidth(), 640);
-    engine.HandleEvent(Key(SDL_KEYDOWN, SDLK_RETURN, KMOD_RALT));
+    sdl->HandleEvent(Key(SDL_KEYDOWN, SDLK_RETURN, KMOD_RALT));
     EXPECT_FALSE(engine.IsFullscreen());
     engine.SetApplication(nullptr);
 }
@@ -225,7 +233,7 @@ TEST_F(PlatformEvents, TextInputReplacesMalformedBytes) {
                 "\xFF"
                 "a\xE4\xB8"
                 "b\xC0\xAF");
-    engine.HandleEvent(text);
+    sdl->HandleEvent(text);
     std::vector<int> codes;
     for (const auto& e : recorder.events) codes.push_back(e.code);
     EXPECT_EQ(codes, (std::vector<int>{0xFFFD, 'a', 0xFFFD, 'b', 0xFFFD}));

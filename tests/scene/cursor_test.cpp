@@ -7,6 +7,7 @@
 
 #include "anim/anim_impl.h"
 #include "core/frame_info.h"
+#include "core/frame_stages.h"
 #include "files/file_manager.h"
 #include "graphics/image_codec.h"
 #include "graphics/resource_manager.h"
@@ -48,6 +49,11 @@ struct CursorTest : ::testing::Test {
     vK_ResourceManager resources;
     vK_RecordingRender render{1024, 768};
     vK_Scene scene;
+    // The end of a frame: the cursor's draw stage, then the renderer's end.
+    void EndFrame() {
+        vK_FrameStages::Run(vK_FrameStage::kDrawCursor, render);
+        render.EndFrame();
+    }
 };
 
 TEST_F(CursorTest, SelectImageIgnoresInvalidAndCurrentIndices) {
@@ -67,26 +73,25 @@ TEST_F(CursorTest, DrawsItsSpriteAtThePointerUnlessHiddenOrSystem) {
     cursor.LoadImage("assets/cursor/hand", 4);
     cursor.LoadImage("assets/cursor/none", 2);
     cursor.SelectImage(0);
-    render.EndFrame();  // hidden until the pointer moves: nothing
+    EndFrame();  // hidden until the pointer moves: nothing
     EXPECT_TRUE(render.batches.empty());
 
     cursor.SetPosition(100, 50);
     EXPECT_FALSE(cursor.IsHidden());
-    render.SetCursorDrawer([&](vK_Render& r) { cursor.DrawCursor(r); });
-    render.EndFrame();
+    EndFrame();
     ASSERT_EQ(render.batches.size(), 1u);
     EXPECT_FLOAT_EQ(render.batches[0].vertices[0], 96.0f);  // the 8 x 8 image centred on (100, 50)
     EXPECT_FLOAT_EQ(render.batches[0].vertices[1], 46.0f);
 
     render.batches.clear();
     cursor.SetSystem(true);
-    render.EndFrame();
+    EndFrame();
     cursor.SetSystem(false);
     cursor.SetHidden(true);
-    render.EndFrame();
+    EndFrame();
     cursor.SetHidden(false);
     cursor.SelectImage(1);  // an entry without an image
-    render.EndFrame();
+    EndFrame();
     EXPECT_TRUE(render.batches.empty());
 }
 
@@ -96,10 +101,9 @@ TEST_F(CursorTest, AnimatedCursorPlaysDoAnimAndAdvancesOnlyOutsideSystemMode) {
     cursor.LoadImage("assets/cursor/hand", 4);
     cursor.SelectImage(0);
     cursor.SetPosition(200, 100);
-    render.SetCursorDrawer([&](vK_Render& r) { cursor.DrawCursor(r); });
     auto drawnFrameLeft = [&] {
         render.batches.clear();
-        render.EndFrame();
+        EndFrame();
         // The frame's left edge on the page, read from the first texture coordinate.
         return render.batches.size() == 1 ? render.batches[0].vertices[2] : -1.0f;
     };
