@@ -140,7 +140,7 @@ public:
     }
 };
 
-void Nothing(const vK_DataArray&, void*, vK_DataArray&) {}
+void Nothing(const vK_ScriptArgs&, void*, vK_DataArray&) {}
 
 TEST(Reference, EveryRegistrationHasAnEntryAndGapsAreNamed) {
     TempFolder folder;
@@ -148,7 +148,7 @@ TEST(Reference, EveryRegistrationHasAnEntryAndGapsAreNamed) {
     EXPECT_EQ(vK_ReferenceWriter::Problems(), std::vector<std::string>());
 
     vK_ScriptHub::Instance()->RegisterFunction("RefTestUndocumented", &Nothing, nullptr);
-    vK_ScriptHub::Instance()->RegisterFunction("RefTestBadSignature", &Nothing, nullptr, nullptr,
+    vK_ScriptHub::Instance()->RegisterFunction("RefTestBadSignature", &Nothing, nullptr,
                                                {"object", "Has no type."});
     vK_Object::RegisterObjectType(
         "reftest_plain", []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_Object>(); });
