@@ -31,72 +31,119 @@ vK_Object* StorageRoot() { return vK_Scene::Instance() ? vK_Scene::Instance()->G
 // the Lua tables where they lie instead of converting them: a value reads as the hub's
 // conversion would make it, and only values no direct reading covers are converted.
 
-// Whether the table at index converts to an array: it has a first key and that key is
-// no string. The registry converts to null.
-bool ConvertsToArray(lua_State* L, int index) {
-    if (lua_type(L, index) != LUA_TTABLE || lua_topointer(L, index) == lua_topointer(L, LUA_REGISTRYINDEX))
-        return false;
-    lua_pushnil(L);
-    if (lua_next(L, index) == 0) return false;
-    const bool array = lua_type(L, -2) != LUA_TSTRING;
-    lua_pop(L, 2);
-    return array;
-}
+// Reads Lua tables as the arrays the data conversion makes of them: a table whose first
+// key is no string converts to the array of its values, the number keys ascending first,
+// then the other keys in traversal order. Tables must not gain keys while being read.
+class ArrayReader {
+public:
+    explicit ArrayReader(lua_State* L) : L_(L), registry_(lua_topointer(L, LUA_REGISTRYINDEX)) {}
 
-// Calls visit(value index) for the values of the table at index in the order of the
-// array the conversion makes of it: the number keys ascending, then the other keys in
-// traversal order; visit returns false to stop. The table must not gain keys meanwhile.
-template <typename Visit>
-void ForEachElement(lua_State* L, int index, Visit&& visit) {
-    const int base = lua_gettop(L);
-    // The common case: the keys 1 to n, met in that order (Lua's array part).
-    int count = 0;
-    bool in_order = true;
-    lua_pushnil(L);
-    while (lua_next(L, index) != 0) {
-        lua_pop(L, 1);
-        in_order = in_order && lua_type(L, -1) == LUA_TNUMBER && lua_tonumber(L, -1) == count + 1.0;
-        ++count;
-    }
-    if (in_order) {
+    // Calls visit(value index) for each element in order until it returns false. Returns
+    // false, visiting nothing, when the value at index converts to no array (not a
+    // table, empty, first key a string, or the registry, which converts to null).
+    template <typename Visit>
+    bool ForEach(int index, Visit&& visit) const {
+        int count = 0;
+        bool in_order = false;
+        if (!Scan(index, count, in_order)) return false;
+        if (!in_order) return ForEachSorted(index, visit);
+        const int base = lua_gettop(L_);
         for (int i = 1; i <= count; ++i) {
-            lua_rawgeti(L, index, i);
+            lua_rawgeti(L_, index, i);
             const bool go_on = visit(base + 1);
-            lua_settop(L, base);
-            if (!go_on) return;
+            lua_settop(L_, base);
+            if (!go_on) break;
         }
-        return;
+        return true;
     }
-    std::vector<double> numbers;
-    lua_pushnil(L);
-    while (lua_next(L, index) != 0) {
-        lua_pop(L, 1);
-        if (lua_type(L, -1) == LUA_TNUMBER) numbers.push_back(lua_tonumber(L, -1));
-    }
-    std::sort(numbers.begin(), numbers.end());
-    for (double key : numbers) {
-        lua_pushnumber(L, key);
-        lua_rawget(L, index);
-        const bool go_on = visit(base + 1);
-        lua_settop(L, base);
-        if (!go_on) return;
-    }
-    lua_pushnil(L);
-    while (lua_next(L, index) != 0) {
-        if (lua_type(L, -2) != LUA_TNUMBER && !visit(base + 2)) {
-            lua_settop(L, base);
-            return;
+
+    // Pushes the first two elements (nil for a missing second); false, pushing nothing,
+    // when the value converts to no array.
+    bool PushFirstTwo(int index) const {
+        int count = 0;
+        bool in_order = false;
+        if (!Scan(index, count, in_order)) return false;
+        if (in_order) {
+            lua_rawgeti(L_, index, 1);
+            lua_rawgeti(L_, index, 2);  // nil when count is 1
+            return true;
         }
-        lua_settop(L, base + 1);
+        const int first = lua_gettop(L_) + 1;
+        lua_pushnil(L_);
+        lua_pushnil(L_);
+        int slot = first;
+        return ForEachSorted(index, [&](int value) {
+            lua_pushvalue(L_, value);
+            lua_replace(L_, slot);
+            return ++slot <= first + 1;
+        });
     }
+
+private:
+    // Whether the value converts to an array; its number of keys and whether they are
+    // 1 to count met in that order (Lua's array part: no sorting needed).
+    bool Scan(int index, int& count, bool& in_order) const {
+        if (lua_type(L_, index) != LUA_TTABLE || lua_topointer(L_, index) == registry_) return false;
+        lua_pushnil(L_);
+        if (lua_next(L_, index) == 0) return false;
+        if (lua_type(L_, -2) == LUA_TSTRING) {
+            lua_pop(L_, 2);
+            return false;
+        }
+        in_order = true;
+        do {
+            lua_pop(L_, 1);
+            in_order = in_order && lua_type(L_, -1) == LUA_TNUMBER && lua_tonumber(L_, -1) == count + 1.0;
+            ++count;
+        } while (lua_next(L_, index) != 0);
+        return true;
+    }
+
+    template <typename Visit>
+    bool ForEachSorted(int index, Visit&& visit) const {
+        const int base = lua_gettop(L_);
+        std::vector<double> numbers;
+        lua_pushnil(L_);
+        while (lua_next(L_, index) != 0) {
+            lua_pop(L_, 1);
+            if (lua_type(L_, -1) == LUA_TNUMBER) numbers.push_back(lua_tonumber(L_, -1));
+        }
+        std::sort(numbers.begin(), numbers.end());
+        for (double key : numbers) {
+            lua_pushnumber(L_, key);
+            lua_rawget(L_, index);
+            const bool go_on = visit(base + 1);
+            lua_settop(L_, base);
+            if (!go_on) return true;
+        }
+        lua_pushnil(L_);
+        while (lua_next(L_, index) != 0) {
+            if (lua_type(L_, -2) != LUA_TNUMBER && !visit(base + 2)) break;
+            lua_settop(L_, base + 1);
+        }
+        lua_settop(L_, base);
+        return true;
+    }
+
+    lua_State* L_;
+    const void* registry_;
+};
+
+// The value at index converted apart from the tables holding it (stack indices, 0 for
+// none), which count as being converted: a reference back to one becomes null.
+std::unique_ptr<vK_Data> ConvertWithin(vK_ScriptHub& hub, lua_State* L, int index, int list, int pair) {
+    const void* within[2];
+    size_t count = 0;
+    for (int holder : {list, pair}) {
+        if (holder) within[count++] = lua_topointer(L, holder);
+    }
+    return hub.ToData(L, index, std::span<const void* const>(within, count));
 }
 
-// The table at index applied to object: read in place when it can be, else converted
-// (within: the tables holding it, for the conversion).
-void ApplyTable(vK_ScriptHub& hub, lua_State* L, int index, vK_Object& object,
-                std::span<const void* const> within = {}) {
+// The table at index applied to object: read in place when it can be, else converted.
+void ApplyTable(vK_ScriptHub& hub, lua_State* L, int index, vK_Object& object, int list = 0, int pair = 0) {
     if (vK_ScriptProperties::Apply(L, index, object)) return;
-    const std::unique_ptr<vK_Data> table = hub.ToData(L, index, within);
+    const std::unique_ptr<vK_Data> table = ConvertWithin(hub, L, index, list, pair);
     if (table->AsTable()) {
         object.SetProperties(*table->AsTable());
         vK_ScriptWarnings::UnknownProperties(object, *table->AsTable());
@@ -109,57 +156,40 @@ void ObjSet(const vK_ScriptArgs& args, void*, vK_DataArray&) {
         ApplyTable(args.Hub(), args.State(), args.StackIndex(1), *object);
 }
 
-// The object named by the value at index, a pair's first element; warns about a name
-// no object has, as vK_ApiArgs::Object does.
-vK_Object* PairObject(const vK_ScriptArgs& args, int index, std::span<const void* const> within) {
-    lua_State* L = args.State();
-    vK_Object* object = nullptr;
+// The object named by a pair's first element at index; warns about a name no object
+// has, as vK_ApiArgs::Object does (a string always, "" included, as the name of a pair).
+vK_Object* PairObject(vK_ScriptHub& hub, lua_State* L, int index, int list, int pair) {
     if (lua_type(L, index) == LUA_TSTRING) {
         size_t length = 0;
-        const char* name = lua_tolstring(L, index, &length);
-        object = vK_Object::FindObject(std::string(name, length));
+        const char* text = lua_tolstring(L, index, &length);
+        const std::string name(text, length);
+        vK_Object* object = vK_Object::FindObject(name);
         if (object && !object->IsDead()) return object;
-        vK_ScriptWarnings::MissingObject(std::string(name, length));
+        vK_ScriptWarnings::MissingObject(name);
         return nullptr;
     }
-    const std::unique_ptr<vK_Data> name = args.Hub().ToData(L, index, within);
-    object = vK_Object::FindObject(name->ToString());
+    const std::unique_ptr<vK_Data> name = ConvertWithin(hub, L, index, list, pair);
+    vK_Object* object = vK_Object::FindObject(name->ToString());
     if (object && !object->IsDead()) return object;
     if (!name->IsNull()) vK_ScriptWarnings::MissingObject(name->ToString());
     return nullptr;
 }
 
-// One {object, properties} pair of ObjMultiSet (the first two elements of the array the
-// value at index converts to); anything else is skipped.
-void ApplyPair(const vK_ScriptArgs& args, int index) {
-    lua_State* L = args.State();
-    if (!ConvertsToArray(L, index)) return;
-    const void* const within[] = {lua_topointer(L, args.StackIndex(0)), lua_topointer(L, index)};
-    const int base = lua_gettop(L);
-    lua_pushnil(L);  // base + 1: the name
-    lua_pushnil(L);  // base + 2: the properties, nil when the pair has one element
-    int slot = base + 1;
-    ForEachElement(L, index, [&](int value) {
-        lua_pushvalue(L, value);
-        lua_replace(L, slot);
-        return ++slot <= base + 2;
-    });
-    if (vK_Object* object = PairObject(args, base + 1, within)) {
-        if (lua_type(L, base + 2) == LUA_TTABLE) ApplyTable(args.Hub(), L, base + 2, *object, within);
-    }
-    lua_settop(L, base);
-}
-
+// ObjSet for each {object, properties} pair of the list: the first two elements of the
+// array a pair converts to; anything else is skipped.
 void ObjMultiSet(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     lua_State* L = args.State();
-    if (args.Empty() || !ConvertsToArray(L, args.StackIndex(0)) || !lua_checkstack(L, 12)) {
-        Log("Error: empty table in ObjMultiSet");
-        return;
-    }
-    ForEachElement(L, args.StackIndex(0), [&](int pair) {
-        ApplyPair(args, pair);
+    vK_ScriptHub& hub = args.Hub();
+    const int list = args.StackIndex(0);
+    const ArrayReader reader(L);
+    const bool array = !args.Empty() && lua_checkstack(L, 12) && reader.ForEach(list, [&](int pair) {
+        if (!reader.PushFirstTwo(pair)) return true;
+        const int name = lua_gettop(L) - 1;
+        vK_Object* object = PairObject(hub, L, name, list, pair);
+        if (object && lua_type(L, name + 1) == LUA_TTABLE) ApplyTable(hub, L, name + 1, *object, list, pair);
         return true;
     });
+    if (!array) Log("Error: empty table in ObjMultiSet");
 }
 
 // A read of a key ObjGet's table lacks: nil, as for any table, and a warning when the
