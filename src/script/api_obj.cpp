@@ -14,6 +14,7 @@
 #include "scene/property_check.h"
 #include "scene/scene.h"
 #include "script/api_args.h"
+#include "script/name_lookups.h"
 #include "script/script_api.h"
 #include "script/script_hub.h"
 #include "script/script_properties.h"
@@ -158,14 +159,13 @@ void ObjSet(const vK_ScriptArgs& args, void*, vK_DataArray&) {
 
 // The object named by a pair's first element at index; warns about a name no object
 // has, as vK_ApiArgs::Object does (a string always, "" included, as the name of a pair).
-vK_Object* PairObject(vK_ScriptHub& hub, lua_State* L, int index, int list, int pair) {
+vK_Object* PairObject(vK_ScriptHub& hub, lua_State* L, int index, int list, int pair, size_t position) {
     if (lua_type(L, index) == LUA_TSTRING) {
         size_t length = 0;
         const char* text = lua_tolstring(L, index, &length);
-        const std::string name(text, length);
-        vK_Object* object = vK_Object::FindObject(name);
+        vK_Object* object = hub.NameLookups().Find(position, std::string_view(text, length));
         if (object && !object->IsDead()) return object;
-        vK_ScriptWarnings::MissingObject(name);
+        vK_ScriptWarnings::MissingObject(std::string(text, length));
         return nullptr;
     }
     const std::unique_ptr<vK_Data> name = ConvertWithin(hub, L, index, list, pair);
@@ -182,10 +182,11 @@ void ObjMultiSet(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_ScriptHub& hub = args.Hub();
     const int list = args.StackIndex(0);
     const ArrayReader reader(L);
+    size_t position = 0;
     const bool array = !args.Empty() && lua_checkstack(L, 12) && reader.ForEach(list, [&](int pair) {
         if (!reader.PushFirstTwo(pair)) return true;
         const int name = lua_gettop(L) - 1;
-        vK_Object* object = PairObject(hub, L, name, list, pair);
+        vK_Object* object = PairObject(hub, L, name, list, pair, position++);
         if (object && lua_type(L, name + 1) == LUA_TTABLE) ApplyTable(hub, L, name + 1, *object, list, pair);
         return true;
     });

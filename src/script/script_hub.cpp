@@ -16,6 +16,7 @@
 #include "scene/object.h"
 #include "script/lua_script.h"
 #include "script/module_header.h"
+#include "script/name_lookups.h"
 #include "script/script_args.h"
 
 namespace {
@@ -134,7 +135,7 @@ struct vK_ScriptHub::PopContext {
     bool cut = false;
 };
 
-vK_ScriptHub::vK_ScriptHub() {
+vK_ScriptHub::vK_ScriptHub() : nameLookups_(std::make_unique<vK_NameLookups>()) {
     g_instance = this;
     Vrakko::SetScriptHooks({[] {
         if (g_instance) g_instance->RunDeferredHandlers();

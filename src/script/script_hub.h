@@ -9,6 +9,7 @@
 
 struct lua_State;
 struct lua_Debug;
+class vK_NameLookups;
 
 // The signature of every native function exposed to scripts: it reads its arguments
 // through the view (converted when read), and appends newly allocated result values to
@@ -117,6 +118,9 @@ public:
 
     static void SetReportSink(vK_ScriptReportSink sink);
 
+    // The remembered object lookups of the natives that resolve lists of names.
+    vK_NameLookups& NameLookups() { return *nameLookups_; }
+
 private:
     struct DeferredCall {
         vK_ScriptHandle function;
@@ -143,6 +147,7 @@ private:
     static void LineHook(lua_State* L, lua_Debug* ar);
 
     lua_State* state_ = nullptr;
+    std::unique_ptr<vK_NameLookups> nameLookups_;
     std::vector<DeferredCall> deferred_;
     std::vector<std::string> registered_;
     std::vector<vK_ScriptFunctionDoc> registeredDocs_;
