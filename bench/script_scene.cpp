@@ -29,6 +29,7 @@
 #include "graphics/render.h"
 #include "graphics/resource_manager.h"
 #include "peer_bunnymark.h"
+#include "platform/desktop.h"
 #include "scene/object.h"
 #include "scene/scene.h"
 #include "scene/sprite.h"
@@ -267,6 +268,7 @@ void WriteBunnyTextures(const std::string& dir) {
 struct BunnyWorld {
     BunnyWorld() {
         SetLogSink([](const std::string&) { return true; });
+        PrepareProcess();  // the engine's heap settings, as the game runs with them
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return;
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);

@@ -50,6 +50,7 @@
 #include "graphics/image_codec.h"
 #include "graphics/resource_manager.h"
 #include "peer_bunnymark.h"
+#include "platform/desktop.h"
 #include "scene/object.h"
 #include "scene/property_animation.h"
 #include "scene/scene.h"
@@ -94,6 +95,7 @@ struct Timing {
 struct World {
     World() {
         SetLogSink([](const std::string&) { return true; });
+        PrepareProcess();  // the engine's heap settings, as the game runs with them
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return;
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);

@@ -150,13 +150,12 @@ private:
     // The cached glyph of code in style, loading (and rendering when asked) on first
     // use; nullptr when the face or the glyph is missing.
     const Glyph* Get(int32_t code, int style, bool needBitmaps) {
-        auto face = font_.faces_.find(style);
-        if (face == font_.faces_.end()) return nullptr;
+        FT_Face ftFace = font_.FaceOf(style);
+        if (ftFace == nullptr) return nullptr;
         const uint64_t key =
             (static_cast<uint64_t>(static_cast<uint32_t>(style)) << 32) | static_cast<uint32_t>(code);
         auto found = cache_.find(key);
         if (found == cache_.end()) {
-            FT_Face ftFace = face->second.face;
             const FT_UInt index = FT_Get_Char_Index(ftFace, static_cast<FT_ULong>(code));
             if (index == 0 || FT_Load_Glyph(ftFace, index, FT_LOAD_NO_HINTING) != 0) {
                 cache_.emplace(key, std::nullopt);
@@ -168,7 +167,7 @@ private:
         }
         if (!found->second) return nullptr;
         Glyph& glyph = *found->second;
-        if (needBitmaps && !glyph.hasBitmap) RenderGlyph(face->second.face, code, glyph);
+        if (needBitmaps && !glyph.hasBitmap) RenderGlyph(ftFace, code, glyph);
         return &glyph;
     }
 
@@ -285,11 +284,12 @@ bool vK_Font::Load(const std::string& name) { return LoadWith(name, ReadThroughP
 
 bool vK_Font::LoadWith(const std::string& name, const FileReader& reader) {
     SetName(name);
-    for (int style = 0; style < kStyleCount; ++style) {
-        std::vector<uint8_t> bytes;
-        if (!reader(StyleFileName(name, style), bytes)) continue;
-        AddScrambledFace(style, bytes.data(), bytes.size());
-    }
+    reader_ = reader;
+    for (bool& tried : tried_) tried = false;
+    // Without a regular face every style is tried now, so a font with no usable file
+    // is reported here.
+    if (!LoadStyle(0))
+        for (int style = 1; style < kStyleCount; ++style) LoadStyle(style);
     if (faces_.empty()) {
         Log("Error: font %s could not find \"%s\" file to load!", GetName().c_str(), GetName().c_str());
         return false;
@@ -297,12 +297,32 @@ bool vK_Font::LoadWith(const std::string& name, const FileReader& reader) {
     return true;
 }
 
+bool vK_Font::LoadStyle(int style) const {
+    tried_[style] = true;
+    std::vector<uint8_t> bytes;
+    if (!reader_ || !reader_(StyleFileName(GetName(), style), bytes)) return false;
+    if (!InsertFace(style, vK_FontScrambler::Descramble(bytes.data(), bytes.size()))) return false;
+    if (sizes_[style] > 0)
+        FT_Set_Char_Size(faces_.at(style).face, 0, static_cast<FT_F26Dot6>(sizes_[style]) * 64, 72, 72);
+    return true;
+}
+
+FT_FaceRec_* vK_Font::FaceOf(int style) const {
+    if (style < 0 || style >= kStyleCount) return nullptr;
+    auto found = faces_.find(style);
+    if (found == faces_.end() && !tried_[style] && LoadStyle(style)) found = faces_.find(style);
+    return found == faces_.end() ? nullptr : found->second.face;
+}
+
 bool vK_Font::AddScrambledFace(int style, const uint8_t* data, size_t size) {
     return AddFace(style, vK_FontScrambler::Descramble(data, size));
 }
 
-bool vK_Font::AddFace(int style, std::vector<uint8_t> bytes) {
+bool vK_Font::AddFace(int style, std::vector<uint8_t> bytes) { return InsertFace(style, std::move(bytes)); }
+
+bool vK_Font::InsertFace(int style, std::vector<uint8_t> bytes) const {
     if (style < 0 || style >= kStyleCount || bytes.empty() || library_ == nullptr) return false;
+    tried_[style] = true;
     Face entry;
     entry.buffer = std::move(bytes);
     FT_Face face = nullptr;
@@ -322,16 +342,18 @@ bool vK_Font::AddFace(int style, std::vector<uint8_t> bytes) {
 }
 
 void vK_Font::SetSize(int style, int size) {
-    for (auto& [number, face] : faces_) {
-        if (style == -1 || style == number)
-            FT_Set_Char_Size(face.face, 0, static_cast<FT_F26Dot6>(size) * 64, 72, 72);
+    for (int number = 0; number < kStyleCount; ++number) {
+        if (style != -1 && style != number) continue;
+        sizes_[number] = size;
+        auto found = faces_.find(number);
+        if (found != faces_.end())
+            FT_Set_Char_Size(found->second.face, 0, static_cast<FT_F26Dot6>(size) * 64, 72, 72);
     }
 }
 
 int vK_Font::GetAdvance(int32_t code, int style) const {
-    auto found = faces_.find(style);
-    if (found == faces_.end()) return 0;
-    FT_Face face = found->second.face;
+    FT_Face face = FaceOf(style);
+    if (face == nullptr) return 0;
     if (FT_Get_Char_Index(face, static_cast<FT_ULong>(code)) == 0) return 0;
     if (FT_Load_Char(face, static_cast<FT_ULong>(code), FT_LOAD_NO_HINTING) != 0) return 0;
     return static_cast<int>(face->glyph->advance.x >> 6);

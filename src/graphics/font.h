@@ -39,10 +39,12 @@ public:
     vK_Font(const vK_Font&) = delete;
     vK_Font& operator=(const vK_Font&) = delete;
 
-    // Loads every style file of the font named name that exists, read silently through
-    // the file manager's providers; true when at least one face was created.
+    // Loads the font named name, read silently through the file manager's providers;
+    // true when at least one face was created. The regular face loads now; the other
+    // styles load on their first use (most text never asks for them).
     bool Load(const std::string& name) override;
-    // The same with another source of files (tools, tests).
+    // The same with another source of files (tools, tests); the reader is kept for the
+    // styles loaded later, so it must stay usable while the font lives.
     bool LoadWith(const std::string& name, const FileReader& reader);
 
     // Descrambles one ".vkfnt" file image and makes it the face of style; false when
@@ -51,7 +53,8 @@ public:
     // Takes a plain TrueType/OpenType file image as the face of style.
     bool AddFace(int style, std::vector<uint8_t> bytes);
 
-    bool HasFace(int style) const { return faces_.count(style) != 0; }
+    // True when the style's file exists and FreeType took it (loading it on first ask).
+    bool HasFace(int style) const { return FaceOf(style) != nullptr; }
 
     // Sets the pixel size of one face (all faces when style is -1).
     void SetSize(int style, int size);
@@ -78,6 +81,15 @@ private:
     };
     class Rasterizer;
 
-    std::map<int, Face> faces_;
+    // The face of style, loading a deferred style on first use; nullptr when missing.
+    FT_FaceRec_* FaceOf(int style) const;
+    bool LoadStyle(int style) const;
+    bool InsertFace(int style, std::vector<uint8_t> bytes) const;
+
+    // Faces are a cache of the style files: a const query may load one.
+    mutable std::map<int, Face> faces_;
+    mutable bool tried_[kStyleCount] = {};
+    int sizes_[kStyleCount] = {};  // the size last set per style, applied on a late load
+    FileReader reader_;
     std::shared_ptr<FT_LibraryRec_> library_;
 };

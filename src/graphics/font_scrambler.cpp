@@ -1,6 +1,9 @@
 #include "graphics/font_scrambler.h"
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
+#include <mutex>
 
 namespace {
 
@@ -45,26 +48,46 @@ int32_t vK_FontScrambler::EvolveKeyValue(int32_t v) {
     return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(t)));
 }
 
+// The key bytes of at least the first `blocks` blocks, kKeyLength each. The key stream
+// is the same for every file, so it is evolved once per process and shared: the styles
+// of a font, and every later font, cost no key arithmetic up to the longest stream made
+// so far. A caller keeps its snapshot while another thread may grow the stream.
+std::shared_ptr<const std::vector<uint8_t>> vK_FontScrambler::KeyBytes(size_t blocks) {
+    static std::mutex mutex;
+    static std::shared_ptr<const std::vector<uint8_t>> shared = std::make_shared<std::vector<uint8_t>>();
+    static KeyStream stream;
+    std::lock_guard<std::mutex> lock(mutex);
+    const size_t have = shared->size() / kKeyLength;
+    if (blocks > have) {
+        auto grown = std::make_shared<std::vector<uint8_t>>(*shared);
+        const size_t want = std::max(blocks, have * 2);
+        grown->resize(want * kKeyLength);
+        for (size_t b = have; b < want; ++b)
+            std::memcpy(&(*grown)[b * kKeyLength], stream.Next(), kKeyLength);
+        shared = std::move(grown);
+    }
+    return shared;
+}
+
 void vK_FontScrambler::KeyBytesForBlock(size_t block, uint8_t (&key)[kKeyLength]) {
-    KeyStream stream;
-    const uint8_t* bytes = stream.Next();
-    for (size_t i = 0; i < block; ++i) bytes = stream.Next();
-    std::memcpy(key, bytes, kKeyLength);
+    const auto keys = KeyBytes(block + 1);
+    std::memcpy(key, keys->data() + block * kKeyLength, kKeyLength);
 }
 
 std::vector<uint8_t> vK_FontScrambler::Descramble(const uint8_t* data, size_t size) {
     std::vector<uint8_t> out;
     if (size == 0 || data == nullptr) return out;
-    out.reserve(PlainSize(size));
-    KeyStream stream;
-    const uint8_t* key = nullptr;
-    int i = kBlockLength;  // the first byte regenerates the key
-    for (size_t p = 0; p < size; ++p, ++i) {
-        if (i == kBlockLength) {
-            key = stream.Next();
-            i = 0;
-        }
-        if (i < kKeyLength) out.push_back(static_cast<uint8_t>(data[p] - key[i]));
+    out.resize(PlainSize(size));
+    const size_t blocks = (size + kBlockLength - 1) / kBlockLength;
+    const auto stream = KeyBytes(blocks);
+    const uint8_t* keys = stream->data();
+    uint8_t* plain = out.data();
+    for (size_t b = 0; b < blocks; ++b) {
+        const uint8_t* in = data + b * kBlockLength;
+        const uint8_t* key = keys + b * kKeyLength;
+        const size_t n = std::min<size_t>(kKeyLength, size - b * kBlockLength);
+        for (size_t i = 0; i < n; ++i) plain[i] = static_cast<uint8_t>(in[i] - key[i]);
+        plain += n;
     }
     return out;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // The ".vkfnt" scrambling of font files. A scrambled file is a sequence of 36-byte
@@ -29,4 +30,5 @@ public:
 
 private:
     class KeyStream;
+    static std::shared_ptr<const std::vector<uint8_t>> KeyBytes(size_t blocks);
 };

@@ -12,7 +12,8 @@
 void ShowStartupMessage(const std::string& text, const std::string& title);
 
 // Prepares the process before the engine starts: DPI awareness on Windows (the window
-// gets real pixels, not a scaled-up bitmap); nothing elsewhere.
+// gets real pixels, not a scaled-up bitmap); on Linux, a heap that keeps the memory the
+// GL driver frees and mallocs again every frame.
 void PrepareProcess();
 
 // One running instance per key (the window title), held while the object lives.

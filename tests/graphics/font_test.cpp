@@ -140,6 +140,40 @@ TEST_F(FontTest, Load_MissingFilesLogTheDesignMessageAndJunkIsTreatedAsMissing) 
     EXPECT_TRUE(boldOnly.HasFace(1));
 }
 
+// Only the regular file is read at load; another style is read when text first asks
+// for it (once, also when it is missing), at the size set before it arrived, and draws
+// exactly as a face given up front.
+TEST_F(FontTest, Load_OtherStylesAreReadOnFirstUseAndDrawAsIfLoadedUpFront) {
+    const std::vector<uint8_t> bold = ReadFile(kDejaVuBold);
+    std::vector<std::string> reads;
+    const auto reader = [&](const std::string& path, std::vector<uint8_t>& bytes) {
+        reads.push_back(path);
+        if (path == "f.vkfnt") bytes = vK_FontScrambler::Scramble(regular_.data(), regular_.size());
+        if (path == "f_b.vkfnt") bytes = vK_FontScrambler::Scramble(bold.data(), bold.size());
+        return !bytes.empty();
+    };
+    vK_Font lazy;
+    ASSERT_TRUE(lazy.LoadWith("f", reader));
+    EXPECT_EQ(reads, std::vector<std::string>({"f.vkfnt"}));
+    vK_TextStyle style;
+    style.fontsize = 30;
+    lazy.SetSize(-1, 30);
+    vK_TextBitmap plain, lazyBlock, eagerBlock;
+    ASSERT_TRUE(lazy.RenderBitmap("ab", -1, style, plain));
+    EXPECT_EQ(reads.size(), 1u);
+    ASSERT_TRUE(lazy.RenderBitmap("a<b>b</b><i>c</i>", -1, style, lazyBlock));
+    EXPECT_EQ(reads, std::vector<std::string>({"f.vkfnt", "f_b.vkfnt", "f_i.vkfnt"}));
+    EXPECT_FALSE(lazy.HasFace(2));
+    EXPECT_EQ(reads.size(), 3u);  // a missing style is not asked for again
+
+    vK_Font eager;
+    ASSERT_TRUE(eager.AddFace(0, regular_));
+    ASSERT_TRUE(eager.AddFace(1, bold));
+    ASSERT_TRUE(eager.RenderBitmap("a<b>b</b><i>c</i>", -1, style, eagerBlock));
+    EXPECT_EQ(lazyBlock.width, eagerBlock.width);
+    EXPECT_EQ(lazyBlock.pixels, eagerBlock.pixels);
+}
+
 TEST_F(FontTest, Render_MissingDefaultFaceGivesNothing) {
     vK_Font font;
     ASSERT_TRUE(font.AddFace(1, regular_));
