@@ -25,12 +25,12 @@ using vK_ApiArgs::At;
 // The level the game's functions address when no parent object is named.
 constexpr const char* kLevelInternal = "vy_level_internal";
 
-std::string Text(const vK_DataArray& args, unsigned index) {
+std::string Text(const vK_ScriptArgs& args, unsigned index) {
     const vK_Data* value = At(args, index);
     return value ? value->ToString() : std::string();
 }
 
-int32_t IntOr(const vK_DataArray& args, unsigned index, int32_t def) {
+int32_t IntOr(const vK_ScriptArgs& args, unsigned index, int32_t def) {
     const vK_Data* value = At(args, index);
     return value ? value->GetInt() : def;
 }
@@ -46,11 +46,11 @@ vY_Edition Edition() {
 
 // --- level, application and sounds ---
 
-void DbgBreak(const vK_DataArray&, void*, vK_DataArray&) { Log("DbgBreak"); }
+void DbgBreak(const vK_ScriptArgs&, void*, vK_DataArray&) { Log("DbgBreak"); }
 
-void Nothing(const vK_DataArray&, void*, vK_DataArray&) {}
+void Nothing(const vK_ScriptArgs&, void*, vK_DataArray&) {}
 
-void PauseLevel(const vK_DataArray& args, void*, vK_DataArray&) {
+void PauseLevel(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     const vK_Data* value = At(args, 0);
     if (!value) return;
     vK_DataTable payload;
@@ -58,18 +58,18 @@ void PauseLevel(const vK_DataArray& args, void*, vK_DataArray&) {
     Send(MSG_Command_Level_Pause, payload);
 }
 
-void SwitchLevel(const vK_DataArray& args, void*, vK_DataArray&) {
+void SwitchLevel(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_DataTable payload;
     payload.SetString("module", Text(args, 0));
     payload.SetString("func", Text(args, 1));
     Send(MSG_Command_Application_SwitchLevel, payload);
 }
 
-void Quit(const vK_DataArray&, void*, vK_DataArray&) {
+void Quit(const vK_ScriptArgs&, void*, vK_DataArray&) {
     if (Vrakko* engine = Vrakko::Instance()) engine->Quit();
 }
 
-void ApplyObj(const vK_DataArray& args, void*, vK_DataArray& results) {
+void ApplyObj(const vK_ScriptArgs& args, void*, vK_DataArray& results) {
     vK_DataTable payload;
     payload.SetString("obj_name", Text(args, 0));
     payload.SetString("toobj_name", Text(args, 1));
@@ -80,7 +80,7 @@ void ApplyObj(const vK_DataArray& args, void*, vK_DataArray& results) {
 }
 
 // Play (name, channel, loop, flag, fade-in or 0); sound effects are the only flagged ones.
-void PlayOn(const vK_DataArray& args, const char* channel, bool flag) {
+void PlayOn(const vK_ScriptArgs& args, const char* channel, bool flag) {
     vK_SoundHub* hub = vK_SoundHub::Instance();
     const vK_Data* name = At(args, 0);
     if (!hub || !name) return;
@@ -89,117 +89,117 @@ void PlayOn(const vK_DataArray& args, const char* channel, bool flag) {
     hub->Play(name->ToString(), channel, loop && loop->GetBool(), flag, fade ? fade->GetFloat() : 0.0f);
 }
 
-void PlaySfx(const vK_DataArray& args, void*, vK_DataArray&) { PlayOn(args, "sfx", true); }
-void PlayEnv(const vK_DataArray& args, void*, vK_DataArray&) { PlayOn(args, "env", false); }
-void PlaySoundtrack(const vK_DataArray& args, void*, vK_DataArray&) { PlayOn(args, "soundtrack", false); }
-void PlayVoice(const vK_DataArray& args, void*, vK_DataArray&) { PlayOn(args, "voice", false); }
+void PlaySfx(const vK_ScriptArgs& args, void*, vK_DataArray&) { PlayOn(args, "sfx", true); }
+void PlayEnv(const vK_ScriptArgs& args, void*, vK_DataArray&) { PlayOn(args, "env", false); }
+void PlaySoundtrack(const vK_ScriptArgs& args, void*, vK_DataArray&) { PlayOn(args, "soundtrack", false); }
+void PlayVoice(const vK_ScriptArgs& args, void*, vK_DataArray&) { PlayOn(args, "voice", false); }
 
 // --- settings ---
 
-void GetPerformanceMode(const vK_DataArray&, void*, vK_DataArray& results) {
+void GetPerformanceMode(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     const vY_Settings* settings = vY_Settings::Instance();
     results.PushInt(settings ? settings->GetPerformance() : 0);
 }
 
-void SetPerformanceMode(const vK_DataArray& args, void*, vK_DataArray&) {
+void SetPerformanceMode(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vY_Settings* settings = vY_Settings::Instance();
     if (settings && At(args, 0)) settings->SetPerformance(At(args, 0)->GetInt());
 }
 
-void GetGamma(const vK_DataArray&, void*, vK_DataArray& results) {
+void GetGamma(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     const vY_Settings* settings = vY_Settings::Instance();
     results.PushFloat(settings ? settings->GetGamma() : 1.0f);
 }
 
-void SetGamma(const vK_DataArray& args, void*, vK_DataArray&) {
+void SetGamma(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vY_Settings* settings = vY_Settings::Instance();
     if (settings && At(args, 0)) settings->SetGamma(At(args, 0)->GetFloat());
 }
 
-void SetFullScreen(const vK_DataArray& args, void*, vK_DataArray& results) {
+void SetFullScreen(const vK_ScriptArgs& args, void*, vK_DataArray& results) {
     vY_Settings* settings = vY_Settings::Instance();
     const vK_Data* value = At(args, 0);
     results.PushBool(settings && value && settings->SetFullscreen(value->GetBool(), false));
 }
 
-void GetFullScreen(const vK_DataArray&, void*, vK_DataArray& results) {
+void GetFullScreen(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     const vY_Settings* settings = vY_Settings::Instance();
     results.PushBool(settings && settings->GetFullscreen());
 }
 
-void GetWideScreen(const vK_DataArray&, void*, vK_DataArray& results) {
+void GetWideScreen(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     const vY_Settings* settings = vY_Settings::Instance();
     results.PushBool(settings && settings->GetWidescreen());
 }
 
-void SetWideScreen(const vK_DataArray& args, void*, vK_DataArray& results) {
+void SetWideScreen(const vK_ScriptArgs& args, void*, vK_DataArray& results) {
     vY_Settings* settings = vY_Settings::Instance();
     const vK_Data* value = At(args, 0);
     results.PushBool(settings && value && settings->SetWidescreen(value->GetBool(), false));
 }
 
-void SetSysCursor(const vK_DataArray& args, void*, vK_DataArray&) {
+void SetSysCursor(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vY_Settings* settings = vY_Settings::Instance();
     if (settings && At(args, 0)) settings->SetSysCursor(At(args, 0)->GetBool());
 }
 
-void GetSysCursor(const vK_DataArray&, void*, vK_DataArray& results) {
+void GetSysCursor(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     const vY_Settings* settings = vY_Settings::Instance();
     results.PushBool(settings && settings->GetSysCursor());
 }
 
-void SetSoundVolume(const vK_DataArray& args, void*, vK_DataArray&) {
+void SetSoundVolume(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vY_Settings* settings = vY_Settings::Instance();
     if (settings && At(args, 0) && At(args, 1)) settings->SetVolume(Text(args, 0), At(args, 1)->GetFloat());
 }
 
-void GetSoundVolume(const vK_DataArray& args, void*, vK_DataArray& results) {
+void GetSoundVolume(const vK_ScriptArgs& args, void*, vK_DataArray& results) {
     const vY_Settings* settings = vY_Settings::Instance();
     results.PushFloat(settings ? settings->GetVolume(Text(args, 0)) : 0.0f);
 }
 
-void SaveSettings(const vK_DataArray&, void*, vK_DataArray&) {
+void SaveSettings(const vK_ScriptArgs&, void*, vK_DataArray&) {
     if (const vY_Settings* settings = vY_Settings::Instance()) settings->Save();
 }
 
 // --- configuration ---
 
-void GetUrl(const vK_DataArray&, void*, vK_DataArray& results) {
+void GetUrl(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     const vY_GameConfig* config = vY_GameConfig::Instance();
     results.PushString(config ? config->GetUrl() : std::string());
 }
 
-void GetGuideUrl(const vK_DataArray&, void*, vK_DataArray& results) {
+void GetGuideUrl(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     const vY_GameConfig* config = vY_GameConfig::Instance();
     results.PushString(config ? config->GetGuideUrl() : std::string());
 }
 
-void ConfigGetHintTime(const vK_DataArray& args, void*, vK_DataArray& results) {
+void ConfigGetHintTime(const vK_ScriptArgs& args, void*, vK_DataArray& results) {
     const vY_GameConfig* config = vY_GameConfig::Instance();
     const int32_t def = IntOr(args, 1, 0);
     results.PushInt(config ? config->GetHintTime(Text(args, 0), def) : def);
 }
 
-void ConfigGetSkipTime(const vK_DataArray& args, void*, vK_DataArray& results) {
+void ConfigGetSkipTime(const vK_ScriptArgs& args, void*, vK_DataArray& results) {
     const vY_GameConfig* config = vY_GameConfig::Instance();
     const int32_t def = IntOr(args, 1, 0);
     results.PushInt(config ? config->GetSkipTime(Text(args, 0), def) : def);
 }
 
-void ConfigGetInventorySize(const vK_DataArray& args, void*, vK_DataArray& results) {
+void ConfigGetInventorySize(const vK_ScriptArgs& args, void*, vK_DataArray& results) {
     const vY_GameConfig* config = vY_GameConfig::Instance();
     const int32_t def = IntOr(args, 0, 0);
     results.PushInt(config ? config->GetInventorySize(def) : def);
 }
 
-void ConfigGetProjectVersion(const vK_DataArray&, void*, vK_DataArray& results) {
+void ConfigGetProjectVersion(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     const vY_GameConfig* config = vY_GameConfig::Instance();
     results.PushString(config ? config->GetProjectVersion() : std::string());
 }
 
 // --- profiles ---
 
-void GetProfileList(const vK_DataArray&, void*, vK_DataArray& results) {
+void GetProfileList(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     vK_DataArray* names = new vK_DataArray();
     results.Push(names);
     const vY_ProfileList* profiles = vY_ProfileList::Instance();
@@ -207,64 +207,64 @@ void GetProfileList(const vK_DataArray&, void*, vK_DataArray& results) {
     for (int i = 0; i < profiles->GetCount(); ++i) names->PushString(profiles->GetProfileName(i));
 }
 
-void GetCurrentProfile(const vK_DataArray&, void*, vK_DataArray& results) {
+void GetCurrentProfile(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     const vY_ProfileList* profiles = vY_ProfileList::Instance();
     results.PushString(profiles ? profiles->GetCurrentName() : std::string());
 }
 
-void SetCurrentProfile(const vK_DataArray& args, void*, vK_DataArray&) {
+void SetCurrentProfile(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vY_ProfileList* profiles = vY_ProfileList::Instance();
     if (profiles && At(args, 0)) profiles->SelectProfile(Text(args, 0));
 }
 
-void AddProfile(const vK_DataArray& args, void*, vK_DataArray& results) {
+void AddProfile(const vK_ScriptArgs& args, void*, vK_DataArray& results) {
     vY_ProfileList* profiles = vY_ProfileList::Instance();
     results.PushBool(profiles && At(args, 0) && profiles->AddProfile(Text(args, 0)));
 }
 
-void DeleteProfile(const vK_DataArray& args, void*, vK_DataArray&) {
+void DeleteProfile(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vY_ProfileList* profiles = vY_ProfileList::Instance();
     if (profiles && At(args, 0)) profiles->DeleteProfile(Text(args, 0));
 }
 
-void LoadCurrentProfile(const vK_DataArray&, void*, vK_DataArray& results) {
+void LoadCurrentProfile(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     vY_ProfileList* profiles = vY_ProfileList::Instance();
     results.PushBool(profiles && profiles->LoadCurrentProfile());
 }
 
-void SaveProfiles(const vK_DataArray&, void*, vK_DataArray&) {
+void SaveProfiles(const vK_ScriptArgs&, void*, vK_DataArray&) {
     if (const vY_ProfileList* profiles = vY_ProfileList::Instance()) profiles->SaveCurrentProfile();
 }
 
 // --- desktop services: the platform's, so each system decides what they do ---
 
-void CopyFileToMyDocs(const vK_DataArray& args, void*, vK_DataArray&) {
+void CopyFileToMyDocs(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_DesktopServices* desktop = vK_DesktopServices::Instance();
     if (desktop && At(args, 0)) desktop->CopyToDocuments(Text(args, 0));
 }
 
-void SetWallpaper(const vK_DataArray& args, void*, vK_DataArray&) {
+void SetWallpaper(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_DesktopServices* desktop = vK_DesktopServices::Instance();
     if (desktop && At(args, 0)) desktop->SetWallpaper(Text(args, 0));
 }
 
-void OpenBrowser(const vK_DataArray& args, void*, vK_DataArray&) {
+void OpenBrowser(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_DesktopServices* desktop = vK_DesktopServices::Instance();
     if (desktop && At(args, 0)) desktop->OpenUrl(Text(args, 0));
 }
 
 // Only installs: a screen saver's folder is never removed on the script's word.
-void SetScreensaver(const vK_DataArray& args, void*, vK_DataArray&) {
+void SetScreensaver(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_DesktopServices* desktop = vK_DesktopServices::Instance();
     if (desktop && At(args, 0)) desktop->InstallScreensaver(Text(args, 0));
 }
 
-void IsNoSoundDevice(const vK_DataArray&, void*, vK_DataArray& results) {
+void IsNoSoundDevice(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     const vK_SoundHub* hub = vK_SoundHub::Instance();
     results.PushBool(!hub || !hub->HasDevice());
 }
 
-void IsForceFullscreen(const vK_DataArray&, void*, vK_DataArray& results) {
+void IsForceFullscreen(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     vK_DataTable request;
     Send(MSG_Request_Application_IsForceFullscreen, request);
     const vK_Data* result = request.Get("result");
@@ -273,7 +273,7 @@ void IsForceFullscreen(const vK_DataArray&, void*, vK_DataArray& results) {
 
 // --- coordinates and sizes ---
 
-void GetGameCursorPos(const vK_DataArray&, void*, vK_DataArray& results) {
+void GetGameCursorPos(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     const vK_Cursor* cursor = vK_Cursor::Instance();
     vK_Matrix inverse;
     vK_DataArray* position = new vK_DataArray();
@@ -287,7 +287,7 @@ void GetGameCursorPos(const vK_DataArray&, void*, vK_DataArray& results) {
     position->PushFloat(y);
 }
 
-void GetAppWidth(const vK_DataArray&, void*, vK_DataArray& results) {
+void GetAppWidth(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     vK_DataTable request;
     Send(MSG_Request_Application_GetWidht, request);
     const vK_Data* width = request.Get("width");
@@ -300,12 +300,12 @@ void PushSize(vK_DataArray& results, int w, int h) {
     size->SetInt("h", h);
 }
 
-void GetScreenSize(const vK_DataArray&, void*, vK_DataArray& results) {
+void GetScreenSize(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     const Vrakko* engine = Vrakko::Instance();
     PushSize(results, engine ? engine->GetWidth() : 0, engine ? engine->GetHeight() : 0);
 }
 
-void GetAppSize(const vK_DataArray&, void*, vK_DataArray& results) {
+void GetAppSize(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     const Vrakko* engine = Vrakko::Instance();
     vK_Application* application = engine ? engine->GetApplication() : nullptr;
     const vK_DisplayMode mode = application ? application->GetDisplayMode(true) : vK_DisplayMode();
@@ -314,28 +314,30 @@ void GetAppSize(const vK_DataArray&, void*, vK_DataArray& results) {
 
 // --- build flags ---
 
-void IsCollectorsEdition(const vK_DataArray&, void*, vK_DataArray& results) {
+void IsCollectorsEdition(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     results.PushBool(Edition().collectors);
 }
-void IsSurveyEdition(const vK_DataArray&, void*, vK_DataArray& results) {
+void IsSurveyEdition(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     results.PushBool(Edition().survey);
 }
-void IsCheater(const vK_DataArray&, void*, vK_DataArray& results) { results.PushBool(Edition().cheater); }
-void IsStreaming(const vK_DataArray&, void*, vK_DataArray& results) { results.PushBool(Edition().streaming); }
-void False(const vK_DataArray&, void*, vK_DataArray& results) { results.PushBool(false); }
+void IsCheater(const vK_ScriptArgs&, void*, vK_DataArray& results) { results.PushBool(Edition().cheater); }
+void IsStreaming(const vK_ScriptArgs&, void*, vK_DataArray& results) {
+    results.PushBool(Edition().streaming);
+}
+void False(const vK_ScriptArgs&, void*, vK_DataArray& results) { results.PushBool(false); }
 
 // --- handheld answers and the rest ---
 
-void Zero(const vK_DataArray&, void*, vK_DataArray& results) { results.PushInt(0); }
-void Lang(const vK_DataArray&, void*, vK_DataArray& results) { results.PushString("en"); }
-void ObbInit(const vK_DataArray&, void*, vK_DataArray& results) { results.PushString("ready"); }
+void Zero(const vK_ScriptArgs&, void*, vK_DataArray& results) { results.PushInt(0); }
+void Lang(const vK_ScriptArgs&, void*, vK_DataArray& results) { results.PushString("en"); }
+void ObbInit(const vK_ScriptArgs&, void*, vK_DataArray& results) { results.PushString("ready"); }
 
-void PerformUpdate(const vK_DataArray&, void*, vK_DataArray&) {
+void PerformUpdate(const vK_ScriptArgs&, void*, vK_DataArray&) {
     vK_DataTable payload;
     Send(MSG_Event_KWL_Version_Check_Perform_Update, payload);
 }
 
-void LogTraceObjsInfo(const vK_DataArray&, void*, vK_DataArray&) {
+void LogTraceObjsInfo(const vK_ScriptArgs&, void*, vK_DataArray&) {
     const vK_Scene* scene = vK_Scene::Instance();
     Log("\nvY_ScriptFunc::LogTraceObjsInfo GetOrigin():");
     if (scene && scene->GetLiveRoot()) scene->GetLiveRoot()->DumpTree(false, 0);
@@ -548,5 +550,5 @@ std::span<const vK_ScriptApiEntry> vY_ScriptFunc::Entries() { return kEntries; }
 
 void vY_ScriptFunc::Register(vK_ScriptHub& hub) {
     for (const vK_ScriptApiEntry& entry : kEntries)
-        hub.RegisterFunction(entry.names, entry.function, nullptr, nullptr, entry.doc);
+        hub.RegisterFunction(entry.names, entry.function, nullptr, entry.doc);
 }

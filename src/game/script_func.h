@@ -21,9 +21,9 @@ public:
 
     // GetStrategyGuide (file name): the guide's table of contents and chapters, or nothing
     // when the file does not load.
-    static void GetStrategyGuide(const vK_DataArray& args, void* context, vK_DataArray& results);
+    static void GetStrategyGuide(const vK_ScriptArgs& args, void* context, vK_DataArray& results);
     // GetObjPosByObj (object name, [space name]): the object's position in the space.
-    static void GetObjPosByObj(const vK_DataArray& args, void* context, vK_DataArray& results);
+    static void GetObjPosByObj(const vK_ScriptArgs& args, void* context, vK_DataArray& results);
     // The application root's transform as answered by "Request_Application_GetMatrix"
     // (identity when nobody answers).
     static vK_Matrix ApplicationMatrix();

@@ -130,7 +130,7 @@ vK_Matrix TaggedMatrix(const vK_Object& object) {
 }
 }  // namespace
 
-void vY_ScriptFunc::GetStrategyGuide(const vK_DataArray& args, void*, vK_DataArray& results) {
+void vY_ScriptFunc::GetStrategyGuide(const vK_ScriptArgs& args, void*, vK_DataArray& results) {
     const vK_Data* name = vK_ApiArgs::At(args, 0);
     vK_FileManager* files = vK_FileManager::Instance();
     if (!name || !files) return;
@@ -169,7 +169,7 @@ vK_Matrix vY_ScriptFunc::ApplicationMatrix() {
     return matrix;
 }
 
-void vY_ScriptFunc::GetObjPosByObj(const vK_DataArray& args, void*, vK_DataArray& results) {
+void vY_ScriptFunc::GetObjPosByObj(const vK_ScriptArgs& args, void*, vK_DataArray& results) {
     const vK_Object* object = vK_ApiArgs::Object(args, 0);
     if (!object) {
         results.Push(new vK_DataArray());

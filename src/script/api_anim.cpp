@@ -9,13 +9,13 @@ namespace {
 using vK_ApiArgs::At;
 
 // The animation named by the first argument; objects of other types do not count.
-vK_Animation* AnimArg(const vK_DataArray& args) {
+vK_Animation* AnimArg(const vK_ScriptArgs& args) {
     vK_Object* object = vK_ApiArgs::Object(args, 0);
     return object && object->GetType() == "anim" ? dynamic_cast<vK_Animation*>(object) : nullptr;
 }
 
 // AnimPlay(object, function name, handler)
-void AnimPlay(const vK_DataArray& args, void*, vK_DataArray&) {
+void AnimPlay(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_Animation* animation = AnimArg(args);
     const vK_Data* function = At(args, 1);
     if (!animation || !function) return;
@@ -24,18 +24,18 @@ void AnimPlay(const vK_DataArray& args, void*, vK_DataArray&) {
                     handler && !handler->IsNull() ? vK_ApiArgs::Handler(args, 2) : vK_DataScriptFunction());
 }
 
-void AnimStop(const vK_DataArray& args, void*, vK_DataArray&) {
+void AnimStop(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     if (vK_Animation* animation = AnimArg(args)) animation->Stop();
 }
 
 // AnimPause(object, number): paused while the number is above 0.
-void AnimPause(const vK_DataArray& args, void*, vK_DataArray&) {
+void AnimPause(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_Animation* animation = AnimArg(args);
     const vK_Data* flag = At(args, 1);
     if (animation && flag) animation->Pause(flag->GetFloat() > 0.0f);
 }
 
-void AnimAttachChildToObj(const vK_DataArray& args, void*, vK_DataArray&) {
+void AnimAttachChildToObj(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_Animation* animation = AnimArg(args);
     const vK_Data* first = At(args, 1);
     const vK_Data* second = At(args, 2);

@@ -6,9 +6,9 @@
 
 namespace vK_ApiArgs {
 
-const vK_Data* At(const vK_DataArray& args, unsigned index) { return args.GetAt(index); }
+const vK_Data* At(const vK_ScriptArgs& args, unsigned index) { return args.GetAt(index); }
 
-vK_Object* Object(const vK_DataArray& args, unsigned index) {
+vK_Object* Object(const vK_ScriptArgs& args, unsigned index) {
     const vK_Data* v = At(args, index);
     if (!v) return nullptr;
     const std::string name = v->ToString();
@@ -19,7 +19,7 @@ vK_Object* Object(const vK_DataArray& args, unsigned index) {
     return nullptr;
 }
 
-vK_DataScriptFunction Handler(const vK_DataArray& args, unsigned index) {
+vK_DataScriptFunction Handler(const vK_ScriptArgs& args, unsigned index) {
     const vK_Data* v = At(args, index);
     if (!v) return {};
     if (v->GetTag() == vK_Data::kScriptFunction) {
@@ -29,7 +29,7 @@ vK_DataScriptFunction Handler(const vK_DataArray& args, unsigned index) {
     return hub ? hub->CompileCode(v->ToString()) : vK_DataScriptFunction();
 }
 
-std::vector<float> Floats(const vK_DataArray& args, unsigned index) {
+std::vector<float> Floats(const vK_ScriptArgs& args, unsigned index) {
     std::vector<float> out;
     const vK_Data* v = At(args, index);
     if (const vK_DataArray* a = v ? v->AsArray() : nullptr) {

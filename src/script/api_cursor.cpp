@@ -6,37 +6,37 @@
 namespace {
 using vK_ApiArgs::At;
 
-void CursorSet(const vK_DataArray& args, void*, vK_DataArray&) {
+void CursorSet(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_Cursor* cursor = vK_Cursor::Instance();
     const vK_Data* index = At(args, 0);
     if (cursor && index) cursor->SelectImage(index->GetInt());
 }
 
-void CursorPosX(const vK_DataArray&, void*, vK_DataArray& results) {
+void CursorPosX(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     vK_Cursor* cursor = vK_Cursor::Instance();
     results.PushInt(cursor ? static_cast<int32_t>(cursor->GetX()) : 0);
 }
 
-void CursorPosY(const vK_DataArray&, void*, vK_DataArray& results) {
+void CursorPosY(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     vK_Cursor* cursor = vK_Cursor::Instance();
     results.PushInt(cursor ? static_cast<int32_t>(cursor->GetY()) : 0);
 }
 
 // CursorLoad(file, system cursor number)
-void CursorLoad(const vK_DataArray& args, void*, vK_DataArray&) {
+void CursorLoad(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_Cursor* cursor = vK_Cursor::Instance();
     const vK_Data* file = At(args, 0);
     const vK_Data* number = At(args, 1);
     if (cursor && file && number) cursor->LoadImage(file->ToString(), number->GetInt());
 }
 
-void CursorSetSystem(const vK_DataArray& args, void*, vK_DataArray&) {
+void CursorSetSystem(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_Cursor* cursor = vK_Cursor::Instance();
     const vK_Data* flag = At(args, 0);
     if (cursor && flag) cursor->SetSystem(flag->GetBool());
 }
 
-void CursorGetSystem(const vK_DataArray&, void*, vK_DataArray& results) {
+void CursorGetSystem(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     vK_Cursor* cursor = vK_Cursor::Instance();
     results.PushBool(cursor && cursor->IsSystem());
 }

@@ -6,17 +6,17 @@
 #include "script/script_api.h"
 
 namespace {
-void DbgTrace(const vK_DataArray& args, void*, vK_DataArray&) {
+void DbgTrace(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     // The text is an argument of the format, never the format itself.
     if (const vK_Data* text = vK_ApiArgs::At(args, 0)) Log("%s", text->ToString().c_str());
 }
 
-void DbgQuit(const vK_DataArray&, void*, vK_DataArray&) {
+void DbgQuit(const vK_ScriptArgs&, void*, vK_DataArray&) {
     if (Vrakko* engine = Vrakko::Instance()) engine->Quit();
 }
 
 // Renders the scene into a texture and writes it to the path + ".jpg".
-void DbgScreenshot(const vK_DataArray& args, void*, vK_DataArray&) {
+void DbgScreenshot(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     const vK_Data* path = vK_ApiArgs::At(args, 0);
     vK_Render* render = vK_Render::Instance();
     if (!path || !render) return;

@@ -12,43 +12,43 @@ constexpr int kVersionMinor = 4;
 constexpr int kVersionBuild = 198;
 constexpr const char* kBuildDate = "Dec 24 2015";
 
-void GetEngineVersion(const vK_DataArray&, void*, vK_DataArray& results) {
+void GetEngineVersion(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     results.PushString(FormatString("%d.%d.%d.%s", kVersionMajor, kVersionMinor, kVersionBuild, kBuildDate));
 }
 
-void GetFPS(const vK_DataArray&, void*, vK_DataArray& results) {
+void GetFPS(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     results.PushFloat(Vrakko::Instance() ? Vrakko::Instance()->GetFPS() : 0.0f);
 }
 
 // The engine-wide draw-call counter is never advanced by the renderer.
-void GetNumDrawCalls(const vK_DataArray&, void*, vK_DataArray& results) { results.PushInt(0); }
+void GetNumDrawCalls(const vK_ScriptArgs&, void*, vK_DataArray& results) { results.PushInt(0); }
 
-void GetPlatform(const vK_DataArray&, void*, vK_DataArray& results) { results.PushString("pc"); }
+void GetPlatform(const vK_ScriptArgs&, void*, vK_DataArray& results) { results.PushString("pc"); }
 
-void GetInterfaceParadigm(const vK_DataArray&, void*, vK_DataArray& results) {
+void GetInterfaceParadigm(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     results.PushString(Vrakko::Instance() ? Vrakko::Instance()->GetInterfaceParadigm() : std::string());
 }
 
-void GetInterfaceOrientation(const vK_DataArray&, void*, vK_DataArray& results) {
+void GetInterfaceOrientation(const vK_ScriptArgs&, void*, vK_DataArray& results) {
     results.PushString(Vrakko::Instance() ? Vrakko::Instance()->GetInterfaceOrientation() : std::string());
 }
 
-void IsEditor(const vK_DataArray&, void*, vK_DataArray& results) { results.PushBool(false); }
+void IsEditor(const vK_ScriptArgs&, void*, vK_DataArray& results) { results.PushBool(false); }
 
-void EnableMultitouch(const vK_DataArray& args, void*, vK_DataArray&) {
+void EnableMultitouch(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     const vK_Data* flag = vK_ApiArgs::At(args, 0);
     if (flag && Vrakko::Instance()) Vrakko::Instance()->EnableMultitouch(flag->GetBool());
 }
 
-void EnableStartScreens(const vK_DataArray&, void*, vK_DataArray& results) { results.PushBool(true); }
+void EnableStartScreens(const vK_ScriptArgs&, void*, vK_DataArray& results) { results.PushBool(true); }
 
-void LoadTexturesInThread(const vK_DataArray& args, void*, vK_DataArray&) {
+void LoadTexturesInThread(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     const vK_Data* flag = vK_ApiArgs::At(args, 0);
     vK_ResourceManager* resources = vK_ResourceManager::Instance();
     if (flag && resources) resources->SetLoadInThread(flag->GetBool());
 }
 
-void ConfigGetData(const vK_DataArray& args, void*, vK_DataArray& results) {
+void ConfigGetData(const vK_ScriptArgs& args, void*, vK_DataArray& results) {
     const vK_Data* key = vK_ApiArgs::At(args, 0);
     if (!key) {
         Log("Error: empty key in vk.config.GetData");

@@ -8,7 +8,7 @@
 namespace {
 using vK_ApiArgs::At;
 
-vK_Grid* GridArg(const vK_DataArray& args) { return dynamic_cast<vK_Grid*>(vK_ApiArgs::Object(args, 0)); }
+vK_Grid* GridArg(const vK_ScriptArgs& args) { return dynamic_cast<vK_Grid*>(vK_ApiArgs::Object(args, 0)); }
 
 // Element i of a script list: an array, or a table keyed "1", "2", ... as Lua numbers them.
 const vK_Data* Element(const vK_Data& list, unsigned i) {
@@ -38,7 +38,7 @@ size_t ElementCount(const vK_Data& list) {
 }
 
 // GridSet(object, frame, {index, {pos_x=..., pos_y=..., tu=..., tv=...}, index, {...}, ...})
-void GridSet(const vK_DataArray& args, void*, vK_DataArray&) {
+void GridSet(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_Grid* grid = GridArg(args);
     const vK_Data* frame = At(args, 1);
     const vK_Data* list = At(args, 2);
@@ -53,7 +53,7 @@ void GridSet(const vK_DataArray& args, void*, vK_DataArray&) {
 }
 
 // GridSetImage(object, frame or nil, texture path or nil)
-void GridSetImage(const vK_DataArray& args, void*, vK_DataArray&) {
+void GridSetImage(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_Grid* grid = GridArg(args);
     if (!grid) return;
     const vK_Data* frame = At(args, 1);
@@ -62,17 +62,17 @@ void GridSetImage(const vK_DataArray& args, void*, vK_DataArray&) {
     if (path && !path->IsNull()) grid->SetTexturePath(path->ToString());
 }
 
-void GridPlay(const vK_DataArray& args, void*, vK_DataArray&) {
+void GridPlay(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     if (vK_Grid* grid = GridArg(args)) grid->Play(vK_ApiArgs::Handler(args, 1));
 }
 
-void GridStop(const vK_DataArray& args, void*, vK_DataArray&) {
+void GridStop(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     if (vK_Grid* grid = GridArg(args)) grid->Stop();
 }
 
 // GridPause(object, number): pauses for a number >= 1, resumes below; without a number
 // nothing changes.
-void GridPause(const vK_DataArray& args, void*, vK_DataArray&) {
+void GridPause(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_Grid* grid = GridArg(args);
     const vK_Data* flag = At(args, 1);
     if (grid && IsNumeric(flag)) grid->Pause(flag->GetFloat() >= 1.0f);

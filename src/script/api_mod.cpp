@@ -4,17 +4,17 @@
 #include "script/script_api.h"
 
 namespace {
-void ModLoad(const vK_DataArray& args, void*, vK_DataArray&) {
+void ModLoad(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     if (const vK_Data* path = vK_ApiArgs::At(args, 0)) LoadModule(path->ToString());
 }
 
-void ModLoadInstance(const vK_DataArray& args, void*, vK_DataArray& results) {
+void ModLoadInstance(const vK_ScriptArgs& args, void*, vK_DataArray& results) {
     const vK_Data* path = vK_ApiArgs::At(args, 0);
     if (!path) return;
     // The flag counts only when it is a boolean: the number 1 keeps no objects.
-    const vK_Data* keep = FindData(&args, "1");
+    const vK_Data* keep = args.GetAt(1);
     const bool with_objects = keep && keep->GetTag() == vK_Data::kBool && keep->GetBool();
-    const std::string prefix = FindString(&args, "2", "");
+    const std::string prefix = FindString(args.GetAt(2), "", "");
     vK_DataScriptFunction table = LoadModuleInstance(path->ToString(), with_objects, prefix);
     results.Push(table.Clone());  // an empty function reaches the script as nil
 }

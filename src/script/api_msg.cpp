@@ -6,7 +6,7 @@
 namespace {
 using vK_ApiArgs::At;
 
-void MsgSend(const vK_DataArray& args, void*, vK_DataArray& results) {
+void MsgSend(const vK_ScriptArgs& args, void*, vK_DataArray& results) {
     const vK_Data* name = At(args, 0);
     vK_Mediator* mediator = vK_Mediator::Instance();
     if (!name || !mediator) return;
@@ -17,20 +17,20 @@ void MsgSend(const vK_DataArray& args, void*, vK_DataArray& results) {
     mediator->Send(*mediator->GetMessageId(name->ToString()), table);
 }
 
-const vK_DataScriptFunction* FunctionArg(const vK_DataArray& args, unsigned index) {
+const vK_DataScriptFunction* FunctionArg(const vK_ScriptArgs& args, unsigned index) {
     const vK_Data* v = At(args, index);
     return v && v->GetTag() == vK_Data::kScriptFunction ? static_cast<const vK_DataScriptFunction*>(v)
                                                         : nullptr;
 }
 
-void MsgSubscribe(const vK_DataArray& args, void*, vK_DataArray&) {
+void MsgSubscribe(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     const vK_Data* name = At(args, 0);
     const vK_DataScriptFunction* fn = FunctionArg(args, 1);
     if (!name || !fn || !vK_Mediator::Instance()) return;
     vK_Mediator::Instance()->SubscribeScript(name->ToString(), *fn);
 }
 
-void MsgUnsubscribe(const vK_DataArray& args, void*, vK_DataArray&) {
+void MsgUnsubscribe(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     const vK_Data* name = At(args, 0);
     const vK_DataScriptFunction* fn = FunctionArg(args, 1);
     if (!name || !fn || !vK_Mediator::Instance()) return;

@@ -1,7 +1,9 @@
 // vk.obj: creating, finding, changing, animating, attaching, cloning and deleting
 // objects, and the scene's drag and drop.
+#include <algorithm>
 #include <lua.hpp>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -12,6 +14,7 @@
 #include "scene/property_check.h"
 #include "scene/scene.h"
 #include "script/api_args.h"
+#include "script/name_lookups.h"
 #include "script/script_api.h"
 #include "script/script_hub.h"
 #include "script/script_properties.h"
@@ -23,155 +26,171 @@ using vK_ApiArgs::Object;
 
 vK_Object* StorageRoot() { return vK_Scene::Instance() ? vK_Scene::Instance()->GetStorageRoot() : nullptr; }
 
-void ObjSet(const vK_DataArray& args, void*, vK_DataArray&) {
-    vK_Object* object = Object(args, 0);
-    const vK_Data* table = At(args, 1);
-    if (object && table && table->AsTable()) {
-        object->SetProperties(*table->AsTable());
-        vK_ScriptWarnings::UnknownProperties(*object, *table->AsTable());
-    }
-}
-
-// One [object, table] pair of ObjMultiSet; anything else is skipped.
-void ApplyPair(const vK_Data* pair) {
-    const vK_DataArray* p = pair ? pair->AsArray() : nullptr;
-    if (!p) return;
-    const vK_Data* name = p->GetAt(0);
-    const vK_Data* table = p->GetAt(1);
-    vK_Object* object = nullptr;
-    if (name && name->GetTag() == vK_Data::kString)
-        object = vK_Object::FindObject(static_cast<const vK_DataString*>(name)->Value());
-    else if (name)
-        object = vK_Object::FindObject(name->ToString());
-    if (!object || object->IsDead()) {
-        if (name && !name->IsNull()) vK_ScriptWarnings::MissingObject(name->ToString());
-        return;
-    }
-    if (table && table->AsTable()) {
-        object->SetProperties(*table->AsTable());
-        vK_ScriptWarnings::UnknownProperties(*object, *table->AsTable());
-    }
-}
-
-void ObjMultiSet(const vK_DataArray& args, void*, vK_DataArray&) {
-    const vK_Data* list = At(args, 0);
-    const vK_DataArray* pairs = list ? list->AsArray() : nullptr;
-    if (!pairs || pairs->Empty()) {
-        Log("Error: empty table in ObjMultiSet");
-        return;
-    }
-    for (const vK_Data* pair : *pairs) ApplyPair(pair);
-}
-
-// ---- the same two functions reading the script's tables directly ------------------
+// ---- script tables read in place ---------------------------------------------------
 //
-// Scripts that move many objects call these every frame. Reading the Lua tables in
-// place (no vK_Data per value), remembering where each name was found and applying
-// the keys straight to the property entries gives the outcome of the general path,
-// which still handles every shape these do not.
+// Scripts that move many objects call ObjSet and ObjMultiSet every frame, so these read
+// the Lua tables where they lie instead of converting them: a value reads as the hub's
+// conversion would make it, and only values no direct reading covers are converted.
 
-// The table at index applied to object: directly when it can be, else converted.
-void ApplyScriptTable(lua_State* L, vK_ScriptHub& hub, int index, vK_Object& object) {
+// Reads Lua tables as the arrays the data conversion makes of them: a table whose first
+// key is no string converts to the array of its values, the number keys ascending first,
+// then the other keys in traversal order. Tables must not gain keys while being read.
+class ArrayReader {
+public:
+    explicit ArrayReader(lua_State* L) : L_(L), registry_(lua_topointer(L, LUA_REGISTRYINDEX)) {}
+
+    // Calls visit(value index) for each element in order until it returns false. Returns
+    // false, visiting nothing, when the value at index converts to no array (not a
+    // table, empty, first key a string, or the registry, which converts to null).
+    template <typename Visit>
+    bool ForEach(int index, Visit&& visit) const {
+        int count = 0;
+        bool in_order = false;
+        if (!Scan(index, count, in_order)) return false;
+        if (!in_order) return ForEachSorted(index, visit);
+        const int base = lua_gettop(L_);
+        for (int i = 1; i <= count; ++i) {
+            lua_rawgeti(L_, index, i);
+            const bool go_on = visit(base + 1);
+            lua_settop(L_, base);
+            if (!go_on) break;
+        }
+        return true;
+    }
+
+    // Pushes the first two elements (nil for a missing second); false, pushing nothing,
+    // when the value converts to no array.
+    bool PushFirstTwo(int index) const {
+        int count = 0;
+        bool in_order = false;
+        if (!Scan(index, count, in_order)) return false;
+        if (in_order) {
+            lua_rawgeti(L_, index, 1);
+            lua_rawgeti(L_, index, 2);  // nil when count is 1
+            return true;
+        }
+        const int first = lua_gettop(L_) + 1;
+        lua_pushnil(L_);
+        lua_pushnil(L_);
+        int slot = first;
+        return ForEachSorted(index, [&](int value) {
+            lua_pushvalue(L_, value);
+            lua_replace(L_, slot);
+            return ++slot <= first + 1;
+        });
+    }
+
+private:
+    // Whether the value converts to an array; its number of keys and whether they are
+    // 1 to count met in that order (Lua's array part: no sorting needed).
+    bool Scan(int index, int& count, bool& in_order) const {
+        if (lua_type(L_, index) != LUA_TTABLE || lua_topointer(L_, index) == registry_) return false;
+        lua_pushnil(L_);
+        if (lua_next(L_, index) == 0) return false;
+        if (lua_type(L_, -2) == LUA_TSTRING) {
+            lua_pop(L_, 2);
+            return false;
+        }
+        in_order = true;
+        do {
+            lua_pop(L_, 1);
+            in_order = in_order && lua_type(L_, -1) == LUA_TNUMBER && lua_tonumber(L_, -1) == count + 1.0;
+            ++count;
+        } while (lua_next(L_, index) != 0);
+        return true;
+    }
+
+    template <typename Visit>
+    bool ForEachSorted(int index, Visit&& visit) const {
+        const int base = lua_gettop(L_);
+        std::vector<double> numbers;
+        lua_pushnil(L_);
+        while (lua_next(L_, index) != 0) {
+            lua_pop(L_, 1);
+            if (lua_type(L_, -1) == LUA_TNUMBER) numbers.push_back(lua_tonumber(L_, -1));
+        }
+        std::sort(numbers.begin(), numbers.end());
+        for (double key : numbers) {
+            lua_pushnumber(L_, key);
+            lua_rawget(L_, index);
+            const bool go_on = visit(base + 1);
+            lua_settop(L_, base);
+            if (!go_on) return true;
+        }
+        lua_pushnil(L_);
+        while (lua_next(L_, index) != 0) {
+            if (lua_type(L_, -2) != LUA_TNUMBER && !visit(base + 2)) break;
+            lua_settop(L_, base + 1);
+        }
+        lua_settop(L_, base);
+        return true;
+    }
+
+    lua_State* L_;
+    const void* registry_;
+};
+
+// The value at index converted apart from the tables holding it (stack indices, 0 for
+// none), which count as being converted: a reference back to one becomes null.
+std::unique_ptr<vK_Data> ConvertWithin(vK_ScriptHub& hub, lua_State* L, int index, int list, int pair) {
+    const void* within[2];
+    size_t count = 0;
+    for (int holder : {list, pair}) {
+        if (holder) within[count++] = lua_topointer(L, holder);
+    }
+    return hub.ToData(L, index, std::span<const void* const>(within, count));
+}
+
+// The table at index applied to object: read in place when it can be, else converted.
+void ApplyTable(vK_ScriptHub& hub, lua_State* L, int index, vK_Object& object, int list = 0, int pair = 0) {
     if (vK_ScriptProperties::Apply(L, index, object)) return;
-    const std::unique_ptr<vK_Data> table = hub.ToData(L, index);
+    const std::unique_ptr<vK_Data> table = ConvertWithin(hub, L, index, list, pair);
     if (table->AsTable()) {
         object.SetProperties(*table->AsTable());
         vK_ScriptWarnings::UnknownProperties(object, *table->AsTable());
     }
 }
 
-int FastObjSet(lua_State* L, vK_ScriptHub& hub) {
-    static vK_Object::Lookup hint;
-    if (lua_gettop(L) < 2 || lua_type(L, 1) != LUA_TSTRING || lua_type(L, 2) != LUA_TTABLE) return -1;
-    size_t length = 0;
-    const char* name = lua_tolstring(L, 1, &length);
-    vK_Object* object = vK_Object::FindObject(std::string_view(name, length), hint);
-    if (object && !object->IsDead())
-        ApplyScriptTable(L, hub, 2, *object);
-    else
-        vK_ScriptWarnings::MissingObject(std::string(name, length));
-    return 0;
+void ObjSet(const vK_ScriptArgs& args, void*, vK_DataArray&) {
+    vK_Object* object = Object(args, 0);
+    if (object && args.Size() >= 2 && lua_type(args.State(), args.StackIndex(1)) == LUA_TTABLE)
+        ApplyTable(args.Hub(), args.State(), args.StackIndex(1), *object);
 }
 
-// How the general path reads a pair table: as the array of its values with the
-// number keys ascending first, then the other keys in traversal order; its first two
-// elements are the name and the properties.
-enum class PairShape {
-    kSkip,     // not an array (empty, or the first key a string): skipped
-    kDirect,   // keys 1 and 2 hold name and properties
-    kGeneral,  // some other arrangement: left to the general conversion
-};
-
-PairShape ReadPairShape(lua_State* L, int index) {
-    lua_pushnil(L);
-    if (lua_next(L, index) == 0) return PairShape::kSkip;
-    if (lua_type(L, -2) == LUA_TSTRING) {
-        lua_pop(L, 2);
-        return PairShape::kSkip;
-    }
-    bool one = false, two = false, other = false;
-    do {
-        if (lua_type(L, -2) == LUA_TNUMBER) {
-            const double key = lua_tonumber(L, -2);
-            one = one || key == 1;
-            two = two || key == 2;
-            // A number key below 2 other than 1 would come first.
-            other = other || (key < 2 && key != 1);
-        }
-        lua_pop(L, 1);
-    } while (lua_next(L, index) != 0);
-    return one && two && !other ? PairShape::kDirect : PairShape::kGeneral;
-}
-
-int FastObjMultiSet(lua_State* L, vK_ScriptHub& hub) {
-    // Where each position's name was found last time; scripts hand the same list again.
-    static std::vector<vK_Object::Lookup> hints;
-    if (lua_gettop(L) < 1 || lua_type(L, 1) != LUA_TTABLE || !lua_checkstack(L, 8)) return -1;
-    const size_t n = lua_objlen(L, 1);
-    // Empty lists (logged) and lists the general conversion would cut are its business.
-    if (n == 0 || n > static_cast<size_t>(vK_ScriptHub::kMaxValues) / 8) return -1;
-    // Only a plain sequence: the keys 1 to n, met in that order.
-    size_t count = 0;
-    lua_pushnil(L);
-    while (lua_next(L, 1) != 0) {
-        lua_pop(L, 1);
-        if (lua_type(L, -1) != LUA_TNUMBER || lua_tonumber(L, -1) != static_cast<double>(count + 1)) {
-            lua_pop(L, 1);
-            return -1;
-        }
-        ++count;
-    }
-    if (count != n) return -1;
-    if (hints.size() < n) hints.resize(n);
-
-    // Pairs are read one after another, each before it is applied; the general path
-    // converts the whole list first. Only script code run from inside a property
-    // setter, changing the list, could tell the two apart.
-    const int base = lua_gettop(L);
-    for (size_t i = 0; i < n; ++i) {
-        lua_settop(L, base);
-        lua_rawgeti(L, 1, static_cast<int>(i + 1));
-        const int pair = base + 1;
-        if (lua_type(L, pair) != LUA_TTABLE) continue;
-        const PairShape shape = ReadPairShape(L, pair);
-        if (shape == PairShape::kSkip) continue;
-        lua_rawgeti(L, pair, 1);
-        if (shape == PairShape::kGeneral || lua_type(L, pair + 1) != LUA_TSTRING) {
-            ApplyPair(hub.ToData(L, pair).get());
-            continue;
-        }
+// The object named by a pair's first element at index; warns about a name no object
+// has, as vK_ApiArgs::Object does (a string always, "" included, as the name of a pair).
+vK_Object* PairObject(vK_ScriptHub& hub, lua_State* L, int index, int list, int pair, size_t position) {
+    if (lua_type(L, index) == LUA_TSTRING) {
         size_t length = 0;
-        const char* name = lua_tolstring(L, pair + 1, &length);
-        vK_Object* object = vK_Object::FindObject(std::string_view(name, length), hints[i]);
-        if (!object || object->IsDead()) {
-            vK_ScriptWarnings::MissingObject(std::string(name, length));
-            continue;
-        }
-        lua_rawgeti(L, pair, 2);
-        if (lua_type(L, pair + 2) == LUA_TTABLE) ApplyScriptTable(L, hub, pair + 2, *object);
+        const char* text = lua_tolstring(L, index, &length);
+        vK_Object* object = hub.NameLookups().Find(position, std::string_view(text, length));
+        if (object && !object->IsDead()) return object;
+        vK_ScriptWarnings::MissingObject(std::string(text, length));
+        return nullptr;
     }
-    lua_settop(L, base);
-    return 0;
+    const std::unique_ptr<vK_Data> name = ConvertWithin(hub, L, index, list, pair);
+    vK_Object* object = vK_Object::FindObject(name->ToString());
+    if (object && !object->IsDead()) return object;
+    if (!name->IsNull()) vK_ScriptWarnings::MissingObject(name->ToString());
+    return nullptr;
+}
+
+// ObjSet for each {object, properties} pair of the list: the first two elements of the
+// array a pair converts to; anything else is skipped.
+void ObjMultiSet(const vK_ScriptArgs& args, void*, vK_DataArray&) {
+    lua_State* L = args.State();
+    vK_ScriptHub& hub = args.Hub();
+    const int list = args.StackIndex(0);
+    const ArrayReader reader(L);
+    size_t position = 0;
+    const bool array = !args.Empty() && lua_checkstack(L, 12) && reader.ForEach(list, [&](int pair) {
+        if (!reader.PushFirstTwo(pair)) return true;
+        const int name = lua_gettop(L) - 1;
+        vK_Object* object = PairObject(hub, L, name, list, pair, position++);
+        if (object && lua_type(L, name + 1) == LUA_TTABLE) ApplyTable(hub, L, name + 1, *object, list, pair);
+        return true;
+    });
+    if (!array) Log("Error: empty table in ObjMultiSet");
 }
 
 // A read of a key ObjGet's table lacks: nil, as for any table, and a warning when the
@@ -190,54 +209,38 @@ int ObjGetIndex(lua_State* L) {
     return 0;
 }
 
-// ObjGet's general outcome, with the table given a metatable (shared by all of them)
-// that warns about reads of keys no property has.
-int FastObjGet(lua_State* L, vK_ScriptHub& hub) {
-    if (lua_gettop(L) < 1 || lua_type(L, 1) != LUA_TSTRING || L != hub.GetLuaState() || !lua_checkstack(L, 3))
-        return -1;
-    size_t length = 0;
-    const char* name = lua_tolstring(L, 1, &length);
-    vK_Object* object = vK_Object::FindObject(std::string(name, length));
-    if (!object || object->IsDead()) {
-        vK_ScriptWarnings::MissingObject(std::string(name, length));
-        return 0;
-    }
+// The object's properties as a table that shares a metatable with all of ObjGet's
+// tables, which warns about reads of keys no property has. Pushed onto the call's
+// stack directly: a result array cannot carry the metatable.
+void ObjGet(const vK_ScriptArgs& args, void*, vK_DataArray&) {
+    vK_Object* object = Object(args, 0);
+    if (!object) return;
     vK_DataTable table;
     object->GetProperties(table, true);
-    const int base = lua_gettop(L);
-    if (!hub.PushData(&table) || lua_type(L, -1) != LUA_TTABLE) {
-        lua_settop(L, base);
-        return -1;
-    }
+    lua_State* L = args.State();
+    if (!args.Hub().PushData(L, &table)) return;
+    if (lua_type(L, -1) != LUA_TTABLE || !lua_checkstack(L, 2)) return;
     if (luaL_newmetatable(L, "vk.obj.Get")) {
         lua_pushcfunction(L, &ObjGetIndex);
         lua_setfield(L, -2, "__index");
     }
     lua_setmetatable(L, -2);
-    return 1;
 }
 
-void ObjGet(const vK_DataArray& args, void*, vK_DataArray& results) {
-    vK_Object* object = Object(args, 0);
-    if (!object) return;
-    vK_DataTable* table = results.PushTable();
-    object->GetProperties(*table, true);
-}
-
-void ObjAttach(const vK_DataArray& args, void*, vK_DataArray&) {
+void ObjAttach(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_Object* child = Object(args, 0);
     vK_Object* parent = Object(args, 1);
     // The object layer refuses roots as children, cycles and dead objects.
     if (child && parent) parent->AddChild(child);
 }
 
-void ObjDetach(const vK_DataArray& args, void*, vK_DataArray&) {
+void ObjDetach(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_Object* object = Object(args, 0);
     vK_Object* storage = StorageRoot();
     if (object && storage) storage->AddChild(object);
 }
 
-void ObjDelete(const vK_DataArray& args, void*, vK_DataArray&) {
+void ObjDelete(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     // Roots are refused by Destroy.
     if (vK_Object* object = Object(args, 0)) vK_Object::Destroy(object);
 }
@@ -249,7 +252,7 @@ bool AnyCornerInside(const float (&ax)[4], const float (&ay)[4], const float (&b
     return false;
 }
 
-void ObjIntersect(const vK_DataArray& args, void*, vK_DataArray& results) {
+void ObjIntersect(const vK_ScriptArgs& args, void*, vK_DataArray& results) {
     vK_Object* a = Object(args, 0);
     vK_Object* b = Object(args, 1);
     if (!a || !b) {
@@ -275,7 +278,7 @@ bool ReadParameter(const vK_Data& v, int& parameter, std::string& property) {
     return parameter >= kAnimPosX && parameter < kAnimByName;
 }
 
-void ObjAnimate(const vK_DataArray& args, void*, vK_DataArray&) {
+void ObjAnimate(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     if (args.Size() < 6) return;
     vK_Object* object = Object(args, 0);
     int parameter = 0;
@@ -293,7 +296,7 @@ void ObjAnimate(const vK_DataArray& args, void*, vK_DataArray&) {
     }
 }
 
-void ObjStopAnimate(const vK_DataArray& args, void*, vK_DataArray&) {
+void ObjStopAnimate(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_Object* object = Object(args, 0);
     int parameter = 0;
     std::string property;
@@ -302,20 +305,20 @@ void ObjStopAnimate(const vK_DataArray& args, void*, vK_DataArray&) {
     }
 }
 
-void ObjDoNotDrop(const vK_DataArray&, void*, vK_DataArray&) {
+void ObjDoNotDrop(const vK_ScriptArgs&, void*, vK_DataArray&) {
     if (vK_Scene* scene = vK_Scene::Instance()) scene->DoNotDrop();
 }
 
-void ObjStopDrag(const vK_DataArray&, void*, vK_DataArray&) {
+void ObjStopDrag(const vK_ScriptArgs&, void*, vK_DataArray&) {
     if (vK_Scene* scene = vK_Scene::Instance()) scene->StopDrag();
 }
 
-void ObjStartDrag(const vK_DataArray& args, void*, vK_DataArray&) {
+void ObjStartDrag(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_Object* object = Object(args, 0);
     if (object && vK_Scene::Instance()) vK_Scene::Instance()->StartDrag(object);
 }
 
-void ObjCreate(const vK_DataArray& args, void*, vK_DataArray&) {
+void ObjCreate(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     const vK_Data* name = At(args, 0);
     const vK_Data* type = At(args, 1);
     vK_Object* storage = StorageRoot();
@@ -324,7 +327,7 @@ void ObjCreate(const vK_DataArray& args, void*, vK_DataArray&) {
         storage->AddChild(object);
 }
 
-void ObjWaitForMouseUp(const vK_DataArray& args, void*, vK_DataArray&) {
+void ObjWaitForMouseUp(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     const vK_Data* name = At(args, 0);
     const vK_Data* fn = At(args, 1);
     vK_Scene* scene = vK_Scene::Instance();
@@ -332,7 +335,7 @@ void ObjWaitForMouseUp(const vK_DataArray& args, void*, vK_DataArray&) {
     scene->WaitForMouseUp(name->ToString(), *static_cast<const vK_DataScriptFunction*>(fn));
 }
 
-void ObjGetRelations(const vK_DataArray& args, void*, vK_DataArray& results) {
+void ObjGetRelations(const vK_ScriptArgs& args, void*, vK_DataArray& results) {
     vK_Object* object = Object(args, 0);
     if (!object) return;
     vK_DataTable* table = results.PushTable();
@@ -343,7 +346,7 @@ void ObjGetRelations(const vK_DataArray& args, void*, vK_DataArray& results) {
         childs->PushString(object->GetChild(i)->GetName());
 }
 
-void ObjClone(const vK_DataArray& args, void*, vK_DataArray&) {
+void ObjClone(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_Object* source = Object(args, 0);
     const vK_Data* suffix = At(args, 1);
     if (!source || !suffix) return;
@@ -363,20 +366,17 @@ constexpr vK_ScriptApiEntry kEntries[] = {
      &ObjSet,
      {"object: name, properties: table",
       "Applies the properties of the table to the object, as its module XML attributes would be; keys the "
-      "object's type does not have are ignored with a warning."},
-     &FastObjSet},
+      "object's type does not have are ignored with a warning."}},
     {"vk.obj.MultiSet; ObjMultiSet",
      &ObjMultiSet,
      {"pairs: {{object, properties}, ...}",
       "Applies ObjSet to each {object name, properties} pair in order, skipping objects that do not exist; "
-      "an empty list logs \"Error: empty table in ObjMultiSet\"."},
-     &FastObjMultiSet},
+      "an empty list logs \"Error: empty table in ObjMultiSet\"."}},
     {"vk.obj.Get; ObjGet",
      &ObjGet,
      {"object: name -> table",
       "Returns every property of the object with its current value, including user_data, draw_width and "
-      "draw_height; reading a key no property has from the table gives nil and a warning."},
-     &FastObjGet},
+      "draw_height; reading a key no property has from the table gives nil and a warning."}},
     {"vk.obj.Attach; ObjAttach",
      &ObjAttach,
      {"child: name, parent: name",

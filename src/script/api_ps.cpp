@@ -6,7 +6,7 @@
 namespace {
 using vK_ApiArgs::At;
 
-vK_ParticleSystem* SystemArg(const vK_DataArray& args) {
+vK_ParticleSystem* SystemArg(const vK_ScriptArgs& args) {
     vK_Object* object = vK_ApiArgs::Object(args, 0);
     return object && object->GetType() == "partsys" ? static_cast<vK_ParticleSystem*>(object) : nullptr;
 }
@@ -14,29 +14,29 @@ vK_ParticleSystem* SystemArg(const vK_DataArray& args) {
 // The flag arguments count only as the number 1.
 bool FlagIsOne(const vK_Data* value) { return value && value->GetInt() == 1 && value->GetFloat() == 1.0f; }
 
-void PartSysSetMaskObj(const vK_DataArray& args, void*, vK_DataArray&) {
+void PartSysSetMaskObj(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_ParticleSystem* system = SystemArg(args);
     vK_Object* mask = vK_ApiArgs::Object(args, 1);
     if (system && mask) system->SetMaskObject(mask);
 }
 
-void PartSysStart(const vK_DataArray& args, void*, vK_DataArray&) {
+void PartSysStart(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     if (vK_ParticleSystem* system = SystemArg(args)) system->Start();
 }
 
-void PartSysPause(const vK_DataArray& args, void*, vK_DataArray&) {
+void PartSysPause(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_ParticleSystem* system = SystemArg(args);
     const vK_Data* flag = At(args, 1);
     if (system && flag) system->Pause(FlagIsOne(flag));
 }
 
-void PartSysStop(const vK_DataArray& args, void*, vK_DataArray&) {
+void PartSysStop(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_ParticleSystem* system = SystemArg(args);
     const vK_Data* flag = At(args, 1);
     if (system && flag) system->Stop(FlagIsOne(flag));
 }
 
-void PartSysRestart(const vK_DataArray& args, void*, vK_DataArray&) {
+void PartSysRestart(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     if (vK_ParticleSystem* system = SystemArg(args)) system->Restart();
 }
 

@@ -7,13 +7,13 @@ namespace {
 using vK_ApiArgs::At;
 
 // An optional number of seconds; 0 when absent.
-float Seconds(const vK_DataArray& args, unsigned index) {
+float Seconds(const vK_ScriptArgs& args, unsigned index) {
     const vK_Data* value = At(args, index);
     return value ? value->GetFloat() : 0.0f;
 }
 
 // SndPlay(name, category, loop, flag, fade-in seconds or nothing)
-void SndPlay(const vK_DataArray& args, void*, vK_DataArray&) {
+void SndPlay(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_SoundHub* hub = vK_SoundHub::Instance();
     const vK_Data* name = At(args, 0);
     const vK_Data* category = At(args, 1);
@@ -24,13 +24,13 @@ void SndPlay(const vK_DataArray& args, void*, vK_DataArray&) {
 }
 
 // SndStop(name, fade-out seconds or nothing)
-void SndStop(const vK_DataArray& args, void*, vK_DataArray&) {
+void SndStop(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_SoundHub* hub = vK_SoundHub::Instance();
     const vK_Data* name = At(args, 0);
     if (hub && name) hub->Stop(name->ToString(), Seconds(args, 1));
 }
 
-void SndPauseAll(const vK_DataArray& args, void*, vK_DataArray&) {
+void SndPauseAll(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_SoundHub* hub = vK_SoundHub::Instance();
     const vK_Data* paused = At(args, 0);
     if (hub && paused) hub->PauseAll(paused->GetBool());

@@ -4,7 +4,7 @@
 #include "script/script_api.h"
 
 namespace {
-void StringGet(const vK_DataArray& args, void*, vK_DataArray& results) {
+void StringGet(const vK_ScriptArgs& args, void*, vK_DataArray& results) {
     const vK_Data* id = vK_ApiArgs::At(args, 0);
     vK_StringTable* strings = vK_StringTable::Instance();
     if (!id || !strings) return;
@@ -15,7 +15,7 @@ void StringGet(const vK_DataArray& args, void*, vK_DataArray& results) {
     results.PushString(strings->Get(id->ToString(), p[0], p[1], p[2], p[3], p[4]));
 }
 
-void StringLoad(const vK_DataArray& args, void*, vK_DataArray&) {
+void StringLoad(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     const vK_Data* path = vK_ApiArgs::At(args, 0);
     if (path && vK_StringTable::Instance()) vK_StringTable::Instance()->Load(path->ToString());
 }

@@ -7,22 +7,22 @@ namespace {
 using vK_ApiArgs::At;
 
 // The video named by the first argument; nullptr for any other object.
-vK_Video* VideoArg(const vK_DataArray& args) {
+vK_Video* VideoArg(const vK_ScriptArgs& args) {
     vK_Object* object = vK_ApiArgs::Object(args, 0);
     return object && object->GetType() == "video" ? dynamic_cast<vK_Video*>(object) : nullptr;
 }
 
 // VidPlay(object, handler): the handler is queued when the video ends.
-void VidPlay(const vK_DataArray& args, void*, vK_DataArray&) {
+void VidPlay(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     if (vK_Video* video = VideoArg(args)) video->Play(vK_ApiArgs::Handler(args, 1));
 }
 
-void VidStop(const vK_DataArray& args, void*, vK_DataArray&) {
+void VidStop(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     if (vK_Video* video = VideoArg(args)) video->Stop();
 }
 
 // VidPause(object, number): pauses for a number above 0, resumes otherwise.
-void VidPause(const vK_DataArray& args, void*, vK_DataArray&) {
+void VidPause(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_Video* video = VideoArg(args);
     const vK_Data* flag = At(args, 1);
     if (video && flag) video->Pause(flag->GetFloat() > 0.0f);

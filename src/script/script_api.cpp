@@ -17,6 +17,6 @@ constexpr GroupFn kGroups[] = {
 void RegisterScriptApi(vK_ScriptHub& hub) {
     for (GroupFn group : kGroups) {
         for (const vK_ScriptApiEntry& entry : group())
-            hub.RegisterFunction(entry.names, entry.function, nullptr, entry.fast, entry.doc);
+            hub.RegisterFunction(entry.names, entry.function, nullptr, entry.doc);
     }
 }

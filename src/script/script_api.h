@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <span>
 
+#include "script/script_args.h"
 #include "script/script_hub.h"
 
 class vK_ScriptHub;
@@ -13,8 +14,6 @@ struct vK_ScriptApiEntry {
     const char* names;
     ScriptApiFunction function;
     vK_ScriptFunctionDoc doc;
-    // Optional: reads the Lua arguments itself where it can (see ScriptFastFunction).
-    ScriptFastFunction fast = nullptr;
 };
 
 using vK_ScriptApiGroup = std::span<const vK_ScriptApiEntry>;

@@ -17,6 +17,8 @@
 #include "script/lua_heap.h"
 #include "script/lua_script.h"
 #include "script/module_header.h"
+#include "script/name_lookups.h"
+#include "script/script_args.h"
 
 namespace {
 vK_ScriptHub* g_instance = nullptr;
@@ -134,7 +136,7 @@ struct vK_ScriptHub::PopContext {
     bool cut = false;
 };
 
-vK_ScriptHub::vK_ScriptHub() {
+vK_ScriptHub::vK_ScriptHub() : nameLookups_(std::make_unique<vK_NameLookups>()) {
     g_instance = this;
     deferredStage_ = vK_FrameStages::Registration(vK_FrameStage::kDeferredCalls,
                                                   [this](vK_StageContext&) { RunDeferredHandlers(); });
@@ -252,13 +254,15 @@ void vK_ScriptHub::InstallObjectHooks() {
 
 // ---- Conversions ----------------------------------------------------------------
 
-bool vK_ScriptHub::PushData(const vK_Data* data) {
+bool vK_ScriptHub::PushData(const vK_Data* data) { return state_ && PushData(state_, data); }
+
+bool vK_ScriptHub::PushData(lua_State* L, const vK_Data* data) {
     if (!state_) return false;
-    if (!lua_checkstack(state_, 1)) {
+    if (!lua_checkstack(L, 1)) {
         Log("Error: script stack overflow while converting a value");
         return false;
     }
-    return PushValue(state_, data, 0);
+    return PushValue(L, data, 0);
 }
 
 bool vK_ScriptHub::PushHandleValue(lua_State* L, const vK_DataScriptFunction& function) {
@@ -330,15 +334,16 @@ std::unique_ptr<vK_Data> vK_ScriptHub::PopData() {
     return PopDataFrom(state_);
 }
 
-std::unique_ptr<vK_Data> vK_ScriptHub::PopDataFrom(lua_State* L) {
+std::unique_ptr<vK_Data> vK_ScriptHub::PopDataFrom(lua_State* L, std::span<const void* const> within) {
     if (lua_gettop(L) == 0) return std::make_unique<vK_Data>();
     PopContext ctx;
+    ctx.in_progress.assign(within.begin(), within.end());
     if (lua_checkstack(L, 1)) {
         lua_pushvalue(L, LUA_REGISTRYINDEX);
         ctx.registry = lua_topointer(L, -1);
         lua_pop(L, 1);
     }
-    std::unique_ptr<vK_Data> result(PopValue(L, ctx, 0));
+    std::unique_ptr<vK_Data> result(PopValue(L, ctx, static_cast<int>(within.size())));
     if (ctx.cut) Log("Warning: script value too deep or too large, the rest was left out");
     return result;
 }
@@ -351,10 +356,10 @@ int vK_ScriptHub::NumberTag(double x) {
     return x >= INT32_MIN && x <= INT32_MAX ? vK_Data::kInt : vK_Data::kDouble;
 }
 
-std::unique_ptr<vK_Data> vK_ScriptHub::ToData(lua_State* L, int index) {
+std::unique_ptr<vK_Data> vK_ScriptHub::ToData(lua_State* L, int index, std::span<const void* const> within) {
     if (!state_ || !lua_checkstack(L, 1)) return std::make_unique<vK_Data>();
     lua_pushvalue(L, index);
-    return PopDataFrom(L);
+    return PopDataFrom(L, within);
 }
 
 vK_Data* vK_ScriptHub::PopValue(lua_State* L, PopContext& ctx, int depth) {
@@ -547,15 +552,14 @@ vK_DataScriptFunction vK_ScriptHub::LoadModuleTable(const std::string& code, con
 // ---- Native functions -------------------------------------------------------------
 
 void vK_ScriptHub::RegisterFunction(const std::string& names, ScriptApiFunction function, void* context,
-                                    ScriptFastFunction fast, const vK_ScriptFunctionDoc& doc) {
+                                    const vK_ScriptFunctionDoc& doc) {
     if (!state_ || !function || !lua_checkstack(state_, 6)) return;
     lua_State* L = state_;
     int base = lua_gettop(L);
     lua_pushlightuserdata(L, reinterpret_cast<void*>(function));
     lua_pushlightuserdata(L, context);
     lua_pushlightuserdata(L, this);
-    lua_pushlightuserdata(L, reinterpret_cast<void*>(fast));
-    lua_pushcclosure(L, &vK_ScriptHub::Dispatch, 4);
+    lua_pushcclosure(L, &vK_ScriptHub::Dispatch, 3);
     int closure = lua_gettop(L);
     const auto known = std::find(registered_.begin(), registered_.end(), names);
     if (known == registered_.end()) {
@@ -603,31 +607,21 @@ void vK_ScriptHub::RegisterFunction(const std::string& names, ScriptApiFunction 
 }
 
 // The body of every registered function. It makes only non-raising API calls, so
-// its arrays are always destroyed normally.
+// the arguments' values and the results are always destroyed normally.
 int vK_ScriptHub::Dispatch(lua_State* L) {
     auto function = reinterpret_cast<ScriptApiFunction>(lua_touserdata(L, lua_upvalueindex(1)));
     void* context = lua_touserdata(L, lua_upvalueindex(2));
     auto* hub = static_cast<vK_ScriptHub*>(lua_touserdata(L, lua_upvalueindex(3)));
     if (!function || !hub || !hub->state_) return 0;
-    if (auto fast = reinterpret_cast<ScriptFastFunction>(lua_touserdata(L, lua_upvalueindex(4)))) {
-        const int pushed = fast(L, *hub);
-        if (pushed >= 0) return pushed;
-    }
 
-    int count = lua_gettop(L);
-    std::vector<std::unique_ptr<vK_Data>> reversed;
-    reversed.reserve(count);
-    for (int i = 0; i < count; ++i) reversed.push_back(hub->PopDataFrom(L));
-    vK_DataArray args;
-    args.Reserve(count);
-    for (auto it = reversed.rbegin(); it != reversed.rend(); ++it) args.Push(std::move(*it));
-    reversed.clear();
-
+    const int base = lua_gettop(L);
+    const vK_ScriptArgs args(*hub, L, base);
     vK_DataArray results;
     function(args, context, results);
     if (!hub->state_) return 0;  // the state was closed by the native function
 
-    int pushed = 0;
+    // Values the native pushed itself come first.
+    int pushed = std::max(0, lua_gettop(L) - base);
     for (const vK_Data* value : results) {
         if (!lua_checkstack(L, 1)) {
             Log("Error: script stack overflow while returning results");

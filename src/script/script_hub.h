@@ -1,26 +1,24 @@
 #pragma once
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "core/frame_stages.h"
 #include "data/data.h"
+#include "script/script_args.h"
 
 struct lua_State;
 class vK_LuaHeap;
 struct lua_Debug;
+class vK_NameLookups;
 
-// The signature of every native function exposed to scripts: it reads the
-// converted arguments, and appends newly allocated result values to results (the
-// array owns them); the number appended is the number of values the call returns.
-using ScriptApiFunction = void (*)(const vK_DataArray& args, void* context, vK_DataArray& results);
-
-class vK_ScriptHub;
-// A native function's own reading of its Lua arguments (the stack of the call), tried
-// before the general conversion: it returns the number of results it pushed, or -1,
-// having changed nothing, to let the general path convert the arguments and run the
-// ScriptApiFunction. It must give the same outcome as the general path.
-using ScriptFastFunction = int (*)(lua_State* L, vK_ScriptHub& hub);
+// The signature of every native function exposed to scripts: it reads its arguments
+// through the view (converted when read), and appends newly allocated result values to
+// results (the array owns them); the number appended is the number of values the call
+// returns. A native of the script layer may instead leave Lua values above its
+// arguments on the call's stack: they are returned first.
+using ScriptApiFunction = void (*)(const vK_ScriptArgs& args, void* context, vK_DataArray& results);
 
 // What the reference (`vrakko --api`, docs/reference/) says of a script function, kept
 // next to its registration. signature reads "arguments -> results": arguments separated
@@ -75,11 +73,15 @@ public:
     // Pushes exactly one value for data (nil for null or unconvertible values).
     // Returns false only when the Lua stack cannot grow (then nothing is pushed).
     bool PushData(const vK_Data* data);
+    // The same onto L, a thread of this state (a native called from a coroutine).
+    bool PushData(lua_State* L, const vK_Data* data);
     // Converts the top value into a new vK_Data (null for an empty stack) and pops it.
     std::unique_ptr<vK_Data> PopData();
     // Converts the value at index of L (a thread of this state) into a new vK_Data,
-    // leaving the stack as it was: what the general path makes of that value.
-    std::unique_ptr<vK_Data> ToData(lua_State* L, int index);
+    // leaving the stack as it was. within names the tables (lua_topointer) that hold the
+    // value, outermost first, when it is converted apart from them: they count as being
+    // converted (a reference back to one becomes null) and for the depth limit.
+    std::unique_ptr<vK_Data> ToData(lua_State* L, int index, std::span<const void* const> within = {});
     // The kind a Lua number converts to: kInt for integral values within 32 bits, kFloat
     // for fractional ones within FLT_MIN..FLT_MAX, kDouble for the rest.
     static int NumberTag(double x);
@@ -98,7 +100,7 @@ public:
     // Exposes function under every name in names (split at ';' and blanks); dotted
     // names create the nested tables.
     void RegisterFunction(const std::string& names, ScriptApiFunction function, void* context,
-                          ScriptFastFunction fast = nullptr, const vK_ScriptFunctionDoc& doc = {});
+                          const vK_ScriptFunctionDoc& doc = {});
     // Every names string registered so far, in first-registration order (a name
     // registered again keeps its place).
     const std::vector<std::string>& GetRegisteredNames() const { return registered_; }
@@ -118,6 +120,9 @@ public:
 
     static void SetReportSink(vK_ScriptReportSink sink);
 
+    // The remembered object lookups of the natives that resolve lists of names.
+    vK_NameLookups& NameLookups() { return *nameLookups_; }
+
 private:
     struct DeferredCall {
         vK_ScriptHandle function;
@@ -133,7 +138,7 @@ private:
     // Conversions work on any thread of the state (natives may be called from
     // coroutines); handles always keep the main state.
     bool PushValue(lua_State* L, const vK_Data* data, int depth);
-    std::unique_ptr<vK_Data> PopDataFrom(lua_State* L);
+    std::unique_ptr<vK_Data> PopDataFrom(lua_State* L, std::span<const void* const> within = {});
     vK_Data* PopValue(lua_State* L, PopContext& ctx, int depth);
     vK_Data* PopTable(lua_State* L, PopContext& ctx, int depth);
     void BuildAndSendReport(lua_State* L, bool breakpoint, const std::string& module, int line,
@@ -145,6 +150,7 @@ private:
 
     std::unique_ptr<vK_LuaHeap> heap_;  // outlives state_
     lua_State* state_ = nullptr;
+    std::unique_ptr<vK_NameLookups> nameLookups_;
     std::vector<DeferredCall> deferred_;
     std::vector<std::string> registered_;
     std::vector<vK_ScriptFunctionDoc> registeredDocs_;

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <lua.hpp>
 #include <map>
 #include <memory>
 #include <regex>
@@ -140,7 +141,7 @@ public:
     }
 };
 
-void Nothing(const vK_DataArray&, void*, vK_DataArray&) {}
+void Nothing(const vK_ScriptArgs&, void*, vK_DataArray&) {}
 
 TEST(Reference, EveryRegistrationHasAnEntryAndGapsAreNamed) {
     TempFolder folder;
@@ -148,7 +149,7 @@ TEST(Reference, EveryRegistrationHasAnEntryAndGapsAreNamed) {
     EXPECT_EQ(vK_ReferenceWriter::Problems(), std::vector<std::string>());
 
     vK_ScriptHub::Instance()->RegisterFunction("RefTestUndocumented", &Nothing, nullptr);
-    vK_ScriptHub::Instance()->RegisterFunction("RefTestBadSignature", &Nothing, nullptr, nullptr,
+    vK_ScriptHub::Instance()->RegisterFunction("RefTestBadSignature", &Nothing, nullptr,
                                                {"object", "Has no type."});
     vK_Object::RegisterObjectType(
         "reftest_plain", []() -> std::unique_ptr<vK_Object> { return std::make_unique<vK_Object>(); });
@@ -373,9 +374,14 @@ TEST_F(FormatPages, EveryExampleLoads) {
     EXPECT_EQ(recording.events.size(), 3u);
     EXPECT_EQ(recording.endFrame, 120);
 
-    vK_DataArray args, results;
-    args.PushString("assets/guide/guide.xml");
-    vY_ScriptFunc::GetStrategyGuide(args, nullptr, results);
+    // The native called as the dispatcher calls it: its one argument on an empty stack.
+    vK_ScriptHub& hub = *vK_ScriptHub::Instance();
+    lua_State* L = hub.GetLuaState();
+    ASSERT_EQ(lua_gettop(L), 0);
+    lua_pushstring(L, "assets/guide/guide.xml");
+    vK_DataArray results;
+    vY_ScriptFunc::GetStrategyGuide(vK_ScriptArgs(hub, L, 1), nullptr, results);
+    lua_settop(L, 0);
     ASSERT_EQ(results.Size(), 1u);
     const vK_Data* chapters = results.GetAt(0)->Get("chapters");
     ASSERT_TRUE(chapters && chapters->AsArray() && chapters->AsArray()->Size() == 1);

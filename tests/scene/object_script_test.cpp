@@ -11,29 +11,29 @@
 #include "script/script_hub.h"
 
 namespace {
-void Create(const vK_DataArray& args, void* storage, vK_DataArray&) {
+void Create(const vK_ScriptArgs& args, void* storage, vK_DataArray&) {
     if (args.Size() < 2) return;
     if (vK_Object* o = vK_Object::CreateObject(args.GetAt(1)->ToString(), args.GetAt(0)->ToString())) {
         static_cast<vK_Object*>(storage)->AddChild(o);
     }
 }
-void Set(const vK_DataArray& args, void*, vK_DataArray&) {
+void Set(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_Object* o = args.Size() >= 2 ? vK_Object::FindObject(args.GetAt(0)->ToString()) : nullptr;
     if (o && args.GetAt(1)->AsTable()) o->SetProperties(*args.GetAt(1)->AsTable());
 }
-void Get(const vK_DataArray& args, void*, vK_DataArray& results) {
+void Get(const vK_ScriptArgs& args, void*, vK_DataArray& results) {
     vK_Object* o = args.Size() >= 1 ? vK_Object::FindObject(args.GetAt(0)->ToString()) : nullptr;
     if (!o) return;
     vK_DataTable* t = new vK_DataTable();
     o->GetProperties(*t, true);
     results.Push(t);
 }
-void Attach(const vK_DataArray& args, void*, vK_DataArray&) {
+void Attach(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     vK_Object* child = args.Size() >= 2 ? vK_Object::FindObject(args.GetAt(0)->ToString()) : nullptr;
     vK_Object* parent = args.Size() >= 2 ? vK_Object::FindObject(args.GetAt(1)->ToString()) : nullptr;
     if (child && parent) parent->AddChild(child);
 }
-void Delete(const vK_DataArray& args, void*, vK_DataArray&) {
+void Delete(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     if (args.Size() >= 1) vK_Object::Destroy(vK_Object::FindObject(args.GetAt(0)->ToString()));
 }
 }  // namespace

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
+#include "files/log.h"
+#include "files/log_once.h"
 #include "scene/sprite.h"
 #include "support/script_scene.h"
 
@@ -57,6 +60,96 @@ TEST_F(ObjSetTest, MultiSetAppliesEachPairAndSkipsUnknownNames) {
     ASSERT_TRUE(fx.Lua("ObjMultiSet({[2] = {[2] = {pos_x = 7}, [1] = 's2'}, [1] = {'s1', {pos_x = 8}}})"));
     EXPECT_EQ(s1->GetX(), 8.0f);
     EXPECT_EQ(s2->GetX(), 7.0f);
+}
+
+// Every shape of argument, read where it lies, comes out as its data conversion reads: a
+// table whose first key is no string is the array of its values, number keys ascending,
+// then the other keys; a pair is the first two elements of that array. Objects "o" and
+// "5" start at 0, 0; each row gives both positions afterwards and a line the log must hold
+// ("" for none). The rows run in order on the same two objects.
+TEST_F(ObjSetTest, EveryArgumentShapeReadsAsItsConversion) {
+    for (const char* name : {"o", "5"})
+        fx.scene->GetLiveRoot()->AddChild(vK_Object::CreateObject("spr", name));
+    struct Row {
+        const char* code;
+        const char* positions;  // "o.x o.y 5.x 5.y"
+        const char* log;
+    };
+    const Row rows[] = {
+        {"ObjSet('o', {pos_x = 2.5, pos_y = '4.5'})", "2.5 4.5 0 0", ""},
+        {"ObjSet(5, {pos_x = 2})", "2.5 4.5 2 0", ""},
+        // First key 1: an array, no property table.
+        {"ObjSet('o', {5, pos_x = 9})", "2.5 4.5 2 0", ""},
+        {"ObjSet('o', setmetatable({pos_y = 3}, {__index = function() return 1 end}))", "2.5 3 2 0", ""},
+        {"ObjSet('o', 5); ObjSet('o'); ObjSet('o', debug.getregistry())", "2.5 3 2 0", ""},
+        {"ObjSet('nobody', {pos_x = 1})", "2.5 3 2 0", "no object is named \"nobody\""},
+        {"ObjMultiSet({{'o', {pos_x = 1}}, {'5', {pos_y = 2}}})", "1 3 2 2", ""},
+        {"ObjMultiSet({{5, {pos_x = 3}}})", "1 3 3 2", ""},
+        {"ObjMultiSet({{[2] = {pos_x = 4}, [1] = 'o'}})", "4 3 3 2", ""},
+        // Key 0 comes first: name '5', properties 'o' (no table).
+        {"ObjMultiSet({{[0] = '5', 'o', {pos_x = 5}}})", "4 3 3 2", ""},
+        {"ObjMultiSet({{[-1] = '5', [0.5] = 'o', [1] = 'o', [2] = {pos_x = 5}}})", "4 3 3 2", ""},
+        // 1.5 sorts between 1 and 2.
+        {"ObjMultiSet({{[1.5] = {pos_x = 9}, 'o', {pos_x = 5}}})", "9 3 3 2", ""},
+        {"ObjMultiSet({{'o', {pos_x = 6}, extra = 1}})", "6 3 3 2", ""},
+        {"ObjMultiSet({{name = 'o'}, 'o', {}, {'o', 7}, {'o'}})", "6 3 3 2", ""},
+        // Other keys of the list follow its number keys.
+        {"ObjMultiSet({{'o', {pos_x = 8}}, extra = {'5', {pos_x = 9}}})", "8 3 9 2", ""},
+        {"ObjMultiSet({[2] = {'o', {pos_x = 2}}, [1] = {'o', {pos_x = 1}}})", "2 3 9 2", ""},
+        {"ObjMultiSet({{'nobody', {pos_x = 1}}, {'o', {pos_y = 1}}})", "2 1 9 2",
+         "no object is named \"nobody\""},
+        {"ObjMultiSet({})", "2 1 9 2", "Error: empty table in ObjMultiSet"},
+        {"ObjMultiSet({x = {'o', {pos_x = 5}}})", "2 1 9 2", "Error: empty table in ObjMultiSet"},
+        {"ObjMultiSet(5)", "2 1 9 2", "Error: empty table in ObjMultiSet"},
+        {"ObjMultiSet()", "2 1 9 2", "Error: empty table in ObjMultiSet"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.code);
+        ResetLogOnce();
+        vK_LogCapture log;
+        ASSERT_TRUE(fx.Lua(row.code));
+        EXPECT_EQ(
+            fx.Eval("ObjGet('o').pos_x .. ' ' .. ObjGet('o').pos_y .. ' ' .. ObjGet('5').pos_x .. ' ' .. "
+                    "ObjGet('5').pos_y"),
+            row.positions);
+        if (*row.log) EXPECT_TRUE(log.Contains(row.log)) << log.Text();
+        if (!*row.log) EXPECT_EQ(log.Text(), "");
+    }
+}
+
+// Tables converted apart from the list and pair holding them still see those as being
+// converted: a reference back to the pair becomes nil, as in the whole list's conversion.
+TEST_F(ObjSetTest, ValuesConvertedFromAPairKeepTheirPlaceInTheList) {
+    ASSERT_TRUE(fx.Lua("local p = {'s1', {user_data = {k = 1}}}; p[2].user_data.back = p; ObjMultiSet({p})"));
+    EXPECT_EQ(fx.Eval("ObjGet('s1').user_data.k"), "1");
+    EXPECT_EQ(fx.Eval("tostring(ObjGet('s1').user_data.back)"), "nil");
+    ASSERT_TRUE(fx.Lua("ObjSet('s2', {user_data = {a = 1, b = {2, 3}}})"));
+    EXPECT_EQ(fx.Eval("ObjGet('s2').user_data.b[2]"), "3");
+}
+
+// ObjGet's table warns about reads of unknown keys also when read inside a coroutine.
+TEST_F(ObjSetTest, GetWarnsAboutUnknownKeysOnEveryThread) {
+    ResetLogOnce();
+    vK_LogCapture log;
+    ASSERT_TRUE(fx.Lua("coroutine.wrap(function() local v = ObjGet('s1').pos_q; assert(v == nil) end)()"));
+    EXPECT_TRUE(log.Contains("pos_q")) << log.Text();
+    EXPECT_EQ(fx.Eval("ObjGet('s1').pos_x"), "1");
+}
+
+// Writing the values a sprite already has keeps its cached transform; a change marks
+// it again, and the next draw state follows the new value.
+TEST_F(ObjSetTest, UnchangedTransformValuesKeepTheCachedMatrix) {
+    vK_Object* o = vK_Object::FindObject("s2");
+    ASSERT_TRUE(fx.Lua("ObjSet('s2', {pos_x = 5, ang = 0})"));
+    o->ComputeDrawState(vK_DrawParams());
+    EXPECT_FALSE(o->IsTransformDirty());
+    ASSERT_TRUE(fx.Lua("ObjSet('s2', {pos_x = 5, alp = 0.5}); ObjMultiSet({{'s2', {pos_y = 0}}})"));
+    EXPECT_FALSE(o->IsTransformDirty());
+    ASSERT_TRUE(fx.Lua("ObjMultiSet({{'s2', {pos_y = 7}}})"));
+    EXPECT_TRUE(o->IsTransformDirty());
+    const vK_DrawParams state = o->ComputeDrawState(vK_DrawParams());
+    EXPECT_EQ(state.matrix.m[12], 5.0f);  // m41, m42: the translation
+    EXPECT_EQ(state.matrix.m[13], 7.0f);
 }
 
 }  // namespace

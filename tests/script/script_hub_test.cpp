@@ -230,15 +230,15 @@ TEST(ScriptHub, FailingReportListenerDoesNotRecurse) {
 }
 
 namespace {
-void Sum(const vK_DataArray& args, void* context, vK_DataArray& results) {
+void Sum(const vK_ScriptArgs& args, void* context, vK_DataArray& results) {
     double total = 0;
-    for (const vK_Data* a : args) total += a->GetDouble();
+    for (unsigned i = 0; i < args.Size(); ++i) total += args.GetAt(i)->GetDouble();
     results.Push(new vK_DataDouble(total));
     results.PushInt(static_cast<int>(args.Size()));
     if (context) *static_cast<int*>(context) += 1;
 }
-void Echo(const vK_DataArray& args, void*, vK_DataArray& results) {
-    for (const vK_Data* a : args) results.Push(a->Clone());
+void Echo(const vK_ScriptArgs& args, void*, vK_DataArray& results) {
+    for (unsigned i = 0; i < args.Size(); ++i) results.Push(args.GetAt(i)->Clone());
 }
 }  // namespace
 
@@ -331,7 +331,7 @@ TEST(ScriptHub, DeferredHandlersRunOncePerFrameInOrder) {
     } ctx{&hub, &a, &requeued};
     hub.RegisterFunction(
         "requeue_me",
-        [](const vK_DataArray&, void* c, vK_DataArray&) {
+        [](const vK_ScriptArgs&, void* c, vK_DataArray&) {
             auto* x = static_cast<Ctx*>(c);
             ++*x->count;
             x->hub->CallHandler(*x->fn, "2", true);
@@ -412,7 +412,7 @@ TEST(ScriptHub, CallStackTextListsLevels) {
     } ctx{&hub, &text};
     hub.RegisterFunction(
         "stack_text",
-        [](const vK_DataArray&, void* c, vK_DataArray&) {
+        [](const vK_ScriptArgs&, void* c, vK_DataArray&) {
             auto* x = static_cast<Ctx*>(c);
             *x->text = x->hub->GetCallStackText();
         },
@@ -483,7 +483,7 @@ TEST(ScriptHub, BreakpointReportsModuleAndLineThenEveryLine) {
 
 namespace {
 // Calls its script function argument again: scripts recurse through the host.
-void Reenter(const vK_DataArray& args, void* hub, vK_DataArray&) {
+void Reenter(const vK_ScriptArgs& args, void* hub, vK_DataArray&) {
     if (args.Size() >= 1 && args.GetAt(0)->GetTag() == vK_Data::kScriptFunction) {
         auto* h = static_cast<vK_ScriptHub*>(hub);
         vK_DataArray again;
@@ -511,7 +511,7 @@ TEST(ScriptHub, RunawayRecursionEndsInAnErrorNotACrash) {
 
 namespace {
 std::unique_ptr<vK_Data> g_kept_function;
-void Keep(const vK_DataArray& args, void*, vK_DataArray& results) {
+void Keep(const vK_ScriptArgs& args, void*, vK_DataArray& results) {
     if (args.Size() >= 1) g_kept_function.reset(args.GetAt(0)->Clone());
     results.PushString("kept");
 }

@@ -5,7 +5,7 @@
 std::vector<ScriptSceneFixture::Record> ScriptSceneFixture::records;
 
 namespace {
-void Rec(const vK_DataArray& args, void*, vK_DataArray&) {
+void Rec(const vK_ScriptArgs& args, void*, vK_DataArray&) {
     const vK_Data* event = args.GetAt(0);
     const vK_Data* sender = args.GetAt(1);
     ScriptSceneFixture::records.emplace_back(event ? event->ToString() : "",
