@@ -319,7 +319,7 @@ TEST(Listeners, OneFreedByAnotherDuringAPassIsNeverCalledAgain) {
              key.type = vK_InputEvent::kKeyDown;
              e.Input(key);
          },
-         {"a.preinput", "b.preinput", "b.postinput" + std::to_string(vK_InputEvent::kKeyDown)}},
+         {"a.preinput", "b.preinput", "b.postinput" + std::to_string(static_cast<int>(vK_InputEvent::kKeyDown))}},
         {"display mode",
          [](Vrakko& e, Listener* l) { e.AddDrawListener(l); },
          [](Vrakko& e, Listener* l) { e.RemoveDrawListener(l); },

@@ -261,7 +261,9 @@ TEST_F(ScriptFuncTest, PositionsOfHiddenNeverDrawnObjects) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expr);
-        if (*c.lua) ASSERT_TRUE(script.Lua(c.lua));
+        if (*c.lua) {
+            ASSERT_TRUE(script.Lua(c.lua));
+        }
         EXPECT_EQ(Eval(c.expr), c.result);
     }
 }

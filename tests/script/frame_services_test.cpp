@@ -75,7 +75,7 @@ struct Services {
 // One frame with everything a frame does: a click on the button (its handler is queued,
 // then run), a message, the process and draw passes, a display restore and a screenshot.
 void RunFullFrame(StageEngine& engine, const std::string& shot) {
-    for (int type : {vK_InputEvent::kPointerDown, vK_InputEvent::kPointerUp}) {
+    for (vK_InputEvent::Type type : {vK_InputEvent::kPointerDown, vK_InputEvent::kPointerUp}) {
         vK_InputEvent click;
         click.type = type;
         click.key = vK_InputEvent::kPointerKey;

@@ -112,8 +112,11 @@ TEST_F(ObjSetTest, EveryArgumentShapeReadsAsItsConversion) {
             fx.Eval("ObjGet('o').pos_x .. ' ' .. ObjGet('o').pos_y .. ' ' .. ObjGet('5').pos_x .. ' ' .. "
                     "ObjGet('5').pos_y"),
             row.positions);
-        if (*row.log) EXPECT_TRUE(log.Contains(row.log)) << log.Text();
-        if (!*row.log) EXPECT_EQ(log.Text(), "");
+        if (*row.log) {
+            EXPECT_TRUE(log.Contains(row.log)) << log.Text();
+        } else {
+            EXPECT_EQ(log.Text(), "");
+        }
     }
 }
 
