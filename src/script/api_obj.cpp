@@ -37,7 +37,7 @@ vK_Object* StorageRoot() { return vK_Scene::Instance() ? vK_Scene::Instance()->G
 // then the other keys in traversal order. Tables must not gain keys while being read.
 class ArrayReader {
 public:
-    explicit ArrayReader(lua_State* L) : L_(L), registry_(lua_topointer(L, LUA_REGISTRYINDEX)) {}
+    explicit ArrayReader(lua_State* L) : lua_(L), registry_(lua_topointer(L, LUA_REGISTRYINDEX)) {}
 
     // Calls visit(value index) for each element in order until it returns false. Returns
     // false, visiting nothing, when the value at index converts to no array (not a
@@ -48,11 +48,11 @@ public:
         bool in_order = false;
         if (!Scan(index, count, in_order)) return false;
         if (!in_order) return ForEachSorted(index, visit);
-        const int base = lua_gettop(L_);
+        const int base = lua_gettop(lua_);
         for (int i = 1; i <= count; ++i) {
-            lua_rawgeti(L_, index, i);
+            lua_rawgeti(lua_, index, i);
             const bool go_on = visit(base + 1);
-            lua_settop(L_, base);
+            lua_settop(lua_, base);
             if (!go_on) break;
         }
         return true;
@@ -65,17 +65,17 @@ public:
         bool in_order = false;
         if (!Scan(index, count, in_order)) return false;
         if (in_order) {
-            lua_rawgeti(L_, index, 1);
-            lua_rawgeti(L_, index, 2);  // nil when count is 1
+            lua_rawgeti(lua_, index, 1);
+            lua_rawgeti(lua_, index, 2);  // nil when count is 1
             return true;
         }
-        const int first = lua_gettop(L_) + 1;
-        lua_pushnil(L_);
-        lua_pushnil(L_);
+        const int first = lua_gettop(lua_) + 1;
+        lua_pushnil(lua_);
+        lua_pushnil(lua_);
         int slot = first;
         return ForEachSorted(index, [&](int value) {
-            lua_pushvalue(L_, value);
-            lua_replace(L_, slot);
+            lua_pushvalue(lua_, value);
+            lua_replace(lua_, slot);
             return ++slot <= first + 1;
         });
     }
@@ -84,49 +84,49 @@ private:
     // Whether the value converts to an array; its number of keys and whether they are
     // 1 to count met in that order (Lua's array part: no sorting needed).
     bool Scan(int index, int& count, bool& in_order) const {
-        if (lua_type(L_, index) != LUA_TTABLE || lua_topointer(L_, index) == registry_) return false;
-        lua_pushnil(L_);
-        if (lua_next(L_, index) == 0) return false;
-        if (lua_type(L_, -2) == LUA_TSTRING) {
-            lua_pop(L_, 2);
+        if (lua_type(lua_, index) != LUA_TTABLE || lua_topointer(lua_, index) == registry_) return false;
+        lua_pushnil(lua_);
+        if (lua_next(lua_, index) == 0) return false;
+        if (lua_type(lua_, -2) == LUA_TSTRING) {
+            lua_pop(lua_, 2);
             return false;
         }
         in_order = true;
         do {
-            lua_pop(L_, 1);
-            in_order = in_order && lua_type(L_, -1) == LUA_TNUMBER && lua_tonumber(L_, -1) == count + 1.0;
+            lua_pop(lua_, 1);
+            in_order = in_order && lua_type(lua_, -1) == LUA_TNUMBER && lua_tonumber(lua_, -1) == count + 1.0;
             ++count;
-        } while (lua_next(L_, index) != 0);
+        } while (lua_next(lua_, index) != 0);
         return true;
     }
 
     template <typename Visit>
     bool ForEachSorted(int index, Visit&& visit) const {
-        const int base = lua_gettop(L_);
+        const int base = lua_gettop(lua_);
         std::vector<double> numbers;
-        lua_pushnil(L_);
-        while (lua_next(L_, index) != 0) {
-            lua_pop(L_, 1);
-            if (lua_type(L_, -1) == LUA_TNUMBER) numbers.push_back(lua_tonumber(L_, -1));
+        lua_pushnil(lua_);
+        while (lua_next(lua_, index) != 0) {
+            lua_pop(lua_, 1);
+            if (lua_type(lua_, -1) == LUA_TNUMBER) numbers.push_back(lua_tonumber(lua_, -1));
         }
         std::sort(numbers.begin(), numbers.end());
         for (double key : numbers) {
-            lua_pushnumber(L_, key);
-            lua_rawget(L_, index);
+            lua_pushnumber(lua_, key);
+            lua_rawget(lua_, index);
             const bool go_on = visit(base + 1);
-            lua_settop(L_, base);
+            lua_settop(lua_, base);
             if (!go_on) return true;
         }
-        lua_pushnil(L_);
-        while (lua_next(L_, index) != 0) {
-            if (lua_type(L_, -2) != LUA_TNUMBER && !visit(base + 2)) break;
-            lua_settop(L_, base + 1);
+        lua_pushnil(lua_);
+        while (lua_next(lua_, index) != 0) {
+            if (lua_type(lua_, -2) != LUA_TNUMBER && !visit(base + 2)) break;
+            lua_settop(lua_, base + 1);
         }
-        lua_settop(L_, base);
+        lua_settop(lua_, base);
         return true;
     }
 
-    lua_State* L_;
+    lua_State* lua_;
     const void* registry_;
 };
 

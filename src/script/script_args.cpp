@@ -3,7 +3,7 @@
 #include "script/script_hub.h"
 
 vK_ScriptArgs::vK_ScriptArgs(vK_ScriptHub& hub, lua_State* L, int count)
-    : hub_(hub), L_(L), count_(count > 0 ? static_cast<unsigned>(count) : 0) {}
+    : hub_(hub), lua_(L), count_(count > 0 ? static_cast<unsigned>(count) : 0) {}
 
 const vK_Data* vK_ScriptArgs::GetAt(unsigned index) const {
     if (index >= count_) return nullptr;
@@ -14,6 +14,6 @@ const vK_Data* vK_ScriptArgs::GetAt(unsigned index) const {
         if (more_.empty()) more_.resize(count_ - kInline);
         slot = &more_[index - kInline];
     }
-    if (!*slot) *slot = hub_.ToData(L_, StackIndex(index));
+    if (!*slot) *slot = hub_.ToData(lua_, StackIndex(index));
     return slot->get();
 }

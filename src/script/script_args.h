@@ -30,14 +30,14 @@ public:
 
     vK_ScriptHub& Hub() const { return hub_; }
     // The thread the call runs on and the absolute stack index of argument index.
-    lua_State* State() const { return L_; }
+    lua_State* State() const { return lua_; }
     int StackIndex(unsigned index) const { return static_cast<int>(index) + 1; }
 
 private:
     static constexpr unsigned kInline = 8;
 
     vK_ScriptHub& hub_;
-    lua_State* L_;
+    lua_State* lua_;
     unsigned count_;
     mutable std::array<std::unique_ptr<vK_Data>, kInline> inline_;
     mutable std::vector<std::unique_ptr<vK_Data>> more_;  // past kInline, sized on first use
