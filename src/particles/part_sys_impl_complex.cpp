@@ -7,6 +7,7 @@
 #include <lua.hpp>
 
 #include "core/frame_info.h"
+#include "core/lua_random.h"
 #include "core/random.h"
 #include "data/data.h"
 #include "files/live_counts.h"
@@ -15,7 +16,6 @@
 #include "graphics/resource_manager.h"
 #include "graphics/texture.h"
 #include "graphics/vertex_list.h"
-#include "particles/lua_random.h"
 #include "scene/particle_system.h"
 
 namespace {

@@ -6,13 +6,13 @@
 #include <cstdint>
 #include <lua.hpp>
 
+#include "core/lua_random.h"
 #include "core/mediator.h"
 #include "core/message_ids.h"
 #include "core/random.h"
 #include "core/vrakko.h"
 #include "files/live_counts.h"
 #include "files/log.h"
-#include "particles/lua_random.h"
 #include "scene/object.h"
 #include "script/lua_heap.h"
 #include "script/lua_script.h"

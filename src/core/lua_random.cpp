@@ -1,4 +1,4 @@
-#include "particles/lua_random.h"
+#include "core/lua_random.h"
 
 #include <cmath>
 #include <cstdint>
