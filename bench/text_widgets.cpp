@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "game/text_adapt.h"
+#include "game/widgets/text_adapt.h"
 #include "graphics/font.h"
 #include "graphics/glyph_rasterizer.h"
 

@@ -9,7 +9,7 @@
 #include "game/game_message_ids.h"
 #include "game/interface.h"
 #include "game/profile_list.h"
-#include "game/zoom_view.h"
+#include "game/widgets/zoom_view.h"
 #include "scene/scene.h"
 #include "script/module_file.h"
 #include "script/script_hub.h"

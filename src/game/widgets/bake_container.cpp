@@ -1,4 +1,4 @@
-#include "game/bake_container.h"
+#include "game/widgets/bake_container.h"
 
 #include "core/vrakko.h"
 #include "data/data.h"

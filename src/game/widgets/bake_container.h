@@ -2,7 +2,7 @@
 #include <memory>
 
 #include "core/draw_listener.h"
-#include "game/bake_state.h"
+#include "game/widgets/bake_state.h"
 #include "scene/object.h"
 
 // Object type "bakecontainer": a container whose content (the child added last) can be

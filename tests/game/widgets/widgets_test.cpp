@@ -9,17 +9,17 @@
 #include "core/mediator.h"
 #include "core/vrakko.h"
 #include "data/data.h"
-#include "game/bake_container.h"
 #include "game/game_message_ids.h"
-#include "game/particle_system_gm.h"
-#include "game/particle_system_pm.h"
 #include "game/settings.h"
-#include "game/sprite_gm.h"
-#include "game/transparent_object.h"
+#include "game/tile_object.h"
+#include "game/widgets/bake_container.h"
+#include "game/widgets/particle_system_gm.h"
+#include "game/widgets/particle_system_pm.h"
+#include "game/widgets/sprite_gm.h"
+#include "game/widgets/transparent_object.h"
 #include "graphics/generated_texture.h"
 #include "support/recording_render.h"
 #include "support/script_scene.h"
-#include "tile_object.h"
 
 namespace {
 

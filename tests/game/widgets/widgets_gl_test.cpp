@@ -7,13 +7,13 @@
 
 #include "core/vrakko.h"
 #include "data/data.h"
-#include "game/bake_container.h"
+#include "game/tile_object.h"
+#include "game/widgets/bake_container.h"
 #include "graphics/device_texture.h"
 #include "graphics/generated_texture.h"
 #include "graphics/gl/render_gl.h"
 #include "scene/scene.h"
 #include "support/headless_gl.h"
-#include "tile_object.h"
 
 namespace {
 constexpr int kSize = 64;

@@ -1,4 +1,4 @@
-#include "game/text_adapt.h"
+#include "game/widgets/text_adapt.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "game/sprite_gm.h"
+#include "game/widgets/sprite_gm.h"
 
 #include "core/vrakko.h"
 #include "data/data.h"

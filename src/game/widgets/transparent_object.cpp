@@ -1,4 +1,4 @@
-#include "game/transparent_object.h"
+#include "game/widgets/transparent_object.h"
 
 void vY_TransparentObject::RegisterType() {
     RegisterObjectType(

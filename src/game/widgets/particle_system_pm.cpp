@@ -1,4 +1,4 @@
-#include "game/particle_system_pm.h"
+#include "game/widgets/particle_system_pm.h"
 
 #include "game/settings.h"
 

@@ -6,9 +6,9 @@
 #include <cmath>
 #include <memory>
 
-#include "game/scroll_container.h"
-#include "game/zoom_view.h"
-#include "game_fixture.h"
+#include "game/game_fixture.h"
+#include "game/widgets/scroll_container.h"
+#include "game/widgets/zoom_view.h"
 #include "support/script_scene.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "game/zoom_view.h"
+#include "game/widgets/zoom_view.h"
 
 #include <cmath>
 
@@ -6,7 +6,7 @@
 #include "core/input_event.h"
 #include "core/vrakko.h"
 #include "files/log.h"
-#include "game/display_size.h"
+#include "game/widgets/display_size.h"
 #include "scene/property_table.h"
 
 namespace {

@@ -7,8 +7,8 @@
 
 #include "core/input_event.h"
 #include "files/file_manager.h"
-#include "game/text_adapt.h"
-#include "game/text_edit.h"
+#include "game/widgets/text_adapt.h"
+#include "game/widgets/text_edit.h"
 #include "graphics/font.h"
 #include "graphics/font_scrambler.h"
 #include "graphics/glyph_rasterizer.h"

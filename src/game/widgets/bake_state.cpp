@@ -1,4 +1,4 @@
-#include "game/bake_state.h"
+#include "game/widgets/bake_state.h"
 
 #include "data/data.h"
 #include "graphics/texture.h"

@@ -1,11 +1,11 @@
-#include "game/scroll_container.h"
+#include "game/widgets/scroll_container.h"
 
 #include <cmath>
 
 #include "core/frame_info.h"
 #include "core/input_event.h"
 #include "files/log.h"
-#include "game/display_size.h"
+#include "game/widgets/display_size.h"
 #include "scene/property_table.h"
 #include "scene/scene.h"
 

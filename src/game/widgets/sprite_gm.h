@@ -1,6 +1,6 @@
 #pragma once
 #include "core/draw_listener.h"
-#include "game/bake_state.h"
+#include "game/widgets/bake_state.h"
 #include "scene/sprite.h"
 
 // Object type "spr_gm": a sprite that can render itself and its children once into a

@@ -1,4 +1,4 @@
-#include "game/particle_system_gm.h"
+#include "game/widgets/particle_system_gm.h"
 
 #include "data/data.h"
 #include "game/game_message_ids.h"

@@ -1,4 +1,4 @@
-#include "game/text_edit.h"
+#include "game/widgets/text_edit.h"
 
 #include <algorithm>
 
