@@ -27,8 +27,9 @@
 namespace {
 
 struct World {
+    vK_Seam<vK_LogSink>::Registration quietLog;  // first made, last gone
     explicit World(bool crossFade) {
-        SetLogSink([](const std::string&) { return true; });
+        quietLog = LogSinkSeam().Install([](const std::string&) { return true; });
         folder = std::filesystem::temp_directory_path() / ("vrakko_bench_anim_" + std::to_string(getpid()));
         std::filesystem::create_directories(folder / "assets/anims");
         std::vector<uint8_t> bgra(256 * 64 * 4, 200), png;

@@ -59,8 +59,9 @@ std::string Rig(int parts) {
 }
 
 struct World {
+    vK_Seam<vK_LogSink>::Registration quietLog;  // first made, last gone
     World() {
-        SetLogSink([](const std::string&) { return true; });
+        quietLog = LogSinkSeam().Install([](const std::string&) { return true; });
         folder =
             std::filesystem::temp_directory_path() / ("vrakko_bench_complex_" + std::to_string(getpid()));
         std::filesystem::create_directories(folder / "assets/anims");

@@ -23,8 +23,9 @@ std::string Name(const char* prefix, int i) {
 // N objects in a grid of 100 x 100 unit cells under "vk_origin", each with an input
 // rectangle; handlers are empty, so the cost is the hit test and the scene's logic.
 struct SceneFixture {
+    vK_Seam<vK_LogSink>::Registration quietLog;  // first made, last gone
     explicit SceneFixture(int n) {
-        SetLogSink([](const std::string&) { return true; });
+        quietLog = LogSinkSeam().Install([](const std::string&) { return true; });
         vK_Object::RegisterEngineTypes();
         for (int i = 0; i < n; ++i) {
             vK_Object* o = vK_Object::CreateObject("obj", Name("o", i));
@@ -42,7 +43,7 @@ struct SceneFixture {
     ~SceneFixture() {
         scene.GetLiveRoot()->DeleteChildren();
         vK_Object::ReleaseAll();
-        SetLogSink(nullptr);
+        quietLog.Reset();
     }
     vK_ScriptHub hub;
     vK_Scene scene;
@@ -85,7 +86,7 @@ BENCHMARK(BM_AnimatedUpdate)->Arg(1000)->Arg(10000);
 
 // A module description of N objects parsed and created, then destroyed.
 static void BM_ModuleXml(benchmark::State& state) {
-    SetLogSink([](const std::string&) { return true; });
+    auto quietLog = LogSinkSeam().Install([](const std::string&) { return true; });
     vK_Object::RegisterEngineTypes();
     std::string xml = "<module name=\"m\"><objs><obj _name=\"root\">";
     for (int i = 0; i < state.range(0); ++i) {
@@ -102,7 +103,7 @@ static void BM_ModuleXml(benchmark::State& state) {
         vK_Object::FlushGraveyard();
     }
     vK_Object::ReleaseAll();
-    SetLogSink(nullptr);
+    quietLog.Reset();
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_ModuleXml)->Arg(100)->Arg(1000);

@@ -64,10 +64,11 @@ BENCHMARK(BM_ProtectedCall);
 
 static void BM_FailingCallWithReport(benchmark::State& state) {
     vK_ScriptHub hub;
-    SetLogSink([](const std::string&) { return true; });  // the log line is part of the cost
+    auto quietLog =
+        LogSinkSeam().Install([](const std::string&) { return true; });  // the log line is part of the cost
     vK_DataScriptFunction fn = hub.CompileCode("local t = {1, 2, 3}; error('x')");
     for (auto _ : state) benchmark::DoNotOptimize(hub.CallFunction(fn, nullptr));
-    SetLogSink(nullptr);
+    quietLog.Reset();
 }
 BENCHMARK(BM_FailingCallWithReport);
 
@@ -266,8 +267,9 @@ void WriteBunnyTextures(const std::string& dir) {
 
 // The GL context, the services, the script host and the texture, shared by every run.
 struct BunnyWorld {
+    vK_Seam<vK_LogSink>::Registration quietLog;  // first made, last gone
     BunnyWorld() {
-        SetLogSink([](const std::string&) { return true; });
+        quietLog = LogSinkSeam().Install([](const std::string&) { return true; });
         PrepareProcess();  // the engine's heap settings, as the game runs with them
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return;
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
@@ -285,7 +287,8 @@ struct BunnyWorld {
         files = std::make_unique<vK_FileManager>();
         files->SetAssetRoot(dir);
         files->RegisterProviders();
-        SetLogSink([](const std::string&) { return true; });  // the file manager installs its own
+        quietLog =
+            LogSinkSeam().Install([](const std::string&) { return true; });  // above the file manager's
         resources = std::make_unique<vK_ResourceManager>();
         render = std::make_unique<vK_Render_Impl>();
         render->Init(kWidth, kHeight);
@@ -310,7 +313,7 @@ struct BunnyWorld {
         if (window) SDL_DestroyWindow(window);
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         if (!dir.empty()) std::filesystem::remove_all(dir);
-        SetLogSink(nullptr);
+        quietLog.Reset();
     }
     bool Ready() const { return render != nullptr && hub != nullptr; }
 

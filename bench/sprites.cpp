@@ -93,8 +93,9 @@ struct Timing {
 
 // The GL context, the services and the atlas, shared by every run.
 struct World {
+    vK_Seam<vK_LogSink>::Registration quietLog;  // first made, last gone
     World() {
-        SetLogSink([](const std::string&) { return true; });
+        quietLog = LogSinkSeam().Install([](const std::string&) { return true; });
         PrepareProcess();  // the engine's heap settings, as the game runs with them
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return;
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
@@ -134,7 +135,8 @@ struct World {
         files = std::make_unique<vK_FileManager>();
         files->SetAssetRoot(dir);
         files->RegisterProviders();
-        SetLogSink([](const std::string&) { return true; });  // the file manager installs its own
+        quietLog =
+            LogSinkSeam().Install([](const std::string&) { return true; });  // above the file manager's
         resources = std::make_unique<vK_ResourceManager>();
         render = std::make_unique<TimedRender>();
         render->Init(kWidth, kHeight);
@@ -151,7 +153,7 @@ struct World {
         if (window) SDL_DestroyWindow(window);
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         if (!dir.empty()) std::filesystem::remove_all(dir);
-        SetLogSink(nullptr);
+        quietLog.Reset();
     }
     bool Ready() const { return render != nullptr; }
     static void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {

@@ -10,7 +10,7 @@ bool Quiet(const std::string&) { return true; }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    SetLogSink(Quiet);
+    static const auto quietLog = LogSinkSeam().Install(Quiet);
     vK_FrameTexture atlas;
     if (!atlas.LoadFromXml(reinterpret_cast<const char*>(data), size, "assets/")) return 0;
     const int count = static_cast<int>(atlas.GetFrames().size());

@@ -14,7 +14,7 @@ bool DropLine(const std::string&) { return true; }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    SetLogSink(DropLine);
+    static const auto quietLog = LogSinkSeam().Install(DropLine);
     const auto steps = ParseInputScript(std::string_view(reinterpret_cast<const char*>(data), size));
     long last = 0;
     for (const vK_InputStep& step : steps) {

@@ -16,7 +16,7 @@ bool DropLine(const std::string&) { return true; }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    SetLogSink(DropLine);
+    static const auto quietLog = LogSinkSeam().Install(DropLine);
     // The located form must agree with the plain one and place a failure inside the text.
     vK_JsonError error;
     std::unique_ptr<vK_Data> value =

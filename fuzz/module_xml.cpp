@@ -9,8 +9,8 @@
 // Arbitrary bytes as a module's object description: parsed, objects created from
 // every element, then everything destroyed and freed.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const auto quietLog = LogSinkSeam().Install([](const std::string&) { return true; });
     static const bool registered = [] {
-        SetLogSink([](const std::string&) { return true; });
         vK_Object::RegisterEngineTypes();
         return true;
     }();

@@ -28,7 +28,7 @@ void Drain(vK_SoundDecoder& decoder, int64_t limit) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    SetLogSink(Quiet);
+    static const auto quietLog = LogSinkSeam().Install(Quiet);
     const std::vector<uint8_t> bytes(data, data + size);
     for (bool loop : {false, true}) {
         std::string error;

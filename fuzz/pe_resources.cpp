@@ -13,7 +13,7 @@ bool Quiet(const std::string&) { return true; }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    SetLogSink(Quiet);
+    static const auto quietLog = LogSinkSeam().Install(Quiet);
     static const vK_PeResources resources = [] {
         vK_PeResources r;
         r.icons.push_back({16, std::vector<uint8_t>(100, 0x89)});

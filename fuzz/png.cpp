@@ -11,7 +11,7 @@ bool Quiet(const std::string&) { return true; }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    SetLogSink(Quiet);
+    static const auto quietLog = LogSinkSeam().Install(Quiet);
     vK_Image image;
     if (DecodePng(data, size, image)) {
         if (image.pixels.size() < image.Size()) __builtin_trap();

@@ -15,7 +15,7 @@ bool Quiet(const std::string&) { return true; }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    SetLogSink(Quiet);
+    static const auto quietLog = LogSinkSeam().Install(Quiet);
     auto stream = std::make_shared<vK_MemoryInStream>(std::vector<uint8_t>(data, data + size));
     vK_TheoraDecoder decoder(stream, "fuzz");
     if (!decoder.Open()) return 0;

@@ -23,7 +23,7 @@ public:
     explicit ToolSession(const vK_StartupOptions& options) {
         EngineStartup("assets/config", options);
         // The player's log stays as the last game run left it.
-        SetLogSink(&DropLogLine);
+        dropLog_ = LogSinkSeam().Install(&DropLogLine);
         application_ = std::make_unique<vY_Application>(1024, 768);
         application_->SetDesktopSize(1024, 768);
         application_->AfterInit();
@@ -36,6 +36,7 @@ public:
     ToolSession& operator=(const ToolSession&) = delete;
 
 private:
+    vK_Seam<vK_LogSink>::Registration dropLog_;
     std::unique_ptr<vY_Application> application_;
 };
 

@@ -82,7 +82,7 @@ Vrakko_Impl& EngineStartup(const char* configPath, const vK_StartupOptions& opti
     s.scripts = std::make_unique<vK_ScriptHub>();
     if (s.scripts->Init()) RegisterScriptApi(*s.scripts);
     // Every message name registered by now is a script global holding that name.
-    if (auto set_global = vK_Mediator::GetScriptHooks().set_global) {
+    if (auto set_global = vK_Mediator::ScriptHookSeam().Get().set_global) {
         for (const std::string& name : vK_MessageId::RegisteredNames()) set_global(name);
     }
     vK_Object::RegisterEngineTypes();

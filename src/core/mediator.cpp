@@ -5,7 +5,7 @@
 
 namespace {
 vK_Mediator* g_instance = nullptr;
-vK_MediatorScriptHooks g_hooks;
+constinit vK_Seam<vK_MediatorScriptHooks> g_hooks("mediator script hooks");
 }  // namespace
 
 // ---- StandartListener ----------------------------------------------------------
@@ -31,18 +31,19 @@ vK_Mediator::ScriptListener::ScriptListener(const vK_DataScriptFunction& functio
 }
 
 void vK_Mediator::ScriptListener::OnMessage(const vK_MessageId& id, vK_DataTable* payload) {
-    if (!g_hooks.call) return;
+    const vK_MediatorScriptHooks hooks = g_hooks.Get();
+    if (!hooks.call) return;
     // The script works on a copy: it cannot answer a request.
     vK_DataArray args;
     args.PushString(id.GetName());
     args.Push(payload ? payload->Clone() : new vK_DataTable());
-    g_hooks.call(function_, args);
+    hooks.call(function_, args);
 }
 
 bool vK_Mediator::ScriptListener::Equals(const ListenerInterface& other) const {
     if (other.Kind() != Kind()) return false;
     const vK_DataScriptFunction& theirs = static_cast<const ScriptListener&>(other).function_;
-    if (g_hooks.same) return g_hooks.same(function_, theirs);
+    if (auto same = g_hooks.Get().same) return same(function_, theirs);
     return function_.GetHandle() == theirs.GetHandle();
 }
 
@@ -61,9 +62,7 @@ vK_Mediator::~vK_Mediator() {
 
 vK_Mediator* vK_Mediator::Instance() { return g_instance; }
 
-void vK_Mediator::SetScriptHooks(const vK_MediatorScriptHooks& hooks) { g_hooks = hooks; }
-
-const vK_MediatorScriptHooks& vK_Mediator::GetScriptHooks() { return g_hooks; }
+vK_Seam<vK_MediatorScriptHooks>& vK_Mediator::ScriptHookSeam() { return g_hooks; }
 
 void vK_Mediator::AddListener(const vK_MessageId& id, std::shared_ptr<ListenerInterface> listener) {
     if (id.GetName().empty()) return;
@@ -144,7 +143,7 @@ vK_MessageId* vK_Mediator::GetMessageId(const std::string& name) {
     if (found && found != &MSG_Message_Null) return found;
     auto id = std::make_shared<vK_MessageId>(name);
     dynamicIds_.push_back(id);
-    if (g_hooks.set_global && !name.empty()) g_hooks.set_global(name);
+    if (auto set_global = g_hooks.Get().set_global; set_global && !name.empty()) set_global(name);
     return id.get();
 }
 

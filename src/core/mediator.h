@@ -8,6 +8,7 @@
 #include "core/message_id.h"
 #include "data/data.h"
 #include "files/live_counts.h"
+#include "files/seam.h"
 
 class vK_Listener;
 class vK_ListenerBase;
@@ -86,8 +87,8 @@ public:
     vK_Mediator& operator=(const vK_Mediator&) = delete;
 
     static vK_Mediator* Instance();
-    static void SetScriptHooks(const vK_MediatorScriptHooks& hooks);
-    static const vK_MediatorScriptHooks& GetScriptHooks();
+    // The script host's hooks, installed while it lives.
+    static vK_Seam<vK_MediatorScriptHooks>& ScriptHookSeam();
 
     void Subscribe(const vK_MessageId& id, vK_ListenerBase* listener);
     void Unsubscribe(const vK_MessageId& id, vK_ListenerBase* listener);

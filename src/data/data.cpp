@@ -12,7 +12,7 @@
 #include "files/os_services.h"
 
 namespace {
-vK_ScriptResolver g_resolver = nullptr;
+constinit vK_Seam<vK_ScriptResolver> g_resolver("script resolver");
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
@@ -46,10 +46,11 @@ float NumberToFloat(const vK_Data& v) {
 }
 }  // namespace
 
-void SetScriptResolver(vK_ScriptResolver resolver) { g_resolver = resolver; }
+vK_Seam<vK_ScriptResolver>& ScriptResolverSeam() { return g_resolver; }
 
 vK_ScriptHandle ResolveScriptFunction(const std::string& name) {
-    return g_resolver ? g_resolver(name) : vK_ScriptHandle();
+    const vK_ScriptResolver resolver = g_resolver.Get();
+    return resolver ? resolver(name) : vK_ScriptHandle();
 }
 
 const char* vK_Data::TypeName(int tag) {

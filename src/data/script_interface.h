@@ -2,6 +2,8 @@
 #include <memory>
 #include <string>
 
+#include "files/seam.h"
+
 // The abstract handle a vK_DataScriptFunction holds. The Lua host provides the
 // real implementation (vK_LuaScript); the data layer only copies, names and
 // compares handles.
@@ -19,5 +21,5 @@ using vK_ScriptHandle = std::shared_ptr<vK_ScriptInterface>;
 // Resolves a global script function by name. Installed by the script host; while
 // none is installed, names resolve to an empty handle.
 using vK_ScriptResolver = vK_ScriptHandle (*)(const std::string& name);
-void SetScriptResolver(vK_ScriptResolver resolver);
+vK_Seam<vK_ScriptResolver>& ScriptResolverSeam();
 vK_ScriptHandle ResolveScriptFunction(const std::string& name);

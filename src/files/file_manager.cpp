@@ -18,14 +18,12 @@ constexpr const char* kArchiveName = "assets/data.pck";
 
 vK_FileManager::vK_FileManager() : locations_(std::make_shared<vK_FileLocations>()) {
     g_instance = this;
-    SetLogSink(&vK_FileManager::LogSink);
+    logSink_ = LogSinkSeam().Install(&vK_FileManager::LogSink);
 }
 
 vK_FileManager::~vK_FileManager() {
-    if (g_instance == this) {
-        SetLogSink(nullptr);
-        g_instance = nullptr;
-    }
+    logSink_.Reset();
+    if (g_instance == this) g_instance = nullptr;
 }
 
 vK_FileManager* vK_FileManager::Instance() { return g_instance; }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "files/data_provider_base.h"
+#include "files/log.h"
 
 class vK_ByteBuffer;
 class vK_InStreamInterface;
@@ -87,4 +88,6 @@ private:
     std::shared_ptr<vK_FileLocations> locations_;
     std::vector<std::shared_ptr<vK_DataProviderBase>> readers_;
     std::vector<std::shared_ptr<vK_DataProviderBase>> writers_;
+    // The log goes to "save/logfile.txt" while this file manager lives.
+    vK_Seam<vK_LogSink>::Registration logSink_;
 };

@@ -5,7 +5,7 @@
 #include <vector>
 
 namespace {
-vK_LogSink g_sink = nullptr;
+constinit vK_Seam<vK_LogSink> g_sink("log sink");
 vK_LogCapture* g_capture = nullptr;
 // Set while a line is being handed to the sink: a sink that logs its own failure
 // would otherwise recurse without end.
@@ -42,16 +42,17 @@ void Log(const char* format, ...) {
         ++g_capture->count_;
     }
     line += '\n';
-    if (g_sink && !g_in_sink) {
+    const vK_LogSink sink = g_sink.Get();
+    if (sink && !g_in_sink) {
         g_in_sink = true;
-        const bool stored = g_sink(line);
+        const bool stored = sink(line);
         g_in_sink = false;
         if (stored) return;
     }
     std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
-void SetLogSink(vK_LogSink sink) { g_sink = sink; }
+vK_Seam<vK_LogSink>& LogSinkSeam() { return g_sink; }
 
 vK_LogCapture::vK_LogCapture() : previous_(g_capture) { g_capture = this; }
 vK_LogCapture::~vK_LogCapture() { g_capture = previous_; }

@@ -2,6 +2,8 @@
 #include <cstdio>
 #include <string>
 
+#include "files/seam.h"
+
 // The format checks of the printf the program links: MinGW's own C99 printf on Windows
 // (gnu_printf: %zu, %lld), the C library's elsewhere.
 #ifdef __MINGW_PRINTF_FORMAT
@@ -18,9 +20,9 @@ void Log(const char* format, ...) VK_PRINTF_FORMAT(1, 2);
 std::string FormatString(const char* format, ...) VK_PRINTF_FORMAT(1, 2);
 
 // A sink receives each finished line (with its line feed) and returns false when it
-// could not store it. The file manager installs one; nullptr restores stderr.
+// could not store it. The file manager installs one; without a sink lines go to stderr.
 using vK_LogSink = bool (*)(const std::string& line);
-void SetLogSink(vK_LogSink sink);
+vK_Seam<vK_LogSink>& LogSinkSeam();
 
 // Tests capture log lines: while a capture is active every line is also appended
 // to the capture buffer (without its line feed).

@@ -47,7 +47,7 @@ std::vector<std::unique_ptr<vK_Object>>& Graveyard() {
     return *graveyard;
 }
 
-vK_ObjectSceneHooks g_scene_hooks;
+constinit vK_Seam<vK_ObjectSceneHooks> g_scene_hooks("object scene hooks");
 
 // Counts the registry's changes (from 1, so that an empty lookup hint never matches):
 // a remembered lookup stays valid while it is unchanged.
@@ -97,7 +97,7 @@ void vK_Object::MarkDead() {
     if (dead_) return;
     dead_ = true;
     *self_ = nullptr;
-    if (g_scene_hooks.forget) g_scene_hooks.forget(this);
+    if (auto forget = g_scene_hooks.Get().forget) forget(this);
     animations_.Clear();
     Unregister(name_, this);
     for (auto& child : children_) child->MarkDead();
@@ -241,9 +241,12 @@ vK_Object* vK_Object::CloneObject(const vK_Object* source, const std::string& su
     return clone;
 }
 
-void vK_Object::SetSceneHooks(const vK_ObjectSceneHooks& hooks) { g_scene_hooks = hooks; }
+vK_Seam<vK_ObjectSceneHooks>& vK_Object::SceneHookSeam() { return g_scene_hooks; }
 
-vK_Object* vK_Object::GetDraggedObject() { return g_scene_hooks.dragged ? g_scene_hooks.dragged() : nullptr; }
+vK_Object* vK_Object::GetDraggedObject() {
+    auto dragged = g_scene_hooks.Get().dragged;
+    return dragged ? dragged() : nullptr;
+}
 
 // ---- names, resources, reset ------------------------------------------------------------------
 

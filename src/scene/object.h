@@ -8,6 +8,7 @@
 
 #include "data/data.h"
 #include "files/live_counts.h"
+#include "files/seam.h"
 #include "graphics/draw_params.h"
 #include "graphics/rect.h"
 #include "scene/property_animation.h"
@@ -222,7 +223,8 @@ public:
     static bool QueueHandler(const vK_DataScriptFunction& handler, const std::string& sender);
     // Handler text compiled by the script host; empty without a host.
     static vK_ScriptHandle CompileHandler(const std::string& code);
-    static void SetScriptHooks(const vK_ObjectScriptHooks& hooks);
+    // The script host's hooks, installed while it lives.
+    static vK_Seam<vK_ObjectScriptHooks>& ScriptHookSeam();
 
     const vK_DataTable* GetUserData() const { return userData_.get(); }
 
@@ -287,7 +289,8 @@ public:
     // Registers the engine's base type "obj".
     static void RegisterEngineTypes();
 
-    static void SetSceneHooks(const vK_ObjectSceneHooks& hooks);
+    // The scene's hooks, installed while it lives (tests install fakes).
+    static vK_Seam<vK_ObjectSceneHooks>& SceneHookSeam();
     static vK_Object* GetDraggedObject();
 
     void DumpTree(bool skip, int depth) const;

@@ -55,16 +55,18 @@ bool vK_Object::QueueEvent(int event) {
 }
 
 namespace {
-vK_ObjectScriptHooks g_script_hooks;
+constinit vK_Seam<vK_ObjectScriptHooks> g_script_hooks("object script hooks");
 }  // namespace
 
-void vK_Object::SetScriptHooks(const vK_ObjectScriptHooks& hooks) { g_script_hooks = hooks; }
+vK_Seam<vK_ObjectScriptHooks>& vK_Object::ScriptHookSeam() { return g_script_hooks; }
 
 bool vK_Object::QueueHandler(const vK_DataScriptFunction& handler, const std::string& sender) {
-    if (handler.IsEmpty() || !g_script_hooks.queue) return false;
-    return g_script_hooks.queue(handler, sender);
+    auto queue = g_script_hooks.Get().queue;
+    if (handler.IsEmpty() || !queue) return false;
+    return queue(handler, sender);
 }
 
 vK_ScriptHandle vK_Object::CompileHandler(const std::string& code) {
-    return g_script_hooks.compile ? g_script_hooks.compile(code) : vK_ScriptHandle();
+    auto compile = g_script_hooks.Get().compile;
+    return compile ? compile(code) : vK_ScriptHandle();
 }

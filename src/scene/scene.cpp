@@ -34,7 +34,7 @@ void FlushGraveyard() {
 
 vK_Scene::vK_Scene() {
     g_instance = this;
-    vK_Object::SetSceneHooks({&DraggedHook, &ForgetHook});
+    objectHooks_ = vK_Object::SceneHookSeam().Install({&DraggedHook, &ForgetHook});
     liveRoot_ = MakeRoot("vk_origin");
     liveRoot_->EnterScene();
     storageRoot_ = MakeRoot("vk_storage");
@@ -57,7 +57,7 @@ vK_Scene::~vK_Scene() {
     liveRoot_.reset();
     storageRoot_.reset();
     pending_ = dragged_ = hovered_ = nullptr;
-    vK_Object::SetSceneHooks({});
+    objectHooks_.Reset();
     if (g_instance == this) g_instance = nullptr;
 }
 

@@ -6,6 +6,7 @@
 
 #include "core/frame_stages.h"
 #include "data/data.h"
+#include "scene/object.h"
 
 class vK_Object;
 struct vK_InputEvent;
@@ -77,4 +78,5 @@ private:
     float pointerX_ = 0, pointerY_ = 0;
     // The frame stages the scene serves (flush, input, update, draw, restore).
     std::vector<vK_FrameStages::Registration> stages_;
+    vK_Seam<vK_ObjectSceneHooks>::Registration objectHooks_;
 };

@@ -22,7 +22,7 @@
 
 namespace {
 vK_ScriptHub* g_instance = nullptr;
-vK_ScriptReportSink g_report_sink = nullptr;
+constinit vK_Seam<vK_ScriptReportSink> g_report_sink("script report sink");
 
 constexpr const char kBreakpointGlobal[] = "__breakpoint";
 // Reports of very deep stacks (a runaway recursion) keep this many levels.
@@ -150,7 +150,7 @@ vK_ScriptHub::~vK_ScriptHub() {
 
 vK_ScriptHub* vK_ScriptHub::Instance() { return g_instance; }
 
-void vK_ScriptHub::SetReportSink(vK_ScriptReportSink sink) { g_report_sink = sink; }
+vK_Seam<vK_ScriptReportSink>& vK_ScriptHub::ReportSinkSeam() { return g_report_sink; }
 
 namespace {
 // An error outside any protected call: Lua aborts the process after this returns.
@@ -192,7 +192,7 @@ bool vK_ScriptHub::Init() {
     }
     lua_pop(state_, 1);
 
-    SetScriptResolver(&ResolveGlobalFunction);
+    resolver_ = ScriptResolverSeam().Install(&ResolveGlobalFunction);
     if (g_instance == this) {
         InstallMediatorHooks();
         InstallObjectHooks();
@@ -203,11 +203,9 @@ bool vK_ScriptHub::Init() {
 void vK_ScriptHub::Shutdown() {
     deferred_.clear();
     if (!state_) return;
-    if (g_instance == this) {
-        SetScriptResolver(nullptr);
-        vK_Mediator::SetScriptHooks(vK_MediatorScriptHooks());
-        vK_Object::SetScriptHooks(vK_ObjectScriptHooks());
-    }
+    resolver_.Reset();
+    mediatorHooks_.Reset();
+    objectHooks_.Reset();
     vK_LuaScript::MarkStateClosed(state_);
     lua_close(state_);
     heap_.reset();
@@ -234,7 +232,7 @@ void vK_ScriptHub::InstallMediatorHooks() {
             hub->SetGlobal(&value, name);
         }
     };
-    vK_Mediator::SetScriptHooks(hooks);
+    mediatorHooks_ = vK_Mediator::ScriptHookSeam().Install(hooks);
 }
 
 // Objects queue their event, timer, grid and animation handlers through these and
@@ -249,7 +247,7 @@ void vK_ScriptHub::InstallObjectHooks() {
         vK_ScriptHub* hub = Instance();
         return hub ? hub->CompileCode(code).GetHandle() : vK_ScriptHandle();
     };
-    vK_Object::SetScriptHooks(hooks);
+    objectHooks_ = vK_Object::ScriptHookSeam().Install(hooks);
 }
 
 // ---- Conversions ----------------------------------------------------------------
@@ -735,8 +733,8 @@ void vK_ScriptHub::BuildAndSendReport(lua_State* L, bool breakpoint, const std::
     // A script that listens to reports and fails itself is not reported again:
     // its error is logged, and the nested report is dropped instead of recursing.
     reporting_ = true;
-    if (g_report_sink) {
-        g_report_sink(report);
+    if (const vK_ScriptReportSink sink = g_report_sink.Get()) {
+        sink(report);
     } else if (vK_Mediator* mediator = vK_Mediator::Instance()) {
         mediator->Send(MSG_Event_Vrakko_ScriptHub_Script_Error, &report);
     }

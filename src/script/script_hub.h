@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "core/frame_stages.h"
+#include "core/mediator.h"
 #include "data/data.h"
+#include "scene/object.h"
 #include "script/script_args.h"
 
 struct lua_State;
@@ -118,7 +120,8 @@ public:
     // Kind, chunk, function name and line of every active stack level.
     std::string GetCallStackText();
 
-    static void SetReportSink(vK_ScriptReportSink sink);
+    // Where reports go instead of the mediator, while a sink is installed.
+    static vK_Seam<vK_ScriptReportSink>& ReportSinkSeam();
 
     // The remembered object lookups of the natives that resolve lists of names.
     vK_NameLookups& NameLookups() { return *nameLookups_; }
@@ -157,4 +160,8 @@ private:
     int reportHandlerRef_ = -1;
     bool reporting_ = false;
     vK_FrameStages::Registration deferredStage_;  // runs the deferred calls every frame
+    // Installed by Init (the hooks only by the process-wide hub), undone by Shutdown.
+    vK_Seam<vK_ScriptResolver>::Registration resolver_;
+    vK_Seam<vK_MediatorScriptHooks>::Registration mediatorHooks_;
+    vK_Seam<vK_ObjectScriptHooks>::Registration objectHooks_;
 };

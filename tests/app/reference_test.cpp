@@ -65,7 +65,7 @@ public:
         options.assetRoot = root;
         options.saveFolder = root + "/save";
         EngineStartup("assets/config", options);
-        SetLogSink(&DropLine);
+        dropLog_ = LogSinkSeam().Install(&DropLine);
         application_ = std::make_unique<vY_Application>(1024, 768);
         application_->SetDesktopSize(1024, 768);
         application_->AfterInit();
@@ -73,10 +73,11 @@ public:
     ~Session() {
         application_.reset();
         EngineShutdown();
-        SetLogSink(nullptr);
+        dropLog_.Reset();
     }
 
 private:
+    vK_Seam<vK_LogSink>::Registration dropLog_;
     std::unique_ptr<vY_Application> application_;
 };
 

@@ -9,7 +9,6 @@
 #include "core/listener_base.h"
 #include "core/message_ids.h"
 #include "files/live_counts.h"
-#include "game/game_message_ids.h"
 
 namespace {
 
@@ -65,11 +64,11 @@ struct ScriptHooksScope {
                    static_cast<FakeScript*>(b.GetHandle().get())->key;
         };
         hooks.set_global = [](const std::string& name) { g_globals.push_back(name); };
-        vK_Mediator::SetScriptHooks(hooks);
+        registration = vK_Mediator::ScriptHookSeam().Install(hooks);
         g_script_calls.clear();
         g_globals.clear();
     }
-    ~ScriptHooksScope() { vK_Mediator::SetScriptHooks({}); }
+    vK_Seam<vK_MediatorScriptHooks>::Registration registration;
 };
 
 }  // namespace
@@ -259,13 +258,4 @@ TEST(Mediator, EmptyNamedIdIsInert) {
     EXPECT_EQ(mediator.CountListeners(kEmpty), 0u);
     mediator.Send(kEmpty, nullptr);
     EXPECT_TRUE(log.empty());
-}
-
-TEST(MessageIds, StaticIdsAreRegisteredByName) {
-    const char* names[] = {"Command_ShowSubtitles",        "Event_AltEnterToggled",
-                           "Command_EditorShowLogMesage",  "Event_Vrakko_ScriptHub_Script_Error",
-                           "Request_Application_GetWidht", "Event_ObbDownloadStateChanged"};
-    for (const char* name : names) EXPECT_NE(vK_MessageId::Find(name), nullptr) << name;
-    EXPECT_EQ(vK_MessageId::Find("Request_Application_Scale"), &MSG_Request_Application_Scale);
-    EXPECT_EQ(GameMessageIdCount(), 53);
 }

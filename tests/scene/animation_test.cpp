@@ -6,10 +6,10 @@
 
 #include "anim/anim_impl.h"
 #include "core/input_event.h"
-#include "drawable_fixture.h"
 #include "files/log.h"
 #include "graphics/render.h"
 #include "graphics/texture.h"
+#include "scene/drawable_fixture.h"
 #include "scene/sprite.h"
 
 namespace {

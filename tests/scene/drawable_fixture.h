@@ -1,7 +1,7 @@
 #pragma once
 // A small engine for the drawable object types: a temporary asset tree served by a file
 // manager, the resource cache (fonts included), a recording renderer with memory
-// textures, the script host and the live root.
+// textures and the live root.
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -18,7 +18,6 @@
 #include "graphics/glyph_rasterizer.h"
 #include "graphics/resource_manager.h"
 #include "scene/object.h"
-#include "script/script_hub.h"
 #include "support/recording_render.h"
 #include "support/temp_folder.h"
 
@@ -74,7 +73,6 @@ protected:
     vK_ResourceManager resources;
     vK_RecordingRender render{1024, 768};
     vK_GlyphRasterizer rasterizer;
-    vK_ScriptHub hub;
     vK_Object* origin = nullptr;
     vK_Object* storage = nullptr;
 };

@@ -26,16 +26,17 @@ protected:
         vK_Text::RegisterType();
         vK_Grid::RegisterType();
         vK_TimerObj::RegisterType();
-        SetLogSink([](const std::string& line) {
+        logSink = LogSinkSeam().Install([](const std::string& line) {
             Lines().push_back(line);
             return true;
         });
         Lines().clear();
     }
     void TearDown() override {
-        SetLogSink(nullptr);
+        logSink.Reset();
         vK_Object::ReleaseAll();
     }
+    vK_Seam<vK_LogSink>::Registration logSink;
     static std::vector<std::string>& Lines() {
         static std::vector<std::string> lines;
         return lines;

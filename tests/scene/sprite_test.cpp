@@ -1,8 +1,8 @@
 #include "scene/sprite.h"
 
-#include "drawable_fixture.h"
 #include "files/log.h"
 #include "graphics/texture.h"
+#include "scene/drawable_fixture.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "data/string_table.h"
-#include "drawable_fixture.h"
 #include "graphics/font_scrambler.h"
 #include "graphics/texture.h"
+#include "scene/drawable_fixture.h"
 
 namespace {
 

@@ -92,28 +92,51 @@ void RunFullFrame(StageEngine& engine, const std::string& shot) {
     if (vK_Render* render = engine.GetRenderer()) Vrakko::SaveScreenshot(*render, shot);
 }
 
+// The process-wide seams the services install, by name, those that hold a value.
+std::vector<std::string> InstalledSeams() {
+    std::vector<std::string> names;
+    if (LogSinkSeam().Installed()) names.push_back("log sink");
+    if (ScriptResolverSeam().Installed()) names.push_back("script resolver");
+    if (vK_Mediator::ScriptHookSeam().Installed()) names.push_back("mediator hooks");
+    if (vK_Object::ScriptHookSeam().Installed()) names.push_back("object script hooks");
+    if (vK_Object::SceneHookSeam().Installed()) names.push_back("object scene hooks");
+    return names;
+}
+
 }  // namespace
 
-// Every service undoes its frame stages when it goes: destroying any one of them between
-// frames takes exactly its stages away, and the next frames run without it.
+// Every service undoes its frame stages and its seams when it goes: destroying any one of them between
+// frames takes exactly its stages and seams away, and the next frames run without it.
 TEST(FrameServices, EachServiceTakesItsStagesAlongAndTheFrameRunsOn) {
     struct Case {
         const char* name;
         void (*destroy)(Services&);
-        std::vector<Stage> stages;  // the stages that go with it
+        std::vector<Stage> stages;       // the stages that go with it
+        std::vector<std::string> seams;  // the seams still installed after it went
     };
+    const std::vector<std::string> all = {"log sink", "script resolver", "mediator hooks",
+                                          "object script hooks", "object scene hooks"};
     const std::vector<Case> cases = {
         {"scene",
          [](Services& s) { s.scene.reset(); },
          {Stage::kDispatchInput, Stage::kFlushGraveyard, Stage::kUpdateScene, Stage::kDrawScene,
-          Stage::kRestoreGraphics}},
+          Stage::kRestoreGraphics},
+         {"log sink", "script resolver", "mediator hooks", "object script hooks"}},
         {"cursor",
          [](Services& s) { s.cursor.reset(); },
-         {Stage::kFollowPointer, Stage::kPointerPosition, Stage::kUpdateCursor, Stage::kDrawCursor}},
-        {"script host", [](Services& s) { s.scripts.reset(); }, {Stage::kDeferredCalls}},
-        {"sound hub", [](Services& s) { s.sounds.reset(); }, {Stage::kUpdateSound}},
-        {"mediator", [](Services& s) { s.mediator.reset(); }, {}},
-        {"resource cache", [](Services& s) { s.resources.reset(); }, {}},
+         {Stage::kFollowPointer, Stage::kPointerPosition, Stage::kUpdateCursor, Stage::kDrawCursor},
+         all},
+        {"script host",
+         [](Services& s) { s.scripts.reset(); },
+         {Stage::kDeferredCalls},
+         {"log sink", "object scene hooks"}},
+        {"sound hub", [](Services& s) { s.sounds.reset(); }, {Stage::kUpdateSound}, all},
+        {"mediator", [](Services& s) { s.mediator.reset(); }, {}, all},
+        {"resource cache", [](Services& s) { s.resources.reset(); }, {}, all},
+        {"file manager",
+         [](Services& s) { s.files.reset(); },
+         {},
+         {"script resolver", "mediator hooks", "object script hooks", "object scene hooks"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -131,8 +154,10 @@ TEST(FrameServices, EachServiceTakesItsStagesAlongAndTheFrameRunsOn) {
             RunFullFrame(*s.engine, s.folder.Path() + "/before");
             for (int stage = 0; stage < static_cast<int>(Stage::kCount); ++stage)
                 EXPECT_TRUE(vK_FrameStages::Has(static_cast<Stage>(stage))) << stage;
+            EXPECT_EQ(InstalledSeams(), all);
 
             c.destroy(s);
+            EXPECT_EQ(InstalledSeams(), c.seams);
             for (int stage = 0; stage < static_cast<int>(Stage::kCount); ++stage) {
                 const bool gone =
                     std::find(c.stages.begin(), c.stages.end(), static_cast<Stage>(stage)) != c.stages.end();
@@ -143,5 +168,6 @@ TEST(FrameServices, EachServiceTakesItsStagesAlongAndTheFrameRunsOn) {
         }
         for (int stage = 0; stage < static_cast<int>(Stage::kCount); ++stage)
             EXPECT_FALSE(vK_FrameStages::Has(static_cast<Stage>(stage))) << stage;
+        EXPECT_TRUE(InstalledSeams().empty());
     }
 }

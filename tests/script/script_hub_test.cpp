@@ -27,9 +27,9 @@ void CountReport(vK_DataTable&) { ++g_report_count; }
 struct SinkGuard {
     explicit SinkGuard(vK_ScriptReportSink sink) {
         g_report_count = 0;
-        vK_ScriptHub::SetReportSink(sink);
+        registration = vK_ScriptHub::ReportSinkSeam().Install(sink);
     }
-    ~SinkGuard() { vK_ScriptHub::SetReportSink(nullptr); }
+    vK_Seam<vK_ScriptReportSink>::Registration registration;
 };
 
 }  // namespace

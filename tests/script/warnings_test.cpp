@@ -141,7 +141,8 @@ TEST_F(Warnings, ScriptErrorsNameTheFileAndItsLine) {
                      "  return x.field\nend\n");
     folder.WriteFile("assets/mods/broken.lua", "local a = 1\nlocal b = = 2\n");
     static std::string reported;
-    vK_ScriptHub::SetReportSink([](vK_DataTable& report) { report.GetString("error", reported); });
+    auto sink = vK_ScriptHub::ReportSinkSeam().Install(
+        [](vK_DataTable& report) { report.GetString("error", reported); });
     vK_LogCapture log;
     LoadModule("assets/mods/broken");
     EXPECT_TRUE(log.Contains("try to compile - lua error: assets/mods/broken.lua:2:")) << log.Text();
@@ -150,7 +151,6 @@ TEST_F(Warnings, ScriptErrorsNameTheFileAndItsLine) {
     const std::string where = "assets/mods/faulty.lua:5: attempt to index local 'x' (a nil value)";
     EXPECT_TRUE(log.Contains("lua error: " + where)) << log.Text();
     EXPECT_EQ(reported, where);
-    vK_ScriptHub::SetReportSink(nullptr);
 }
 
 }  // namespace

@@ -7,11 +7,11 @@
 #include "particles/part_sys_impl_complex.h"
 #include "particles/part_sys_impl_jan.h"
 #include "particles/part_sys_impl_rnd.h"
+#include "particles/preset_text.h"
 #include "particles/prst_format.h"
-#include "preset_text.h"
-#include "scene/drawable_fixture.h"
 #include "scene/sprite.h"
 #include "script/script_api.h"
+#include "script_drawable_fixture.h"
 
 namespace {
 
@@ -22,10 +22,10 @@ const char* const kRndXml =
     "<alpha><p t=\"0\" v=\"1\"/></alpha><color_r><p t=\"0\" v=\"1\"/></color_r>"
     "<color_g><p t=\"0\" v=\"0.5\"/></color_g></particles></emit></ps>";
 
-class ParticleSystemTest : public DrawableFixture {
+class ParticleSystemTest : public ScriptDrawableFixture {
 protected:
     void SetUp() override {
-        DrawableFixture::SetUp();
+        ScriptDrawableFixture::SetUp();
         vK_ParticleSystem::RegisterType();
         vK_Sprite::RegisterType();
         hub.Init();

@@ -8,7 +8,7 @@
 #include "anim/frame_anim_res.h"
 #include "files/log.h"
 #include "scene/animation.h"
-#include "scene/drawable_fixture.h"
+#include "script_drawable_fixture.h"
 
 namespace {
 
@@ -37,10 +37,10 @@ constexpr const char* kCandle =
     "<function name=\"empty_loop\" frametime=\"100\" loop=\"1\"/>"
     "</animation>";
 
-class FrameAnimTest : public DrawableFixture {
+class FrameAnimTest : public ScriptDrawableFixture {
 protected:
     void SetUp() override {
-        DrawableFixture::SetUp();
+        ScriptDrawableFixture::SetUp();
         vK_Animation::RegisterType();
         WritePng("assets/anims/flame_page.png", 32, 8, 0, 0, 32, 8);
         WriteText("assets/anims/flame.xml", kFlameAtlas);

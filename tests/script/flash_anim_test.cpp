@@ -7,7 +7,7 @@
 #include "files/log.h"
 #include "graphics/render.h"
 #include "scene/animation.h"
-#include "scene/drawable_fixture.h"
+#include "script_drawable_fixture.h"
 
 namespace {
 
@@ -22,10 +22,10 @@ std::string Timeline(const std::string& rootAttributes, int count) {
     return xml + "</frames></animation>";
 }
 
-class FlashAnimTest : public DrawableFixture {
+class FlashAnimTest : public ScriptDrawableFixture {
 protected:
     void SetUp() override {
-        DrawableFixture::SetUp();
+        ScriptDrawableFixture::SetUp();
         vK_Animation::RegisterType();
         WritePng("assets/anims/gear.png", 100, 50, 0, 0, 100, 50);
     }

@@ -3,21 +3,21 @@
 #include <algorithm>
 
 #include "core/mediator.h"
-#include "drawable_fixture.h"
 #include "files/log.h"
 #include "graphics/texture.h"
 #include "media/subtitle_recorder.h"
 #include "media/subtitle_track.h"
 #include "media/video_impl_ogg.h"
 #include "script/script_api.h"
+#include "script_drawable_fixture.h"
 #include "support/test_videos.h"
 
 namespace {
 
-class VideoTest : public DrawableFixture {
+class VideoTest : public ScriptDrawableFixture {
 protected:
     void SetUp() override {
-        DrawableFixture::SetUp();
+        ScriptDrawableFixture::SetUp();
         vK_Video::RegisterType();
         Install("clip", test_videos::MakeTheora("c420_2s", "testsrc=size=320x240:rate=25:duration=2"));
         Install("short", test_videos::MakeTheora("c420", "testsrc=size=320x240:rate=25:duration=1",

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "drawable_fixture.h"
 #include "script/script_api.h"
+#include "script_drawable_fixture.h"
 
 namespace {
 
@@ -21,10 +21,10 @@ std::string GridXml(int loop, const char* fps, int interp1, int interp2) {
            "</frames><triangles><triangle vertex_0=\"0\" vertex_1=\"1\" vertex_2=\"2\"/></triangles></grid>";
 }
 
-class GridTest : public DrawableFixture {
+class GridTest : public ScriptDrawableFixture {
 protected:
     void SetUp() override {
-        DrawableFixture::SetUp();
+        ScriptDrawableFixture::SetUp();
         vK_Grid::RegisterType();
         WritePng("assets/grids/tex.png", 8, 8, 0, 0, 8, 8);
     }

@@ -27,21 +27,22 @@ protected:
         vK_TimerObj::RegisterType();
     }
     void TearDown() override {
-        vK_Object::SetScriptHooks({});
+        hooks_.Reset();
         vK_Object::ReleaseAll();
     }
-    static void InstallRecorder() {
+    void InstallRecorder() {
         vK_ObjectScriptHooks hooks;
         hooks.queue = [](const vK_DataScriptFunction&, const std::string& sender) {
             g_queued.push_back(sender);
             return true;
         };
-        vK_Object::SetScriptHooks(hooks);
+        hooks_ = vK_Object::ScriptHookSeam().Install(hooks);
     }
+    vK_Seam<vK_ObjectScriptHooks>::Registration hooks_;
 };
 
 TEST_F(QueueHandlerTest, WithoutAHostNothingIsQueuedOrCompiled) {
-    vK_Object::SetScriptHooks({});
+    hooks_ = vK_Object::ScriptHookSeam().Install({});  // over any host
     vK_DataScriptFunction handler(std::make_shared<Compiled>());
     EXPECT_FALSE(vK_Object::QueueHandler(handler, "a"));
     EXPECT_EQ(vK_Object::CompileHandler("x = 1"), nullptr);

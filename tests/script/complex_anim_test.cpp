@@ -11,8 +11,8 @@
 #include "files/byte_reader.h"
 #include "files/log.h"
 #include "scene/animation.h"
-#include "scene/drawable_fixture.h"
 #include "scene/text.h"
+#include "script_drawable_fixture.h"
 
 namespace {
 
@@ -62,10 +62,10 @@ constexpr const char* kRig = R"(<animation type="complex">
 </funcs>
 </animation>)";
 
-class ComplexAnimTest : public DrawableFixture {
+class ComplexAnimTest : public ScriptDrawableFixture {
 protected:
     void SetUp() override {
-        DrawableFixture::SetUp();
+        ScriptDrawableFixture::SetUp();
         vK_Animation::RegisterType();
         WritePng("assets/anims/part.png", 8, 8, 0, 0, 8, 8);
         WriteText("assets/anims/rig.xml", kRig);
