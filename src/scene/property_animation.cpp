@@ -10,7 +10,7 @@ struct vK_PropertyAnimation::Entry {
     vK_DataScriptFunction handler;
     bool additive = false;
     bool reported = false;  // wrapped or ended in the current Tick
-    std::unique_ptr<vK_KeyTrack> track;
+    std::optional<vK_KeyTrack> track;
 };
 
 namespace {
@@ -118,7 +118,7 @@ bool vK_PropertyAnimation::Animate(int parameter, const std::string& property, b
                                    const vK_DataScriptFunction& handler, const float* values, int count) {
     const int stride = AnimParameterStride(parameter);
     if (stride == 0) return false;
-    std::unique_ptr<vK_KeyTrack> track = vK_KeyTrack::Create(stride, values, count, loop);
+    std::optional<vK_KeyTrack> track = vK_KeyTrack::Create(stride, values, count, loop);
     if (!track) return false;
     Stop(parameter, property);
     auto entry = std::make_unique<Entry>();

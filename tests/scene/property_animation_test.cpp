@@ -120,7 +120,7 @@ TEST(KeyTrack, CurrentKeyFollowsTheElapsedTimeWhicheverWayItMoves) {
     };
     for (const Case& c : cases) {
         auto track = vK_KeyTrack::Create(3, c.keys.data(), static_cast<int>(c.keys.size()), false);
-        ASSERT_NE(track, nullptr) << c.what;
+        ASSERT_TRUE(track.has_value()) << c.what;
         for (size_t i = 0; i < c.steps.size(); ++i) {
             float out[3] = {0, 0, 0};
             track->Advance(c.steps[i], out);
