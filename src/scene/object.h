@@ -236,6 +236,7 @@ public:
     bool StopAnimateProperty(int parameter, const std::string& property);
     vK_PropertyAnimation& GetAnimations() { return animations_; }
     const vK_AnimationModifiers& GetModifiers() const { return modifiers_; }
+    vK_AnimatedFields AnimatedFields() override;
     void SetAnimatedValues(int parameter, const std::string& property, const float* values) override;
 
     // ---- life ---------------------------------------------------------------------------
