@@ -62,7 +62,8 @@ std::string OsDocumentsFolder();
 // strtod in the C locale, whatever the process's locale.
 double OsStrtodC(const std::string& digits);
 
-// Sets an environment variable for this process and the libraries in it.
+// Sets an environment variable for this process and the libraries in it; a null value
+// removes it.
 void OsSetEnvironment(const char* name, const char* value);
 // Local time of t and the local zone's offset from UTC in seconds.
 std::tm OsLocalTime(std::time_t t, long* utc_offset);

@@ -228,7 +228,13 @@ double OsStrtodC(const std::string& digits) {
     return c_locale ? strtod_l(digits.c_str(), nullptr, c_locale) : std::strtod(digits.c_str(), nullptr);
 }
 
-void OsSetEnvironment(const char* name, const char* value) { setenv(name, value, 1); }
+void OsSetEnvironment(const char* name, const char* value) {
+    if (value) {
+        setenv(name, value, 1);
+    } else {
+        unsetenv(name);
+    }
+}
 
 std::tm OsLocalTime(std::time_t t, long* utc_offset) {
     std::tm local{};

@@ -242,7 +242,7 @@ double OsStrtodC(const std::string& digits) {
 }
 
 void OsSetEnvironment(const char* name, const char* value) {
-    _putenv_s(name, value);
+    _putenv_s(name, value ? value : "");  // an empty value removes it from the C runtime's copy
     SetEnvironmentVariableA(name, value);
 }
 
