@@ -6,6 +6,7 @@
 // offscreen driver, and print its frame rate beside ours.
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -55,4 +56,20 @@ inline std::string PeerFps(const std::map<int, double>& peer, int n) {
     char text[32];
     std::snprintf(text, sizeof text, "%.1f", it->second);
     return text;
+}
+
+// Frames per second measured the way the peer measures its own: `warmup` frames, then
+// `frames` frames, each ending in a present rather than a wait for the driver, so the
+// driver may rasterise one frame while the next is built (as the engine's own loop does);
+// the clock runs until the last frame is finished. `step` runs one whole frame including
+// its present; `finish` waits for the driver.
+template <typename Step, typename Finish>
+double PresentedFps(Step step, Finish finish, int warmup = 30, int frames = 120) {
+    for (int i = 0; i < warmup; ++i) step();
+    finish();
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < frames; ++i) step();
+    finish();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return seconds > 0 ? frames / seconds : 0.0;
 }

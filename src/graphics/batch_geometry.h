@@ -38,10 +38,7 @@ public:
     void AddQuad(const float* x, const float* y, float u0, float v0, float u1, float v1, float red,
                  float green, float blue, float alpha) {
         Extend(kQuads, 4);
-        vertices_.Add(x[0], y[0], u0, v0, red, green, blue, alpha);
-        vertices_.Add(x[1], y[1], u1, v0, red, green, blue, alpha);
-        vertices_.Add(x[2], y[2], u0, v1, red, green, blue, alpha);
-        vertices_.Add(x[3], y[3], u1, v1, red, green, blue, alpha);
+        vertices_.AddQuad(x, y, u0, v0, u1, v1, red, green, blue, alpha);
     }
     void AddTriangles(const vK_VertexList& triangles) {
         if (triangles.Empty()) return;

@@ -34,10 +34,11 @@ float Ease(int code, float a, float b, float t) {
     return a + (b - a) * EaseFactor(EaseKind(static_cast<float>(code)), t);
 }
 
-std::unique_ptr<vK_KeyTrack> vK_KeyTrack::Create(int stride, const float* values, int count, bool loop) {
+std::optional<vK_KeyTrack> vK_KeyTrack::Create(int stride, const float* values, int count, bool loop) {
     const int value_count = stride - 2;
-    if (value_count < 1 || value_count > kMaxValues || values == nullptr || count < stride) return nullptr;
-    std::unique_ptr<vK_KeyTrack> track(new vK_KeyTrack());
+    if (value_count < 1 || value_count > kMaxValues || values == nullptr || count < stride)
+        return std::nullopt;
+    std::optional<vK_KeyTrack> track(vK_KeyTrack{});
     track->loop_ = loop;
     track->valueCount_ = value_count;
     const int key_count = count / stride;
@@ -45,7 +46,7 @@ std::unique_ptr<vK_KeyTrack> vK_KeyTrack::Create(int stride, const float* values
     for (int k = 0; k < key_count; ++k) {
         const float* src = values + k * stride;
         Key& key = track->keys_[k];
-        if (!std::isfinite(src[0])) return nullptr;
+        if (!std::isfinite(src[0])) return std::nullopt;
         key.time = src[0];
         key.easing = EaseKind(src[1]);
         for (int v = 0; v < value_count; ++v) key.values[v] = src[2 + v];

@@ -1,5 +1,5 @@
 #pragma once
-#include <memory>
+#include <optional>
 #include <vector>
 
 // Easing shared by property animations and grids: code 1 ease-in, 2 ease-out,
@@ -18,8 +18,9 @@ public:
     // easing, stride - 2 values); trailing floats that make no whole key are
     // ignored. Refused (nullptr) when the stride gives no or more than three values,
     // when the list holds no whole key, or when a key time is not finite: such a
-    // track could never reach its end.
-    static std::unique_ptr<vK_KeyTrack> Create(int stride, const float* values, int count, bool loop);
+    // track could never reach its end. The track is a value, so its owner can hold it in
+    // place: the per-frame walk over many animated objects then follows one pointer less.
+    static std::optional<vK_KeyTrack> Create(int stride, const float* values, int count, bool loop);
 
     // Advances by dt and writes the current values (ValueCount() floats) to out.
     // A looping track restarts at its end (time beyond the last key is dropped) and

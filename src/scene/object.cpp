@@ -100,6 +100,7 @@ void vK_Object::MarkDead() {
     if (g_scene_hooks.forget) g_scene_hooks.forget(this);
     animations_.Clear();
     Unregister(name_, this);
+    PlaceUnplaced();
     for (auto& child : children_) child->MarkDead();
 }
 
@@ -116,6 +117,8 @@ std::unique_ptr<vK_Object> vK_Object::TakeOwnership(vK_Object* object) {
 std::unique_ptr<vK_Object> vK_Object::TakeChild(vK_Object* child) {
     for (auto it = children_.begin(); it != children_.end(); ++it) {
         if (it->get() == child) {
+            // Taking a child out keeps the placed ones in order and the unplaced ones last.
+            if (children_.end() - it <= static_cast<std::ptrdiff_t>(unplaced_)) --unplaced_;
             std::unique_ptr<vK_Object> owned = std::move(*it);
             children_.erase(it);
             owned->parent_ = nullptr;
@@ -325,6 +328,7 @@ bool vK_Object::IsAncestorOf(const vK_Object* object) const {
 }
 
 std::vector<vK_Object*> vK_Object::SnapshotChildren() const {
+    PlaceUnplaced();
     std::vector<vK_Object*> snapshot;
     snapshot.reserve(children_.size());
     for (const auto& child : children_) snapshot.push_back(child.get());
@@ -334,17 +338,28 @@ std::vector<vK_Object*> vK_Object::SnapshotChildren() const {
 namespace {
 // A NaN z (0/0 from a script) sorts as 0, keeping the order strict and weak.
 float SortKey(float z) { return std::isnan(z) ? 0.0f : z; }
+
+bool ZOrder(const std::unique_ptr<vK_Object>& a, const std::unique_ptr<vK_Object>& b) {
+    return SortKey(a->GetZ()) < SortKey(b->GetZ());
+}
 }  // namespace
 
 void vK_Object::SortChildren() {
     if (!orderDirty_) return;
     orderDirty_ = false;
-    auto by_z = [](const std::unique_ptr<vK_Object>& a, const std::unique_ptr<vK_Object>& b) {
-        return SortKey(a->z_) < SortKey(b->z_);
-    };
     // Usually still in order: checking is cheaper than sorting, which allocates.
-    if (std::is_sorted(children_.begin(), children_.end(), by_z)) return;
-    std::stable_sort(children_.begin(), children_.end(), by_z);
+    if (std::is_sorted(children_.begin(), children_.end(), ZOrder)) return;
+    std::stable_sort(children_.begin(), children_.end(), ZOrder);
+}
+
+void vK_Object::PlaceUnplaced() const {
+    if (unplaced_ == 0) return;
+    const auto first = children_.end() - static_cast<std::ptrdiff_t>(unplaced_);
+    unplaced_ = 0;
+    // The unplaced children keep their arrival order among equal z, and the placed ones go
+    // before unplaced ones of equal z: as inserting them one by one would have left them.
+    std::stable_sort(first, children_.end(), ZOrder);
+    std::inplace_merge(children_.begin(), first, children_.end(), ZOrder);
 }
 
 void vK_Object::InsertChild(std::unique_ptr<vK_Object> child) {
@@ -355,18 +370,16 @@ void vK_Object::InsertChild(std::unique_ptr<vK_Object> child) {
     }
     // In order already: the new child goes after every child whose z is not greater,
     // which is where a stable sort of the list with the child appended puts it. Children
-    // usually arrive in z order, so this is mostly an append.
-    const float z = SortKey(child->z_);
-    auto at = children_.end();
-    if (!children_.empty() && z < SortKey(children_.back()->z_)) {
-        at =
-            std::upper_bound(children_.begin(), children_.end(), z,
-                             [](float v, const std::unique_ptr<vK_Object>& c) { return v < SortKey(c->z_); });
-    }
-    children_.insert(at, std::move(child));
+    // usually arrive in z order, so this is mostly an append; any other place waits for
+    // the next read of the list.
+    const bool last =
+        unplaced_ == 0 && (children_.empty() || !(SortKey(child->z_) < SortKey(children_.back()->z_)));
+    children_.push_back(std::move(child));
+    if (!last) ++unplaced_;
 }
 
 void vK_Object::SetZ(float z) {
+    PrepareZChange();
     z_ = z;
     if (parent_) parent_->NoteChildOrderChanged();
 }
@@ -413,6 +426,7 @@ void vK_Object::LeaveSceneTree() {
 }
 
 vK_Object* vK_Object::RemoveChildAt(size_t index) {
+    PlaceUnplaced();
     if (index >= children_.size()) return nullptr;
     return RemoveChild(children_[index].get(), false);
 }
@@ -421,6 +435,7 @@ vK_Object* vK_Object::RemoveChild(vK_Object* child, bool recursive) {
     if (!child) return nullptr;
     if (std::unique_ptr<vK_Object> owned = TakeChild(child)) return Adopt(std::move(owned));
     if (!recursive) return nullptr;
+    PlaceUnplaced();
     for (const auto& c : children_) {
         if (vK_Object* removed = c->RemoveChild(child, true)) return removed;
     }
@@ -443,10 +458,12 @@ void vK_Object::Detach() {
 }
 
 vK_Object* vK_Object::GetChild(size_t index) const {
+    PlaceUnplaced();
     return index < children_.size() ? children_[index].get() : nullptr;
 }
 
 vK_Object* vK_Object::FindChild(const std::string& name, bool recursive) const {
+    PlaceUnplaced();
     for (const auto& child : children_) {
         if (child->name_ == name) return child.get();
     }
@@ -488,5 +505,6 @@ void vK_Object::DumpLine(bool skip, int indent) const {
 
 void vK_Object::DumpTree(bool skip, int depth) const {
     DumpLine(skip, depth);
+    PlaceUnplaced();
     for (const auto& child : children_) child->DumpTree(false, depth + 1);
 }

@@ -178,6 +178,11 @@ public:
     float GetZ() const { return z_; }
     // Also tells the parent that its children may need sorting again.
     void SetZ(float z);
+    // Called before this object's z is written (SetZ, the "pos_z" property): the parent
+    // first places children still waiting to be placed, under the z they arrived with.
+    void PrepareZChange() const {
+        if (parent_) parent_->PlaceUnplaced();
+    }
     void SetAngle(float angle);
     float GetAngle() const { return angle_; }
     void SetScale(float sx, float sy);
@@ -234,6 +239,7 @@ public:
     bool StopAnimateProperty(int parameter, const std::string& property);
     vK_PropertyAnimation& GetAnimations() { return animations_; }
     const vK_AnimationModifiers& GetModifiers() const { return modifiers_; }
+    vK_AnimatedFields AnimatedFields() override;
     void SetAnimatedValues(int parameter, const std::string& property, const float* values) override;
 
     // ---- life ---------------------------------------------------------------------------
@@ -316,10 +322,16 @@ private:
     // The world matrix from the local matrices up the tree (cached ones where clean).
     vK_Matrix CurrentMatrix(bool withDrag) const;
     std::unique_ptr<vK_Object> TakeChild(vK_Object* child);
-    // Appends child where a stable sort by z would put it.
+    // Appends child where a stable sort by z would put it (at once, or when the list is
+    // next read: see unplaced_).
     void InsertChild(std::unique_ptr<vK_Object> child);
+    // Stably merges the unplaced children into the list; every reader of the list calls it.
+    void PlaceUnplaced() const;
     // A child's z changed: the children are sorted again at the next update.
-    void NoteChildOrderChanged() { orderDirty_ = true; }
+    void NoteChildOrderChanged() {
+        PlaceUnplaced();
+        orderDirty_ = true;
+    }
     static std::unique_ptr<vK_Object> TakeOwnership(vK_Object* object);
     void EnterSceneTree();
     void LeaveSceneTree();
@@ -330,7 +342,13 @@ private:
     void MarkDead();
 
     std::string name_;
-    std::vector<std::unique_ptr<vK_Object>> children_;
+    // The children in z order, except the last unplaced_ ones: inserts that do not land at
+    // the end append there, and the first read of the list (a walk, an index, a search, a
+    // z change) sorts them stably and merges them in, which puts each where inserting it in
+    // turn would have. A burst of inserts in falling z thus costs one sort, not a move of
+    // the list per insert. Placing changes nothing a reader can see, hence mutable.
+    mutable std::vector<std::unique_ptr<vK_Object>> children_;
+    mutable size_t unplaced_ = 0;
     // Set when a child's z changed since the children were last sorted; while it is
     // clear the children are in z order, so neither the update nor an insert scans them.
     bool orderDirty_ = false;

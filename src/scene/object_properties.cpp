@@ -160,6 +160,12 @@ void vK_Object::Tick(const vK_FrameInfo& frame) {
     for (const vK_ScriptHandle& handler : ended) QueueHandler(vK_DataScriptFunction(handler), name_);
 }
 
+vK_AnimatedFields vK_Object::AnimatedFields() {
+    return {
+        {&x_, &y_, &scaleX_, &scaleY_, &angle_, &params_.alpha, &params_.red, &params_.green, &params_.blue},
+        &transformDirty_};
+}
+
 void vK_Object::SetAnimatedValues(int parameter, const std::string& property, const float* values) {
     if (parameter == kAnimByName) {
         vK_DataTable table;
@@ -167,10 +173,10 @@ void vK_Object::SetAnimatedValues(int parameter, const std::string& property, co
         SetProperties(table);
         return;
     }
-    const vK_AnimChannelFields fields = {
-        &x_, &y_, &scaleX_, &scaleY_, &angle_, &params_.alpha, &params_.red, &params_.green, &params_.blue};
+    const vK_AnimatedFields fields = AnimatedFields();
     // Colours and alpha leave the transform as it is.
-    if (WriteAnimatedValues(parameter, values, fields) > 0 && parameter <= kAnimAngle) transformDirty_ = true;
+    if (WriteAnimatedValues(parameter, values, fields.channels) > 0 && parameter <= kAnimAngle)
+        transformDirty_ = true;
 }
 
 bool vK_Object::AnimateProperty(int parameter, bool loop, bool additive, const vK_DataScriptFunction& handler,

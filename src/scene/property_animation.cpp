@@ -10,7 +10,7 @@ struct vK_PropertyAnimation::Entry {
     vK_DataScriptFunction handler;
     bool additive = false;
     bool reported = false;  // wrapped or ended in the current Tick
-    std::unique_ptr<vK_KeyTrack> track;
+    std::optional<vK_KeyTrack> track;
 };
 
 namespace {
@@ -74,15 +74,23 @@ void ApplyAdditive(int parameter, const float* v, vK_AnimationModifiers& m) {
     });
 }
 
-void ApplyAbsolute(const std::string& property, int parameter, const float* v, vK_AnimationTarget& target) {
+void ApplyAbsolute(const std::string& property, int parameter, const float* v, vK_AnimationTarget& target,
+                   const vK_AnimatedFields& fields) {
     if (parameter == kAnimNone) return;
     float values[vK_KeyTrack::kMaxValues] = {v[0], 0, 0};
     const int count = AnimParameterStride(parameter) - 2;
     for (int i = 1; i < count; ++i) values[i] = v[i];
+    if (parameter == kAnimByName) {
+        target.SetAnimatedValues(parameter, property, values);
+        return;
+    }
     if (parameter >= kAnimAlpha && parameter <= kAnimColorRGB) {
         for (int i = 0; i < count; ++i) values[i] = Clamp01(values[i]);
     }
-    target.SetAnimatedValues(parameter, property, values);
+    // Colours and alpha leave the transform as it is.
+    if (WriteAnimatedValues(parameter, values, fields.channels) > 0 && IsTransformParameter(parameter) &&
+        fields.transformDirty)
+        *fields.transformDirty = true;
 }
 }  // namespace
 
@@ -118,7 +126,7 @@ bool vK_PropertyAnimation::Animate(int parameter, const std::string& property, b
                                    const vK_DataScriptFunction& handler, const float* values, int count) {
     const int stride = AnimParameterStride(parameter);
     if (stride == 0) return false;
-    std::unique_ptr<vK_KeyTrack> track = vK_KeyTrack::Create(stride, values, count, loop);
+    std::optional<vK_KeyTrack> track = vK_KeyTrack::Create(stride, values, count, loop);
     if (!track) return false;
     Stop(parameter, property);
     auto entry = std::make_unique<Entry>();
@@ -153,6 +161,7 @@ bool vK_PropertyAnimation::Has(int parameter, const std::string& property) const
 bool vK_PropertyAnimation::Tick(float dt, vK_AnimationTarget& target, vK_AnimationModifiers& modifiers,
                                 std::vector<vK_ScriptHandle>& handlers) {
     bool transform_changed = false, any_reported = false;
+    const vK_AnimatedFields fields = target.AnimatedFields();
     // Absolute writes cannot add or remove animations, but the loop still goes by
     // index so that it stays in bounds whatever a target does.
     for (size_t i = 0; i < entries_.size(); ++i) {
@@ -162,7 +171,7 @@ bool vK_PropertyAnimation::Tick(float dt, vK_AnimationTarget& target, vK_Animati
         if (e->additive) {
             ApplyAdditive(e->parameter, values, modifiers);
         } else {
-            ApplyAbsolute(e->property, e->parameter, values, target);
+            ApplyAbsolute(e->property, e->parameter, values, target, fields);
         }
         if (IsTransformParameter(e->parameter) && e->parameter != kAnimNone) transform_changed = true;
         if (step != vK_KeyTrack::Step::kRunning) e->reported = any_reported = true;

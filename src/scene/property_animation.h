@@ -63,12 +63,20 @@ struct vK_AnimationModifiers {
     }
 };
 
-// What an animated object offers for absolute animations: parameters 0 to 12 with
-// their values (already clamped where the parameter is a colour or alpha), and 13
-// with the property name.
+// Where an animated object keeps the values absolute animations of parameters 0 to 12
+// write, and the flag a write of a transform parameter (0 to 7) raises.
+struct vK_AnimatedFields {
+    vK_AnimChannelFields channels{};
+    bool* transformDirty = nullptr;
+};
+
+// What an animated object offers for absolute animations: its fields for parameters
+// 0 to 12 (asked once per tick, so a write needs no call into the object; colour and
+// alpha values arrive clamped), and parameter 13 with the property name.
 class vK_AnimationTarget {
 public:
     virtual ~vK_AnimationTarget() = default;
+    virtual vK_AnimatedFields AnimatedFields() = 0;
     virtual void SetAnimatedValues(int parameter, const std::string& property, const float* values) = 0;
 };
 

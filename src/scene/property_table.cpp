@@ -173,8 +173,9 @@ unsigned vK_PropertyTable::ApplyEntry(vK_Object& object, int index, const vK_Dat
     if (index < 0 || static_cast<size_t>(index) >= entries_.size()) return 0;
     const vK_Property& p = entries_[static_cast<size_t>(index)];
     bool changed = false;
-    if ((p.flags & vK_Property::kGetOnly) || !Enabled(p, object) || !ApplyOne(p, object, value, changed))
-        return 0;
+    if ((p.flags & vK_Property::kGetOnly) || !Enabled(p, object)) return 0;
+    if (p.flags & vK_Property::kOrder) object.PrepareZChange();
+    if (!ApplyOne(p, object, value, changed)) return 0;
     unsigned applied = kAppliedAny;
     if (p.flags & vK_Property::kRefresh) applied |= kAppliedRefresh;
     if (changed) applied |= (p.flags & vK_Property::kOrder) ? kAppliedOrder : kAppliedTransform;

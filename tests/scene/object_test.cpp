@@ -163,6 +163,93 @@ TEST_F(ObjectTest, ZOrderFollowsEveryWayOfChangingZ) {
     }
 }
 
+// Inserts that do not land at the end are placed when the list is next read; every
+// reader must then see the order inserting one by one gives, also when a child's z
+// changes or a child leaves before anyone looked. Each row builds its own parent.
+TEST_F(ObjectTest, ChildrenInsertedInAnyZOrderAreWhereEachInsertPutsThem) {
+    struct Row {
+        const char* what;
+        std::function<std::string(vK_Object*)> run;
+        const char* expected;
+    };
+    auto names = [](vK_Object* p) {
+        std::string out;
+        for (size_t i = 0; i < p->GetChildCount(false); ++i) out += p->GetChild(i)->GetName();
+        return out;
+    };
+    const Row rows[] = {
+        {"falling z",
+         [&](vK_Object* p) {
+             for (const char* n : {"a", "b", "c", "d", "e"}) Make(n, p, 'f' - n[0]);
+             return std::string();
+         },
+         "edcba"},
+        {"equal z keep arrival order",
+         [&](vK_Object* p) {
+             Make("a", p, 1), Make("b", p, 0), Make("c", p, 1), Make("d", p, 0), Make("e", p, 2);
+             return std::string();
+         },
+         "bdace"},
+        {"a read between bursts",
+         [&](vK_Object* p) {
+             Make("a", p, 3), Make("b", p, 1);
+             const std::string between = names(p);
+             Make("c", p, 2), Make("d", p, 1);
+             return between;
+         },
+         "ba|bdca"},
+        {"a placed child's z changes while c waits",
+         [&](vK_Object* p) {
+             Make("a", p, 1);
+             vK_Object* b = Make("b", p, 3);
+             Make("c", p, 2);
+             b->SetZ(2);  // c was in front of b before b moved down to c's z
+             p->Update(frame);
+             return std::string();
+         },
+         "acb"},
+        {"the same through the pos_z property",
+         [&](vK_Object* p) {
+             Make("a", p, 1);
+             vK_Object* b = Make("b", p, 3);
+             Make("c", p, 2);
+             vK_DataTable z;
+             z.SetFloat("pos_z", 2);
+             b->SetProperties(z);
+             p->Update(frame);
+             return std::string();
+         },
+         "acb"},
+        {"a waiting child leaves",
+         [&](vK_Object* p) {
+             Make("a", p, 2);
+             vK_Object* b = Make("b", p, 1);
+             Make("c", p, 0);
+             p->RemoveChild(b, false);
+             return std::string();
+         },
+         "ca"},
+        {"the draw walk reads the placed order",
+         [&](vK_Object* p) {
+             Make("a", p, 2), Make("b", p, 1), Make("c", p, 1);
+             vK_RecordingRender render(64, 64);
+             g_trace.clear();
+             p->Draw(render, root_state);
+             std::string drawn;
+             for (const std::string& line : g_trace)
+                 if (line.size() == 3 && line[0] == 'd') drawn += line.substr(2);
+             return drawn;
+         },
+         "bca|bca"},
+    };
+    for (const Row& row : rows) {
+        vK_Object* parent = Make(std::string("parent_") + row.what, origin);
+        const std::string between = row.run(parent);
+        const std::string seen = between.empty() ? names(parent) : between + "|" + names(parent);
+        EXPECT_EQ(seen, row.expected) << row.what;
+    }
+}
+
 // The world matrix follows a change of the object or of any ancestor between walks,
 // whichever walk comes next.
 TEST_F(ObjectTest, WorldMatrixFollowsChangesBetweenWalks) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <limits>
 #include <map>
 #include <vector>
@@ -25,15 +27,24 @@ vK_DataScriptFunction Handler(const std::string& name) {
     return vK_DataScriptFunction(std::make_shared<FakeScript>(name));
 }
 
+// Channels start as NaN, so a write shows; named properties arrive through the call.
 struct RecordingTarget : vK_AnimationTarget {
-    void SetAnimatedValues(int parameter, const std::string& property, const float* values) override {
-        last[parameter] = {values[0], values[1], values[2]};
-        if (parameter == kAnimByName) named[property] = values[0];
-        ++writes;
+    RecordingTarget() { channels.fill(std::numeric_limits<float>::quiet_NaN()); }
+    vK_AnimatedFields AnimatedFields() override {
+        vK_AnimatedFields fields{{}, &transformDirty};
+        for (int c = 0; c < kChannelCount; ++c) fields.channels[c] = &channels[c];
+        return fields;
     }
-    std::map<int, std::vector<float>> last;
+    void SetAnimatedValues(int parameter, const std::string& property, const float* values) override {
+        if (parameter == kAnimByName) named[property] = values[0];
+    }
+    bool Written() const {
+        return !named.empty() ||
+               std::any_of(channels.begin(), channels.end(), [](float v) { return v == v; });
+    }
+    std::array<float, kChannelCount> channels{};
     std::map<std::string, float> named;
-    int writes = 0;
+    bool transformDirty = false;
 };
 
 struct Runner {
@@ -120,7 +131,7 @@ TEST(KeyTrack, CurrentKeyFollowsTheElapsedTimeWhicheverWayItMoves) {
     };
     for (const Case& c : cases) {
         auto track = vK_KeyTrack::Create(3, c.keys.data(), static_cast<int>(c.keys.size()), false);
-        ASSERT_NE(track, nullptr) << c.what;
+        ASSERT_TRUE(track.has_value()) << c.what;
         for (size_t i = 0; i < c.steps.size(); ++i) {
             float out[3] = {0, 0, 0};
             track->Advance(c.steps[i], out);
@@ -152,7 +163,8 @@ TEST(PropertyAnimation, SingleKeyAtZeroEndsInFirstTick) {
     const float keys[] = {0, 0, 42};
     ASSERT_TRUE(r.anim.Animate(kAnimAngle, "", false, false, Handler("h"), keys, 3));
     EXPECT_TRUE(r.Tick(0.016f));
-    EXPECT_FLOAT_EQ(r.target.last[kAnimAngle][0], 42.0f);
+    EXPECT_FLOAT_EQ(r.target.channels[kChannelAngle], 42.0f);
+    EXPECT_TRUE(r.target.transformDirty);
     EXPECT_EQ(r.handlers.size(), 1u);
     EXPECT_EQ(r.anim.Count(), 0u);
 }
@@ -185,7 +197,7 @@ TEST(PropertyAnimation, AdditiveAlphaAndColourMultiplyThenRevert) {
     EXPECT_FLOAT_EQ(r.mods.red, 0.5f);
     EXPECT_FLOAT_EQ(r.mods.green, 0.25f);
     EXPECT_FLOAT_EQ(r.mods.blue, 1.0f);
-    EXPECT_EQ(r.target.writes, 0);  // additive entries never write properties
+    EXPECT_FALSE(r.target.Written());  // additive entries never write properties
     r.Tick(0.6f);
     EXPECT_EQ(r.handlers.size(), 2u);
     EXPECT_EQ(r.anim.Count(), 0u);
@@ -204,12 +216,32 @@ TEST(PropertyAnimation, AbsoluteValuesAreClampedAndMapped) {
     r.anim.Animate(kAnimByName, "volume", false, true, {}, named, 3);  // never additive
     r.anim.Animate(kAnimNone, "", false, false, Handler("none"), named, 3);
     EXPECT_TRUE(r.Tick(0.0f));
-    EXPECT_FLOAT_EQ(r.target.last[kAnimAlpha][0], 1.0f);
-    EXPECT_FLOAT_EQ(r.target.last[kAnimPosXY][0], 3.0f);
-    EXPECT_FLOAT_EQ(r.target.last[kAnimPosXY][1], -4.0f);
+    EXPECT_FLOAT_EQ(r.target.channels[kChannelAlpha], 1.0f);
+    EXPECT_FLOAT_EQ(r.target.channels[kChannelX], 3.0f);
+    EXPECT_FLOAT_EQ(r.target.channels[kChannelY], -4.0f);
+    EXPECT_TRUE(r.target.transformDirty);
     EXPECT_FLOAT_EQ(r.target.named["volume"], 12.0f);
-    EXPECT_EQ(r.target.last.count(kAnimNone), 0u);
+    // Parameter 2 writes nothing: every other channel is untouched.
+    for (int c : {kChannelScaleX, kChannelScaleY, kChannelAngle, kChannelRed, kChannelGreen, kChannelBlue})
+        EXPECT_NE(r.target.channels[c], r.target.channels[c]) << c;
     EXPECT_EQ(r.handlers.size(), 1u);  // parameter 2 changes nothing but still ends
+}
+
+TEST(PropertyAnimation, OnlyTransformWritesMarkTheTransform) {
+    const float one[] = {0, 0, 0.5f}, three[] = {0, 0, 0.1f, 0.2f, 0.3f};
+    struct Case {
+        int parameter;
+        const float* keys;
+        int count;
+        bool dirty;
+    } cases[] = {{kAnimAlpha, one, 3, false}, {kAnimColorRGB, three, 5, false}, {kAnimColorG, one, 3, false},
+                 {kAnimScaleY, one, 3, true}, {kAnimAngle, one, 3, true},       {kAnimNone, one, 3, false}};
+    for (const Case& c : cases) {
+        Runner r;
+        ASSERT_TRUE(r.anim.Animate(c.parameter, "", true, false, {}, c.keys, c.count)) << c.parameter;
+        EXPECT_EQ(r.Tick(0.1f), c.dirty) << c.parameter;
+        EXPECT_EQ(r.target.transformDirty, c.dirty) << c.parameter;
+    }
 }
 
 TEST(PropertyAnimation, UnknownParameterIsRefused) {
