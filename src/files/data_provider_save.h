@@ -20,10 +20,11 @@ public:
     // home folder, or a publisher or game name that is empty or not a plain name).
     std::string SaveFolder() const;
 
-    // Test seam: called at the named stage of a whole-file write ("written" after
-    // the temporary file is complete and synced, before the rename); returning false
-    // makes the write stop there as a crash would. Null restores normal writing.
-    using FaultHook = bool (*)(const char* stage);
+    // Test seam: called at each step of a whole-file write with the step's name and the
+    // file's path ("opened", "half written", "written", "replaced": OsReplaceProbe in
+    // os_services.h); returning false makes the write stop there as a crash would. Null
+    // restores normal writing.
+    using FaultHook = bool (*)(const char* step, const char* path);
     static void SetFaultHook(FaultHook hook);
 };
 

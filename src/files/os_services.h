@@ -34,12 +34,16 @@ bool OsMakeFolder(const std::string& dir);
 // Reads a whole regular file; false (and an empty vector) on any failure or a short read.
 bool OsReadFile(const std::string& path, std::vector<uint8_t>& bytes);
 bool OsAppendFile(const std::string& path, const std::vector<uint8_t>& bytes);
+// Called (by tests) at each step of OsReplaceFile with the step's name and the target's
+// path: "opened" (the temporary file is created, still empty), "half written" (its first
+// half written), "written" (complete and flushed to disk, not yet renamed) and "replaced"
+// (renamed over the target). Returning false stops the write at that step and reports a
+// failure, leaving the files as a crash there would.
+using OsReplaceProbe = bool (*)(const char* step, const char* path);
 // Replaces path atomically: writes path + ".tmp", flushes it to disk, then renames it over
 // path (and flushes the rename), so an interrupted save leaves the old or the new file.
-// before_rename (may be null) is asked once the temporary file is complete; false stops
-// the write there, as a crash would.
-bool OsReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes,
-                   bool (*before_rename)(const char* stage));
+// probe may be null.
+bool OsReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes, OsReplaceProbe probe);
 // True when no file is there afterwards; a folder is never deleted.
 bool OsDeleteFile(const std::string& path);
 // std::fopen with a UTF-8 path.
@@ -58,7 +62,8 @@ std::string OsDocumentsFolder();
 // strtod in the C locale, whatever the process's locale.
 double OsStrtodC(const std::string& digits);
 
-// Sets an environment variable for this process and the libraries in it.
+// Sets an environment variable for this process and the libraries in it; a null value
+// removes it.
 void OsSetEnvironment(const char* name, const char* value);
 // Local time of t and the local zone's offset from UTC in seconds.
 std::tm OsLocalTime(std::time_t t, long* utc_offset);

@@ -172,20 +172,26 @@ bool OsAppendFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     return (close(fd) == 0) && written;
 }
 
-bool OsReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes,
-                   bool (*before_rename)(const char* stage)) {
+bool OsReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes, OsReplaceProbe probe) {
+    bool stopped = false;
+    const auto go_on = [&](const char* step) {
+        stopped = stopped || (probe && !probe(step, path.c_str()));
+        return !stopped;
+    };
     const std::string temp = path + ".tmp";
     const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return false;
-    bool ok = WriteAllFd(fd, bytes.data(), bytes.size());
-    ok = ok && fsync(fd) == 0;
+    const size_t half = bytes.size() / 2;
+    bool ok = go_on("opened") && WriteAllFd(fd, bytes.data(), half) && go_on("half written") &&
+              WriteAllFd(fd, bytes.data() + half, bytes.size() - half) && fsync(fd) == 0;
     ok = (close(fd) == 0) && ok;
-    if (ok && before_rename && !before_rename("written")) return false;  // as if the process died here
-    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
+    ok = ok && go_on("written") && std::rename(temp.c_str(), path.c_str()) == 0;
+    if (stopped) return false;  // the files stay as a crash at that step leaves them
     if (!ok) {
         unlink(temp.c_str());
         return false;
     }
+    if (!go_on("replaced")) return false;
     SyncFolder(ParentFolder(path));
     return true;
 }
@@ -222,7 +228,13 @@ double OsStrtodC(const std::string& digits) {
     return c_locale ? strtod_l(digits.c_str(), nullptr, c_locale) : std::strtod(digits.c_str(), nullptr);
 }
 
-void OsSetEnvironment(const char* name, const char* value) { setenv(name, value, 1); }
+void OsSetEnvironment(const char* name, const char* value) {
+    if (value) {
+        setenv(name, value, 1);
+    } else {
+        unsetenv(name);
+    }
+}
 
 std::tm OsLocalTime(std::time_t t, long* utc_offset) {
     std::tm local{};

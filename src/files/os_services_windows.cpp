@@ -50,12 +50,12 @@ std::string KnownFolder(REFKNOWNFOLDERID id) {
     return result;
 }
 
-bool WriteAll(HANDLE file, const std::vector<uint8_t>& bytes) {
+bool WriteAll(HANDLE file, const uint8_t* data, size_t size) {
     size_t done = 0;
-    while (done < bytes.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+    while (done < size) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size - done, 1u << 30));
         DWORD written = 0;
-        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+        if (!WriteFile(file, data + done, chunk, &written, nullptr) || written == 0) return false;
         done += written;
     }
     return true;
@@ -184,26 +184,32 @@ bool OsAppendFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     HANDLE file = CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    const bool written = WriteAll(file, bytes);
+    const bool written = WriteAll(file, bytes.data(), bytes.size());
     return CloseHandle(file) && written;
 }
 
-bool OsReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes,
-                   bool (*before_rename)(const char* stage)) {
+bool OsReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes, OsReplaceProbe probe) {
+    bool stopped = false;
+    const auto go_on = [&](const char* step) {
+        stopped = stopped || (probe && !probe(step, path.c_str()));
+        return !stopped;
+    };
     const std::wstring target = Wide(path), temp = Wide(path + ".tmp");
     HANDLE file =
         CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    bool ok = WriteAll(file, bytes);
-    ok = ok && FlushFileBuffers(file);
+    const size_t half = bytes.size() / 2;
+    bool ok = go_on("opened") && WriteAll(file, bytes.data(), half) && go_on("half written") &&
+              WriteAll(file, bytes.data() + half, bytes.size() - half) && FlushFileBuffers(file);
     ok = CloseHandle(file) && ok;
-    if (ok && before_rename && !before_rename("written")) return false;  // as if the process died here
-    ok = ok && MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    ok = ok && go_on("written") &&
+         MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (stopped) return false;  // the files stay as a crash at that step leaves them
     if (!ok) {
         DeleteFileW(temp.c_str());
         return false;
     }
-    return true;
+    return go_on("replaced");
 }
 
 bool OsDeleteFile(const std::string& path) {
@@ -236,7 +242,7 @@ double OsStrtodC(const std::string& digits) {
 }
 
 void OsSetEnvironment(const char* name, const char* value) {
-    _putenv_s(name, value);
+    _putenv_s(name, value ? value : "");  // an empty value removes it from the C runtime's copy
     SetEnvironmentVariableA(name, value);
 }
 

@@ -126,7 +126,8 @@ TEST_F(FileManagerTest, DeleteReportsWhetherFileIsGone) {
 
 TEST_F(FileManagerTest, InterruptedSaveKeepsOldFile) {
     ASSERT_TRUE(fm.SaveFile("save/p.json", Bytes("old"), 2, false));
-    vK_DataProviderSave::SetFaultHook([](const char* stage) { return std::string(stage) != "written"; });
+    vK_DataProviderSave::SetFaultHook(
+        [](const char* step, const char*) { return std::string(step) != "written"; });
     vK_LogCapture log;
     EXPECT_FALSE(fm.SaveFile("save/p.json", Bytes("new content"), 2, false));
     vK_DataProviderSave::SetFaultHook(nullptr);

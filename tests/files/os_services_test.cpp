@@ -52,6 +52,44 @@ TEST(OsServices, Utf8NamesRoundTrip) {
     }
 }
 
+// A replacement stopped at each of its steps, as a crash there would stop it: the target
+// holds the old bytes until the rename and the new ones after it, never a mix.
+const char* g_stop_step = nullptr;
+bool StopAt(const char* step, const char*) { return std::string(step) != g_stop_step; }
+
+TEST(OsServices, ReplacementStoppedAtEachStepLeavesTheOldOrTheNewFile) {
+    const struct {
+        const char* step;
+        const char* target;
+        const char* temporary;  // nullptr: no temporary file left
+    } cases[] = {
+        {"opened", "old bytes", ""},
+        {"half written", "old bytes", "new "},
+        {"written", "old bytes", "new file"},
+        {"replaced", "new file", nullptr},
+    };
+    TempFolder folder;
+    const std::string file = folder.Path() + "/Zo\xc3\xab.json";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.step);
+        ASSERT_TRUE(OsReplaceFile(file, B("old bytes"), nullptr));
+        g_stop_step = c.step;
+        EXPECT_FALSE(OsReplaceFile(file, B("new file"), &StopAt));
+        std::vector<uint8_t> bytes;
+        ASSERT_TRUE(OsReadFile(file, bytes));
+        EXPECT_EQ(bytes, B(c.target));
+        EXPECT_EQ(OsReadFile(file + ".tmp", bytes), c.temporary != nullptr);
+        if (c.temporary) {
+            EXPECT_EQ(bytes, B(c.temporary));
+        }
+        // The next replacement goes through over whatever was left.
+        ASSERT_TRUE(OsReplaceFile(file, B("next"), nullptr));
+        ASSERT_TRUE(OsReadFile(file, bytes));
+        EXPECT_EQ(bytes, B("next"));
+        EXPECT_FALSE(OsPathExists(file + ".tmp"));
+    }
+}
+
 // The game's folder becomes the current directory; relative names resolve against it.
 TEST(OsServices, CurrentDirectoryFollowsTheGameFolder) {
     TempFolder folder;

@@ -12,6 +12,7 @@
 #include "core/mediator.h"
 #include "data/config.h"
 #include "files/file_manager.h"
+#include "files/os_services.h"
 #include "game/game_message_ids.h"
 #include "game/interface.h"
 #include "game/level.h"
@@ -299,7 +300,7 @@ TEST_F(GameFixture, RequestsAnswerMatrixWidthAndScale) {
 }
 
 TEST_F(GameFixture, SecondInstanceWithTheSameTitleIsRefused) {
-    setenv("XDG_RUNTIME_DIR", folder.Path().c_str(), 1);
+    OsSetEnvironment("XDG_RUNTIME_DIR", folder.Path().c_str());  // the lock file's folder on Linux
     folder.WriteFile("root/assets/config.json", "{}");
     Configure("", "");
     vK_InstanceLock other;

@@ -1,122 +1,107 @@
 // Windows: profile saves ended by TerminateProcess (the process gets no chance to clean
 // up, as when it is killed from the task manager) leave the old or the new file, never a
-// damaged one. The Linux build checks the same with SIGKILL in profile_list_test.cpp.
+// damaged one. The saver is this program started again; it stops at a chosen step of a
+// save, writes where to an inherited pipe and is terminated there. The Linux build checks
+// the same with SIGKILL in profile_list_test.cpp.
 #ifdef _WIN32
 #include <windows.h>
 
-#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
-#include <random>
 #include <string>
 
-#include "game/profile_list.h"
-#include "game_fixture.h"
+#include "killed_save_fixture.h"
 
 namespace {
 
-// Set in the child's environment: the parent's temporary folder and the first generation.
+// Set in the saver's environment: the parent's temporary folder, the round and the
+// pipe's write handle.
 const char* const kFolderVariable = "VRAKKO_SAVER_FOLDER";
-const char* const kGenVariable = "VRAKKO_SAVER_GEN";
-constexpr int kProfiles = 3;
-const char* const kNames[kProfiles] = {"P0", "P1", "P2"};
+const char* const kRoundVariable = "VRAKKO_SAVER_ROUND";
+const char* const kPipeVariable = "VRAKKO_SAVER_PIPE";
 
-class ProfileTerminateTest : public GameFixture {
+HANDLE g_report = nullptr;
+[[noreturn]] void ReportAndWait(const std::string& where) {
+    DWORD written = 0;
+    WriteFile(g_report, where.data(), static_cast<DWORD>(where.size()), &written, nullptr);
+    for (;;) Sleep(INFINITE);
+}
+
+class ProfileTerminateTest : public KilledSaveFixture {
 protected:
     void SetUp() override {
         const char* parent = std::getenv(kFolderVariable);
         if (!parent) return StartFileManager();
-        // The child writes into the parent's folders.
+        // The saver writes into the parent's folders.
         fm.SetAssetRoot(std::string(parent) + "/root");
         fm.SetSaveFolder(std::string(parent) + "/save");
         fm.SetIdentity("Publisher", "Game");
         fm.RegisterProviders();
     }
-    bool Lua(const std::string& code) { return script.Lua(code); }
-    std::string Eval(const std::string& expr) { return script.Eval(expr); }
-    void DefineFill() {
-        ASSERT_TRUE(Lua(
-            "function fill(g) vy_global = {gen = g, pad = string.rep(string.char(65 + g % 26), 3000 + g % "
-            "700)} end"
-            " function check(g) return #vy_global.pad == 3000 + g % 700"
-            " and vy_global.pad == string.rep(string.char(65 + g % 26), #vy_global.pad) end"));
-    }
 };
 
-// The child's part: saves generation after generation until it is ended.
+// The saver's part: one save, stopped at the round's step.
 TEST_F(ProfileTerminateTest, SaverChild) {
-    const char* gen = std::getenv(kGenVariable);
-    if (!std::getenv(kFolderVariable) || !gen) GTEST_SKIP() << "runs as the child of the next test";
+    const char* round = std::getenv(kRoundVariable);
+    const char* pipe = std::getenv(kPipeVariable);
+    if (!std::getenv(kFolderVariable) || !round || !pipe)
+        GTEST_SKIP() << "runs as the child of the next test";
     DefineFill();
-    vY_ProfileList saver;
-    for (int g = std::atoi(gen);; ++g) {
-        saver.SelectProfile(kNames[g % kProfiles]);
-        script.Lua("fill(" + std::to_string(g) + ")");
-        saver.SaveCurrentProfile();
-    }
+    g_report = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::strtoull(pipe, nullptr, 10)));
+    SaveAndStop(std::atoi(round), &ReportAndWait);
 }
 
-// Starts this program as the saver child; false when it does not start.
-bool StartSaver(const std::string& folder, int gen, PROCESS_INFORMATION& process) {
+// Starts this program as the saver of round, handing it report (inheritable); false when
+// it does not start.
+bool StartSaver(const std::string& folder, int round, HANDLE report, PROCESS_INFORMATION& process) {
     wchar_t exe[MAX_PATH];
     if (GetModuleFileNameW(nullptr, exe, MAX_PATH) == 0) return false;
     std::wstring command = L"\"" + std::wstring(exe) + L"\" --gtest_filter=ProfileTerminateTest.SaverChild";
     SetEnvironmentVariableA(kFolderVariable, folder.c_str());
-    SetEnvironmentVariableA(kGenVariable, std::to_string(gen).c_str());
+    SetEnvironmentVariableA(kRoundVariable, std::to_string(round).c_str());
+    SetEnvironmentVariableA(kPipeVariable, std::to_string(reinterpret_cast<uintptr_t>(report)).c_str());
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
-    const bool started = CreateProcessW(exe, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+    const bool started = CreateProcessW(exe, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
                                         nullptr, nullptr, &startup, &process) != 0;
-    SetEnvironmentVariableA(kFolderVariable, nullptr);
-    SetEnvironmentVariableA(kGenVariable, nullptr);
+    for (const char* name : {kFolderVariable, kRoundVariable, kPipeVariable})
+        SetEnvironmentVariableA(name, nullptr);
     return started;
 }
 
-TEST_F(ProfileTerminateTest, TerminatedSavesLeaveTheOldOrTheNewFile) {
-    if (std::getenv(kFolderVariable)) GTEST_SKIP();
-    constexpr int kRounds = 40;
-    DefineFill();
-    {
-        vY_ProfileList seed;
-        for (int p = 0; p < kProfiles; ++p) {
-            ASSERT_TRUE(seed.AddProfile(kNames[p]));
-            seed.SelectProfile(kNames[p]);
-            ASSERT_TRUE(Lua("fill(0)"));
-            ASSERT_TRUE(seed.SaveCurrentProfile());
-        }
-    }
-    std::mt19937 random(12345);
-    // The child needs a while to start; the range reaches well into its saving.
-    std::uniform_int_distribution<int> delay_ms(100, 900);
-    int last_gen[kProfiles] = {0, 0, 0};
-    int next_gen = 1;
-    int changed_rounds = 0;
-    for (int round = 0; round < kRounds; ++round) {
-        PROCESS_INFORMATION process{};
-        ASSERT_TRUE(StartSaver(folder.Path(), next_gen, process));
-        Sleep(static_cast<DWORD>(delay_ms(random)));
+// Where the saver of round stopped, read from its pipe ("" when it ended without
+// stopping); the saver is terminated once it has told.
+std::string RunSaver(const std::string& folder, int round) {
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    HANDLE read_end = nullptr, write_end = nullptr;
+    if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return {};
+    SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+    PROCESS_INFORMATION process{};
+    const bool started = StartSaver(folder, round, write_end, process);
+    CloseHandle(write_end);  // the saver holds the only write end: its end closes the pipe
+    char buffer[256];
+    DWORD n = 0;
+    if (!started || !ReadFile(read_end, buffer, sizeof(buffer), &n, nullptr)) n = 0;
+    CloseHandle(read_end);
+    if (started) {
         TerminateProcess(process.hProcess, 9);
         WaitForSingleObject(process.hProcess, INFINITE);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
-
-        vY_ProfileList list;
-        ASSERT_EQ(list.GetCount(), kProfiles) << "round " << round;
-        bool changed = false;
-        for (int p = 0; p < kProfiles; ++p) {
-            list.SelectProfile(kNames[p]);
-            ASSERT_TRUE(list.LoadCurrentProfile()) << "round " << round << " profile " << p;
-            const int gen = std::stoi(Eval("vy_global.gen"));
-            ASSERT_EQ(Eval("tostring(check(vy_global.gen))"), "true") << "round " << round;
-            ASSERT_GE(gen, last_gen[p]);
-            ASSERT_TRUE(gen == 0 || gen % kProfiles == p);
-            changed = changed || gen != last_gen[p];
-            last_gen[p] = gen;
-            next_gen = std::max(next_gen, gen + 1);
-        }
-        if (changed) ++changed_rounds;
     }
-    // The ends landed while saves were going on, not only before the first one.
-    EXPECT_GT(changed_rounds, kRounds / 4);
+    return std::string(buffer, n);
+}
+
+TEST_F(ProfileTerminateTest, TerminatedSavesLeaveTheOldOrTheNewFile) {
+    if (std::getenv(kFolderVariable)) GTEST_SKIP();
+    DefineFill();
+    SeedProfiles();
+    OnDisk on_disk;
+    for (int round = 0; round < kRounds; ++round) {
+        ExpectKilledRound(round, RunSaver(folder.Path(), round), on_disk);
+        if (HasFatalFailure()) return;
+    }
+    ExpectEveryStepMet();
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -101,7 +102,8 @@ TEST(Mixer, LoopCrossesItsLoopPointWithoutGapOrJump) {
     vK_Mixer mixer;
     mixer.Add(Decoder(vorbis_test::ToneFile(1000.0f, amplitude, 0.1f, 1, kRate), true), 1.0f);
     const std::vector<float> out = Render(mixer, 0.55f, 512);
-    const float maxStep = amplitude * 2.0f * float(M_PI) * 1000.0f / kRate;  // steepest slope of the sine
+    const float maxStep =
+        amplitude * 2.0f * std::numbers::pi_v<float> * 1000.0f / kRate;  // steepest slope of the sine
     float worst = 0.0f;
     for (size_t i = 2 * 64 + 2; i < out.size(); i += 2)
         worst = std::max(worst, std::fabs(out[i] - out[i - 2]));

@@ -9,6 +9,7 @@
 #include "core/application.h"
 #include "core/vrakko.h"
 #include "files/log.h"
+#include "files/os_services.h"
 #include "graphics/generated_texture.h"
 #include "graphics/render.h"
 #include "graphics/render_target_texture.h"
@@ -51,14 +52,9 @@ class ScopedEnv {
 public:
     ScopedEnv(const char* name, const char* value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old, had_ = true;
-        setenv(name, value, 1);
+        OsSetEnvironment(name, value);
     }
-    ~ScopedEnv() {
-        if (had_)
-            setenv(name_, old_.c_str(), 1);
-        else
-            unsetenv(name_);
-    }
+    ~ScopedEnv() { OsSetEnvironment(name_, had_ ? old_.c_str() : nullptr); }
 
 private:
     const char* name_;

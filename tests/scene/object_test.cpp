@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <numbers>
 #include <string>
 
 #include "files/log.h"
@@ -203,7 +205,7 @@ TEST_F(ObjectTest, AttachTypesComposeTheParentTransform) {
         vK_Object* parent = Make("parent" + std::to_string(c.attach), grand);
         parent->SetPosition(100, 50);
         parent->SetScale(2, 2);
-        parent->SetAngle(static_cast<float>(M_PI / 2));
+        parent->SetAngle(std::numbers::pi_v<float> / 2);
         vK_Object* child = Make("child" + std::to_string(c.attach), parent);
         child->SetPosition(5, 0);
         child->SetAttachType(c.attach);
@@ -225,7 +227,7 @@ TEST_F(ObjectTest, HitTestOnRotatedAndScaledRectangle) {
     vK_Object* o = Make("rot", origin);
     o->SetPosition(100, 100);
     o->SetScale(2, 1);
-    o->SetAngle(static_cast<float>(M_PI / 2));
+    o->SetAngle(std::numbers::pi_v<float> / 2);
     o->SetInputRect(true, {0, 0, 10, 20});
     vK_DrawParams state = o->ComputeDrawState(root_state);
     struct Case {
