@@ -166,17 +166,12 @@ vK_AnimatedFields vK_Object::AnimatedFields() {
         &transformDirty_};
 }
 
+// Only by-name animations call in; the others write through AnimatedFields.
 void vK_Object::SetAnimatedValues(int parameter, const std::string& property, const float* values) {
-    if (parameter == kAnimByName) {
-        vK_DataTable table;
-        table.SetFloat(property, values[0]);
-        SetProperties(table);
-        return;
-    }
-    const vK_AnimatedFields fields = AnimatedFields();
-    // Colours and alpha leave the transform as it is.
-    if (WriteAnimatedValues(parameter, values, fields.channels) > 0 && parameter <= kAnimAngle)
-        transformDirty_ = true;
+    if (parameter != kAnimByName) return;
+    vK_DataTable table;
+    table.SetFloat(property, values[0]);
+    SetProperties(table);
 }
 
 bool vK_Object::AnimateProperty(int parameter, bool loop, bool additive, const vK_DataScriptFunction& handler,

@@ -77,6 +77,7 @@ class vK_AnimationTarget {
 public:
     virtual ~vK_AnimationTarget() = default;
     virtual vK_AnimatedFields AnimatedFields() = 0;
+    // Parameter 13 (kAnimByName) only, with the property's name and its value.
     virtual void SetAnimatedValues(int parameter, const std::string& property, const float* values) = 0;
 };
 
