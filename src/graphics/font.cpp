@@ -300,8 +300,17 @@ bool vK_Font::LoadWith(const std::string& name, const FileReader& reader) {
 bool vK_Font::LoadStyle(int style) const {
     tried_[style] = true;
     std::vector<uint8_t> bytes;
-    if (!reader_ || !reader_(StyleFileName(GetName(), style), bytes)) return false;
-    if (!InsertFace(style, vK_FontScrambler::Descramble(bytes.data(), bytes.size()))) return false;
+    const std::string file = StyleFileName(GetName(), style);
+    if (!reader_ || !reader_(file, bytes)) return false;
+    if (bytes.empty()) {
+        Log("Error: font %s: \"%s\" is empty", GetName().c_str(), file.c_str());
+        return false;
+    }
+    if (!InsertFace(style, vK_FontScrambler::Descramble(bytes.data(), bytes.size()))) {
+        if (library_ != nullptr)
+            Log("Error: font %s: \"%s\" is damaged or not a font file", GetName().c_str(), file.c_str());
+        return false;
+    }
     if (sizes_[style] > 0)
         FT_Set_Char_Size(faces_.at(style).face, 0, static_cast<FT_F26Dot6>(sizes_[style]) * 64, 72, 72);
     return true;
@@ -329,7 +338,7 @@ bool vK_Font::InsertFace(int style, std::vector<uint8_t> bytes) const {
     if (FT_New_Memory_Face(library_.get(), entry.buffer.data(), static_cast<FT_Long>(entry.buffer.size()), 0,
                            &face) != 0 ||
         face == nullptr) {
-        return false;  // treated as a missing file; the buffer goes with entry
+        return false;  // the caller logs it; the buffer goes with entry
     }
     entry.face = face;
     auto existing = faces_.find(style);

@@ -36,7 +36,14 @@ void PngRead(png_structp png, png_bytep out, png_size_t count) {
     source->position += count;
 }
 
-void PngError(png_structp png, png_const_charp /*message*/) { png_longjmp(png, 1); }
+// libpng's reason is kept in the state's buffer so the log line can say why a file failed.
+constexpr size_t kReasonBytes = 160;
+
+void PngError(png_structp png, png_const_charp message) {
+    if (auto* reason = static_cast<char*>(png_get_error_ptr(png)))
+        std::snprintf(reason, kReasonBytes, "%s", message ? message : "unknown error");
+    png_longjmp(png, 1);
+}
 void PngWarning(png_structp, png_const_charp) {}
 
 // Everything longjmp may skip lives here, outside the function that calls setjmp.
@@ -44,6 +51,7 @@ struct PngState {
     png_structp png = nullptr;
     png_infop info = nullptr;
     std::vector<png_bytep> rows;
+    char reason[kReasonBytes] = "unknown error";
     ~PngState() {
         if (png) png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
     }
@@ -52,7 +60,7 @@ struct PngState {
 bool ReadPngHeader(PngState& s, PngSource& source, const vK_Image& image, png_uint_32& width,
                    png_uint_32& height) {
     if (setjmp(png_jmpbuf(s.png))) {
-        Log("Error: Error during init_io");
+        Log("Error: Error during init_io. File %s: %s", image.fileName.c_str(), s.reason);
         return false;
     }
     png_set_read_fn(s.png, &source, PngRead);
@@ -71,9 +79,9 @@ bool ReadPngHeader(PngState& s, PngSource& source, const vK_Image& image, png_ui
     return true;
 }
 
-bool ReadPngBody(PngState& s) {
+bool ReadPngBody(PngState& s, const vK_Image& image) {
     if (setjmp(png_jmpbuf(s.png))) {
-        Log("Error: Error during read_image");
+        Log("Error: Error during read_image. File %s: %s", image.fileName.c_str(), s.reason);
         return false;
     }
     png_read_image(s.png, s.rows.data());
@@ -89,7 +97,7 @@ bool DecodePng(const uint8_t* data, size_t length, vK_Image& image) {
         return false;
     }
     PngState s;
-    s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
+    s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, s.reason, PngError, PngWarning);
     if (!s.png) {
         Log("Error: png_create_read_struct failed");
         return false;
@@ -109,7 +117,7 @@ bool DecodePng(const uint8_t* data, size_t length, vK_Image& image) {
     std::vector<uint8_t> pixels(size_t{width} * height * 4 + 1);
     s.rows.resize(height);
     for (png_uint_32 y = 0; y < height; ++y) s.rows[y] = pixels.data() + size_t{y} * width * 4;
-    if (!ReadPngBody(s)) return false;
+    if (!ReadPngBody(s, image)) return false;
     image.width = static_cast<int>(width);
     image.height = static_cast<int>(height);
     image.pixels = std::move(pixels);
@@ -121,9 +129,14 @@ namespace {
 struct JpegError {
     jpeg_error_mgr manager;
     jmp_buf jump;
+    char reason[JMSG_LENGTH_MAX] = "unknown error";
 };
 
-void JpegErrorExit(j_common_ptr info) { std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1); }
+void JpegErrorExit(j_common_ptr info) {
+    auto* error = reinterpret_cast<JpegError*>(info->err);
+    info->err->format_message(info, error->reason);
+    std::longjmp(error->jump, 1);
+}
 void JpegOutputMessage(j_common_ptr) {}
 
 struct JpegDecodeState {
@@ -191,7 +204,9 @@ bool DecodeJpeg(const uint8_t* data, size_t length, vK_Image& image) {
     std::vector<uint8_t> pixels;
     bool wrongFormat = false;
     if (!data || length == 0 || !RunJpegDecode(s, data, length, image, pixels, wrongFormat)) {
-        if (!wrongFormat) Log("Error: JPEG code has signaled an error. File %s", image.fileName.c_str());
+        if (!wrongFormat)
+            Log("Error: JPEG code has signaled an error. File %s: %s", image.fileName.c_str(),
+                length == 0 ? "the file is empty" : s.error.reason);
         image.width = image.height = 0;
         return false;
     }
@@ -268,6 +283,7 @@ struct PngWriteState {
     png_structp png = nullptr;
     png_infop info = nullptr;
     std::vector<png_bytep> rows;
+    char reason[kReasonBytes] = "unknown error";
     ~PngWriteState() {
         if (png) png_destroy_write_struct(&png, info ? &info : nullptr);
     }

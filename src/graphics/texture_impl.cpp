@@ -17,12 +17,17 @@ bool vK_ReadAssetFile(const std::string& path, std::vector<uint8_t>& bytes) {
 
 namespace {
 
-// Reads and decodes name + extension when the file exists; false otherwise.
-bool DecodeFile(const std::string& path, bool png, vK_Image& image) {
+// Reads and decodes name + extension when the file exists; false otherwise. found tells a
+// file that is there but unreadable or undecodable (the decoder logged why) from a missing one.
+bool DecodeFile(const std::string& path, bool png, vK_Image& image, bool& found) {
     vK_FileManager* files = vK_FileManager::Instance();
     if (!files || files->Exists(path) != 0) return false;
+    found = true;
     std::vector<uint8_t> bytes;
-    if (!vK_ReadAssetFile(path, bytes)) return false;
+    if (!vK_ReadAssetFile(path, bytes)) {
+        Log("Error: texture could not read \"%s\" file!", path.c_str());
+        return false;
+    }
     image.fileName = path;
     return png ? DecodePng(bytes.data(), bytes.size(), image) : DecodeJpeg(bytes.data(), bytes.size(), image);
 }
@@ -33,13 +38,19 @@ bool vK_Texture_Impl::Load(const std::string& name) {
     SetName(name);
     if (!vK_Render::Instance()) return false;
     vK_Image image;
-    bool fromPng = DecodeFile(name + ".png", true, image);
+    bool found = false;
+    bool fromPng = DecodeFile(name + ".png", true, image, found);
     if (!fromPng) {
         image = vK_Image();
-        DecodeFile(name + ".jpg", false, image);
+        DecodeFile(name + ".jpg", false, image, found);
     }
     if (image.pixels.empty()) {
-        Log("Error: texture could not find \"%s\" file!", name.c_str());
+        // A file that exists but failed has had its reason logged by the decoder already.
+        if (found)
+            Log("Error: texture \"%s\" could not be loaded: its file is damaged or not a supported image",
+                name.c_str());
+        else
+            Log("Error: texture could not find \"%s\" file!", name.c_str());
         return false;
     }
     if (!CreateFromImage(image)) return false;

@@ -119,7 +119,7 @@ TEST_F(FontTest, Load_ToolRoundTripsShortFilesAndRefusesBadInput) {
     EXPECT_EQ(std::system((tool + " --help >/dev/null").c_str()), 0);
 }
 
-TEST_F(FontTest, Load_MissingFilesLogTheDesignMessageAndJunkIsTreatedAsMissing) {
+TEST_F(FontTest, Load_MissingFilesLogTheDesignMessageDamagedOnesTheirCause) {
     Assets assets;
     vK_LogCapture capture;
     vK_Font font;
@@ -127,10 +127,28 @@ TEST_F(FontTest, Load_MissingFilesLogTheDesignMessageAndJunkIsTreatedAsMissing) 
     EXPECT_TRUE(capture.Contains(
         "Error: font assets/fonts/nothing could not find \"assets/fonts/nothing\" file to load!"));
     EXPECT_EQ(capture.Count(), 1);  // missing style files themselves are silent
-    // A file FreeType refuses after descrambling counts as missing.
-    WriteFile(assets.Path("assets/fonts/junk.vkfnt"), std::vector<uint8_t>(300, 1));
-    vK_Font junk;
-    EXPECT_FALSE(junk.Load("assets/fonts/junk"));
+    // Files that are there but empty, cut short or not a font are named with the cause.
+    const std::vector<uint8_t> regular = ReadFile(kDejaVuBold);
+    const std::vector<uint8_t> cut(regular.begin(), regular.begin() + 400);
+    const struct {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        const char* line;
+    } damaged[] = {
+        {"junk", std::vector<uint8_t>(300, 1),
+         "font assets/fonts/junk: \"assets/fonts/junk.vkfnt\" is damaged or not a font file"},
+        {"cut", cut, "font assets/fonts/cut: \"assets/fonts/cut.vkfnt\" is damaged or not a font file"},
+        {"void", {}, "font assets/fonts/void: \"assets/fonts/void.vkfnt\" is empty"},
+    };
+    for (const auto& d : damaged) {
+        const std::string path = std::string("assets/fonts/") + d.name;
+        WriteFile(assets.Path(path + ".vkfnt"),
+                  d.bytes.empty() ? d.bytes : vK_FontScrambler::Scramble(d.bytes.data(), d.bytes.size()));
+        capture.Clear();
+        vK_Font font;
+        EXPECT_FALSE(font.Load(path)) << d.name;
+        EXPECT_TRUE(capture.Contains(d.line)) << capture.Text();
+    }
     // Only the bold file present: the font loads with that style alone.
     const std::vector<uint8_t> bold = ReadFile(kDejaVuBold);
     WriteFile(assets.Path("assets/fonts/b_b.vkfnt"), vK_FontScrambler::Scramble(bold.data(), bold.size()));

@@ -95,6 +95,49 @@ TEST_F(Textures, Load_PngWinsCorruptPngFallsBackToJpegMissingFails) {
     EXPECT_TRUE(log.Contains("Error: texture could not find \"assets/none\" file!"));
 }
 
+TEST_F(Textures, Load_DamagedFilesAreNamedWithTheirCauseMissingOnesAsMissing) {
+    const std::string png = PngText(32, 32, true);
+    const std::string jpeg = JpegText(folder, 16, 16);
+    struct Case {
+        std::string file;  // under assets/, "" for none
+        std::string content;
+        std::vector<std::string> lines;  // every one must be logged
+    };
+    const Case cases[] = {
+        {"cut.png",
+         png.substr(0, 20),
+         {"Error: Error during init_io. File assets/cut.png: ",
+          "texture \"assets/cut\" could not be loaded"}},
+        {"body.png",
+         png.substr(0, png.size() - 30),
+         {"Error: Error during read_image. File assets/body.png: ",
+          "texture \"assets/body\" could not be loaded"}},
+        {"noise.jpg",
+         std::string(200, '\x5a'),
+         {"Error: JPEG code has signaled an error. File assets/noise.jpg: Not a JPEG file",
+          "texture \"assets/noise\" could not be loaded"}},
+        {"half.jpg",
+         jpeg.substr(0, 60),
+         {"Error: JPEG code has signaled an error. File assets/half.jpg: ",
+          "texture \"assets/half\" could not be loaded"}},
+        {"empty.jpg",
+         "",
+         {"File assets/empty.jpg: the file is empty", "texture \"assets/empty\" could not be loaded"}},
+        {"", "", {"Error: texture could not find \"assets/ghost\" file!"}},
+    };
+    for (const Case& c : cases) {
+        const std::string stem = c.file.empty() ? "ghost" : c.file.substr(0, c.file.find('.'));
+        if (!c.file.empty()) Put("assets/" + c.file, c.content);
+        vK_LogCapture log;
+        EXPECT_FALSE(resources.GetTexture("assets/" + stem)) << c.file;
+        for (const std::string& line : c.lines)
+            EXPECT_TRUE(log.Contains(line)) << c.file << "\n" << log.Text();
+        if (!c.file.empty()) {
+            EXPECT_FALSE(log.Contains("could not find")) << log.Text();
+        }
+    }
+}
+
 TEST_F(Textures, Load_RefusedSizeRetriesAtPowersOfTwo) {
     render.powerOfTwoOnly = true;
     Put("assets/wide.png", PngText(300, 200, false));
