@@ -1,14 +1,17 @@
 #include "game/profile_list.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 #include "data/data.h"
 #include "data/json.h"
 #include "data/json_file.h"
 #include "files/file_manager.h"
 #include "files/log.h"
+#include "game/saved_values.h"
 #include "script/script_hub.h"
 
 namespace {
@@ -79,14 +82,18 @@ int LoadSilently(const std::string& path, std::vector<uint8_t>& bytes) {
     return status;
 }
 
-// Copies the stored bytes of a file that did not read to path + kDamagedSuffix.
-void KeepDamagedCopy(const std::string& path) {
+// Copies the stored bytes of a file that did not read whole to path + kDamagedSuffix,
+// with a log line saying what was wrong (reason) and where the copy is.
+void KeepDamagedCopy(const std::string& path, const std::string& reason) {
     vK_FileManager* files = vK_FileManager::Instance();
     std::vector<uint8_t> raw;
-    if (!files || !files->ReadFromReaders(path, raw)) return;
     const std::string copy = path + kDamagedSuffix;
-    if (files->SaveFile(copy, raw, 0, false))
-        Log("Error: %s is damaged; its content is kept in %s.", path.c_str(), copy.c_str());
+    if (files && files->ReadFromReaders(path, raw) && files->SaveFile(copy, raw, 0, false)) {
+        Log("Error: %s is damaged (%s); its content is kept in %s.", path.c_str(), reason.c_str(),
+            copy.c_str());
+    } else {
+        Log("Error: %s is damaged (%s); no copy of it could be kept.", path.c_str(), reason.c_str());
+    }
 }
 
 bool IsProfileId(const std::string& id) {
@@ -120,30 +127,104 @@ void vY_ProfileList::Load() {
     if (!files || files->Exists(kListFile) != 0) return;
     std::vector<uint8_t> bytes;
     const int status = LoadSilently(kListFile, bytes);
-    const std::unique_ptr<vK_Data> root = status == 0 ? ParseJson(bytes.data(), bytes.size()) : nullptr;
+    vK_JsonError error;
+    const std::unique_ptr<vK_Data> root =
+        status == 0
+            ? ParseJson(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), &error)
+            : nullptr;
     const vK_DataTable* table = root ? root->AsTable() : nullptr;
-    if (!table) {
+    std::vector<std::string> problems;
+    if (table) {
+        ReadTable(*table, problems);
+    } else {
         current_ = kUnreadable;
-        KeepDamagedCopy(kListFile);
-        return;
+        if (status != 0) {
+            problems.push_back("it can not be read");
+        } else if (!root) {
+            problems.push_back(FormatString("%d:%d: %s", error.line, error.column, error.message.c_str()));
+        } else {
+            problems.push_back("it is not a JSON object");
+        }
     }
-    const vK_Data* current = table->Get("current");
-    if (!current) return;
-    current_ = current->GetInt();
-    const vK_Data* profiles = table->Get("profiles");
+    if (problems.empty()) return;
+    std::string reason;
+    for (const std::string& problem : problems) reason += (reason.empty() ? "" : "; ") + problem;
+    KeepDamagedCopy(kListFile, reason);
+}
+
+void vY_ProfileList::ReadTable(const vK_DataTable& table, std::vector<std::string>& problems) {
+    const vK_Data* profiles = table.Get("profiles");
     const vK_DataArray* list = profiles ? profiles->AsArray() : nullptr;
+    if (!table.Get("current")) problems.push_back("no \"current\" key");
     if (!list) {
+        problems.push_back(profiles ? "\"profiles\" is not an array" : "no \"profiles\" key");
         current_ = kMalformed;
-        KeepDamagedCopy(kListFile);
         return;
     }
-    for (const vK_Data* item : *list) {
-        Entry entry;
-        if (const vK_Data* id = item->Get("id")) entry.id = id->ToString();
-        if (const vK_Data* name = item->Get("name")) entry.name = DecodeBase64(name->ToString());
-        entries_.push_back(std::move(entry));
+    // The entry of the stored index is found again among the entries kept.
+    std::vector<unsigned> from;
+    for (unsigned i = 0; i < list->Size(); ++i) {
+        if (ReadEntry(*list->GetAt(i), i, problems)) from.push_back(i);
     }
-    if (current_ >= GetCount()) current_ = entries_.empty() ? kMalformed : 0;
+    const vK_Data* current = table.Get("current");
+    if (!current) {
+        current_ = entries_.empty() ? kNoList : 0;  // the first player, rather than none
+        return;
+    }
+    const int fallback = entries_.empty() ? kMalformed : 0;
+    const std::string problem = NumberProblem(*current, kMalformed, double(list->Size()) - 1, true);
+    if (!problem.empty()) {
+        problems.push_back("\"current\" " + problem);
+        current_ = fallback;
+        return;
+    }
+    current_ = current->GetInt();
+    if (current_ < 0) return;  // one of the stored states that select nothing
+    const auto kept = std::find(from.begin(), from.end(), unsigned(current_));
+    current_ = kept == from.end() ? fallback : int(kept - from.begin());
+}
+
+bool vY_ProfileList::ReadEntry(const vK_Data& item, unsigned index, std::vector<std::string>& problems) {
+    const std::string entry = FormatString("entry %u", index);
+    if (!item.AsTable()) {
+        problems.push_back(entry + " is not an object");
+        return false;
+    }
+    Entry read;
+    const vK_Data* id = item.Get("id");
+    const vK_Data* name = item.Get("name");
+    if (id && id->GetTag() == vK_Data::kString) read.id = id->ToString();
+    if (name && name->GetTag() == vK_Data::kString) read.name = DecodeBase64(name->ToString());
+    if (read.id.empty()) {
+        problems.push_back(entry + " has no id");
+    } else if (ProfilePath(read.id).empty()) {
+        problems.push_back(entry + " has the id \"" + read.id + "\", which names no profile file");
+    }
+    for (const Entry& other : entries_) {
+        if (!read.id.empty() && other.id == read.id) {
+            // Two players sharing one progress file would overwrite each other's.
+            problems.push_back(entry + " repeats the id " + read.id);
+            return false;
+        }
+    }
+    const std::string unique = UniqueName(read.name, read.id);
+    if (read.name.empty()) {
+        problems.push_back(entry + " has no name");
+    } else if (unique != read.name) {
+        problems.push_back(entry + " repeats a name");
+    }
+    read.name = unique;
+    entries_.push_back(std::move(read));
+    return true;
+}
+
+std::string vY_ProfileList::UniqueName(const std::string& name, const std::string& id) const {
+    const auto taken = [this](const std::string& candidate) {
+        return std::any_of(entries_.begin(), entries_.end(),
+                           [&](const Entry& entry) { return entry.name == candidate; });
+    };
+    const std::string wanted = name.empty() ? id : name;
+    return taken(wanted) ? wanted + " (" + id + ")" : wanted;
 }
 
 bool vY_ProfileList::SaveList() const {
@@ -237,7 +318,7 @@ bool vY_ProfileList::LoadCurrentProfile() {
     const std::unique_ptr<vK_Data> root = status == 0 ? ParseJson(bytes.data(), bytes.size()) : nullptr;
     const vK_Data* profile = root && root->AsTable() ? root->Get("profile") : nullptr;
     if (!profile || !profile->AsTable()) {
-        KeepDamagedCopy(path);
+        KeepDamagedCopy(path, status == 2 ? "wrong checksum" : "no \"profile\" table");
         Log("Error: profile file %s is damaged and was not loaded.", path.c_str());
         return false;
     }

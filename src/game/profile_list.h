@@ -2,6 +2,9 @@
 #include <string>
 #include <vector>
 
+class vK_Data;
+class vK_DataTable;
+
 // The named player profiles: the list in "save/profile_list.json" (names in Base64) and
 // one checksummed file per profile, "save/<id>.json", holding the script global
 // "vy_global" under "profile"."game_data". One instance, owned by the application;
@@ -69,6 +72,14 @@ public:
 
 private:
     const Entry* Selected() const;
+    // Load's reading of a list file that parsed as a table: every readable player is kept,
+    // and what could not be used is added to problems.
+    void ReadTable(const vK_DataTable& table, std::vector<std::string>& problems);
+    // Appends the entry item unless it is not an object or repeats an id; false then.
+    bool ReadEntry(const vK_Data& item, unsigned index, std::vector<std::string>& problems);
+    // name, or the id when name is empty, or "name (id)" when another entry has name, so
+    // every player of a damaged list stays distinct and can be selected.
+    std::string UniqueName(const std::string& name, const std::string& id) const;
 
     std::vector<Entry> entries_;
     int current_ = kNoList;

@@ -119,7 +119,8 @@ TEST_F(ProfileListTest, ListFileStates) {
         {"{\"current\":5,\"profiles\":[{\"id\":\"p_000000\",\"name\":\"QQ==\"},{\"id\":\"p_000001\"}]}", 0, 2,
          "A"},
         {"{\"current\":5,\"profiles\":[]}", -3, 0, ""},
-        {"{\"current\":-7,\"profiles\":[{\"id\":\"p_000000\",\"name\":\"QQ==\"}]}", -7, 1, ""},
+        {"{\"current\":-7,\"profiles\":[{\"id\":\"p_000000\",\"name\":\"QQ==\"}]}", 0, 1, "A"},
+        {"{\"current\":-3,\"profiles\":[{\"id\":\"p_000000\",\"name\":\"QQ==\"}]}", -3, 1, ""},
         // Decoding stops at the first character outside the alphabet.
         {"{\"current\":0,\"profiles\":[{\"id\":\"p_000000\",\"name\":\"QUJD*RA==\"}]}", 0, 1, "ABC"},
     };
@@ -144,6 +145,61 @@ TEST_F(ProfileListTest, DamagedListIsKeptBeforeItIsOverwritten) {
     ASSERT_TRUE(list.AddProfile("New"));
     ASSERT_TRUE(list.SaveList());
     EXPECT_EQ(SaveText("profile_list.json.damaged"), "{\"current\":0,\"profiles\":[{\"id\":\"p_0");
+}
+
+// A list the game can use only in part keeps every player it can read, selects the stored
+// one where it is still there (else the first), names the fault in the log and keeps the
+// file as it was; rewriting the list then loses nobody.
+TEST_F(ProfileListTest, PartlyDamagedListsKeepTheirPlayers) {
+    // "QQ==" is A, "Qg==" is B.
+    const std::string a = R"({"id":"p_000000","name":"QQ=="})", b = R"({"id":"p_000001","name":"Qg=="})";
+    struct Case {
+        std::string text;
+        std::vector<std::string> names;
+        int current;
+        const char* problem;
+    };
+    const Case cases[] = {
+        {R"({"cubrent":1,"profiles":[)" + a + "," + b + "]}", {"A", "B"}, 0, "no \"current\" key"},
+        {R"({"current":"1","profiles":[)" + a + "," + b + "]}",
+         {"A", "B"},
+         0,
+         "\"current\" is \"1\", not a number"},
+        {R"({"current":null,"profiles":[)" + a + "]}", {"A"}, 0, "\"current\" is null, not a number"},
+        {R"({"current":2,"profiles":[)" + a + ",7," + b + "]}", {"A", "B"}, 1, "entry 1 is not an object"},
+        {R"({"current":1,"profiles":[)" + a + R"(,{"id":"p_000000","name":"Qg=="}]})",
+         {"A"},
+         0,
+         "entry 1 repeats the id p_000000"},
+        {R"({"current":1,"profiles":[)" + a + R"(,{"id":"p_000003","name":"QQ=="}]})",
+         {"A", "A (p_000003)"},
+         1,
+         "entry 1 repeats a name"},
+        {R"({"current":1,"profiles":[)" + a + R"(,{"id":"p_000004"}]})",
+         {"A", "p_000004"},
+         1,
+         "entry 1 has no name"},
+        {R"({"current":0,"profiles":[{"name":"QQ=="}]})", {"A"}, 0, "entry 0 has no id"},
+        {R"({"profiles":[]})", {}, -1, "no \"current\" key"},
+        {R"({"current":0,"profiles":{}})", {}, -3, "\"profiles\" is not an array"},
+        {R"({"current":0})", {}, -3, "no \"profiles\" key"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::filesystem::remove_all(folder.Path() + "/save");
+        folder.WriteFile("save/profile_list.json", c.text);
+        vK_LogCapture log;
+        vY_ProfileList list;
+        EXPECT_EQ(Names(list), c.names);
+        EXPECT_EQ(list.GetCurrent(), c.current);
+        EXPECT_TRUE(log.Contains("Error: save/profile_list.json is damaged (")) << log.Text();
+        EXPECT_TRUE(log.Contains(c.problem)) << log.Text();
+        EXPECT_TRUE(log.Contains("its content is kept in save/profile_list.json.damaged")) << log.Text();
+        EXPECT_EQ(SaveText("profile_list.json.damaged"), c.text);
+        ASSERT_TRUE(list.SaveList());
+        vY_ProfileList reloaded;
+        EXPECT_EQ(Names(reloaded), c.names);
+    }
 }
 
 TEST_F(ProfileListTest, ReadsFilesWrittenByAnIndependentScript) {
