@@ -1,10 +1,13 @@
 #include "files/file_manager.h"
 
+#include <set>
+
 #include "files/byte_buffer.h"
 #include "files/data_provider_archive.h"
 #include "files/data_provider_save.h"
 #include "files/in_stream_interface.h"
 #include "files/log.h"
+#include "files/os_services.h"
 #include "files/path_rules.h"
 #include "files/protected_file.h"
 
@@ -14,6 +17,9 @@ constexpr const char* kLogFile = "save/logfile.txt";
 constexpr size_t kMaxEarlyLines = 1000;
 constexpr const char* kArchiveBase = "assets/data";
 constexpr const char* kArchiveName = "assets/data.pck";
+constexpr const char* kDamagedSuffix = ".damaged";
+// Copies of one file's damages kept at the most; later ones are not kept.
+constexpr int kMaxDamagedCopies = 100;
 }  // namespace
 
 vK_FileManager::vK_FileManager() : locations_(std::make_shared<vK_FileLocations>()) {
@@ -190,4 +196,34 @@ int vK_FileManager::LoadIntoBuffer(const std::string& path, vK_ByteBuffer& buffe
     const int status = LoadFile(path, bytes, 0);
     buffer.Assign(std::move(bytes));
     return status;
+}
+
+std::vector<std::string> vK_FileManager::ListFolder(const std::string& folder) {
+    // "folder/." is a request path the providers resolve to the folder itself.
+    const std::string request = folder + "/.";
+    if (!Admit(request)) return {};
+    std::set<std::string> found;
+    std::vector<std::string> names;
+    for (auto it = readers_.rbegin(); it != readers_.rend(); ++it) {
+        std::string dir = (*it)->ResolvePath(request);
+        if (dir.size() < 2 || !OsListFolder(dir.erase(dir.size() - 2), names)) continue;
+        for (const std::string& name : names) {
+            if (OsIsRegularFile(dir + "/" + name)) found.insert(name);
+        }
+    }
+    return {found.begin(), found.end()};
+}
+
+std::string vK_FileManager::KeepDamagedCopy(const std::string& path) {
+    std::vector<uint8_t> raw, held;
+    if (!ReadFromReaders(path, raw)) return {};
+    for (int n = 0; n < kMaxDamagedCopies; ++n) {
+        const std::string copy = path + kDamagedSuffix + (n == 0 ? std::string() : "." + std::to_string(n));
+        if (Exists(copy) == 0) {
+            if (ReadFromReaders(copy, held) && held == raw) return copy;
+            continue;
+        }
+        return SaveFile(copy, raw, 0, false) ? copy : std::string();
+    }
+    return {};
 }

@@ -70,6 +70,18 @@ public:
     // no protection and no log line; false when none has it or the path is refused.
     bool ReadFromReaders(const std::string& path, std::vector<uint8_t>& bytes);
 
+    // The names of the regular files in folder ("save", or a folder below "save/" or
+    // "assets/") as the folder providers find them, sorted, each once; archive entries are
+    // not listed. Empty when no folder is there or the path is refused.
+    std::vector<std::string> ListFolder(const std::string& folder);
+
+    // Copies the stored bytes of path, a file that did not read whole, to the first free
+    // name of path + ".damaged", ".damaged.1", ".damaged.2", ..., so a damage met later
+    // never overwrites the copy of an earlier one; a copy that already holds the same
+    // bytes is used again. The copy's path, "" when path can not be read or no copy can
+    // be written.
+    std::string KeepDamagedCopy(const std::string& path);
+
     // Starts "save/logfile.txt" afresh for this run, beginning with the lines logged
     // before (start-up reads the configuration and string tables before the save
     // folder, and so the log's place, is known). Later lines are only appended.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string_view>
 
@@ -19,9 +20,8 @@ vY_ProfileList* g_instance = nullptr;
 
 constexpr const char* kGlobalName = "vy_global";
 constexpr const char* kBase64 = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-// Files that failed to read are kept under their name with this suffix before anything
-// overwrites them, so a damaged save can still be recovered by hand.
-constexpr const char* kDamagedSuffix = ".damaged";
+// Profile files are "p_" + digits + this.
+constexpr const char* kProfileSuffix = ".json";
 
 std::string EncodeBase64(const std::string& bytes) {
     std::string out;
@@ -82,18 +82,32 @@ int LoadSilently(const std::string& path, std::vector<uint8_t>& bytes) {
     return status;
 }
 
-// Copies the stored bytes of a file that did not read whole to path + kDamagedSuffix,
-// with a log line saying what was wrong (reason) and where the copy is.
+// Keeps a copy of a file that did not read whole before anything overwrites it, with a
+// log line saying what was wrong (reason) and where the copy is.
 void KeepDamagedCopy(const std::string& path, const std::string& reason) {
     vK_FileManager* files = vK_FileManager::Instance();
-    std::vector<uint8_t> raw;
-    const std::string copy = path + kDamagedSuffix;
-    if (files && files->ReadFromReaders(path, raw) && files->SaveFile(copy, raw, 0, false)) {
+    const std::string copy = files ? files->KeepDamagedCopy(path) : std::string();
+    if (!copy.empty()) {
         Log("Error: %s is damaged (%s); its content is kept in %s.", path.c_str(), reason.c_str(),
             copy.c_str());
     } else {
         Log("Error: %s is damaged (%s); no copy of it could be kept.", path.c_str(), reason.c_str());
     }
+}
+
+// The player's name a profile file holds ("profile"."name", Base64), "" when it can not
+// be read.
+std::string StoredName(const std::string& path) {
+    vK_FileManager* files = vK_FileManager::Instance();
+    std::vector<uint8_t> bytes;
+    const bool was_silent = files->IsSilent();
+    files->SetSilent(true);
+    const int status = files->LoadFile(path, bytes, 2);
+    files->SetSilent(was_silent);
+    const std::unique_ptr<vK_Data> root = status == 0 ? ParseJson(bytes.data(), bytes.size()) : nullptr;
+    const vK_Data* profile = root ? root->Get("profile") : nullptr;
+    const vK_Data* name = profile ? profile->Get("name") : nullptr;
+    return name && name->GetTag() == vK_Data::kString ? DecodeBase64(name->ToString()) : std::string();
 }
 
 bool IsProfileId(const std::string& id) {
@@ -150,6 +164,31 @@ void vY_ProfileList::Load() {
     std::string reason;
     for (const std::string& problem : problems) reason += (reason.empty() ? "" : "; ") + problem;
     KeepDamagedCopy(kListFile, reason);
+    RecoverFromProfileFiles();
+}
+
+void vY_ProfileList::RecoverFromProfileFiles() {
+    std::vector<std::string> ids;
+    for (const std::string& file : vK_FileManager::Instance()->ListFolder("save")) {
+        const size_t stem = file.size() - std::min(file.size(), std::strlen(kProfileSuffix));
+        const std::string id = file.substr(0, stem);
+        if (file.compare(stem, std::string::npos, kProfileSuffix) != 0 || !IsProfileId(id)) continue;
+        if (std::none_of(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.id == id; }))
+            ids.push_back(id);
+    }
+    if (ids.empty()) return;
+    // In the order of the numbers, as the players were added.
+    std::sort(ids.begin(), ids.end(), [](const std::string& a, const std::string& b) {
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
+    });
+    std::string recovered;
+    for (const std::string& id : ids) {
+        entries_.push_back({id, UniqueName(StoredName(ProfilePath(id)), id)});
+        recovered += (recovered.empty() ? "" : ", ") + id;
+    }
+    if (current_ < 0) current_ = 0;
+    Log("Warning: %s did not name the players %s; they are taken back from their profile files.", kListFile,
+        recovered.c_str());
 }
 
 void vY_ProfileList::ReadTable(const vK_DataTable& table, std::vector<std::string>& problems) {
@@ -341,6 +380,8 @@ bool vY_ProfileList::SaveCurrentProfile() const {
     vK_ScriptHub* hub = vK_ScriptHub::Instance();
     std::unique_ptr<vK_Data> game_data = hub ? hub->GetGlobal(kGlobalName) : nullptr;
     profile->Set("game_data", game_data ? std::move(game_data) : std::make_unique<vK_Data>());
+    // The name, as in the list, lets a lost list be rebuilt from the profile files.
+    profile->SetString("name", EncodeBase64(entry->name));
     return SaveJson(&root, path, 2, true) && saved;
 }
 

@@ -7,7 +7,9 @@ class vK_DataTable;
 
 // The named player profiles: the list in "save/profile_list.json" (names in Base64) and
 // one checksummed file per profile, "save/<id>.json", holding the script global
-// "vy_global" under "profile"."game_data". One instance, owned by the application;
+// "vy_global" under "profile"."game_data" and the player's name (Base64) under
+// "profile"."name". A damaged list is kept as a copy and rebuilt from what it still holds
+// and from the profile files, so no player is lost. One instance, owned by the application;
 // Instance() is null while none exists.
 class vY_ProfileList {
 public:
@@ -77,6 +79,9 @@ private:
     void ReadTable(const vK_DataTable& table, std::vector<std::string>& problems);
     // Appends the entry item unless it is not an object or repeats an id; false then.
     bool ReadEntry(const vK_Data& item, unsigned index, std::vector<std::string>& problems);
+    // Appends the players whose profile files ("save/p_<digits>.json") the list does not
+    // name, with the names the files hold, selecting the first player when none is.
+    void RecoverFromProfileFiles();
     // name, or the id when name is empty, or "name (id)" when another entry has name, so
     // every player of a damaged list stays distinct and can be selected.
     std::string UniqueName(const std::string& name, const std::string& id) const;

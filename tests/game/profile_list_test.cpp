@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <map>
 
 #include "files/log.h"
 #include "killed_save_fixture.h"
@@ -202,6 +203,69 @@ TEST_F(ProfileListTest, PartlyDamagedListsKeepTheirPlayers) {
     }
 }
 
+// A list that does not read whole is rebuilt from the profile files: every player comes
+// back under her id, with the name her file holds (the id for a file that holds none), and
+// each new damage is kept in a copy of its own.
+TEST_F(ProfileListTest, DamagedListsAreRebuiltFromTheProfileFiles) {
+    {
+        vY_ProfileList seed;
+        for (const char* name : {"Anna", "Ben", "Cleo"}) {
+            ASSERT_TRUE(seed.AddProfile(name));
+            seed.SelectProfile(name);
+            ASSERT_TRUE(Lua(std::string("vy_global = {who = '") + name + "'}"));
+            ASSERT_TRUE(seed.SaveCurrentProfile());
+        }
+    }
+    // A file from before names were kept in them (byte sum of its 35 bytes: 3177).
+    folder.WriteFile("save/p_000005.json", "0000000000003177{\"profile\":{\"game_data\":{\"who\":5}}}");
+    folder.WriteFile("save/p_000006.json.damaged", "not a profile");
+    const std::string ben = R"({"id":"p_000001","name":"QmVu"})";
+    struct Case {
+        std::string text;
+        std::vector<std::string> names;
+        std::vector<std::string> ids;
+        const char* copy;  // the file that holds the damaged list afterwards
+    };
+    const std::vector<std::string> all = {"Anna", "Ben", "Cleo", "p_000005"};
+    const std::vector<std::string> all_ids = {"p_000000", "p_000001", "p_000002", "p_000005"};
+    const Case cases[] = {
+        {R"({"current":1,"profi)", all, all_ids, "profile_list.json.damaged"},
+        {"[1,2]", all, all_ids, "profile_list.json.damaged.1"},
+        {R"({"current":0})", all, all_ids, "profile_list.json.damaged.2"},
+        // The same damage again: its copy is there already.
+        {R"({"current":1,"profi)", all, all_ids, "profile_list.json.damaged"},
+        {R"({"current":0,"profiles":[)" + ben + ",7]}",
+         {"Ben", "Anna", "Cleo", "p_000005"},
+         {"p_000001", "p_000000", "p_000002", "p_000005"},
+         "profile_list.json.damaged.3"},
+    };
+    std::map<std::string, std::string> copies;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        folder.WriteFile("save/profile_list.json", c.text);
+        copies[c.copy] = c.text;
+        vK_LogCapture log;
+        vY_ProfileList list;
+        EXPECT_EQ(Names(list), c.names);
+        std::vector<std::string> ids;
+        for (const auto& entry : list.GetEntries()) ids.push_back(entry.id);
+        EXPECT_EQ(ids, c.ids);
+        EXPECT_EQ(list.GetCurrent(), 0);
+        EXPECT_TRUE(log.Contains("they are taken back from their profile files")) << log.Text();
+        for (const auto& [copy, text] : copies) EXPECT_EQ(SaveText(copy), text) << copy;
+        EXPECT_FALSE(folder.Has("save/profile_list.json.damaged.4"));
+        // A returning player finds her progress under her own id.
+        EXPECT_FALSE(list.AddProfile("Ben"));
+        list.SelectProfile("Ben");
+        ASSERT_TRUE(list.LoadCurrentProfile());
+        EXPECT_EQ(Eval("vy_global.who"), "Ben");
+        list.SelectProfile("p_000005");
+        ASSERT_TRUE(list.LoadCurrentProfile());
+        EXPECT_EQ(Eval("vy_global.who"), "5");
+    }
+    EXPECT_EQ(SaveText("p_000006.json.damaged"), "not a profile");
+}
+
 TEST_F(ProfileListTest, ReadsFilesWrittenByAnIndependentScript) {
     const std::string command =
         "python3 " VRAKKO_SOURCE_DIR "/tests/game/profile_files.py " + folder.Path() + "/save";
@@ -254,7 +318,7 @@ TEST_F(ProfileListTest, ProfileFileFormat) {
     ASSERT_TRUE(Lua("vy_global = {n = 1}"));
     ASSERT_TRUE(list.SaveCurrentProfile());
     // 16-digit byte sum, then compact JSON; names in standard Base64.
-    const std::string content = "{\"profile\":{\"game_data\":{\"n\":1}}}";
+    const std::string content = "{\"profile\":{\"game_data\":{\"n\":1},\"name\":\"/wEgWm/Dqw==\"}}";
     uint32_t sum = 0;
     for (unsigned char c : content) sum += c;
     EXPECT_EQ(SaveText("p_000000.json"), FormatString("%016u", sum) + content);
