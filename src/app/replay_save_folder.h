@@ -24,6 +24,10 @@ private:
 };
 
 // Copies saveFolder, the folder a recorded run starts from, next to the recording as
-// "FILE.save" (replacing an older copy) and returns the name the recording's header gives
-// it; empty (after a log line) when there is no such folder or it could not be copied.
-std::string SnapshotSaveFolder(const std::string& recordingPath, const std::string& saveFolder);
+// "FILE.save" and sets name to what the recording's header calls it (empty when there is no
+// such folder). An older copy is replaced only when --record made it (it holds the copy
+// marker). False with error set, and nothing of the player's changed, when the copy would
+// overlap the save folder, when FILE.save is something else, or when copying fails (the
+// partial copy is removed again).
+bool SnapshotSaveFolder(const std::string& recordingPath, const std::string& saveFolder, std::string& name,
+                        std::string& error);

@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "app/dev_overlay.h"
 #include "app/engine_startup.h"
@@ -35,20 +33,27 @@ void WarnOnOtherDisplay(const Vrakko& engine, const vK_InputRecording& recording
                  engine.GetWidth(), engine.GetHeight(), recording.width, recording.height);
 }
 
-// The whole file at path; false when it can not be read.
-bool ReadWholeFile(const std::string& path, std::string& text) {
-    std::ifstream in(OsPath(path), std::ios::binary);
-    if (!in) return false;
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
+// The whole file at path; false with why set when it is no file that can be read (a
+// folder, say).
+bool ReadWholeFile(const std::string& path, std::string& text, std::string& why) {
+    std::vector<uint8_t> bytes;
+    if (OsReadFile(path, bytes)) {
+        text.assign(bytes.begin(), bytes.end());
+        return true;
+    }
+    why = OsIsDirectory(path)     ? "it is a folder"
+          : !OsPathExists(path)   ? "there is no such file"
+          : OsIsRegularFile(path) ? "it can not be read"
+                                  : "it is no regular file";
+    return false;
 }
 
 // Reads and checks the recording to replay; false (after saying why) when it is missing
 // or damaged.
 bool LoadRecording(const std::string& path, vK_InputRecording& recording) {
-    std::string text;
-    if (!ReadWholeFile(path, text)) {
-        std::fprintf(stderr, "vrakko: can not read the recording %s\n", path.c_str());
+    std::string text, why;
+    if (!ReadWholeFile(path, text, why)) {
+        std::fprintf(stderr, "vrakko: can not read the recording %s: %s\n", path.c_str(), why.c_str());
         return false;
     }
     std::string error;
@@ -74,6 +79,19 @@ vK_RunTools::vK_RunTools() = default;
 vK_RunTools::~vK_RunTools() = default;
 
 int vK_RunTools::PrepareReplay(vK_RunOptions& options, vK_StartupOptions& startup) {
+    if (!options.input.empty()) {
+        std::string why;
+        if (!ReadWholeFile(options.input, inputText_, why)) {
+            std::fprintf(stderr, "vrakko: can not read the input file %s: %s\n", options.input.c_str(),
+                         why.c_str());
+            return 2;
+        }
+    }
+    if (!options.record.empty() && OsIsDirectory(options.record)) {
+        std::fprintf(stderr, "vrakko: can not write the recording %s: it is a folder\n",
+                     options.record.c_str());
+        return 2;
+    }
     if (options.replay.empty()) return 0;
     vK_InputRecording recording;
     if (!LoadRecording(options.replay, recording)) return 2;
@@ -109,7 +127,7 @@ int vK_RunTools::Attach(Vrakko_Impl& platform, const vK_RunOptions& options, con
         platform.SetReplay([this, &platform] { replayer_->BeforeFrame(platform); });
     }
     if (!options.record.empty()) {
-        if (const int status = AttachRecorder(platform, options.record); status != 0) return status;
+        AttachRecorder(platform);
         if (!replayer_) platform.GetEngine().SetFixedStep(true, true);
     }
     if (options.dev) {
@@ -119,43 +137,48 @@ int vK_RunTools::Attach(Vrakko_Impl& platform, const vK_RunOptions& options, con
         overlay_ = std::make_unique<vK_DevOverlay>(vK_DevOverlay::KeysFromConfig());
         overlay_->Attach(platform.GetEngine());
     }
-    return options.input.empty() ? 0 : AttachInputScript(platform, options.input);
-}
-
-int vK_RunTools::AttachRecorder(Vrakko_Impl& platform, const std::string& path) {
-    // The run's scripts see the wall clock as it was at start, advancing with frame time,
-    // so its replay shows the same times.
-    const std::time_t now = std::time(nullptr);
-    long offset = 0;
-    OsLocalTime(now, &offset);
-    if (vK_ScriptHub* scripts = vK_ScriptHub::Instance()) scripts->UseRecordedClock(now, offset);
-    if (!recorder_.Open(path, vK_Random::GetState(), now, offset)) {
-        std::fprintf(stderr, "vrakko: can not write the recording %s\n", path.c_str());
-        return 2;
+    if (!options.input.empty()) {
+        input_ = std::make_unique<vK_InputScript>(ParseInputScript(inputText_));
+        platform.GetEngine().AddProcessListener(input_.get());
     }
-    // First in the list: it sees every event, whatever the others answer.
-    recording_ = true;
-    platform.GetEngine().AddInputListener(&recorder_);
-    platform.SetWindowActionListener([this](int action) { recorder_.OnWindowAction(action); });
     return 0;
 }
 
-int vK_RunTools::AttachInputScript(Vrakko_Impl& platform, const std::string& path) {
-    std::string text;
-    if (!ReadWholeFile(path, text)) {
-        std::fprintf(stderr, "vrakko: can not read the input file %s\n", path.c_str());
+void vK_RunTools::AttachRecorder(Vrakko_Impl& platform) {
+    // The run's scripts see the wall clock as it was at start, advancing with frame time,
+    // so its replay shows the same times.
+    clockStart_ = std::time(nullptr);
+    clockOffset_ = 0;
+    OsLocalTime(clockStart_, &clockOffset_);
+    if (vK_ScriptHub* scripts = vK_ScriptHub::Instance())
+        scripts->UseRecordedClock(clockStart_, clockOffset_);
+    seed_ = vK_Random::GetState();
+    // First in the list: it sees every event, whatever the others answer. The file opens
+    // once the save folder is known (StartRecording); nothing comes in before the run.
+    recording_ = true;
+    platform.GetEngine().AddInputListener(&recorder_);
+    platform.SetWindowActionListener([this](int action) { recorder_.OnWindowAction(action); });
+}
+
+int vK_RunTools::StartRecording(const std::string& path) {
+    std::string copy, error;
+    if (!SnapshotSaveFolder(path, CurrentSaveFolder(), copy, error)) {
+        std::fprintf(stderr, "vrakko: can not record to %s: %s\n", path.c_str(), error.c_str());
         return 2;
     }
-    input_ = std::make_unique<vK_InputScript>(ParseInputScript(text));
-    platform.GetEngine().AddProcessListener(input_.get());
+    recorder_.SetSaveFolder(copy);
+    if (!recorder_.Open(path, seed_, clockStart_, clockOffset_)) {
+        std::fprintf(stderr, "vrakko: can not write the recording %s\n", path.c_str());
+        return 2;
+    }
     return 0;
 }
 
 int vK_RunTools::RunGame(Vrakko_Impl& platform, const vK_RunOptions& options) {
-    int status = 0;
     vY_Application application(1024, 768);
-    // The application named the game's save folder: the run starts from a copy of it.
-    if (recording_) recorder_.SetSaveFolder(SnapshotSaveFolder(options.record, CurrentSaveFolder()));
+    // The application named the game's save folder: the recording starts from a copy of it.
+    int status = recording_ ? StartRecording(options.record) : 0;
+    if (status != 0) return status;
     if (options.fullscreen >= 0 && vY_Settings::Instance())
         vY_Settings::Instance()->SetFullscreen(options.fullscreen == 1, true);
     try {

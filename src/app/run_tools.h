@@ -36,7 +36,9 @@ public:
     vK_RunTools(const vK_RunTools&) = delete;
     vK_RunTools& operator=(const vK_RunTools&) = delete;
 
-    // Reads the recording to replay and starts its save folder; the run options take the
+    // Refuses file arguments that can not serve (an input file or recording that can not
+    // be read, a folder as the recording to write), reads the input steps and the
+    // recording to replay and starts its save folder; the run options take the
     // recording's display and length where the command line left them open.
     int PrepareReplay(vK_RunOptions& options, vK_StartupOptions& startup);
     // Hands the engine the screenshots, the replay, the recorder, the developer tools and
@@ -48,14 +50,19 @@ public:
     void Detach(Vrakko_Impl& platform);
 
 private:
-    int AttachRecorder(Vrakko_Impl& platform, const std::string& path);
-    int AttachInputScript(Vrakko_Impl& platform, const std::string& path);
+    void AttachRecorder(Vrakko_Impl& platform);
+    // Copies the save folder next to the recording and opens the recording file.
+    int StartRecording(const std::string& path);
     int CheckRunResult(const Vrakko_Impl& platform) const;
 
     std::unique_ptr<vK_InputReplayer> replayer_;
     vK_ReplaySaveFolder replaySaves_;
     vK_InputRecorder recorder_;
     bool recording_ = false;
+    unsigned seed_ = 1;         // the generator's state when the recording run was attached
+    long long clockStart_ = 0;  // the wall clock its scripts see at start
+    long clockOffset_ = 0;
+    std::string inputText_;  // the scripted input steps, read before start-up
     std::string screenshot_;
     std::unique_ptr<vY_DevReload> devReload_;
     std::unique_ptr<vK_DevOverlay> overlay_;

@@ -284,11 +284,46 @@ void vK_InputReplayer::BeforeFrame(Vrakko_Impl& platform) {
     }
 }
 
+namespace {
+
+// path made absolute with its links, "." and ".." resolved as far as it exists, without a
+// trailing separator.
+std::filesystem::path ResolvedFolder(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path resolved = fs::weakly_canonical(OsPath(path), ec);
+    if (ec) resolved = fs::absolute(OsPath(path), ec).lexically_normal();
+    if (!resolved.has_filename() && resolved.has_relative_path()) resolved = resolved.parent_path();
+    return resolved;
+}
+
+// Whether inner is outer or lies below it, part by part.
+bool StartsWith(const std::filesystem::path& inner, const std::filesystem::path& outer) {
+    auto part = inner.begin();
+    for (const std::filesystem::path& expected : outer) {
+        if (part == inner.end() || *part != expected) return false;
+        ++part;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool FoldersOverlap(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty()) return false;
+    const std::filesystem::path first = ResolvedFolder(a), second = ResolvedFolder(b);
+    return StartsWith(first, second) || StartsWith(second, first);
+}
+
 bool CopySaveFolder(const std::string& from, const std::string& to, std::string& error) {
     namespace fs = std::filesystem;
     std::error_code ec;
     if (!fs::is_directory(from, ec)) {
         error = "there is no save folder " + from;
+        return false;
+    }
+    if (FoldersOverlap(from, to)) {
+        error = "can not copy " + from + " into " + to + ": one folder is inside the other";
         return false;
     }
     fs::create_directories(to, ec);
@@ -303,7 +338,7 @@ bool CopySaveFolder(const std::string& from, const std::string& to, std::string&
         std::error_code one;
         if (it->is_directory(one)) {
             fs::create_directories(target, one);
-        } else if (it->is_regular_file(one) && relative != "logfile.txt") {
+        } else if (it->is_regular_file(one) && relative != "logfile.txt" && relative != kSaveCopyMarker) {
             fs::copy_file(it->path(), target, fs::copy_options::overwrite_existing, one);
         }
         if (one) {

@@ -56,8 +56,17 @@ std::string FormatRecordedEvent(long frame, const vK_InputEvent& event);
 // The line that records one window action.
 std::string FormatRecordedWindowAction(long frame, int action);
 
+// The file --record leaves in each copy of a save folder it makes, so that it replaces
+// only copies it made itself; copies of the folder leave it out, like the log.
+constexpr const char* kSaveCopyMarker = "recording_copy.txt";
+
+// Whether the two paths name the same folder or one lies inside the other, once links
+// and "." or ".." are resolved (as far as the paths exist).
+bool FoldersOverlap(const std::string& a, const std::string& b);
+
 // Copies the save folder from into to (created; files in to with the same names are
-// replaced), leaving out the log; false with error set when something could not be copied.
+// replaced), leaving out the log and the copy marker; false with error set when something
+// could not be copied or when the folders overlap (a copy into itself never ends).
 bool CopySaveFolder(const std::string& from, const std::string& to, std::string& error);
 
 // Writes every input event the engine receives into a recording file as it comes (each

@@ -2,12 +2,16 @@
 // frames byte for byte; a missing or damaged recording ends the program with its reason.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "support/log_check.h"
 #include "support/temp_folder.h"
@@ -29,9 +33,12 @@ protected:
     }
     // Runs vrakko headless with a fresh save folder named after run; the exit status.
     int Run(const std::string& run, const std::string& options) {
+        return RunWith(run, "--save-dir '" + folder.Path() + "/" + run + "' " + options);
+    }
+    // The same with the options alone (the save folder among them); the output goes to run.out.
+    int RunWith(const std::string& run, const std::string& options) {
         const std::string command = "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy '" + exe + "' --root '" +
-                                    demo + "' --save-dir '" + folder.Path() + "/" + run + "' " + options +
-                                    " >'" + folder.Path() + "/" + run + ".out' 2>&1";
+                                    demo + "' " + options + " >'" + folder.Path() + "/" + run + ".out' 2>&1";
         const int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -109,11 +116,149 @@ TEST_F(ReplayTest, ARecordingMadeMidGameReplaysFromItsSaveFolderCopy) {
     EXPECT_FALSE(Read(P("bare-90.png")) == Read(P("mid-90.png")));
 }
 
+// --record copies the save folder to FILE.save, replacing an older copy, and --replay copies
+// the folder a recording names into the save folder. Where the two folders overlap (one is
+// the other or inside it, also through a link or "..") or FILE.save is not a copy --record
+// made, the run is refused with its reason and every file that was there stays.
+TEST_F(ReplayTest, OverlappingSaveFoldersAreRefusedAndNoFileIsLost) {
+    const auto recording = [](const std::string& save) {
+        return "vrakko-recording 1\nseed 1\nsave " + save + "\ndisplay 1024 768 windowed\n5 end\n";
+    };
+    using Files = std::map<std::string, std::string>;
+    struct Case {
+        const char* name;
+        Files before;         // written first, relative to the case's folder
+        std::string options;  // "@" stands for the case's folder
+        int status;
+        std::string message;  // a part of the output
+        Files after;          // what must be there afterwards, with its content
+        std::vector<std::string> absent;
+        std::pair<std::string, std::string> link;  // a link made first (name, target), if any
+    };
+    const std::pair<std::string, std::string> none;
+    const std::string kept = "the player's";
+    const Case cases[] = {
+        {"copy-is-the-save-folder",
+         {{"d/x.save/profile_list.json", kept}},
+         "--save-dir @/d/x.save --record @/d/x",
+         2,
+         "would overlap",
+         {{"d/x.save/profile_list.json", kept}},
+         {"d/x"},
+         none},
+        {"copy-inside",
+         {{"s/profile_list.json", kept}},
+         "--save-dir @/s --record @/s/run.rec",
+         2,
+         "would overlap",
+         {{"s/profile_list.json", kept}},
+         {"s/run.rec", "s/run.rec.save"},
+         none},
+        {"linked",
+         {{"s/profile_list.json", kept}},
+         "--save-dir @/s --record @/l/run.rec",
+         2,
+         "would overlap",
+         {{"s/profile_list.json", kept}},
+         {"s/run.rec.save"},
+         {"l", "s"}},
+        // Read as text, l/.. is the case's folder; the link makes it s.
+        {"link-and-dotdot",
+         {{"s/deep/a.txt", kept}},
+         "--save-dir @/s --record @/l/../run.rec",
+         2,
+         "would overlap",
+         {{"s/deep/a.txt", kept}},
+         {"s/run.rec.save", "run.rec.save"},
+         {"l", "s/deep"}},
+        {"foreign-copy",
+         {{"s/profile_list.json", kept}, {"mine.save/notes.txt", kept}},
+         "--save-dir @/s --record @/mine",
+         2,
+         "mine.save is there and is no save folder copy that --record made",
+         {{"s/profile_list.json", kept}, {"mine.save/notes.txt", kept}},
+         {"mine"},
+         none},
+        {"target-not-a-folder",
+         {{"s/profile_list.json", kept}, {"file", kept}},
+         "--save-dir @/s --record @/file/run.rec",
+         2,
+         "could not be copied for the recording",
+         {{"s/profile_list.json", kept}, {"file", kept}},
+         {},
+         none},
+        {"read-only",
+         {{"s/profile_list.json", kept}, {"ro/other.rec", kept}},
+         "--save-dir @/s --record @/ro/run.rec",
+         2,
+         "could not be copied for the recording",
+         {{"s/profile_list.json", kept}, {"ro/other.rec", kept}},
+         {"ro/run.rec.save", "ro/run.rec"},
+         none},
+        {"own-copy-replaced",
+         {{"s/profile_list.json", kept},
+          {"run.rec.save/recording_copy.txt", ""},
+          {"run.rec.save/stale", kept}},
+         "--save-dir @/s --record @/run.rec",
+         0,
+         "",
+         {{"s/profile_list.json", kept}, {"run.rec.save/profile_list.json", kept}},
+         {"run.rec.save/stale"},
+         none},
+        {"replay-into-its-source",
+         {{"r/x.rec", recording(".")}, {"r/old/profile_list.json", kept}},
+         "--save-dir @/r/s --replay @/r/x.rec",
+         2,
+         "one folder is inside the other",
+         {{"r/old/profile_list.json", kept}},
+         {"r/s"},
+         none},
+        {"replay-source-inside",
+         {{"r/x.rec", recording("sub")}, {"r/sub/profile_list.json", kept}},
+         "--save-dir @/r --replay @/r/x.rec",
+         2,
+         "one folder is inside the other",
+         {{"r/sub/profile_list.json", kept}},
+         {"r/profile_list.json", "r/logfile.txt"},
+         none},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string root = P(c.name), name = c.name;
+        // Root reads and writes a folder without write permission anyway.
+        if (name == "read-only" && geteuid() == 0) continue;
+        for (const auto& [path, text] : c.before) folder.WriteFile(name + "/" + path, text);
+        if (!c.link.first.empty())
+            std::filesystem::create_directory_symlink(root + "/" + c.link.second, root + "/" + c.link.first);
+        if (name == "read-only")
+            std::filesystem::permissions(
+                root + "/ro", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        std::string options = c.options;
+        for (size_t at = options.find('@'); at != std::string::npos; at = options.find('@', at + root.size()))
+            options.replace(at, 1, root);
+        // A few frames, in case the run is not refused.
+        EXPECT_EQ(RunWith(name, options + " --frames 2"), c.status) << Out(name);
+        EXPECT_NE(Out(name).find(c.message), std::string::npos) << Out(name);
+        for (const auto& [path, text] : c.after) EXPECT_EQ(folder.ReadFile(name + "/" + path), text) << path;
+        for (const std::string& path : c.absent) EXPECT_FALSE(folder.Has(name + "/" + path)) << path;
+        // Nothing was copied into itself.
+        size_t entries = 0;
+        std::error_code ec;
+        for (std::filesystem::recursive_directory_iterator it(root, ec), end; !ec && it != end;
+             it.increment(ec))
+            ++entries;
+        EXPECT_LT(entries, 20u);
+        if (name == "read-only")
+            std::filesystem::permissions(root + "/ro", std::filesystem::perms::owner_all, ec);
+    }
+}
+
 TEST_F(ReplayTest, MissingOrDamagedRecordingEndsWithItsReason) {
     const std::string good = "vrakko-recording 1\nseed 1\ndisplay 1024 768 fullscreen\n30 down 300 300\n";
     folder.WriteFile("cut.txt", good);
     folder.WriteFile("bad.txt", good + "31 up 300\n40 end\n");
     folder.WriteFile("input.txt", "30 click 300 300\n");
+    folder.WriteFile("dir/kept.txt", "kept");
     struct Case {
         const char* name;
         std::string options;
@@ -121,7 +266,13 @@ TEST_F(ReplayTest, MissingOrDamagedRecordingEndsWithItsReason) {
     };
     const Case cases[] = {
         {"missing", "--replay '" + P("none.txt") + "'",
-         "vrakko: can not read the recording " + P("none.txt") + "\n"},
+         "vrakko: can not read the recording " + P("none.txt") + ": there is no such file\n"},
+        {"folder", "--replay '" + P("dir") + "'",
+         "vrakko: can not read the recording " + P("dir") + ": it is a folder\n"},
+        {"input-folder", "--input '" + P("dir") + "'",
+         "vrakko: can not read the input file " + P("dir") + ": it is a folder\n"},
+        {"record-folder", "--record '" + P("dir") + "'",
+         "vrakko: can not write the recording " + P("dir") + ": it is a folder\n"},
         {"cut", "--replay '" + P("cut.txt") + "'",
          "vrakko: the recording " + P("cut.txt") +
              " is damaged: the end line is missing (the file is cut short or its run did not end)\n"},
@@ -137,6 +288,7 @@ TEST_F(ReplayTest, MissingOrDamagedRecordingEndsWithItsReason) {
         // Refused before start-up: no window, no log.
         EXPECT_FALSE(std::filesystem::exists(P(std::string(c.name) + "/logfile.txt")));
     }
+    EXPECT_EQ(folder.ReadFile("dir/kept.txt"), "kept");
 }
 
 }  // namespace
