@@ -7,11 +7,22 @@
 
 namespace {
 constexpr size_t kDescriptionLimit = 40;
+
+// What keeps a number from being used: "not finite", "not a whole number", "outside
+// LO..HI"; "" when nothing does.
+std::string NumberFault(double value, double lo, double hi, bool whole) {
+    if (!std::isfinite(value)) return "not finite";
+    if (whole && value != std::floor(value)) return "not a whole number";
+    if (value < lo || value > hi) return "outside " + DescribeNumber(lo) + ".." + DescribeNumber(hi);
+    return {};
+}
 }  // namespace
 
 std::string DescribeNumber(double value) {
     if (std::isnan(value)) return "nan";
     if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
+    // Whole numbers with all their digits (the limits of an int among them).
+    if (value == std::floor(value) && std::fabs(value) < 1e15) return FormatNumber(value, true, 0);
     return FormatNumber(value, false, 7);
 }
 
@@ -32,12 +43,14 @@ std::string DescribeValue(const vK_Data& value) {
 }
 
 std::string NumberProblem(const vK_Data& value, double lo, double hi, bool whole) {
-    const std::string shown = "is " + DescribeValue(value);
-    if (!value.IsNumber()) return shown + ", not a number";
+    if (!value.IsNumber()) return "is " + DescribeValue(value) + ", not a number";
     const double v =
         value.GetTag() == vK_Data::kLong ? static_cast<double>(value.GetLong()) : value.GetDouble();
-    if (!std::isfinite(v)) return shown + ", not finite";
-    if (whole && v != std::floor(v)) return shown + ", not a whole number";
-    if (v < lo || v > hi) return shown + ", outside " + DescribeNumber(lo) + ".." + DescribeNumber(hi);
-    return {};
+    const std::string fault = NumberFault(v, lo, hi, whole);
+    return fault.empty() ? fault : "is " + DescribeValue(value) + ", " + fault;
+}
+
+std::string NumberProblem(double value, double lo, double hi, bool whole) {
+    const std::string fault = NumberFault(value, lo, hi, whole);
+    return fault.empty() ? fault : "is " + DescribeNumber(value) + ", " + fault;
 }

@@ -11,10 +11,12 @@ class vK_Data;
 // phrase for a log line: "is \"2\", not a number", "is 0, outside 0.25..2.5", "is inf,
 // not finite", "is 1.5, not a whole number". "" when it is such a number.
 std::string NumberProblem(const vK_Data& value, double lo, double hi, bool whole);
+std::string NumberProblem(double value, double lo, double hi, bool whole);
 
 // The value as a short text for a log line: its JSON text, with inf, -inf and nan for the
 // numbers that have none, cut to 40 bytes.
 std::string DescribeValue(const vK_Data& value);
 
-// A number for a log line: up to 7 significant digits, "inf" and "nan" as such.
+// A number for a log line: a whole one with all its digits, others with up to 7
+// significant digits, "inf", "-inf" and "nan" as such.
 std::string DescribeNumber(double value);

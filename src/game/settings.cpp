@@ -1,15 +1,20 @@
 #include "game/settings.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "core/mediator.h"
 #include "core/vrakko.h"
 #include "data/data.h"
 #include "data/json_file.h"
 #include "files/file_manager.h"
+#include "files/log.h"
 #include "game/game_config.h"
 #include "game/game_message_ids.h"
+#include "game/saved_values.h"
 #include "media/sound_hub.h"
 #include "scene/cursor.h"
 
@@ -28,6 +33,46 @@ struct DefaultsReader {
     const vY_GameConfig* config;
 };
 
+// Gamma values that keep the picture visible: the overlay that simulates gamma covers
+// the frame with black of opacity 1 - gamma below 1 and adds white of opacity
+// (gamma - 1) * 0.3 above it.
+constexpr double kMinGamma = 0.25;
+constexpr double kMaxGamma = 2.5;
+constexpr float kNeutralGamma = 1.0f;
+constexpr float kFallbackVolume = 0.7f;
+
+// A default from the configuration, or fallback (with a log line) when it is outside lo..hi.
+float CheckedDefault(const std::string& key, float value, double lo, double hi, float fallback) {
+    const std::string problem = NumberProblem(value, lo, hi, false);
+    if (problem.empty()) return value;
+    Log("Error: the configuration's \"%s\" %s; %s is used.", key.c_str(), problem.c_str(),
+        DescribeNumber(fallback).c_str());
+    return fallback;
+}
+
+// The number under key when it is within lo..hi (whole when whole is set), fallback with a
+// log line naming the file, the key and the value when it is anything else, nothing when
+// the key is missing.
+std::optional<double> ReadNumber(const vK_DataTable& table, const std::string& key, double lo, double hi,
+                                 bool whole, double fallback) {
+    const vK_Data* value = table.Get(key);
+    if (!value) return std::nullopt;
+    const std::string problem = NumberProblem(*value, lo, hi, whole);
+    if (problem.empty()) return value->GetDouble();
+    Log("Error: %s: \"%s\" %s; the default %s is used.", vY_Settings::kFileName, key.c_str(), problem.c_str(),
+        DescribeNumber(fallback).c_str());
+    return fallback;
+}
+
+std::optional<bool> ReadBool(const vK_DataTable& table, const std::string& key, bool fallback) {
+    const vK_Data* value = table.Get(key);
+    if (!value) return std::nullopt;
+    if (value->GetTag() == vK_Data::kBool) return value->GetBool();
+    Log("Error: %s: \"%s\" is %s, not true or false; the default %s is used.", vY_Settings::kFileName,
+        key.c_str(), DescribeValue(*value).c_str(), fallback ? "true" : "false");
+    return fallback;
+}
+
 // Reads path silently (a first run has no settings yet), kind 0.
 std::unique_ptr<vK_Data> LoadSilently(const std::string& path) {
     vK_FileManager* files = vK_FileManager::Instance();
@@ -41,17 +86,16 @@ std::unique_ptr<vK_Data> LoadSilently(const std::string& path) {
 }  // namespace
 
 vY_Settings::vY_Settings() {
-    const DefaultsReader defaults;
-    const vY_GameConfig& config = *defaults.config;
-    fullscreen_ = config.GetDefaultFullscreen();
-    widescreen_ = config.GetDefaultWidescreen();
-    syscursor_ = config.GetDefaultSysCursor();
-    performance_ = config.GetDefaultPerformance() ? 1 : 0;
-    sfx_ = config.GetDefaultVolume("sfx");
-    env_ = config.GetDefaultVolume("env");
-    soundtrack_ = config.GetDefaultVolume("soundtrack");
-    voice_ = config.GetDefaultVolume("voice");
-    gamma_ = config.GetDefaultGamma();
+    const Values defaults = Defaults();
+    fullscreen_ = defaults.fullscreen;
+    widescreen_ = defaults.widescreen;
+    syscursor_ = defaults.syscursor;
+    performance_ = defaults.performance;
+    sfx_ = defaults.volumes[0];
+    env_ = defaults.volumes[1];
+    soundtrack_ = defaults.volumes[2];
+    voice_ = defaults.volumes[3];
+    gamma_ = defaults.gamma;
     g_instance = this;
 }
 
@@ -61,6 +105,23 @@ vY_Settings::~vY_Settings() {
 
 vY_Settings* vY_Settings::Instance() { return g_instance; }
 
+vY_Settings::Values vY_Settings::Defaults() {
+    const DefaultsReader reader;
+    const vY_GameConfig& config = *reader.config;
+    Values values;
+    values.fullscreen = config.GetDefaultFullscreen();
+    values.widescreen = config.GetDefaultWidescreen();
+    values.syscursor = config.GetDefaultSysCursor();
+    values.performance = config.GetDefaultPerformance() ? 1 : 0;
+    for (int i = 0; i < 4; ++i) {
+        values.volumes[i] = CheckedDefault(std::string("default_settings.") + kChannels[i] + "_volume",
+                                           config.GetDefaultVolume(kChannels[i]), 0.0, 1.0, kFallbackVolume);
+    }
+    values.gamma = CheckedDefault("default_settings.gamma", config.GetDefaultGamma(), kMinGamma, kMaxGamma,
+                                  kNeutralGamma);
+    return values;
+}
+
 void vY_Settings::Load() {
     const std::unique_ptr<vK_Data> root = LoadSilently(kFileName);
     const vK_DataTable* table = root ? root->AsTable() : nullptr;
@@ -68,15 +129,22 @@ void vY_Settings::Load() {
         Save();
         return;
     }
-    if (const vK_Data* v = table->Get("performance")) performance_ = v->GetInt();
-    if (const vK_Data* v = table->Get("fullscreen")) fullscreen_ = v->GetBool();
-    if (const vK_Data* v = table->Get("widescreen")) widescreen_ = v->GetBool();
-    if (const vK_Data* v = table->Get("syscursor")) SetSysCursor(v->GetBool());
-    for (const char* channel : kChannels) {
-        if (const vK_Data* v = table->Get(std::string(channel) + "_volume"))
-            SetVolume(channel, v->GetFloat());
+    // A value that is missing leaves its setting alone; one that is not usable is
+    // replaced by the default, with a log line.
+    const Values defaults = Defaults();
+    const std::optional<double> performance =
+        ReadNumber(*table, "performance", INT32_MIN, INT32_MAX, true, defaults.performance);
+    if (performance) performance_ = static_cast<int>(*performance);
+    if (auto v = ReadBool(*table, "fullscreen", defaults.fullscreen)) fullscreen_ = *v;
+    if (auto v = ReadBool(*table, "widescreen", defaults.widescreen)) widescreen_ = *v;
+    if (auto v = ReadBool(*table, "syscursor", defaults.syscursor)) SetSysCursor(*v);
+    for (int i = 0; i < 4; ++i) {
+        const std::string key = std::string(kChannels[i]) + "_volume";
+        if (auto v = ReadNumber(*table, key, 0.0, 1.0, false, defaults.volumes[i]))
+            SetVolume(kChannels[i], static_cast<float>(*v));
     }
-    if (const vK_Data* v = table->Get("gamma")) SetGamma(v->GetFloat());
+    if (auto v = ReadNumber(*table, "gamma", kMinGamma, kMaxGamma, false, defaults.gamma))
+        SetGamma(static_cast<float>(*v));
 }
 
 bool vY_Settings::Save() const {
@@ -144,6 +212,12 @@ float vY_Settings::GetVolume(const std::string& channel) const {
 }
 
 void vY_Settings::SetGamma(float value) {
+    if (!std::isfinite(value)) {
+        // It would blank every frame, and has no JSON text to be saved as.
+        Log("Error: the gamma %s is not finite; it stays %s.", DescribeNumber(value).c_str(),
+            DescribeNumber(gamma_).c_str());
+        return;
+    }
     gamma_ = value;
     if (Vrakko* engine = Vrakko::Instance()) engine->SetFactor(value);
 }

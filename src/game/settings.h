@@ -18,7 +18,8 @@ public:
     static vY_Settings* Instance();
 
     // Reads the file and applies its values; without a readable file the current values
-    // are written instead.
+    // are written instead. A value of the wrong kind, out of its range or not finite is
+    // logged and replaced by its default.
     void Load();
     bool Save() const;
 
@@ -35,12 +36,22 @@ public:
     void SetVolume(const std::string& channel, float value);
     // The stored volume of a setting channel, 0 for any other name.
     float GetVolume(const std::string& channel) const;
+    // A value that is not finite is refused with a log line.
     void SetGamma(float value);
     float GetGamma() const { return gamma_; }
     void SetPerformance(int value) { performance_ = value; }
     int GetPerformance() const { return performance_; }
 
 private:
+    // The settings a first run starts with: the configuration's defaults, each checked
+    // like a value read from the file.
+    struct Values {
+        bool fullscreen, widescreen, syscursor;
+        int performance;
+        float volumes[4];  // "sfx", "env", "soundtrack", "voice"
+        float gamma;
+    };
+    static Values Defaults();
     float* Channel(const std::string& channel);
 
     bool fullscreen_;

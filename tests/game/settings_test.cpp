@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "core/listener_base.h"
 #include "files/log.h"
 #include "game/game_message_ids.h"
+#include "game/profile_list.h"
 #include "game_fixture.h"
 
 namespace {
@@ -77,8 +80,8 @@ TEST_F(SettingsTest, LoadAppliesTheFileAndLeavesMissingKeys) {
     EXPECT_TRUE(engine.modes.empty());  // the display mode is chosen later
     EXPECT_TRUE(cursor.IsSystem());
     EXPECT_FLOAT_EQ(sounds.GetCategoryVolume("sfx"), 0.5f);
-    EXPECT_FLOAT_EQ(settings.GetVolume("voice"), 1.0f);
-    EXPECT_FLOAT_EQ(sounds.GetCategoryVolume("voice"), 1.0f);
+    EXPECT_FLOAT_EQ(settings.GetVolume("voice"), 0.7f);  // 7 is out of range: the default
+    EXPECT_FLOAT_EQ(sounds.GetCategoryVolume("voice"), 0.7f);
     EXPECT_FLOAT_EQ(settings.GetVolume("env"), 0.7f);
     EXPECT_FLOAT_EQ(engine.GetFactor(), 0.8f);
     // Round trip through Save.
@@ -87,6 +90,98 @@ TEST_F(SettingsTest, LoadAppliesTheFileAndLeavesMissingKeys) {
     again.Load();
     EXPECT_EQ(again.GetPerformance(), 3);
     EXPECT_FLOAT_EQ(again.GetVolume("sfx"), 0.5f);
+}
+
+// Every number the save files hold, read back: a usable one is taken, anything else is
+// logged with the file, the key and the value and replaced by the default, so nothing
+// out of range or non-finite reaches the game or is written back.
+TEST_F(SettingsTest, StoredNumbersAreCheckedForRangeAndFiniteness) {
+    struct Case {
+        const char* key;  // "current" is the profile list's, the others the settings'
+        const char* text;
+        double expected;
+        const char* problem;  // in the log line, or "" for none
+    };
+    const Case cases[] = {
+        {"gamma", "1.5", 1.5, ""},
+        {"gamma", "0.25", 0.25, ""},
+        {"gamma", "2.5", 2.5, ""},
+        {"gamma", "0.2", 1.0, "\"gamma\" is 0.2, outside 0.25..2.5; the default 1 is used"},
+        {"gamma", "2.6", 1.0, "\"gamma\" is 2.6, outside 0.25..2.5"},
+        {"gamma", "0", 1.0, "\"gamma\" is 0, outside 0.25..2.5"},
+        {"gamma", "-5", 1.0, "\"gamma\" is -5, outside 0.25..2.5"},
+        {"gamma", "null", 1.0, "\"gamma\" is null, not a number"},
+        {"gamma", "\"2\"", 1.0, "\"gamma\" is \"2\", not a number"},
+        {"gamma", "1e999", 1.0, "\"gamma\" is inf, not finite"},
+        {"gamma", "-1e999", 1.0, "\"gamma\" is -inf, not finite"},
+        {"sfx_volume", "0", 0.0, ""},
+        {"sfx_volume", "1", 1.0, ""},
+        {"sfx_volume", "1.01", 0.7, "\"sfx_volume\" is 1.01, outside 0..1; the default 0.7 is used"},
+        {"env_volume", "-0.1", 0.7, "\"env_volume\" is -0.1, outside 0..1"},
+        {"env_volume", "0.5", 0.5, ""},
+        {"soundtrack_volume", "null", 0.7, "\"soundtrack_volume\" is null, not a number"},
+        {"soundtrack_volume", "true", 0.7, "\"soundtrack_volume\" is true, not a number"},
+        {"voice_volume", "\"0.5\"", 0.7, "\"voice_volume\" is \"0.5\", not a number"},
+        {"voice_volume", "1e999", 0.7, "\"voice_volume\" is inf, not finite"},
+        {"performance", "0", 0, ""},
+        {"performance", "3", 3, ""},
+        {"performance", "-2147483648", -2147483648.0, ""},
+        {"performance", "2147483648", 1, "\"performance\" is 2147483648, outside -2147483648..2147483647"},
+        {"performance", "1.5", 1, "\"performance\" is 1.5, not a whole number"},
+        {"performance", "null", 1, "\"performance\" is null, not a number"},
+        {"performance", "\"0\"", 1, "\"performance\" is \"0\", not a number"},
+        {"performance", "1e999", 1, "\"performance\" is inf, not finite"},
+        {"current", "1", 1, ""},
+        {"current", "-3", -3, ""},
+        {"current", "2", 0, "\"current\" is 2, outside -3..1"},
+        {"current", "-4", 0, "\"current\" is -4, outside -3..1"},
+        {"current", "0.5", 0, "\"current\" is 0.5, not a whole number"},
+        {"current", "null", 0, "\"current\" is null, not a number"},
+        {"current", "\"1\"", 0, "\"current\" is \"1\", not a number"},
+        {"current", "1e999", 0, "\"current\" is inf, not finite"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + " " + c.text);
+        const bool list = std::string(c.key) == "current";
+        const std::string file = list ? "save/profile_list.json" : "save/settings.json";
+        const std::string text = list ? std::string("{\"current\":") + c.text +
+                                            ",\"profiles\":[{\"id\":\"p_000000\",\"name\":\"QQ==\"},{\"id\":"
+                                            "\"p_000001\",\"name\":\"Qg==\"}]}"
+                                      : std::string("{\"") + c.key + "\":" + c.text + "}";
+        folder.WriteFile(file, text);
+        vK_LogCapture log;
+        double value = 0;
+        std::string written;
+        if (list) {
+            const vY_ProfileList profiles;
+            value = profiles.GetCurrent();
+            ASSERT_TRUE(profiles.SaveList());
+        } else {
+            vY_Settings settings;
+            settings.Load();
+            const std::string key = c.key;
+            if (key == "gamma") {
+                value = settings.GetGamma();
+                EXPECT_FLOAT_EQ(engine.GetFactor(), float(value));
+            } else if (key == "performance") {
+                value = settings.GetPerformance();
+            } else {
+                const std::string channel = key.substr(0, key.find('_'));
+                value = settings.GetVolume(channel);
+                EXPECT_FLOAT_EQ(sounds.GetCategoryVolume(channel), float(value));
+            }
+            ASSERT_TRUE(settings.Save());
+        }
+        EXPECT_FLOAT_EQ(float(value), float(c.expected));
+        if (*c.problem) {
+            EXPECT_TRUE(log.Contains(file) && log.Contains(c.problem)) << log.Text();
+        } else {
+            EXPECT_EQ(log.Count(), 0) << log.Text();
+        }
+        written = folder.ReadFile(file);
+        EXPECT_EQ(written.find("null"), std::string::npos) << written;
+        EXPECT_EQ(written.find("inf"), std::string::npos) << written;
+    }
 }
 
 TEST_F(SettingsTest, VolumesReachTheSoundHub) {
@@ -151,6 +246,14 @@ TEST_F(SettingsTest, CursorGammaAndPerformance) {
     EXPECT_FALSE(cursor.IsSystem());
     settings.SetGamma(1.75f);
     EXPECT_FLOAT_EQ(engine.GetFactor(), 1.75f);
+    // A value with no JSON text that would blank the frames is refused.
+    for (float refused : {std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()}) {
+        vK_LogCapture log;
+        settings.SetGamma(refused);
+        EXPECT_FLOAT_EQ(settings.GetGamma(), 1.75f);
+        EXPECT_FLOAT_EQ(engine.GetFactor(), 1.75f);
+        EXPECT_TRUE(log.Contains("is not finite; it stays 1.75")) << log.Text();
+    }
     settings.SetPerformance(0);
     EXPECT_EQ(settings.GetPerformance(), 0);
 }
