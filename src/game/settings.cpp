@@ -73,15 +73,31 @@ std::optional<bool> ReadBool(const vK_DataTable& table, const std::string& key, 
     return fallback;
 }
 
-// Reads path silently (a first run has no settings yet), kind 0.
-std::unique_ptr<vK_Data> LoadSilently(const std::string& path) {
+// Reads path silently (a first run has no settings yet), kind 0; problem says why a file
+// that is there gave no table.
+std::unique_ptr<vK_Data> LoadSilently(const std::string& path, std::string& problem) {
+    problem.clear();
     vK_FileManager* files = vK_FileManager::Instance();
     if (!files) return nullptr;
     const bool was_silent = files->IsSilent();
     files->SetSilent(true);
-    std::unique_ptr<vK_Data> root = LoadJson(path, 0);
+    std::unique_ptr<vK_Data> root = LoadJson(path, 0, problem);
     files->SetSilent(was_silent);
+    if (root && !root->AsTable()) problem = path + " is not a JSON object";
     return root;
+}
+
+// Keeps a copy of a settings file that can not be used before the settings are written
+// over it, and says why.
+void ReportDamagedFile(const std::string& problem) {
+    vK_FileManager* files = vK_FileManager::Instance();
+    const std::string copy = files ? files->KeepDamagedCopy(vY_Settings::kFileName) : std::string();
+    if (copy.empty()) {
+        Log("Error: %s; the settings are written anew.", problem.c_str());
+    } else {
+        Log("Error: %s; its content is kept in %s and the settings are written anew.", problem.c_str(),
+            copy.c_str());
+    }
 }
 }  // namespace
 
@@ -123,9 +139,11 @@ vY_Settings::Values vY_Settings::Defaults() {
 }
 
 void vY_Settings::Load() {
-    const std::unique_ptr<vK_Data> root = LoadSilently(kFileName);
+    std::string problem;
+    const std::unique_ptr<vK_Data> root = LoadSilently(kFileName, problem);
     const vK_DataTable* table = root ? root->AsTable() : nullptr;
     if (!table) {
+        if (!problem.empty()) ReportDamagedFile(problem);
         Save();
         return;
     }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <limits>
 
 #include "core/listener_base.h"
@@ -66,6 +67,34 @@ TEST_F(SettingsTest, LoadWithoutAFileWritesTheDefaults) {
         "\n{\n\t\"env_volume\" : 0.7,\n\t\"fullscreen\" : false,\n\t\"gamma\" : 1.25,\n\t\"performance\" : "
         "1,\n\t\"sfx_volume\" : 0.7,\n\t\"soundtrack_volume\" : 0.7,\n\t\"syscursor\" : false,\n\t\"voice_"
         "volume\" : 0.7,\n\t\"widescreen\" : true\n}");
+}
+
+// A settings file that can not be used is named in the log with where and why, kept in a
+// copy, and replaced by the current settings.
+TEST_F(SettingsTest, DamagedFileIsNamedAndKept) {
+    struct Case {
+        const char* text;
+        const char* problem;
+    };
+    const Case cases[] = {
+        {"{\"gamma\" 1}",
+         "Error: save/settings.json:1:10: Missing ':' after object member name; its content is "
+         "kept in save/settings.json.damaged"},
+        {"{\n\t\"gamma\" : 1,\n\t\"sfx_volume\" : 0.5\n",
+         "Error: save/settings.json:4:1: Missing ',' or '}'"},
+        {"[1,2]", "Error: save/settings.json is not a JSON object"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::filesystem::remove_all(folder.Path() + "/save");
+        folder.WriteFile("save/settings.json", c.text);
+        vK_LogCapture log;
+        vY_Settings settings;
+        settings.Load();
+        EXPECT_TRUE(log.Contains(c.problem)) << log.Text();
+        EXPECT_EQ(SaveText("settings.json.damaged"), c.text);
+        EXPECT_NE(SaveText("settings.json").find("\"gamma\" : 1.0"), std::string::npos);
+    }
 }
 
 TEST_F(SettingsTest, LoadAppliesTheFileAndLeavesMissingKeys) {
