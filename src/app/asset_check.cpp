@@ -3,7 +3,6 @@
 #include <tinyxml2.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <regex>
 
 #include "app/asset_check_scan.h"
@@ -13,6 +12,7 @@
 #include "data/string_table.h"
 #include "files/data_provider_archive.h"
 #include "files/file_manager.h"
+#include "files/os_services.h"
 #include "scene/object.h"
 
 namespace {
@@ -94,13 +94,15 @@ void vK_AssetCheck::ListFiles() {
     files_.clear();
     vK_FileManager* files = vK_FileManager::Instance();
     if (!files) return;
-    namespace fs = std::filesystem;
     const std::string root = files->GetLocations().asset_root;
-    const fs::path assets = fs::path(root.empty() ? "." : root) / "assets";
-    std::error_code ec;
-    for (fs::recursive_directory_iterator it(assets, ec), end; !ec && it != end; it.increment(ec)) {
-        if (it->is_regular_file(ec))
-            files_.insert("assets/" + fs::relative(it->path(), assets, ec).generic_string());
+    // A game may ship its assets in the archive alone: no folder is no finding.
+    const std::string assets = (root.empty() ? "." : root) + "/assets";
+    if (OsIsDirectory(assets)) {
+        vK_FolderScan scan = ScanFolderTree(assets, "assets", lister_);
+        files_.insert(scan.files.begin(), scan.files.end());
+        for (const auto& [folder, why] : scan.unreadable)
+            Report(true, folder, 0,
+                   "the folder can not be read (" + why + "); the files in it are not checked");
     }
     for (const auto& reader : files->GetReaders()) {
         if (const auto* archive = dynamic_cast<const vK_DataProviderArchive*>(reader.get()))

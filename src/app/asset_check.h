@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "app/asset_check_scan.h"
+
 namespace tinyxml2 {
 class XMLElement;
 }
@@ -33,6 +35,9 @@ public:
         int line = 0;       // 0 when the finding has no line
         std::string message;
     };
+
+    // lister reads the folders of the asset tree (the disk unless a test fails some).
+    explicit vK_AssetCheck(vK_FolderLister lister = &ListDiskFolder) : lister_(lister) {}
 
     void Run();
 
@@ -100,6 +105,7 @@ private:
     void CheckObjectNames(const std::string& file, const std::string& code);
     void CollectObjectTypes(const tinyxml2::XMLElement* element);
 
+    vK_FolderLister lister_;
     std::set<std::string> files_;
     std::map<std::string, Module> modules_;      // by path
     std::map<std::string, std::string> byName_;  // module name -> path

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <filesystem>
 #include <lua.hpp>
 #include <regex>
 
+#include "files/os_services.h"
 #include "graphics/image.h"
 #include "graphics/image_codec.h"
 #include "script/module_header.h"
@@ -89,6 +91,41 @@ bool Compile(const std::string& text, int& line, std::string& error) {
 }
 
 }  // namespace
+
+bool ListDiskFolder(const std::string& folder, std::vector<std::string>& files,
+                    std::vector<std::string>& folders, std::string& why) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::directory_iterator it(OsPath(folder), ec);
+    for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+        std::error_code one;
+        const std::string name = OsPathText(it->path().filename());
+        if (it->is_directory(one) && !it->is_symlink(one))
+            folders.push_back(name);
+        else if (it->is_regular_file(one))
+            files.push_back(name);
+    }
+    if (ec) why = ec.message();
+    return !ec;
+}
+
+vK_FolderScan ScanFolderTree(const std::string& root, const std::string& prefix, vK_FolderLister list) {
+    vK_FolderScan scan;
+    std::vector<std::string> pending = {std::string()};
+    while (!pending.empty()) {
+        const std::string relative = pending.back();
+        pending.pop_back();
+        const std::string shown = relative.empty() ? prefix : prefix + "/" + relative;
+        std::vector<std::string> files, folders;
+        std::string why;
+        if (!list(relative.empty() ? root : root + "/" + relative, files, folders, why))
+            scan.unreadable.emplace_back(shown, why.empty() ? "unknown error" : why);
+        for (const std::string& file : files) scan.files.push_back(shown + "/" + file);
+        for (const std::string& folder : folders)
+            pending.push_back(relative.empty() ? folder : relative + "/" + folder);
+    }
+    return scan;
+}
 
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.rfind('/');

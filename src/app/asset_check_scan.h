@@ -2,11 +2,29 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Text and byte scanners of the asset check: Lua compilation and the calls Lua code
 // makes with literal file names or string ids, and the image headers the decoders
 // insist on.
+
+// Reads one folder of the asset tree: the names of its files and of its folders (links to
+// folders are not followed); false with why set when it can not be read, with what was read
+// before the failure. ListDiskFolder reads the disk; tests pass others.
+using vK_FolderLister = bool (*)(const std::string& folder, std::vector<std::string>& files,
+                                 std::vector<std::string>& folders, std::string& why);
+bool ListDiskFolder(const std::string& folder, std::vector<std::string>& files,
+                    std::vector<std::string>& folders, std::string& why);
+
+// Every file below root, as prefix + "/" + its path below root, and every folder that could
+// not be read (named the same way) with the reason: its files are left out, the rest of the
+// tree is still scanned.
+struct vK_FolderScan {
+    std::vector<std::string> files;
+    std::vector<std::pair<std::string, std::string>> unreadable;
+};
+vK_FolderScan ScanFolderTree(const std::string& root, const std::string& prefix, vK_FolderLister list);
 
 // The folder of a path, with its last '/' ("" for none).
 std::string FolderOf(const std::string& path);

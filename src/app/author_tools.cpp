@@ -69,9 +69,9 @@ int RunApiListing(const vK_StartupOptions& options, const std::string& markdownF
     return 0;
 }
 
-int RunAssetCheck(const vK_StartupOptions& options, bool json) {
+int RunAssetCheck(const vK_StartupOptions& options, bool json, vK_FolderLister lister) {
     ToolSession session(options);
-    vK_AssetCheck check;
+    vK_AssetCheck check(lister);
     check.Run();
     for (const vK_AssetCheck::Finding& f : check.GetFindings())
         std::printf("%s\n", (json ? vK_AssetCheck::FormatJson(f) : vK_AssetCheck::FormatText(f)).c_str());

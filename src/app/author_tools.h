@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "app/asset_check_scan.h"
 #include "app/engine_startup.h"
 
 // The author tools of the executable. Both start the engine services and the game
@@ -17,8 +18,8 @@ int RunApiListing(const vK_StartupOptions& options, const std::string& markdownF
 
 // `vrakko --check`: checks the asset tree below options.assetRoot and prints one line
 // per finding (JSON lines with json), then a summary on stderr. Exit status 0 without
-// errors, 1 with errors; warnings alone do not fail.
-int RunAssetCheck(const vK_StartupOptions& options, bool json);
+// errors, 1 with errors; warnings alone do not fail. lister reads the asset folders.
+int RunAssetCheck(const vK_StartupOptions& options, bool json, vK_FolderLister lister = &ListDiskFolder);
 
 // What a game calls itself for players.
 struct vK_GameIdentity {

@@ -2,6 +2,7 @@
 // each kind planted: every fault is reported once, with its file and line.
 #include <gtest/gtest.h>
 #include <jpeglib.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/author_tools.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -235,6 +237,58 @@ TEST_F(AssetCheck, AParseFailureIsReportedAlone) {
         "\"assets/shared/interface/int_loading\" (.xml and .lua), which every level switch loads, is missing",
     };
     EXPECT_EQ(run.lines, expected);
+}
+
+// The folder assets/extra fails as a folder without permissions would.
+bool ExtraLocked(const std::string& folder, std::vector<std::string>& files,
+                 std::vector<std::string>& folders, std::string& why) {
+    if (folder.size() >= 13 && folder.compare(folder.size() - 13, 13, "/assets/extra") == 0) {
+        why = "Permission denied";
+        return false;
+    }
+    return ListDiskFolder(folder, files, folders, why);
+}
+
+// A folder the check can not read is an error naming it and the reason, and the folders
+// after it are still checked: a fault planted in the last one is found. Root reads a
+// folder without permissions anyway, so the check's folder reader also fails it on purpose.
+TEST_F(AssetCheck, AnUnreadableFolderIsAnErrorAndTheRestIsChecked) {
+    const std::string root = folder.Path() + "/game";
+    std::filesystem::create_directories(root);
+    std::filesystem::copy(kDemo + "/assets", root + "/assets", std::filesystem::copy_options::recursive);
+    folder.WriteFile("game/assets/zz/broken.xml", "<module>\n<objs>\n");
+    // Nothing refers to the locked folder; what it holds would be a finding if it were read.
+    folder.WriteFile("game/assets/extra/broken.xml", "<module>\n");
+    struct Case {
+        const char* name;
+        bool onDisk;  // the folder's permissions are taken away
+        vK_FolderLister lister;
+    };
+    const Case cases[] = {
+        {"reader fails", false, &ExtraLocked},
+        {"no permissions", true, &ListDiskFolder},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.onDisk && geteuid() == 0) continue;  // root reads it anyway
+        namespace fs = std::filesystem;
+        if (c.onDisk) fs::permissions(root + "/assets/extra", fs::perms::none);
+        vK_StartupOptions options;
+        options.assetRoot = root;
+        options.saveFolder = folder.Path() + "/save";
+        ::testing::internal::CaptureStdout();
+        ::testing::internal::CaptureStderr();
+        const int status = RunAssetCheck(options, false, c.lister);
+        const std::string out = ::testing::internal::GetCapturedStdout();
+        const std::string summary = ::testing::internal::GetCapturedStderr();
+        if (c.onDisk) fs::permissions(root + "/assets/extra", fs::perms::owner_all);
+        EXPECT_EQ(status, 1);
+        EXPECT_EQ(out,
+                  "assets/extra"
+                  ": error: the folder can not be read (Permission denied); the files in it are not "
+                  "checked\nassets/zz/broken.xml:2: error: XML does not parse: XML_ERROR_PARSING\n");
+        EXPECT_NE(summary.find("2 errors, 0 warnings"), std::string::npos) << summary;
+    }
 }
 
 }  // namespace
