@@ -33,8 +33,9 @@ std::unique_ptr<vK_Data> LoadJson(const std::string& path, int kind, std::string
     vK_FileManager* fm = vK_FileManager::Instance();
     if (!fm) return nullptr;
     std::vector<uint8_t> bytes;
-    const int status = fm->LoadFile(path, bytes, kind);
-    if (status == 2) problem = path + " is damaged";
+    std::string cause;
+    const int status = fm->LoadFile(path, bytes, kind, &cause);
+    if (!cause.empty()) problem = path + " " + cause;
     if (status != 0) return nullptr;
     vK_JsonError error;
     std::unique_ptr<vK_Data> value = ParseBytes(bytes, error);

@@ -10,8 +10,9 @@
 // the file is missing, damaged or not valid JSON.
 std::unique_ptr<vK_Data> LoadJson(const std::string& path, int kind);
 // LoadJson that says why a file that is there gave no value: problem is
-// "FILE:LINE:COLUMN: MESSAGE" for a parse error, "FILE is damaged" for a protected file
-// that does not check; "" when the value loaded or the file is missing.
+// "FILE:LINE:COLUMN: MESSAGE" for a parse error, else FILE and the file manager's cause
+// ("FILE is a folder", "FILE does not match its checksum"); "" when the value loaded or
+// the file is missing.
 std::unique_ptr<vK_Data> LoadJson(const std::string& path, int kind, std::string& problem);
 // WriteJson (compact or styled), then SaveFile (path, kind, no append).
 bool SaveJson(const vK_Data* value, const std::string& path, int kind, bool compact);

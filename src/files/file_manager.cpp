@@ -1,5 +1,7 @@
 #include "files/file_manager.h"
 
+#include <cerrno>
+#include <cstring>
 #include <set>
 
 #include "files/byte_buffer.h"
@@ -97,16 +99,35 @@ bool vK_FileManager::ReadFromReaders(const std::string& path, std::vector<uint8_
     return false;
 }
 
-int vK_FileManager::LoadFile(const std::string& path, std::vector<uint8_t>& bytes, int kind) {
+int vK_FileManager::LoadFile(const std::string& path, std::vector<uint8_t>& bytes, int kind,
+                             std::string* problem) {
     bytes.clear();
+    if (problem) problem->clear();
     if (!Admit(path)) return 1;
     if (ReadFromReaders(path, bytes)) {
-        const int status = UnprotectBytes(bytes, kind);
+        const int status = UnprotectBytes(bytes, kind, problem);
         if (status != 0) bytes.clear();
         return status;
     }
-    if (!silent_) Log("Error: file not found %s.", path.c_str());
+    const std::string cause = UnreadableCause(path);
+    if (problem) *problem = cause;
+    if (!silent_ && cause.empty()) Log("Error: file not found %s.", path.c_str());
+    if (!silent_ && !cause.empty()) Log("Error: file %s %s.", path.c_str(), cause.c_str());
     return 1;
+}
+
+std::string vK_FileManager::UnreadableCause(const std::string& path) {
+    for (auto it = readers_.rbegin(); it != readers_.rend(); ++it) {
+        const std::string resolved = (*it)->ResolvePath(path);
+        if (resolved.empty() || !OsPathExists(resolved)) continue;
+        if (OsIsDirectory(resolved)) return "is a folder";
+        if (!OsIsRegularFile(resolved)) return "is not a regular file";
+        FILE* file = OsOpenFile(resolved, "rb");
+        if (!file) return std::string("can not be read: ") + std::strerror(errno);
+        std::fclose(file);
+        return "can not be read";
+    }
+    return {};
 }
 
 bool vK_FileManager::WriteToWriters(const std::string& path, const std::vector<uint8_t>& stored,

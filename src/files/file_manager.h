@@ -49,8 +49,13 @@ public:
     void SetSilent(bool silent) { silent_ = silent; }
     bool IsSilent() const { return silent_; }
 
-    // Reads path with protection kind 0..3: 0 loaded, 1 not found, 2 damaged.
-    int LoadFile(const std::string& path, std::vector<uint8_t>& bytes, int kind);
+    // Reads path with protection kind 0..3: 0 loaded, 1 not found, 2 damaged. A path
+    // that is there but can not be read (a folder, no permission) is 1 too, logged with
+    // its cause instead of as not found. problem (when given) says why a file that is
+    // there did not load, as a phrase after its name ("is a folder", "does not match its
+    // checksum"); it is empty when the file loaded or is missing.
+    int LoadFile(const std::string& path, std::vector<uint8_t>& bytes, int kind,
+                 std::string* problem = nullptr);
     // Stores bytes with protection kind. With append and kind 0 the bytes are
     // appended; with append and another kind the file is rewritten with the old
     // content followed by the new. The caller's bytes are left unchanged.
@@ -90,6 +95,9 @@ public:
 private:
     // Logs the refusal and returns false for a path outside "assets/" and "save/".
     bool Admit(const std::string& path) const;
+    // Why path, which no reader could read, can not be read where it is ("is a folder",
+    // "can not be read: Permission denied"); "" when no reader's folder has it.
+    std::string UnreadableCause(const std::string& path);
     bool WriteToWriters(const std::string& path, const std::vector<uint8_t>& stored, bool append);
     static bool LogSink(const std::string& line);
 

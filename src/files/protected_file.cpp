@@ -121,18 +121,22 @@ std::vector<uint8_t> ProtectBytes(const std::vector<uint8_t>& content, int kind)
     return stored;
 }
 
-int UnprotectBytes(std::vector<uint8_t>& bytes, int kind) {
+int UnprotectBytes(std::vector<uint8_t>& bytes, int kind, std::string* problem) {
     kind = NormalKind(kind);
     if (IsScrambled(kind)) UnscrambleBytes(bytes, ProtectionKeyText());
     if (!IsChecksummed(kind)) return 0;
+    const auto damaged = [problem](const char* why) {
+        if (problem) *problem = why;
+        return 2;
+    };
     // Shorter than a header, or a header that is not 16 digits: damaged. A header
     // alone is the stored form of empty content, so it reads back when it says 0.
-    if (bytes.size() < kChecksumHeaderSize) return 2;
+    if (bytes.size() < kChecksumHeaderSize) return damaged("is too short to hold its checksum");
     uint64_t stated = 0;
-    if (!ParseChecksumHeader(bytes.data(), bytes.size(), stated)) return 2;
+    if (!ParseChecksumHeader(bytes.data(), bytes.size(), stated)) return damaged("has no checksum header");
     const uint32_t actual =
         ComputeChecksum(bytes.data() + kChecksumHeaderSize, bytes.size() - kChecksumHeaderSize);
-    if (stated != actual) return 2;
+    if (stated != actual) return damaged("does not match its checksum");
     bytes.erase(bytes.begin(), bytes.begin() + kChecksumHeaderSize);
     return 0;
 }

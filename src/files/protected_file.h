@@ -35,5 +35,6 @@ std::vector<uint8_t> KeystreamBytes(const std::string& key, size_t count);
 // The stored form of content for kind.
 std::vector<uint8_t> ProtectBytes(const std::vector<uint8_t>& content, int kind);
 // Turns stored bytes back into the content in place: 0 on success, 2 when a
-// checksummed file is too short, has a malformed header or a wrong checksum.
-int UnprotectBytes(std::vector<uint8_t>& bytes, int kind);
+// checksummed file is too short, has a malformed header or a wrong checksum; problem
+// (when given) then says which, as a phrase after the file's name.
+int UnprotectBytes(std::vector<uint8_t>& bytes, int kind, std::string* problem = nullptr);

@@ -71,15 +71,24 @@ std::string DecodeBase64(const std::string& text) {
     return out;
 }
 
-// LoadFile kind 0 with the silent flag set.
-int LoadSilently(const std::string& path, std::vector<uint8_t>& bytes) {
+// LoadFile with the silent flag set; problem as LoadFile gives it.
+int LoadSilently(const std::string& path, std::vector<uint8_t>& bytes, int kind, std::string& problem) {
     vK_FileManager* files = vK_FileManager::Instance();
     if (!files) return 1;
     const bool was_silent = files->IsSilent();
     files->SetSilent(true);
-    const int status = files->LoadFile(path, bytes, 0);
+    const int status = files->LoadFile(path, bytes, kind, &problem);
     files->SetSilent(was_silent);
     return status;
+}
+
+std::unique_ptr<vK_Data> ParseBytes(const std::vector<uint8_t>& bytes, vK_JsonError& error) {
+    return ParseJson(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), &error);
+}
+
+// "LINE:COLUMN: MESSAGE" of a parse error.
+std::string ParseReason(const vK_JsonError& error) {
+    return FormatString("%d:%d: %s", error.line, error.column, error.message.c_str());
 }
 
 // Keeps a copy of a file that did not read whole before anything overwrites it, with a
@@ -98,13 +107,11 @@ void KeepDamagedCopy(const std::string& path, const std::string& reason) {
 // The player's name a profile file holds ("profile"."name", Base64), "" when it can not
 // be read.
 std::string StoredName(const std::string& path) {
-    vK_FileManager* files = vK_FileManager::Instance();
     std::vector<uint8_t> bytes;
-    const bool was_silent = files->IsSilent();
-    files->SetSilent(true);
-    const int status = files->LoadFile(path, bytes, 2);
-    files->SetSilent(was_silent);
-    const std::unique_ptr<vK_Data> root = status == 0 ? ParseJson(bytes.data(), bytes.size()) : nullptr;
+    std::string problem;
+    const int status = LoadSilently(path, bytes, 2, problem);
+    vK_JsonError error;
+    const std::unique_ptr<vK_Data> root = status == 0 ? ParseBytes(bytes, error) : nullptr;
     const vK_Data* profile = root ? root->Get("profile") : nullptr;
     const vK_Data* name = profile ? profile->Get("name") : nullptr;
     return name && name->GetTag() == vK_Data::kString ? DecodeBase64(name->ToString()) : std::string();
@@ -138,14 +145,13 @@ void vY_ProfileList::Load() {
     entries_.clear();
     current_ = kNoList;
     vK_FileManager* files = vK_FileManager::Instance();
-    if (!files || files->Exists(kListFile) != 0) return;
+    if (!files) return;
     std::vector<uint8_t> bytes;
-    const int status = LoadSilently(kListFile, bytes);
+    std::string cause;
+    const int status = LoadSilently(kListFile, bytes, 0, cause);
+    if (status == 1 && cause.empty()) return;  // no list yet
     vK_JsonError error;
-    const std::unique_ptr<vK_Data> root =
-        status == 0
-            ? ParseJson(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), &error)
-            : nullptr;
+    const std::unique_ptr<vK_Data> root = status == 0 ? ParseBytes(bytes, error) : nullptr;
     const vK_DataTable* table = root ? root->AsTable() : nullptr;
     std::vector<std::string> problems;
     if (table) {
@@ -153,9 +159,9 @@ void vY_ProfileList::Load() {
     } else {
         current_ = kUnreadable;
         if (status != 0) {
-            problems.push_back("it can not be read");
+            problems.push_back("it " + cause);
         } else if (!root) {
-            problems.push_back(FormatString("%d:%d: %s", error.line, error.column, error.message.c_str()));
+            problems.push_back(ParseReason(error));
         } else {
             problems.push_back("it is not a JSON object");
         }
@@ -343,21 +349,26 @@ bool vY_ProfileList::LoadCurrentProfile() {
     const Entry* entry = Selected();
     vK_FileManager* files = vK_FileManager::Instance();
     if (!entry || !files) return false;
-    // Whatever the outcome, the level has seen this player's file: a missing one holds
-    // nothing to lose, and a damaged one is kept beside the next save.
-    progressId_ = entry->id;
     const std::string path = ProfilePath(entry->id);
     if (path.empty()) {
+        progressId_ = entry->id;
         Log("Error: profile id \"%s\" names no profile file.", entry->id.c_str());
         return false;
     }
     std::vector<uint8_t> bytes;
-    const int status = files->LoadFile(path, bytes, 2);
-    if (status == 1) return false;  // the file manager logged it
-    const std::unique_ptr<vK_Data> root = status == 0 ? ParseJson(bytes.data(), bytes.size()) : nullptr;
+    std::string problem;
+    const int status = files->LoadFile(path, bytes, 2, &problem);
+    // The file manager logged a file that is missing or can not be read. A level has seen
+    // this player's file unless it is there unread: a missing one holds nothing to lose,
+    // and a damaged one is kept beside the next save.
+    if (status != 1 || problem.empty()) progressId_ = entry->id;
+    if (status == 1) return false;
+    vK_JsonError error;
+    const std::unique_ptr<vK_Data> root = status == 0 ? ParseBytes(bytes, error) : nullptr;
     const vK_Data* profile = root && root->AsTable() ? root->Get("profile") : nullptr;
     if (!profile || !profile->AsTable()) {
-        KeepDamagedCopy(path, status == 2 ? "wrong checksum" : "no \"profile\" table");
+        problem = status != 0 ? "it " + problem : root ? "no \"profile\" table" : ParseReason(error);
+        KeepDamagedCopy(path, problem);
         Log("Error: profile file %s is damaged and was not loaded.", path.c_str());
         return false;
     }

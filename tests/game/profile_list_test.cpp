@@ -266,6 +266,51 @@ TEST_F(ProfileListTest, DamagedListsAreRebuiltFromTheProfileFiles) {
     EXPECT_EQ(SaveText("p_000006.json.damaged"), "not a profile");
 }
 
+// A save file that does not load is logged with its name and the real cause, and whatever
+// stands in its place is left as it is.
+TEST_F(ProfileListTest, FilesThatDoNotLoadAreLoggedWithTheirCause) {
+    struct Case {
+        const char* file;     // under save/
+        const char* content;  // nullptr: a folder holding one file
+        const char* logged;
+    };
+    const Case cases[] = {
+        {"p_000000.json", nullptr, "Error: file save/p_000000.json is a folder."},
+        {"p_000000.json", "0000000000000244{x",
+         "save/p_000000.json is damaged (it does not match its checksum)"},
+        {"p_000000.json", "0000", "save/p_000000.json is damaged (it is too short to hold its checksum)"},
+        {"p_000000.json", "000000000000024x{x", "save/p_000000.json is damaged (it has no checksum header)"},
+        {"p_000000.json", "0000000000000243{x",
+         "save/p_000000.json is damaged (1:2: Missing '}' or object member name)"},
+        {"p_000000.json", "0000000000000248{}", "save/p_000000.json is damaged (no \"profile\" table)"},
+        {"profile_list.json", nullptr, "save/profile_list.json is damaged (it is a folder)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.logged);
+        std::filesystem::remove_all(folder.Path() + "/save");
+        folder.WriteFile("save/profile_list.json",
+                         R"({"current":0,"profiles":[{"id":"p_000000","name":"QQ=="}]})");
+        const std::string path = std::string("save/") + c.file;
+        if (c.content) {
+            folder.WriteFile(path, c.content);
+        } else {
+            std::filesystem::remove(folder.Path() + "/" + path);
+            folder.WriteFile(path + "/inside.txt", "kept");
+        }
+        ASSERT_TRUE(Lua("vy_global = {kept = 'yes'}"));
+        vK_LogCapture log;
+        vY_ProfileList list;
+        EXPECT_FALSE(list.LoadCurrentProfile());
+        EXPECT_TRUE(log.Contains(c.logged)) << log.Text();
+        EXPECT_FALSE(log.Contains("file not found")) << log.Text();
+        EXPECT_EQ(Eval("vy_global.kept"), "yes");
+        list.SaveCurrentProfile();
+        if (!c.content) {
+            EXPECT_EQ(folder.ReadFile(path + "/inside.txt"), "kept");
+        }
+    }
+}
+
 TEST_F(ProfileListTest, ReadsFilesWrittenByAnIndependentScript) {
     const std::string command =
         "python3 " VRAKKO_SOURCE_DIR "/tests/game/profile_files.py " + folder.Path() + "/save";

@@ -83,15 +83,23 @@ TEST_F(SettingsTest, DamagedFileIsNamedAndKept) {
         {"{\n\t\"gamma\" : 1,\n\t\"sfx_volume\" : 0.5\n",
          "Error: save/settings.json:4:1: Missing ',' or '}'"},
         {"[1,2]", "Error: save/settings.json is not a JSON object"},
+        {nullptr, "Error: save/settings.json is a folder; the settings are written anew."},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
+        SCOPED_TRACE(c.problem);
         std::filesystem::remove_all(folder.Path() + "/save");
-        folder.WriteFile("save/settings.json", c.text);
+        folder.WriteFile(c.text ? "save/settings.json" : "save/settings.json/inside.txt",
+                         c.text ? c.text : "kept");
         vK_LogCapture log;
         vY_Settings settings;
         settings.Load();
         EXPECT_TRUE(log.Contains(c.problem)) << log.Text();
+        if (!c.text) {
+            // Nothing can be written in its place, and nothing in it is touched.
+            EXPECT_EQ(SaveText("settings.json/inside.txt"), "kept");
+            EXPECT_TRUE(log.Contains("Error while saving data to file save/settings.json.")) << log.Text();
+            continue;
+        }
         EXPECT_EQ(SaveText("settings.json.damaged"), c.text);
         EXPECT_NE(SaveText("settings.json").find("\"gamma\" : 1.0"), std::string::npos);
     }
