@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "graphics/device_texture.h"
+#include "graphics/null_render_device.h"
 #include "graphics/render.h"
 
 // Device storage that keeps only the size.
@@ -28,17 +29,40 @@ private:
     int width_ = 0, height_ = 0;
 };
 
-// Counts the batches and quads it is given and draws nothing.
-class CountingRender : public vK_Render {
+// Counts the batches and the vertices they draw (six per quad, as a triangle list would)
+// and draws nothing.
+class CountingDevice : public vK_NullRenderDevice {
 public:
-    std::unique_ptr<vK_DeviceTexture> CreateDeviceTexture() override {
+    std::unique_ptr<vK_DeviceTexture> CreateTexture() override {
         return std::make_unique<NullDeviceTexture>();
     }
-    void DrawBatch(const std::shared_ptr<vK_Texture>&, const vK_VertexList& vertices, const vK_IndexList&,
-                   const BatchInfo&) override {
+    void SubmitBatch(const std::shared_ptr<vK_Texture>&, const vK_BatchGeometry& geometry,
+                     const BatchState&) override {
         ++batches;
-        vertexCount += vertices.VertexCount();
+        if (!geometry.HasQuads()) {
+            vertexCount += geometry.Vertices().VertexCount();
+            return;
+        }
+        geometry.ExpandTo(expanded_);
+        vertexCount += expanded_.VertexCount();
     }
     long batches = 0;
     size_t vertexCount = 0;
+
+private:
+    vK_VertexList expanded_;
+};
+
+class CountingRender : public vK_Render {
+public:
+    CountingRender() : CountingRender(new CountingDevice) {}
+
+private:
+    explicit CountingRender(CountingDevice* device)
+        : vK_Render(std::unique_ptr<vK_RenderDevice>(device)), device_(*device) {}
+    CountingDevice& device_;
+
+public:
+    long& batches = device_.batches;
+    size_t& vertexCount = device_.vertexCount;
 };

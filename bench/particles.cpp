@@ -18,6 +18,7 @@
 #include "core/random.h"
 #include "files/log.h"
 #include "graphics/device_texture.h"
+#include "graphics/null_render_device.h"
 #include "graphics/render.h"
 #include "graphics/resource_manager.h"
 #include "graphics/texture.h"
@@ -36,7 +37,7 @@ public:
 
 class NullRender : public vK_Render {
 public:
-    std::unique_ptr<vK_DeviceTexture> CreateDeviceTexture() override { return nullptr; }
+    NullRender() : vK_Render(std::make_unique<vK_NullRenderDevice>()) {}
 };
 
 // 10,000 per 1 s cycle, each living 1 s; spreads on direction, speed, scale and colour.

@@ -26,6 +26,7 @@
 #include "graphics/device_texture.h"
 #include "graphics/gl/render_gl.h"
 #include "graphics/image_codec.h"
+#include "graphics/null_render_device.h"
 #include "graphics/render.h"
 #include "graphics/resource_manager.h"
 #include "peer_bunnymark.h"
@@ -76,7 +77,7 @@ namespace {
 // Draws nowhere: the walk, not the back end, is measured.
 class NullRender : public vK_Render {
 public:
-    std::unique_ptr<vK_DeviceTexture> CreateDeviceTexture() override { return nullptr; }
+    NullRender() : vK_Render(std::make_unique<vK_NullRenderDevice>()) {}
 };
 }  // namespace
 
@@ -290,7 +291,7 @@ struct BunnyWorld {
         quietLog =
             LogSinkSeam().Install([](const std::string&) { return true; });  // above the file manager's
         resources = std::make_unique<vK_ResourceManager>();
-        render = std::make_unique<vK_Render_Impl>();
+        render = std::make_unique<vK_Render>(std::make_unique<vK_Render_Impl>());
         render->Init(kWidth, kHeight);
         hub = std::make_unique<vK_ScriptHub>();
         RegisterScriptApi(*hub);
@@ -344,7 +345,7 @@ struct BunnyWorld {
     std::string dir;
     std::unique_ptr<vK_FileManager> files;
     std::unique_ptr<vK_ResourceManager> resources;
-    std::unique_ptr<vK_Render_Impl> render;
+    std::unique_ptr<vK_Render> render;
     std::unique_ptr<vK_ScriptHub> hub;
     std::unique_ptr<vK_Scene> scene;
 };

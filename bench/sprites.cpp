@@ -66,22 +66,36 @@ double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(
 
 // Times the submission: handing each batch to the back end (recording it into the
 // frame's vertex stream) and issuing the recorded draws.
-class TimedRender : public vK_Render_Impl {
+class TimedDevice : public vK_Render_Impl {
 public:
     void SubmitBatch(const std::shared_ptr<vK_Texture>& texture, const vK_BatchGeometry& geometry,
-                     const BatchInfo& info) override {
+                     const BatchState& state) override {
         const auto start = Clock::now();
-        vK_Render_Impl::SubmitBatch(texture, geometry, info);
+        vK_Render_Impl::SubmitBatch(texture, geometry, state);
         submit += Clock::now() - start;
         ++batches;
     }
-    void SubmitPending() override {
+    void Flush() override {
         const auto start = Clock::now();
-        vK_Render_Impl::SubmitPending();
+        vK_Render_Impl::Flush();
         submit += Clock::now() - start;
     }
     Clock::duration submit{};
     int batches = 0;
+};
+
+class TimedRender : public vK_Render {
+public:
+    TimedRender() : TimedRender(new TimedDevice) {}
+
+private:
+    explicit TimedRender(TimedDevice* device)
+        : vK_Render(std::unique_ptr<vK_RenderDevice>(device)), device_(*device) {}
+    TimedDevice& device_;
+
+public:
+    Clock::duration& submit = device_.submit;
+    int& batches = device_.batches;
 };
 
 struct Timing {

@@ -28,6 +28,7 @@
 #include "graphics/font.h"
 #include "graphics/glyph_rasterizer.h"
 #include "graphics/image_codec.h"
+#include "graphics/null_render_device.h"
 #include "graphics/render.h"
 #include "graphics/resource_manager.h"
 #include "scene/object.h"
@@ -116,11 +117,14 @@ private:
     std::vector<uint8_t> pixels_;
 };
 
+class MemoryTextureDevice : public vK_NullRenderDevice {
+public:
+    std::unique_ptr<vK_DeviceTexture> CreateTexture() override { return std::make_unique<MemoryDevice>(); }
+};
+
 class MemoryRender : public vK_Render {
 public:
-    std::unique_ptr<vK_DeviceTexture> CreateDeviceTexture() override {
-        return std::make_unique<MemoryDevice>();
-    }
+    MemoryRender() : vK_Render(std::make_unique<MemoryTextureDevice>()) {}
 };
 
 struct SpriteScene {

@@ -4,12 +4,13 @@
 #include <memory>
 
 #include "graphics/device_texture.h"
+#include "graphics/null_render_device.h"
 #include "graphics/render.h"
 #include "particles/part_sys_impl.h"
 
 class vK_FuzzRender : public vK_Render {
 public:
-    std::unique_ptr<vK_DeviceTexture> CreateDeviceTexture() override { return nullptr; }
+    vK_FuzzRender() : vK_Render(std::make_unique<vK_NullRenderDevice>()) {}
 };
 
 inline void FuzzDraw(vK_PartSysImpl& impl) {

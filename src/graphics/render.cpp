@@ -33,14 +33,17 @@ vK_Rect Intersect(const vK_Rect& a, const vK_Rect& b) {
 
 vK_Render* vK_Render::Instance() { return g_render; }
 
-vK_Render::vK_Render() {
+vK_Render::vK_Render(std::unique_ptr<vK_RenderDevice> device) : device_(std::move(device)) {
     g_render = this;
     batch_.geometry.Reserve(kBatchReserveFloats);
 }
 
 vK_Render::~vK_Render() {
+    // Textures may outlive the renderer; nothing they do from now on reaches its device.
     if (g_render == this) g_render = nullptr;
 }
+
+std::unique_ptr<vK_DeviceTexture> vK_Render::CreateDeviceTexture() { return device_->CreateTexture(); }
 
 std::shared_ptr<vK_GeneratedTexture> vK_Render::CreateGeneratedTexture() {
     return std::make_shared<vK_GeneratedTexture_Impl>();
@@ -53,6 +56,7 @@ void vK_Render::Init(float width, float height) {
     renderTargetActive_ = false;
     cropStack_.clear();
     RecomputeCrop();
+    device_->Init(static_cast<int>(width), static_cast<int>(height));
 }
 
 void vK_Render::Release() {
@@ -61,7 +65,7 @@ void vK_Render::Release() {
     blackTexture_.reset();
     batch_.texture.reset();
     batch_.geometry.Clear();
-    expanded_ = vK_VertexList();
+    device_->Release();
 }
 
 vK_Rect vK_Render::TargetArea() const {
@@ -77,10 +81,11 @@ void vK_Render::RecomputeCrop() {
 }
 
 void vK_Render::BeginFrame() {
+    device_->BindTarget(nullptr);
     drawCalls_ = 0;
     gammaDrawn_ = false;
     RecomputeCrop();
-    ClearTarget(kOpaqueBlack);
+    device_->Clear(kOpaqueBlack);
 }
 
 void vK_Render::EndFrame() {
@@ -88,6 +93,7 @@ void vK_Render::EndFrame() {
     gammaDrawn_ = false;
     cropStack_.clear();
     RecomputeCrop();
+    device_->Flush();
 }
 
 void vK_Render::BeginDraw() { drawingEnabled_ = true; }
@@ -98,22 +104,12 @@ void vK_Render::EndDraw() {
 }
 
 void vK_Render::Flush() {
-    if (batch_.texture && !batch_.geometry.Empty()) {
-        if (CanSubmit()) ++drawCalls_;
-        SubmitBatch(batch_.texture, batch_.geometry, {batch_.frame, batch_.blend});
+    if (batch_.texture && !batch_.geometry.Empty() && CanSubmit()) {
+        ++drawCalls_;
+        device_->SubmitBatch(batch_.texture, batch_.geometry, StateFor(batch_.frame, batch_.blend));
     }
     batch_.texture.reset();
     batch_.geometry.Clear();
-}
-
-void vK_Render::SubmitBatch(const std::shared_ptr<vK_Texture>& texture, const vK_BatchGeometry& geometry,
-                            const BatchInfo& info) {
-    if (!geometry.HasQuads()) {
-        DrawBatch(texture, geometry.Vertices(), geometry.Indices(), info);
-        return;
-    }
-    geometry.ExpandTo(expanded_);
-    DrawBatch(texture, expanded_, geometry.Indices(), info);
 }
 
 void vK_Render::ChangeState(const std::shared_ptr<vK_Texture>& texture, int frame, int blend, float key) {
@@ -171,7 +167,7 @@ void vK_Render::DrawLine(float x0, float y0, float /*z0*/, float x1, float y1, f
     params.matrix.Transform(x1, y1, tx, ty);
     line.Add(tx, ty, 0.0f, 0.0f, r, g, b, params.alpha);
     ++drawCalls_;
-    SubmitLine(line, params.blend);
+    device_->SubmitLine(line, StateFor(0, params.blend));
 }
 
 bool vK_Render::PushCrop(const vK_Rect& rect) {
@@ -198,22 +194,19 @@ void vK_Render::PopCrop() {
     }
 }
 
-void vK_Render::DrawBatch(const std::shared_ptr<vK_Texture>& /*texture*/, const vK_VertexList& /*vertices*/,
-                          const vK_IndexList& /*indices*/, const BatchInfo& /*info*/) {}
-
 void vK_Render::BeginRenderToTexture(int width, int height) {
     // What was drawn so far belongs to the current target.
     Flush();
     renderTargetActive_ = true;
     renderTarget_.reset();
     auto target = std::make_shared<vK_RenderTargetTexture_Impl>();
-    if (!target->Create(width, height) || !target->GetDevice() || !BindTarget(target->GetDevice())) {
+    if (!target->Create(width, height) || !target->GetDevice() || !device_->BindTarget(target->GetDevice())) {
         EndRenderToTexture();
         return;
     }
     renderTarget_ = std::move(target);
     RecomputeCrop();
-    ClearTarget(kTransparentBlack);
+    device_->Clear(kTransparentBlack);
 }
 
 std::shared_ptr<vK_Texture> vK_Render::EndRenderToTexture() {
@@ -224,7 +217,7 @@ std::shared_ptr<vK_Texture> vK_Render::EndRenderToTexture() {
     batch_.blend = 0;
     batch_.key = 0.0f;
     batch_.geometry.Clear();
-    BindTarget(nullptr);
+    device_->BindTarget(nullptr);
     RecomputeCrop();
     return renderTarget_;
 }
@@ -305,4 +298,9 @@ bool vK_Render::EndScreenshot(const std::string& path) {
         std::copy_n(pixels.data() + static_cast<size_t>(y) * pitch, static_cast<size_t>(outWidth) * 4,
                     tight.data() + static_cast<size_t>(y) * outWidth * 4);
     return SaveJpeg(tight.data(), outWidth, outHeight, path + ".jpg");
+}
+
+bool vK_Render::ReadBackBuffer(int x, int y, int width, int height, std::vector<uint8_t>& bgra) {
+    if (width <= 0 || height <= 0) return false;
+    return device_->ReadPixels(x, y, width, height, bgra);
 }

@@ -154,7 +154,7 @@ bool Vrakko_Impl::OpenDisplay(const vK_DisplayMode& mode) {
 std::unique_ptr<vK_Render> Vrakko_Impl::CreateRenderer(int width, int height) {
     // Without a GL context there is no device to draw with: no renderer at all.
     if (!context_) return nullptr;
-    auto render = std::make_unique<vK_Render_Impl>();
+    auto render = std::make_unique<vK_Render>(std::make_unique<vK_Render_Impl>());
     render->Init(static_cast<float>(width), static_cast<float>(height));
     return render;
 }
@@ -377,8 +377,7 @@ bool Vrakko_Impl::HandleEvent(const SDL_Event& e) {
 }
 
 bool Vrakko_Impl::SaveFrame(const std::string& path) {
-    // The renderer is the one CreateRenderer made.
-    auto* render = static_cast<vK_Render_Impl*>(GetEngine().GetRenderer());
+    vK_Render* render = GetEngine().GetRenderer();
     std::vector<uint8_t> pixels;
     const int width = static_cast<int>(render->GetTargetWidth()),
               height = static_cast<int>(render->GetTargetHeight());
@@ -431,7 +430,7 @@ void Vrakko_Impl::RunLoop() {
         }
         const double beforeSwap = Vrakko::SteadyMs();
         SDL_GL_SwapWindow(window_);
-        if (auto* gl = dynamic_cast<vK_Render_Impl*>(engine.GetRenderer())) gl->FinishFrame();
+        engine.GetRenderer()->FinishFrame();
         engine.AddSubmitTime(Vrakko::SteadyMs() - beforeSwap);
         vK_StartupTrace::MarkFirstFrame("first frame presented", frame);
         if (last) quit_ = true;

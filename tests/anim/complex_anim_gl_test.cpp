@@ -33,7 +33,7 @@ Texel At(const std::vector<uint8_t>& bgra, int x, int y) {
     return {p[0], p[1], p[2], p[3]};
 }
 
-std::vector<uint8_t> Draw(vK_Render_Impl& render, vK_AnimImpl_Complex& bird) {
+std::vector<uint8_t> Draw(vK_Render& render, vK_AnimImpl_Complex& bird) {
     render.BeginRenderToTexture(kSize, kSize);
     vK_DrawParams host;
     host.matrix = vK_Matrix::Translation(64, 64);
@@ -51,9 +51,9 @@ TEST(ComplexAnimGL, BirdHopsBetweenTwoTimes) {
     if (!gl.Ready()) GTEST_SKIP() << "no OpenGL 3.3 context";
     vK_LogCapture quiet;
     vK_ResourceManager resources;
-    auto render = std::make_unique<vK_Render_Impl>();
+    auto render = std::make_unique<vK_Render>(std::make_unique<vK_Render_Impl>());
     render->Init(kSize, kSize);
-    ASSERT_TRUE(render->IsReady());
+    ASSERT_TRUE(render->IsDeviceReady());
     // The parts as solid colours: body red, head green, wing blue, tail white.
     const struct {
         const char* name;

@@ -97,11 +97,11 @@ TEST(DevOverlayShots, HiddenOverlayKeepsReplaysIdenticalAndPanelsShow) {
         for (size_t i = 0; i < std::size(kShots); ++i)
             command += " --screenshot-at " + std::to_string(kFrames[i]) + ":'" + folder.Path() + "/" + tag +
                        "_" + kShots[i] + ".png'";
-        return std::system((command + " >/dev/null 2>&1").c_str());
+        return std::system((command + " >'" + folder.Path() + "/" + tag + ".out' 2>&1").c_str());
     };
-    ASSERT_EQ(run("dev", true), 0);
+    ASSERT_EQ(run("dev", true), 0) << folder.ReadFile("dev.out");
     if (!std::filesystem::exists(folder.Path() + "/dev_inspector.png")) GTEST_SKIP() << "no OpenGL context";
-    ASSERT_EQ(run("plain", false), 0);
+    ASSERT_EQ(run("plain", false), 0) << folder.ReadFile("plain.out");
     // Hidden, the overlay changes no pixel, before the panels were used and after.
     for (const char* shot : {"hidden_before", "hidden_after"}) {
         const std::string dev = ReadBytes(folder.Path() + "/dev_" + shot + ".png");

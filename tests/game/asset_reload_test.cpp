@@ -160,7 +160,7 @@ struct Kind {
 // The services textures and fonts need; a base of the test, so they outlive the game.
 struct GLServices {
     HeadlessGL gl{64, 64};
-    vK_Render_Impl render;
+    vK_Render render{std::make_unique<vK_Render_Impl>()};
     vK_GlyphRasterizer rasterizer;
     vK_ResourceManager resources;
     vK_StringTable strings;

@@ -46,9 +46,9 @@ vK_TextStyle ShadowOutlineStyle() {
 TEST(FontGL, ShadowAndOutlineTextReadsBackWithTheExpectedCoverage) {
     HeadlessGL gl(kWidth, kHeight);
     if (!gl.Ready()) GTEST_SKIP() << "no OpenGL 3.3 context";
-    vK_Render_Impl render;
+    vK_Render render{std::make_unique<vK_Render_Impl>()};
     render.Init(kWidth, kHeight);
-    ASSERT_TRUE(render.IsReady());
+    ASSERT_TRUE(render.IsDeviceReady());
 
     vK_GlyphRasterizer rasterizer;
     vK_Font font;

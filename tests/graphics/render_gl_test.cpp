@@ -31,9 +31,9 @@ class GLRender : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!gl.Ready()) GTEST_SKIP() << "no OpenGL 3.3 context";
-        render = std::make_unique<vK_Render_Impl>();
+        render = std::make_unique<vK_Render>(std::make_unique<vK_Render_Impl>());
         render->Init(kSize, kSize);
-        ASSERT_TRUE(render->IsReady());
+        ASSERT_TRUE(render->IsDeviceReady());
     }
     void TearDown() override { render.reset(); }
 
@@ -67,7 +67,7 @@ protected:
     }
 
     HeadlessGL gl{kSize, kSize};
-    std::unique_ptr<vK_Render_Impl> render;
+    std::unique_ptr<vK_Render> render;
 };
 
 #define EXPECT_RGB(pixel, R, G, B)                   \

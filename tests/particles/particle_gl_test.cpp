@@ -34,9 +34,9 @@ TEST(ParticleGL, RotatedScaledTintedParticleCoversItsDiamond) {
     HeadlessGL gl(kSize, kSize);
     if (!gl.Ready()) GTEST_SKIP() << "no OpenGL 3.3 context";
     vK_ResourceManager resources;
-    auto render = std::make_unique<vK_Render_Impl>();
+    auto render = std::make_unique<vK_Render>(std::make_unique<vK_Render_Impl>());
     render->Init(kSize, kSize);
-    ASSERT_TRUE(render->IsReady());
+    ASSERT_TRUE(render->IsDeviceReady());
     auto white = render->CreateGeneratedTexture();
     const float bgr[3] = {1, 1, 1};
     ASSERT_TRUE(white->Create(4, 4, bgr));

@@ -21,9 +21,9 @@ protected:
     void SetUp() override {
         StartedFileManagerFixture::SetUp();
         if (!gl.Ready()) GTEST_SKIP() << "no OpenGL 3.3 context";
-        render = std::make_unique<vK_Render_Impl>();
+        render = std::make_unique<vK_Render>(std::make_unique<vK_Render_Impl>());
         render->Init(kSize, kSize);
-        ASSERT_TRUE(render->IsReady());
+        ASSERT_TRUE(render->IsDeviceReady());
     }
     void TearDown() override {
         vK_Object::ReleaseAll();
@@ -37,7 +37,7 @@ protected:
     }
 
     HeadlessGL gl{kSize, kSize};
-    std::unique_ptr<vK_Render_Impl> render;
+    std::unique_ptr<vK_Render> render;
 };
 
 TEST_F(VideoGL, AnAlphaFrameBlendsOverTheBackground) {

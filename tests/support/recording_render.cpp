@@ -49,32 +49,36 @@ void vK_MemoryDeviceTexture::ReleaseDevice() {
     pixels_.clear();
 }
 
-std::unique_ptr<vK_DeviceTexture> vK_RecordingRender::CreateDeviceTexture() {
+std::unique_ptr<vK_DeviceTexture> vK_RecordingDevice::CreateTexture() {
     if (refuseTextures) return nullptr;
     return std::make_unique<vK_MemoryDeviceTexture>(powerOfTwoOnly, refuseUploads);
 }
 
-void vK_RecordingRender::DrawBatch(const std::shared_ptr<vK_Texture>& texture, const vK_VertexList& vertices,
-                                   const vK_IndexList& indices, const BatchInfo& info) {
-    if (!CanSubmit()) return;
+void vK_RecordingDevice::SubmitBatch(const std::shared_ptr<vK_Texture>& texture,
+                                     const vK_BatchGeometry& geometry, const BatchState& state) {
+    const vK_VertexList* vertices = &geometry.Vertices();
+    if (geometry.HasQuads()) {
+        geometry.ExpandTo(expanded_);
+        vertices = &expanded_;
+    }
     Batch batch;
     batch.texture = texture;
-    batch.page = texture ? texture->GetPage(info.frame) : nullptr;
-    batch.frame = info.frame;
-    batch.blend = info.blend;
-    batch.vertices = vertices.Floats();
-    batch.indices = indices.Indices();
-    batch.needsWrap = vertices.NeedsWrap();
-    batch.crop = GetCrop();
-    batch.intoTexture = IsRenderTargetActive();
+    batch.page = texture ? texture->GetPage(state.frame) : nullptr;
+    batch.frame = state.frame;
+    batch.blend = state.blend;
+    batch.vertices = vertices->Floats();
+    batch.indices = geometry.Indices().Indices();
+    batch.needsWrap = vertices->NeedsWrap();
+    batch.crop = state.crop;
+    batch.intoTexture = state.intoTexture;
     batches.push_back(std::move(batch));
 }
 
-bool vK_RecordingRender::BindTarget(vK_DeviceTexture* target) {
+bool vK_RecordingDevice::BindTarget(vK_DeviceTexture* target) {
     if (target) ++targetBinds;
     return true;
 }
 
-void vK_RecordingRender::SubmitLine(const vK_VertexList& vertices, int blend) {
-    lines.push_back({vertices.Floats(), blend});
+void vK_RecordingDevice::SubmitLine(const vK_VertexList& vertices, const BatchState& state) {
+    lines.push_back({vertices.Floats(), state.blend});
 }

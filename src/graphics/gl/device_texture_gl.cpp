@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "graphics/gl/render_gl.h"
+#include "graphics/render.h"
 
 namespace {
 std::vector<vK_DeviceTexture_GL*>& LiveTextures() {
@@ -39,6 +39,12 @@ struct TextureBinding {
     }
     ~TextureBinding() { glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous)); }
 };
+
+// Draws recorded against this texture's storage are handed to the device before the
+// storage changes or is read, so they see what immediate drawing would have seen.
+void FlushCurrentDevice() {
+    if (vK_Render* render = vK_Render::Instance()) render->FlushDevice();
+}
 }  // namespace
 
 vK_DeviceTexture_GL::vK_DeviceTexture_GL() { LiveTextures().push_back(this); }
@@ -112,7 +118,7 @@ bool vK_DeviceTexture_GL::Allocate(int width, int height, bool renderTarget, std
 
 bool vK_DeviceTexture_GL::Upload(const uint8_t* bgra, int width, int height, int rowBytes) {
     if (!texture_ || !bgra || width > width_ || height > height_ || width <= 0 || height <= 0) return false;
-    vK_Render_Impl::SubmitPendingOfCurrent();
+    FlushCurrentDevice();
     TextureBinding bind(texture_);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, rowBytes / 4);
@@ -135,7 +141,7 @@ bool vK_DeviceTexture_GL::Fill(uint8_t b, uint8_t g, uint8_t r, uint8_t a) {
 
 bool vK_DeviceTexture_GL::Read(std::vector<uint8_t>& bgra) const {
     if (!texture_) return false;
-    vK_Render_Impl::SubmitPendingOfCurrent();
+    FlushCurrentDevice();
     bgra.assign(static_cast<size_t>(width_) * height_ * 4, 0);
     TextureBinding bind(texture_);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -144,7 +150,7 @@ bool vK_DeviceTexture_GL::Read(std::vector<uint8_t>& bgra) const {
 }
 
 void vK_DeviceTexture_GL::ReleaseDevice() {
-    if (texture_) vK_Render_Impl::SubmitPendingOfCurrent();
+    if (texture_) FlushCurrentDevice();
     if (framebuffer_) glDeleteFramebuffers(1, &framebuffer_);
     if (texture_) glDeleteTextures(1, &texture_);
     framebuffer_ = 0;

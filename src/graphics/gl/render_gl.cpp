@@ -82,23 +82,19 @@ vK_Render_Impl::~vK_Render_Impl() {
     DestroyDeviceObjects();
 }
 
-void vK_Render_Impl::SubmitPendingOfCurrent() {
-    if (auto* render = dynamic_cast<vK_Render_Impl*>(vK_Render::Instance())) render->SubmitPending();
-}
+size_t vK_Render_Impl::GetTextureBytes() const { return vK_DeviceTexture_GL::LiveBytes(); }
 
-size_t vK_Render_Impl::GetDeviceTextureBytes() const { return vK_DeviceTexture_GL::LiveBytes(); }
-
-std::unique_ptr<vK_DeviceTexture> vK_Render_Impl::CreateDeviceTexture() {
+std::unique_ptr<vK_DeviceTexture> vK_Render_Impl::CreateTexture() {
     return std::make_unique<vK_DeviceTexture_GL>();
 }
 
-void vK_Render_Impl::Init(float width, float height) {
-    vK_Render::Init(width, height);
-    CreateDeviceObjects();
+bool vK_Render_Impl::Init(int width, int height) {
+    width_ = width;
+    height_ = height;
+    return CreateDeviceObjects();
 }
 
 void vK_Render_Impl::Release() {
-    vK_Render::Release();
     DiscardPending();
     stream_.shrink_to_fit();
     streamIndices_.shrink_to_fit();
@@ -180,7 +176,7 @@ bool vK_Render_Impl::CreateDeviceObjects() {
     glDepthMask(GL_FALSE);
     glEnable(GL_BLEND);
     glBlendEquation(GL_FUNC_ADD);
-    ApplyBlend(Blend::kNormal);
+    ApplyBlend(vK_Render::Blend::kNormal);
     samplerClamp_ = MakeSampler(GL_LINEAR, GL_CLAMP_TO_EDGE);
     samplerWrap_ = MakeSampler(GL_LINEAR, GL_REPEAT);
     samplerPoint_ = MakeSampler(GL_NEAREST, GL_CLAMP_TO_EDGE);
@@ -222,8 +218,9 @@ void vK_Render_Impl::DestroyDeviceObjects() {
     vertexCapacity_ = indexCapacity_ = 0;
 }
 
-void vK_Render_Impl::ApplyBlend(Blend blend) {
+void vK_Render_Impl::ApplyBlend(vK_Render::Blend blend) {
     GLenum source = GL_SRC_ALPHA, destination = GL_ONE_MINUS_SRC_ALPHA;
+    using Blend = vK_Render::Blend;
     switch (blend) {
         case Blend::kAdd:
             destination = GL_ONE;
@@ -252,7 +249,7 @@ void vK_Render_Impl::ApplyCrop(const vK_Rect& crop) {
     if (!boundTarget_) {
         top = 1.0f;
         bottom = -1.0f;
-        viewportY = static_cast<int>(GetTargetHeight()) - static_cast<int>(y + h);
+        viewportY = height_ - static_cast<int>(y + h);
     }
     glViewport(static_cast<int>(x), viewportY, static_cast<int>(w), static_cast<int>(h));
     // Orthographic off-centre: left x, right x + w, top y, bottom y + h.
@@ -285,24 +282,26 @@ size_t vK_Render_Impl::AppendVertices(const vK_VertexList& vertices) {
 }
 
 void vK_Render_Impl::Record(Primitive primitive, int blend, uint32_t texture, uint32_t sampler, size_t first,
-                            size_t count, size_t firstIndex) {
+                            size_t count, const vK_Rect& crop, size_t firstIndex) {
     if (count == 0) return;
-    commands_.push_back({primitive, blend, texture, sampler, first, count, firstIndex, GetCrop()});
+    commands_.push_back({primitive, blend, texture, sampler, first, count, firstIndex, crop});
 }
 
 void vK_Render_Impl::SubmitBatch(const std::shared_ptr<vK_Texture>& texture, const vK_BatchGeometry& geometry,
-                                 const BatchInfo& info) {
-    if (!CanSubmit() || !program_ || geometry.Empty()) return;
-    const uint32_t name = TextureName(texture, info.frame);
+                                 const BatchState& state) {
+    if (!program_ || geometry.Empty()) return;
+    const uint32_t name = TextureName(texture, state.frame);
     const uint32_t sampler = geometry.NeedsWrap() ? samplerWrap_ : samplerClamp_;
     const size_t base = AppendVertices(geometry.Vertices());
     for (const vK_BatchGeometry::Run& run : geometry.Runs()) {
         switch (run.kind) {
             case vK_BatchGeometry::kQuads:
-                Record(Primitive::kQuads, info.blend, name, sampler, base + run.first, run.count / 4 * 4);
+                Record(Primitive::kQuads, state.blend, name, sampler, base + run.first, run.count / 4 * 4,
+                       state.crop);
                 break;
             case vK_BatchGeometry::kTriangles:
-                Record(Primitive::kTriangles, info.blend, name, sampler, base + run.first, run.count / 3 * 3);
+                Record(Primitive::kTriangles, state.blend, name, sampler, base + run.first, run.count / 3 * 3,
+                       state.crop);
                 break;
             case vK_BatchGeometry::kIndexed:
                 break;  // below, once for all of the batch's indices
@@ -312,28 +311,15 @@ void vK_Render_Impl::SubmitBatch(const std::shared_ptr<vK_Texture>& texture, con
         const vK_IndexList& indices = geometry.Indices();
         const size_t firstIndex = streamIndices_.size();
         streamIndices_.insert(streamIndices_.end(), indices.Indices().begin(), indices.Indices().end());
-        Record(Primitive::kIndexed, info.blend, name, sampler, base, indices.Count() / 3 * 3, firstIndex);
+        Record(Primitive::kIndexed, state.blend, name, sampler, base, indices.Count() / 3 * 3, state.crop,
+               firstIndex);
     }
 }
 
-void vK_Render_Impl::DrawBatch(const std::shared_ptr<vK_Texture>& texture, const vK_VertexList& vertices,
-                               const vK_IndexList& indices, const BatchInfo& info) {
-    if (!CanSubmit() || !program_ || vertices.Empty()) return;
-    const uint32_t name = TextureName(texture, info.frame);
-    const uint32_t sampler = vertices.NeedsWrap() ? samplerWrap_ : samplerClamp_;
-    const size_t base = AppendVertices(vertices);
-    if (indices.Empty()) {
-        Record(Primitive::kTriangles, info.blend, name, sampler, base, vertices.VertexCount() / 3 * 3);
-        return;
-    }
-    const size_t firstIndex = streamIndices_.size();
-    streamIndices_.insert(streamIndices_.end(), indices.Indices().begin(), indices.Indices().end());
-    Record(Primitive::kIndexed, info.blend, name, sampler, base, indices.Count() / 3 * 3, firstIndex);
-}
-
-void vK_Render_Impl::SubmitLine(const vK_VertexList& vertices, int blend) {
+void vK_Render_Impl::SubmitLine(const vK_VertexList& vertices, const BatchState& state) {
     if (!program_ || vertices.VertexCount() < 2) return;
-    Record(Primitive::kLines, blend, white_->GetTextureName(), samplerPoint_, AppendVertices(vertices), 2);
+    Record(Primitive::kLines, state.blend, white_->GetTextureName(), samplerPoint_, AppendVertices(vertices),
+           2, state.crop);
 }
 
 void vK_Render_Impl::DiscardPending() {
@@ -361,7 +347,7 @@ bool vK_Render_Impl::Upload(uint32_t target, uint32_t buffer, size_t& capacity, 
     return true;
 }
 
-void vK_Render_Impl::SubmitPending() {
+void vK_Render_Impl::Flush() {
     if (commands_.empty() || !program_) {
         DiscardPending();
         return;
@@ -382,7 +368,7 @@ void vK_Render_Impl::SubmitPending() {
             if (!last || !(last->crop == c.crop)) ApplyCrop(c.crop);
             if (!last || last->sampler != c.sampler) glBindSampler(0, c.sampler);
             if (!last || last->texture != c.texture) glBindTexture(GL_TEXTURE_2D, c.texture);
-            if (!last || last->blend != c.blend) ApplyBlend(BlendOf(c.blend));
+            if (!last || last->blend != c.blend) ApplyBlend(vK_Render::BlendOf(c.blend));
             const GLuint wanted = c.primitive == Primitive::kQuads     ? quadIndexBuffer_
                                   : c.primitive == Primitive::kIndexed ? indexBuffer_
                                                                        : elements;
@@ -419,7 +405,7 @@ void vK_Render_Impl::Issue(const Command& c) {
 }
 
 bool vK_Render_Impl::BindTarget(vK_DeviceTexture* target) {
-    SubmitPending();
+    Flush();
     auto* gl = static_cast<vK_DeviceTexture_GL*>(target);
     if (gl && !gl->GetFramebuffer()) return false;
     glBindFramebuffer(GL_FRAMEBUFFER, gl ? gl->GetFramebuffer() : 0);
@@ -427,37 +413,27 @@ bool vK_Render_Impl::BindTarget(vK_DeviceTexture* target) {
     return true;
 }
 
-void vK_Render_Impl::BeginFrame() {
-    BindTarget(nullptr);
-    vK_Render::BeginFrame();
-}
-
-void vK_Render_Impl::EndFrame() {
-    vK_Render::EndFrame();
-    SubmitPending();
-}
-
-void vK_Render_Impl::ClearTarget(uint32_t argb) {
-    SubmitPending();
+void vK_Render_Impl::Clear(uint32_t argb) {
+    Flush();
     if (boundTarget_) {
         glViewport(0, 0, boundTarget_->GetWidth(), boundTarget_->GetHeight());
     } else {
-        glViewport(0, 0, static_cast<int>(GetTargetWidth()), static_cast<int>(GetTargetHeight()));
+        glViewport(0, 0, width_, height_);
     }
     glClearColor(((argb >> 16) & 0xFF) / 255.0f, ((argb >> 8) & 0xFF) / 255.0f, (argb & 0xFF) / 255.0f,
                  ((argb >> 24) & 0xFF) / 255.0f);
     glClear(GL_COLOR_BUFFER_BIT);
 }
 
-bool vK_Render_Impl::ReadBackBuffer(int x, int y, int width, int height, std::vector<uint8_t>& bgra) {
+bool vK_Render_Impl::ReadPixels(int x, int y, int width, int height, std::vector<uint8_t>& bgra) {
     if (width <= 0 || height <= 0) return false;
-    SubmitPending();
+    Flush();
     std::vector<uint8_t> rows(static_cast<size_t>(width) * height * 4);
     GLint previous = 0;
     glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previous);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    const int glY = static_cast<int>(GetTargetHeight()) - (y + height);
+    const int glY = height_ - (y + height);
     glReadPixels(x, glY, width, height, GL_BGRA, GL_UNSIGNED_BYTE, rows.data());
     glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(previous));
     // The back buffer's row 0 is at the bottom: flip to top first.

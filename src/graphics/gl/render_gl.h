@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "graphics/render.h"
+#include "graphics/render_device.h"
 
 class vK_DeviceTexture_GL;
 
@@ -14,47 +15,37 @@ class vK_DeviceTexture_GL;
 // once and issues the commands. That happens at the end of the frame, before a target
 // is bound, cleared or read, and before a texture's storage changes, so what is drawn
 // is what immediate drawing would give. Needs a current GL context for its whole life.
-class vK_Render_Impl : public vK_Render {
+class vK_Render_Impl : public vK_RenderDevice {
 public:
     vK_Render_Impl();
     ~vK_Render_Impl() override;
 
-    void Init(float width, float height) override;
+    bool Init(int width, int height) override;
     void Release() override;
-    void BeginFrame() override;
-    void EndFrame() override;
+    bool IsReady() const override { return program_ != 0; }
+    std::unique_ptr<vK_DeviceTexture> CreateTexture() override;
+    size_t GetTextureBytes() const override;
+    bool BindTarget(vK_DeviceTexture* target) override;
+    void Clear(uint32_t argb) override;
     void SubmitBatch(const std::shared_ptr<vK_Texture>& texture, const vK_BatchGeometry& geometry,
-                     const BatchInfo& info) override;
-    void DrawBatch(const std::shared_ptr<vK_Texture>& texture, const vK_VertexList& vertices,
-                   const vK_IndexList& indices, const BatchInfo& info) override;
+                     const BatchState& state) override;
+    void SubmitLine(const vK_VertexList& vertices, const BatchState& state) override;
     // Uploads the recorded vertices and issues the recorded draws (see above).
-    virtual void SubmitPending();
-    bool HasPending() const { return !commands_.empty(); }
-    // Submits the pending draws of the current renderer, if it is this back end; the
-    // device textures call it before they change or read their storage.
-    static void SubmitPendingOfCurrent();
-    std::unique_ptr<vK_DeviceTexture> CreateDeviceTexture() override;
-    size_t GetDeviceTextureBytes() const override;
-
-    // Sets the GL blend functions of a blend mode (colour by the table, alpha always
-    // one / one minus source alpha).
-    static void ApplyBlend(Blend blend);
-    // Reads back a rectangle of the back buffer as B, G, R, A rows, top first.
-    bool ReadBackBuffer(int x, int y, int width, int height, std::vector<uint8_t>& bgra);
-    bool IsReady() const { return program_ != 0; }
+    void Flush() override;
+    bool ReadPixels(int x, int y, int width, int height, std::vector<uint8_t>& bgra) override;
     // Called once the frame was presented: fences it, then waits until at most
     // kFramesInFlight frames are still being drawn. Presenting need not block (software
     // rasterisers, offscreen surfaces, unpaced replays), and every queued frame keeps its
     // commands and the buffer storage it orphaned, so without this memory grows with
     // every frame the device falls behind.
-    void FinishFrame();
+    void FinishFrame() override;
+
+    bool HasPending() const { return !commands_.empty(); }
     static constexpr size_t kFramesInFlight = 2;
     size_t FramesInFlight() const { return fences_.size(); }
-
-protected:
-    bool BindTarget(vK_DeviceTexture* target) override;
-    void ClearTarget(uint32_t argb) override;
-    void SubmitLine(const vK_VertexList& vertices, int blend) override;
+    // Sets the GL blend functions of a blend mode (colour by the table, alpha always
+    // one / one minus source alpha).
+    static void ApplyBlend(vK_Render::Blend blend);
 
 private:
     // One vertex of the stream.
@@ -77,18 +68,20 @@ private:
     };
 
     bool CreateDeviceObjects();
+    void Record(Primitive primitive, int blend, uint32_t texture, uint32_t sampler, size_t first,
+                size_t count, const vK_Rect& crop, size_t firstIndex = 0);
     void DestroyDeviceObjects();
     // Viewport and projection for a crop of the bound target.
     void ApplyCrop(const vK_Rect& crop);
     // Appends the list to the stream; the index of its first vertex.
     size_t AppendVertices(const vK_VertexList& vertices);
     uint32_t TextureName(const std::shared_ptr<vK_Texture>& texture, int frame) const;
-    void Record(Primitive primitive, int blend, uint32_t texture, uint32_t sampler, size_t first,
-                size_t count, size_t firstIndex = 0);
     void DiscardPending();
     bool Upload(uint32_t target, uint32_t buffer, size_t& capacity, const void* data, size_t bytes);
     void Issue(const Command& command);
 
+    int width_ = 0;  // the back buffer's size
+    int height_ = 0;
     uint32_t program_ = 0;
     int32_t projectionLocation_ = -1;
     uint32_t vertexArray_ = 0;

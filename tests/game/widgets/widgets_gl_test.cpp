@@ -22,7 +22,7 @@ constexpr int kTolerance = 3;
 class GLPlatform : public vK_Platform {
 public:
     std::unique_ptr<vK_Render> CreateRenderer(int, int) override {
-        auto render = std::make_unique<vK_Render_Impl>();
+        auto render = std::make_unique<vK_Render>(std::make_unique<vK_Render_Impl>());
         render->Init(kSize, kSize);
         return render;
     }
@@ -52,7 +52,7 @@ TEST(WidgetsGL, BakedContainerDrawsItsContentInPlace) {
         mode.width = mode.height = kSize;
         engine.InitDisplay(mode);
         vK_Render& render = *engine.GetRenderer();
-        ASSERT_TRUE(static_cast<vK_Render_Impl&>(render).IsReady());
+        ASSERT_TRUE(render.IsDeviceReady());
         auto white = render.CreateGeneratedTexture();
         const float rgb[3] = {1, 1, 1};
         ASSERT_TRUE(white->Create(4, 4, rgb));
