@@ -33,6 +33,9 @@ TEST_F(SettingsTest, DefaultsComeFromTheConfiguration) {
         // Values of another kind fall back (bools are only bools; numbers any number).
         {"{\"default_settings\":{\"fullscreen\":0,\"syscursor\":\"yes\",\"performance\":0,\"gamma\":\"2\"}}",
          true, true, false, 1, 0.7f, 0.7f, 0.7f, 0.7f, 1.0f},
+        // Numbers out of their range fall back as well: a gamma of 0 would blank every frame.
+        {"{\"default_settings\":{\"gamma\":0,\"sfx_volume\":3,\"env_volume\":0.25}}", true, true, false, 1,
+         0.7f, 0.25f, 0.7f, 0.7f, 1.0f},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.config);
