@@ -17,13 +17,6 @@
 
 namespace {
 
-bool EndsWith(const std::string& s, const char* suffix) {
-    const size_t n = std::char_traits<char>::length(suffix);
-    return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
-}
-
-std::string WithoutExtension(const std::string& path) { return path.substr(0, path.rfind('.')); }
-
 std::string JsonString(const std::string& text) {
     std::string out = "\"";
     for (unsigned char c : text) {
@@ -83,6 +76,7 @@ void vK_AssetCheck::Run() {
     CheckLuaFiles();
     CheckSubtitles();
     CheckImages();
+    CheckMedia();
     ReleaseSamples();
     std::stable_sort(findings_.begin(), findings_.end(), [](const Finding& a, const Finding& b) {
         return a.file != b.file ? a.file < b.file : a.line < b.line;
@@ -117,10 +111,14 @@ bool vK_AssetCheck::Has(const std::string& path) const {
     return files && files->Exists(path) == 0;
 }
 
-bool vK_AssetCheck::Read(const std::string& path, std::string& text) const {
+bool vK_AssetCheck::ReadBytes(const std::string& path, std::vector<uint8_t>& bytes) const {
     vK_FileManager* files = vK_FileManager::Instance();
+    return files && files->LoadFile(path, bytes, 0) == 0;
+}
+
+bool vK_AssetCheck::Read(const std::string& path, std::string& text) const {
     std::vector<uint8_t> bytes;
-    if (!files || files->LoadFile(path, bytes, 0) != 0) return false;
+    if (!ReadBytes(path, bytes)) return false;
     text.assign(bytes.begin(), bytes.end());
     return true;
 }
@@ -381,7 +379,10 @@ void vK_AssetCheck::CheckLuaFiles() {
     for (const std::string& file : files_) {
         if (!EndsWith(file, ".lua")) continue;
         std::string text;
-        if (!Read(file, text)) continue;
+        if (!Read(file, text)) {
+            Report(true, file, 0, "can not be read");
+            continue;
+        }
         int line = 0;
         std::string error;
         if (!CompileModuleCode(text, line, error)) Report(true, file, line, "Lua does not compile: " + error);
@@ -422,7 +423,10 @@ void vK_AssetCheck::CheckSubtitles() {
     for (const std::string& file : files_) {
         if (!EndsWith(file, ".srt")) continue;
         std::string text;
-        if (!Read(file, text)) continue;
+        if (!Read(file, text)) {
+            Report(true, file, 0, "can not be read");
+            continue;
+        }
         size_t pos = 0;
         int line = 0;
         bool cueText = false;
@@ -443,11 +447,18 @@ void vK_AssetCheck::CheckImages() {
     for (const std::string& file : files_) {
         const bool png = EndsWith(file, ".png"), jpg = EndsWith(file, ".jpg");
         if (!png && !jpg) continue;
-        vK_FileManager* files = vK_FileManager::Instance();
         std::vector<uint8_t> bytes;
-        if (!files || files->LoadFile(file, bytes, 0) != 0) continue;
-        std::string problem = png ? PngProblem(bytes) : JpegProblem(bytes);
+        if (!ReadBytes(file, bytes)) {
+            Report(true, file, 0, "can not be read");
+            continue;
+        }
+        bool damaged = false;
+        const std::string problem = png ? PngProblem(bytes, &damaged) : JpegProblem(bytes, &damaged);
         if (problem.empty()) continue;
+        if (damaged) {
+            Report(true, file, 0, problem);
+            continue;
+        }
         const std::string fix = png ? "convert " + file + " PNG32:" + file
                                     : "convert " + file + " -colorspace sRGB -type TrueColor " + file;
         Report(true, file, 0, problem + "; fix it with: " + fix);

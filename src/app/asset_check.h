@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -16,7 +17,8 @@ class XMLElement;
 // compile, object types the factory does not know (the module loader skips them with
 // their subtrees), references to files that are not there, string ids no table defines,
 // handlers calling functions their module does not define, missing configuration keys,
-// a missing loading-screen module, and images the decoders refuse; and, as warnings,
+// a missing loading-screen module, folders and files that can not be read, and images,
+// fonts, sounds and videos the engine's decoders refuse (with their reason); and, as warnings,
 // what the engine passes over with only a warning in the log (attributes and ObjSet keys
 // no property has, frames an atlas lacks, animation functions a file does not define
 // or leaves empty). A file that does not parse is reported once: the findings that
@@ -66,6 +68,7 @@ private:
     void ListFiles();
     bool Has(const std::string& path) const;
     bool Read(const std::string& path, std::string& text) const;
+    bool ReadBytes(const std::string& path, std::vector<uint8_t>& bytes) const;
     // Whether a resource name resolves to a file of any of the engine's kinds.
     bool ResolvesToResource(const std::string& path) const;
     bool HasModule(const std::string& path) const { return Has(path + ".xml") || Has(path + ".lua"); }
@@ -84,6 +87,9 @@ private:
     void CheckLuaReferences(const std::string& file, const std::string& code);
     void CheckSubtitles();
     void CheckImages();
+    // asset_check_media.cpp: fonts, sounds and videos.
+    void CheckMedia();
+    bool IsVideo(const std::string& file, const std::vector<uint8_t>& bytes) const;
     // A handler's code "module.Function(...)": the function must be one its module
     // defines. Other code is only compiled.
     void CheckHandler(const std::string& file, int line, const std::string& code, bool compile);

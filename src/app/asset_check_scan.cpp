@@ -7,6 +7,7 @@
 #include <lua.hpp>
 #include <regex>
 
+#include "files/log.h"
 #include "files/os_services.h"
 #include "graphics/image.h"
 #include "graphics/image_codec.h"
@@ -126,6 +127,13 @@ vK_FolderScan ScanFolderTree(const std::string& root, const std::string& prefix,
     }
     return scan;
 }
+
+bool EndsWith(const std::string& s, const char* suffix) {
+    const size_t n = std::char_traits<char>::length(suffix);
+    return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
+}
+
+std::string WithoutExtension(const std::string& path) { return path.substr(0, path.rfind('.')); }
 
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.rfind('/');
@@ -295,7 +303,21 @@ std::vector<LuaObjectName> FindObjectNames(const std::string& code) {
     return out;
 }
 
-std::string PngProblem(const std::vector<uint8_t>& bytes) {
+namespace {
+
+// The decoder's reason from its log line ("... File NAME: REASON"), or the line itself.
+std::string DecoderReason(const vK_LogCapture& log) {
+    std::string line = log.Text().substr(0, log.Text().find('\n'));
+    const size_t file = line.find(". File ");
+    const size_t colon = file == std::string::npos ? std::string::npos : line.find(": ", file);
+    if (colon != std::string::npos) return line.substr(colon + 2);
+    if (line.rfind("Error: ", 0) == 0) line.erase(0, 7);
+    return line.empty() ? "unknown error" : line;
+}
+
+}  // namespace
+
+std::string PngProblem(const std::vector<uint8_t>& bytes, bool* damaged) {
     static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     if (bytes.size() < 33 || std::memcmp(bytes.data(), kSignature, 8) != 0 ||
         std::memcmp(&bytes[12], "IHDR", 4) != 0)
@@ -306,12 +328,14 @@ std::string PngProblem(const std::vector<uint8_t>& bytes) {
         const char* kind = colour <= 6 ? kKinds[colour] : "?";
         return "PNG is " + std::to_string(depth) + "-bit " + kind + "; the engine loads only 8-bit RGBA";
     }
+    vK_LogCapture log;
     vK_Image image;
-    if (!DecodePng(bytes.data(), bytes.size(), image)) return "PNG does not decode";
-    return {};
+    if (DecodePng(bytes.data(), bytes.size(), image)) return {};
+    if (damaged) *damaged = true;
+    return "the PNG data does not decode: " + DecoderReason(log);
 }
 
-std::string JpegProblem(const std::vector<uint8_t>& bytes) {
+std::string JpegProblem(const std::vector<uint8_t>& bytes, bool* damaged) {
     if (bytes.size() < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8)
         return "not a JPEG file, which the engine refuses";
     // Segments up to the frame header, which holds the number of components.
@@ -332,7 +356,9 @@ std::string JpegProblem(const std::vector<uint8_t>& bytes) {
         if (marker == 0xD9 || marker == 0xDA || length < 2) break;
         i += 2 + length;
     }
+    vK_LogCapture log;
     vK_Image image;
-    if (!DecodeJpeg(bytes.data(), bytes.size(), image)) return "JPEG does not decode";
-    return {};
+    if (DecodeJpeg(bytes.data(), bytes.size(), image)) return {};
+    if (damaged) *damaged = true;
+    return "the JPEG data does not decode: " + DecoderReason(log);
 }

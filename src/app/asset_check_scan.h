@@ -26,6 +26,9 @@ struct vK_FolderScan {
 };
 vK_FolderScan ScanFolderTree(const std::string& root, const std::string& prefix, vK_FolderLister list);
 
+bool EndsWith(const std::string& s, const char* suffix);
+// The path without its last extension.
+std::string WithoutExtension(const std::string& path);
 // The folder of a path, with its last '/' ("" for none).
 std::string FolderOf(const std::string& path);
 // A resource name as the engine normalises it: backslashes become slashes; names that do
@@ -69,6 +72,8 @@ struct LuaObjectName {
 };
 std::vector<LuaObjectName> FindObjectNames(const std::string& code);
 
-// Why the engine's decoders would refuse the image; empty when they would not.
-std::string PngProblem(const std::vector<uint8_t>& bytes);
-std::string JpegProblem(const std::vector<uint8_t>& bytes);
+// Why the engine's decoders would refuse the image; empty when they would not. damaged is
+// set when the format is one the engine loads but the data does not decode (converting
+// the file does not help then).
+std::string PngProblem(const std::vector<uint8_t>& bytes, bool* damaged = nullptr);
+std::string JpegProblem(const std::vector<uint8_t>& bytes, bool* damaged = nullptr);

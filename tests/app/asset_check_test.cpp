@@ -7,12 +7,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/author_tools.h"
+#include "graphics/font_scrambler.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -37,6 +41,19 @@ CheckRun Check(const std::string& root, const std::string& extra, const TempFold
     for (std::string line; std::getline(out, line);) run.lines.push_back(line);
     run.summary = folder.ReadFile("err.txt");
     return run;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Bytes no decoder takes, the same in every run.
+std::string RandomBytes(size_t count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string bytes(count, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    return bytes;
 }
 
 // A grey (one-component) JPEG, which the engine's decoder refuses.
@@ -118,6 +135,28 @@ TEST_F(AssetCheck, EveryPlantedFaultIsReportedOnceWithItsFile) {
     const std::string palette = "/usr/share/doc/libvorbis-dev/html/stream.png";  // a palette PNG from Debian
     const bool havePalette = std::filesystem::exists(palette);
     if (havePalette) std::filesystem::copy_file(palette, root + "/assets/images/palette.png");
+    // Media the engine can not open, random or cut short, and good ones from the system:
+    // each is opened as the engine opens it.
+    const auto demoFile = [&](const std::string& path) { return folder.ReadFile("game/assets/" + path); };
+    folder.WriteFile("game/assets/fonts/noise.vkfnt", RandomBytes(3000, 1));
+    folder.WriteFile("game/assets/fonts/cut.vkfnt", demoFile("fonts/sans.vkfnt").substr(0, 1000));
+    folder.WriteFile("game/assets/fonts/empty.vkfnt", "");
+    folder.WriteFile("game/assets/sounds/noise.ogg", RandomBytes(3000, 2));
+    folder.WriteFile("game/assets/sounds/cut.ogg", demoFile("sounds/click.ogg").substr(0, 300));
+    folder.WriteFile("game/assets/videos/noise.ogg", RandomBytes(3000, 3));
+    folder.WriteFile("game/assets/videos/cut.ogg", demoFile("videos/intro.ogg").substr(0, 5000));
+    folder.WriteFile("game/assets/images/cut.png", demoFile("images/title.png").substr(0, 200));
+    const std::string systemFont = "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf";
+    if (std::filesystem::exists(systemFont)) {
+        const std::string ttf = ReadAll(systemFont);
+        const std::vector<uint8_t> scrambled =
+            vK_FontScrambler::Scramble(reinterpret_cast<const uint8_t*>(ttf.data()), ttf.size());
+        folder.WriteFile("game/assets/fonts/liberation.vkfnt",
+                         std::string(scrambled.begin(), scrambled.end()));
+    }
+    const std::string systemSound = "/usr/share/sounds/freedesktop/stereo/bell.oga";
+    if (std::filesystem::exists(systemSound))
+        folder.WriteFile("game/assets/sounds/bell.ogg", ReadAll(systemSound));
     // The configuration without the save folder's name.
     folder.WriteFile(
         "game/assets/config.json",
@@ -132,6 +171,22 @@ TEST_F(AssetCheck, EveryPlantedFaultIsReportedOnceWithItsFile) {
     };
     std::vector<Expected> expected = {
         {"assets/config.json", 0, "configuration key \"save_settings.folder\""},
+        {"assets/fonts/cut.vkfnt", 0,
+         "the engine can not load this font: font assets/fonts/cut: \"assets/fonts/cut.vkfnt\" is damaged or "
+         "not a "
+         "font file"},
+        {"assets/fonts/empty.vkfnt", 0,
+         "the engine can not load this font: font assets/fonts/empty: \"assets/fonts/empty.vkfnt\" is empty"},
+        {"assets/fonts/noise.vkfnt", 0,
+         "the engine can not load this font: font assets/fonts/noise: \"assets/fonts/noise.vkfnt\" is "
+         "damaged or "
+         "not a font file"},
+        {"assets/images/cut.png", 0, "the PNG data does not decode: read past the end of the data"},
+        {"assets/sounds/cut.ogg", 0, "the engine can not play this sound: not a Vorbis stream"},
+        {"assets/sounds/noise.ogg", 0, "the engine can not play this sound: not a Vorbis stream"},
+        {"assets/videos/cut.ogg", 0, "the engine can not play this video: its first frame does not decode"},
+        {"assets/videos/noise.ogg", 0,
+         "the engine can not play this video: video assets/videos/noise.ogg holds no Theora video"},
         {"assets/images/grey.jpg", 0,
          "JPEG has 1 component (grey); the engine loads only 3-component JPEGs; fix it with: convert "
          "assets/images/grey.jpg -colorspace sRGB -type TrueColor assets/images/grey.jpg"},
