@@ -12,11 +12,13 @@
 
 #include "files/file_manager.h"
 #include "files/log.h"
+#include "files/log_once.h"
 #include "graphics/font_scrambler.h"
 #include "graphics/generated_texture.h"
 #include "graphics/glyph_rasterizer.h"
 #include "graphics/render.h"
 #include "graphics/text_layout.h"
+#include "graphics/unicode_blocks.h"
 
 namespace {
 
@@ -53,6 +55,17 @@ void CopyBitmap(const FT_Bitmap& source, int left, int top, GlyphBitmap& out) {
             source.buffer + static_cast<ptrdiff_t>(memoryRow) * (pitch >= 0 ? pitch : -pitch);
         std::copy(from, from + out.width, out.coverage.begin() + static_cast<ptrdiff_t>(row) * out.width);
     }
+}
+
+// Text asks for a character the font has no glyph for, which draws nothing: said once per
+// font and Unicode block, so the log names the script the font lacks without a line per
+// character and frame.
+void WarnMissingGlyph(const std::string& font, int32_t code) {
+    if (code < 0 || IsInvisibleCode(static_cast<uint32_t>(code))) return;
+    const vK_UnicodeBlock block = UnicodeBlockOf(static_cast<uint32_t>(code));
+    const std::string range = UnicodeRangeText(block);
+    LogOnce("no glyphs: " + font + " " + range, FormatString("Warning: font %s has no glyphs for %s (%s)",
+                                                             font.c_str(), range.c_str(), block.name));
 }
 
 float Finite(float v, float fallback, float limit) {
@@ -157,6 +170,7 @@ private:
         auto found = cache_.find(key);
         if (found == cache_.end()) {
             const FT_UInt index = FT_Get_Char_Index(ftFace, static_cast<FT_ULong>(code));
+            if (index == 0) WarnMissingGlyph(font_.GetName(), code);
             if (index == 0 || FT_Load_Glyph(ftFace, index, FT_LOAD_NO_HINTING) != 0) {
                 cache_.emplace(key, std::nullopt);
                 return nullptr;
@@ -358,6 +372,11 @@ void vK_Font::SetSize(int style, int size) {
         if (found != faces_.end())
             FT_Set_Char_Size(found->second.face, 0, static_cast<FT_F26Dot6>(size) * 64, 72, 72);
     }
+}
+
+bool vK_Font::HasGlyph(int32_t code, int style) const {
+    FT_Face face = FaceOf(style);
+    return face != nullptr && FT_Get_Char_Index(face, static_cast<FT_ULong>(code)) != 0;
 }
 
 int vK_Font::GetAdvance(int32_t code, int style) const {

@@ -58,6 +58,8 @@ public:
 
     // Sets the pixel size of one face (all faces when style is -1).
     void SetSize(int style, int size);
+    // Whether the face of style has a glyph for the Unicode code (false without the face).
+    bool HasGlyph(int32_t code, int style) const;
     // Horizontal advance in pixels at the size last set on that face; 0 when the face or
     // the glyph is missing.
     int GetAdvance(int32_t code, int style) const;

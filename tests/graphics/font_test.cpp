@@ -11,6 +11,7 @@
 
 #include "files/file_manager.h"
 #include "files/log.h"
+#include "files/log_once.h"
 #include "graphics/device_texture.h"
 #include "graphics/font_scrambler.h"
 #include "graphics/glyph_rasterizer.h"
@@ -338,4 +339,43 @@ TEST_F(FontTest, RenderText_UploadsTheBlockAsOneCentredGeneratedTexture) {
     std::vector<uint8_t> pixels;
     ASSERT_TRUE(texture->GetDeviceTexture(0)->Read(pixels));
     EXPECT_EQ(pixels, block.pixels);
+}
+
+// A character the font has no glyph for draws nothing; the log says so once per font and
+// Unicode block, whatever the character or the rendering that asks.
+TEST_F(FontTest, Render_MissingGlyphsAreLoggedOncePerFontAndBlock) {
+    ResetLogOnce();
+    vK_Font sans, other;
+    ASSERT_TRUE(sans.AddFace(0, regular_));
+    ASSERT_TRUE(other.AddFace(0, regular_));
+    sans.SetName("assets/fonts/sans");
+    other.SetName("assets/fonts/other");
+    const std::string lacks = "Warning: font assets/fonts/sans has no glyphs for ";
+    struct Case {
+        const char* name;
+        vK_Font* font;
+        std::string text;
+        std::string lines;
+    };
+    const Case cases[] = {
+        {"Latin, Greek and an emoticon the font has", &sans, "Caf\u00e9 \u03a9 \U0001F600", ""},
+        {"ideographs", &sans, "\u6642\u8a08 \u65e5", lacks + "U+4E00..U+9FFF (CJK Unified Ideographs)"},
+        {"the same block again, other characters", &sans, "A\n\u6771\u4eac", ""},
+        {"two blocks in one text", &sans, "\ud55c\uae00 \U0001F570",
+         lacks + "U+AC00..U+D7AF (Hangul Syllables)\n" + lacks +
+             "U+1F300..U+1F5FF (Miscellaneous Symbols and Pictographs)"},
+        {"invisible codes need no glyph", &sans, "\u2764\ufe0f\u200d\ufeff", ""},
+        {"a code outside the named blocks", &sans, "\U00013000", lacks + "U+13000..U+1307F (other characters)"},
+        {"another font", &other, "\u6642",
+         "Warning: font assets/fonts/other has no glyphs for U+4E00..U+9FFF (CJK Unified Ideographs)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        vK_LogCapture log;
+        vK_TextStyle style;
+        vK_TextBitmap block;
+        ASSERT_TRUE(c.font->RenderBitmap(c.text, -1, style, block));
+        EXPECT_EQ(log.Text(), c.lines);
+    }
+    ResetLogOnce();
 }
