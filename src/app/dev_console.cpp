@@ -119,10 +119,14 @@ std::string vK_DevConsole::Run(const std::string& line) {
         lua_pop(L, 1);
         status = luaL_loadbuffer(L, line.data(), line.size(), "=console");
     }
-    if (status == 0) status = lua_pcall(L, 0, LUA_MULTRET, 0);
     std::string answer;
     if (status != 0) {
         answer = lua_isstring(L, -1) ? lua_tostring(L, -1) : "error";
+    } else if (!hub->RunProtected(0, LUA_MULTRET, &answer)) {
+        // Run like every other call: reported, and stopped when it runs too long.
+        status = 1;
+    }
+    if (status != 0) {
         Print(answer, true);
     } else {
         for (int i = top + 1; i <= lua_gettop(L); ++i) answer += (i > top + 1 ? "\t" : "") + ToText(L, i);

@@ -68,6 +68,17 @@ void OsSetEnvironment(const char* name, const char* value);
 // Local time of t and the local zone's offset from UTC in seconds.
 std::tm OsLocalTime(std::time_t t, long* utc_offset);
 
+// Requests to stop the program (SIGINT and SIGTERM; on Windows Ctrl+C, Ctrl+Break and
+// closing the console). After OsInstallStopHandlers the first request only sets a flag,
+// which the script host's hook (it stops the running script) and the frame loop (it
+// quits at the next frame) read; a watchdog ends the process with status 128 + signal if
+// it is still running a second later, and a second request ends it at once. Install
+// before SDL starts: SDL takes over only signals left at their default action.
+void OsInstallStopHandlers();
+// The signal of the first stop request (SIGINT 2, SIGTERM 15), 0 while there was none.
+// Safe to call from anywhere, cheap enough for every few thousand script instructions.
+int OsStopSignal();
+
 #ifdef _WIN32
 // UTF-8 to the system's wide characters and back (Windows only).
 std::wstring OsWide(const std::string& utf8);

@@ -4,13 +4,18 @@
 #include <fcntl.h>
 #include <locale.h>
 #include <pwd.h>
+#include <semaphore.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <clocale>
 #include <cstdlib>
 #include <fstream>
+#include <thread>
 
 #include "files/os_services.h"
 
@@ -246,4 +251,47 @@ std::tm OsLocalTime(std::time_t t, long* utc_offset) {
 std::vector<std::string> OsArguments(int argc, char** argv) {
     return std::vector<std::string>(argv, argv + argc);
 }
+
+// ---- Stop requests ------------------------------------------------------------------------
+
+namespace {
+
+std::atomic<int> g_stop_signal{0};
+sem_t g_stop_wake;
+
+// Only async-signal-safe calls: an atomic exchange, sem_post, _exit.
+void OnStopSignal(int signal) {
+    int none = 0;
+    if (!g_stop_signal.compare_exchange_strong(none, signal)) _exit(128 + signal);
+    sem_post(&g_stop_wake);
+}
+
+// Sleeps until the first request, then gives the program a second to end by itself.
+void StopWatchdog() {
+    while (sem_wait(&g_stop_wake) != 0) {
+    }
+    timespec until{};
+    clock_gettime(CLOCK_MONOTONIC, &until);
+    until.tv_sec += 1;
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+    }
+    _exit(128 + g_stop_signal.load());
+}
+
+}  // namespace
+
+void OsInstallStopHandlers() {
+    static bool installed = false;
+    if (installed || sem_init(&g_stop_wake, 0, 0) != 0) return;
+    installed = true;
+    std::thread(&StopWatchdog).detach();
+    struct sigaction action {};
+    action.sa_handler = &OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+int OsStopSignal() { return g_stop_signal.load(std::memory_order_relaxed); }
 #endif

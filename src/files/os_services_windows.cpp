@@ -9,6 +9,7 @@
 // clang-format on
 
 #include <algorithm>
+#include <atomic>
 #include <clocale>
 #include <cstdlib>
 
@@ -268,4 +269,26 @@ std::vector<std::string> OsArguments(int argc, char** argv) {
     LocalFree(wide);
     return arguments;
 }
+
+// ---- Stop requests ------------------------------------------------------------------------
+
+namespace {
+
+std::atomic<int> g_stop_signal{0};
+
+// The system runs this on a thread of its own for every console event, so the first
+// one is also the watchdog: it gives the program a second to end by itself.
+BOOL WINAPI OnConsoleControl(DWORD type) {
+    const int signal = type == CTRL_C_EVENT ? 2 : 15;  // SIGINT, or SIGTERM for the rest
+    int none = 0;
+    if (!g_stop_signal.compare_exchange_strong(none, signal)) _exit(128 + signal);
+    Sleep(1000);
+    _exit(128 + signal);
+}
+
+}  // namespace
+
+void OsInstallStopHandlers() { SetConsoleCtrlHandler(&OnConsoleControl, TRUE); }
+
+int OsStopSignal() { return g_stop_signal.load(std::memory_order_relaxed); }
 #endif

@@ -41,6 +41,7 @@ void* vK_LuaHeap::Alloc(void* ud, void* ptr, size_t osize, size_t nsize) {
 }
 
 void* vK_LuaHeap::Take(size_t size) {
+    if (!MayGrow(size)) return nullptr;
     if (size > kMaxSmall) {
         void* block = std::malloc(size);
         if (block) inUse_ += size;
@@ -83,6 +84,7 @@ void vK_LuaHeap::Give(void* block, size_t size) {
 }
 
 void* vK_LuaHeap::Resize(void* block, size_t oldSize, size_t newSize) {
+    if (newSize > oldSize && !MayGrow(newSize - oldSize)) return nullptr;
     if (oldSize > kMaxSmall && newSize > kMaxSmall) {
         void* grown = std::realloc(block, newSize);
         if (grown) inUse_ = inUse_ - oldSize + newSize;

@@ -83,6 +83,7 @@ bool vK_ScriptHub::Init() {
     }
     vK_LiveCounts::Add(vK_LiveKind::LuaState);
     vK_LuaScript::MarkStateOpen(state_);
+    InstallHook();
     luaL_openlibs(state_);
 
     lua_pushlightuserdata(state_, this);
@@ -182,7 +183,7 @@ void vK_ScriptHub::LoadModuleCode(const std::string& code, const std::string& na
     int base = lua_gettop(state_);
     if (luaL_loadbuffer(state_, text.data(), text.size(), chunk.c_str()) != 0) {
         Log("Error: module %s try to compile - lua error: %s", name.c_str(), ErrorText(state_, -1).c_str());
-    } else if (lua_pcall(state_, 0, LUA_MULTRET, 0) != 0) {
+    } else if (!RunBody()) {
         Log("Error: module %s failed to run - lua error: %s", name.c_str(), ErrorText(state_, -1).c_str());
     }
     lua_settop(state_, base);
@@ -199,7 +200,7 @@ vK_DataScriptFunction vK_ScriptHub::LoadModuleTable(const std::string& code, con
         lua_settop(state_, base);
         return vK_DataScriptFunction();
     }
-    if (lua_pcall(state_, 0, LUA_MULTRET, 0) != 0) {
+    if (!RunBody()) {
         Log("Error: module %s failed to run - lua error: %s", name.c_str(), ErrorText(state_, -1).c_str());
         lua_settop(state_, base);
         return vK_DataScriptFunction();
@@ -223,7 +224,6 @@ bool vK_ScriptHub::CallFunction(const vK_DataScriptFunction& function, const vK_
         return false;
     }
     int base = lua_gettop(L);
-    lua_rawgeti(L, LUA_REGISTRYINDEX, reportHandlerRef_);
     if (!PushHandleValue(L, function) || !lua_isfunction(L, -1)) {
         lua_settop(L, base);
         return false;
@@ -231,9 +231,7 @@ bool vK_ScriptHub::CallFunction(const vK_DataScriptFunction& function, const vK_
     if (args) {
         for (const vK_Data* arg : *args) PushValue(L, arg, 0);
     }
-    bool ok = lua_pcall(L, nargs, LUA_MULTRET, base + 1) == 0;
-    if (!ok) Log("Error: you try to execute code - lua error: %s", ErrorText(L, -1).c_str());
-    // The hub may have been shut down by the script (through a native function).
+    const bool ok = RunProtected(nargs, 0);
     if (state_ == L) lua_settop(L, base);
     return ok;
 }

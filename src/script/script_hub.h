@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
@@ -45,6 +46,15 @@ using vK_ScriptReportSink = void (*)(vK_DataTable& report);
 // C++ frames with destructors still to run. Conversions guard against cyclic,
 // shared and very deep tables with an in-progress set, a depth limit and a value
 // budget. Every operation leaves the Lua stack at the height at which it found it.
+//
+// Every call into the state (handlers, module bodies, console lines) runs under a time
+// budget: a count hook reads a steady clock every kHookEvery instructions, and a call
+// that runs past its deadline is stopped with a script error naming the file and line
+// it was at. Calls nested in a call (a native calling back into Lua) share its
+// deadline; reports (and a debugger waiting in one) do not count against it. The same
+// hook stops a call whose heap passed its ceiling after a full collection, and every
+// call once the program was asked to stop (SIGINT, SIGTERM). Scripts that stay within
+// the limits run exactly as without them.
 class vK_ScriptHub {
 public:
     // Conversions stop descending below this many nested tables (deeper values
@@ -53,6 +63,10 @@ public:
     // At most this many values are made by one Lua-to-data conversion; shared
     // subtables are converted once per reference, so this bounds the work.
     static constexpr int kMaxValues = 1000000;
+    // Instructions between two looks at the clock, the heap and the stop flag.
+    static constexpr int kHookEvery = 10000;
+    static constexpr double kDefaultBudgetSeconds = 5.0;
+    static constexpr size_t kDefaultCeilingBytes = size_t(1) << 30;
 
     vK_ScriptHub();
     virtual ~vK_ScriptHub();
@@ -110,6 +124,20 @@ public:
     // latest registration's).
     const std::vector<vK_ScriptFunctionDoc>& GetRegisteredDocs() const { return registeredDocs_; }
 
+    // The time one outermost call may take, in seconds (0: no limit); start-up takes it
+    // from "Vrakko.scriptBudget".
+    void SetCallBudget(double seconds);
+    double GetCallBudget() const { return budgetSeconds_; }
+    // The bytes the state may hold (0: no ceiling); start-up takes it from
+    // "Vrakko.scriptMemory".
+    void SetMemoryCeiling(size_t bytes);
+    size_t GetMemoryInUse() const;
+
+    // Runs the function below nargs arguments on top of the stack in protected mode, with
+    // the report handler and under the budget. On success its results (nresults, or all
+    // for LUA_MULTRET) take the place of the function and the arguments; on failure those
+    // are removed, the error is logged (and reported) and its text stored in *error.
+    bool RunProtected(int nargs, int nresults, std::string* error = nullptr);
     bool CallFunction(const vK_DataScriptFunction& function, const vK_DataArray* args);
     bool CallHandler(const vK_DataScriptFunction& function, const std::string& sender, bool deferred);
     void RunDeferredHandlers();
@@ -146,10 +174,48 @@ private:
     vK_Data* PopTable(lua_State* L, PopContext& ctx, int depth);
     void BuildAndSendReport(lua_State* L, bool breakpoint, const std::string& module, int line,
                             int first_level);
-    bool RunProtected(int nargs, int nresults, int errfunc_index, std::string* error);
+    // Sends a report with the budget of the running call held (see BudgetState).
+    void SendReport(lua_State* L, vK_DataTable& report);
+    // The report of an error raised without the report handler (Lua calls none for "not
+    // enough memory"): the error text and an empty call stack.
+    void ReportUnhandledError(const std::string& text);
     static int Dispatch(lua_State* L);
     static int ReportHandler(lua_State* L);
-    static void LineHook(lua_State* L, lua_Debug* ar);
+    // The state's one hook: line events step after a breakpoint, count events check the
+    // budget, the ceiling and the stop flag.
+    static void Hook(lua_State* L, lua_Debug* ar);
+    void LineReport(lua_State* L, lua_Debug* ar);
+    void CheckLimits(lua_State* L);
+    [[noreturn]] void StopCall(lua_State* L);
+    void InstallHook();
+    // Runs the loaded module body on top of the stack under the budget, without an error
+    // handler, keeping all results; false leaves the error value instead.
+    bool RunBody();
+    void ApplyLimitsFromConfig();
+
+    // The outermost call sets the deadline; nested ones share it. When the outermost call
+    // ends after a stop, the hook's pace is restored and, after a memory stop, the
+    // garbage is collected.
+    class BudgetScope {
+    public:
+        explicit BudgetScope(vK_ScriptHub& hub);
+        ~BudgetScope();
+        BudgetScope(const BudgetScope&) = delete;
+        BudgetScope& operator=(const BudgetScope&) = delete;
+
+    private:
+        vK_ScriptHub& hub_;
+    };
+    // What a report puts aside while it is sent: calls its listeners make run as
+    // outermost calls with budgets of their own, and the running call's deadline moves
+    // on by the time the report took.
+    struct BudgetState {
+        static constexpr int64_t kNoDeadline = INT64_MAX;
+        int depth = 0;
+        int64_t deadline = 0;  // steady clock, nanoseconds
+        int stop = 0;          // kStop* of the call being stopped, 0 while it runs
+    };
+    enum StopKind : int { kStopTime = 1, kStopMemory = 2, kStopSignal = 3 };
 
     std::unique_ptr<vK_LuaHeap> heap_;  // outlives state_
     lua_State* state_ = nullptr;
@@ -159,6 +225,9 @@ private:
     std::vector<vK_ScriptFunctionDoc> registeredDocs_;
     int reportHandlerRef_ = -1;
     bool reporting_ = false;
+    double budgetSeconds_ = kDefaultBudgetSeconds;
+    size_t ceilingBytes_ = kDefaultCeilingBytes;
+    BudgetState budget_;
     vK_FrameStages::Registration deferredStage_;  // runs the deferred calls every frame
     // Installed by Init (the hooks only by the process-wide hub), undone by Shutdown.
     vK_Seam<vK_ScriptResolver>::Registration resolver_;

@@ -1,4 +1,5 @@
 // vK_ScriptHub's error and breakpoint reports and the call stack text.
+#include <chrono>
 #include <cstdint>
 #include <lua.hpp>
 
@@ -94,6 +95,25 @@ void vK_ScriptHub::BuildAndSendReport(lua_State* L, bool breakpoint, const std::
             locals->Set(LocalKey(name), std::move(value));
         }
     }
+    SendReport(L, report);
+}
+
+void vK_ScriptHub::ReportUnhandledError(const std::string& text) {
+    if (reporting_ || !state_) return;
+    vK_DataTable report;
+    report.SetString("crash", "1");
+    report.SetString("error", text);
+    report.SetArray("callstack");
+    SendReport(state_, report);
+}
+
+void vK_ScriptHub::SendReport(lua_State* L, vK_DataTable& report) {
+    // The call being reported is held while its listeners run (and while a debugger
+    // waits in one): their calls get budgets of their own, and its deadline moves on by
+    // the time the report took.
+    const BudgetState held = budget_;
+    const auto started = std::chrono::steady_clock::now();
+    budget_ = BudgetState();
     // A script that listens to reports and fails itself is not reported again:
     // its error is logged, and the nested report is dropped instead of recursing.
     reporting_ = true;
@@ -103,6 +123,13 @@ void vK_ScriptHub::BuildAndSendReport(lua_State* L, bool breakpoint, const std::
         mediator->Send(MSG_Event_Vrakko_ScriptHub_Script_Error, &report);
     }
     reporting_ = false;
+    budget_ = held;
+    if (budget_.deadline != BudgetState::kNoDeadline)
+        budget_.deadline +=
+            std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - started)
+                .count();
+    // A listener's call put the hook back to its usual pace.
+    if (budget_.stop != 0 && state_) lua_sethook(L, &vK_ScriptHub::Hook, lua_gethookmask(L), 1);
 }
 
 int vK_ScriptHub::ReportHandler(lua_State* L) {
@@ -116,7 +143,7 @@ int vK_ScriptHub::ReportHandler(lua_State* L) {
             module = ErrorText(L, 1);
             double number = lua_tonumber(L, 2);
             line = (number >= INT32_MIN && number <= INT32_MAX) ? static_cast<int>(number) : 0;
-            lua_sethook(L, &vK_ScriptHub::LineHook, LUA_MASKLINE, 0);
+            lua_sethook(L, &vK_ScriptHub::Hook, LUA_MASKLINE | LUA_MASKCOUNT, kHookEvery);
         }
         hub->BuildAndSendReport(L, breakpoint, module, line, breakpoint ? 1 : 0);
     }
@@ -128,10 +155,9 @@ int vK_ScriptHub::ReportHandler(lua_State* L) {
 // Once a breakpoint was hit, every new line of script sends a report too. Such a
 // step is reported like a breakpoint at the line being entered (module = the chunk's
 // source name), never as a crash, so a listener can tell stepping from failures.
-void vK_ScriptHub::LineHook(lua_State* L, lua_Debug* ar) {
-    vK_ScriptHub* hub = Instance();
-    if (!hub || !hub->state_ || hub->reporting_ || !ar) return;
+void vK_ScriptHub::LineReport(lua_State* L, lua_Debug* ar) {
+    if (reporting_) return;
     std::string module;
     if (lua_getinfo(L, "S", ar)) module = SourceName(ar->source);
-    hub->BuildAndSendReport(L, true, module, ar->currentline, 0);
+    BuildAndSendReport(L, true, module, ar->currentline, 0);
 }

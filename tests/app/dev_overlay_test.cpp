@@ -11,6 +11,7 @@
 
 #include "core/input_event.h"
 #include "core/vrakko.h"
+#include "files/log.h"
 #include "game/tile_object.h"
 #include "graphics/generated_texture.h"
 #include "graphics/glyph_rasterizer.h"
@@ -167,6 +168,39 @@ TEST(DevOverlay, ConsoleGivesPrintBackWhenItGoes) {
         EXPECT_NE(script.Eval("tostring(print)"), before);
     }
     EXPECT_EQ(script.Eval("tostring(print)"), before);
+}
+
+namespace {
+int g_console_reports = 0;
+void CountConsoleReport(vK_DataTable&) { ++g_console_reports; }
+}  // namespace
+
+// A line typed into the console that never ends is stopped like any call: the console
+// shows where, the log and a report say it, and the next frame runs and draws.
+TEST(DevOverlay, ConsoleLineThatNeverEndsIsStoppedAndTheFramesGoOn) {
+    vK_GlyphRasterizer glyphs;
+    ScriptSceneFixture script;
+    script.hub.SetCallBudget(0.2);
+    g_console_reports = 0;
+    const auto sink = vK_ScriptHub::ReportSinkSeam().Install(&CountConsoleReport);
+    OverlayEngine engine;
+    engine.CreateRenderer();
+    vK_DevOverlay overlay;
+    overlay.Attach(engine);
+    overlay.Toggle(vK_DevOverlay::kConsole);
+    vK_LogCapture log;
+    const std::string stopped = "console:1: script ran past its time budget of 0.2 s";
+    EXPECT_EQ(overlay.GetConsole().Run("n = 0 while true do n = n + 1 end"), stopped);
+    EXPECT_TRUE(overlay.GetConsole().GetOutput().back().error);
+    EXPECT_EQ(log.Text(), "Error: you try to execute code - lua error: " + stopped);
+    EXPECT_EQ(g_console_reports, 1);
+    auto& render = static_cast<vK_RecordingRender&>(*engine.GetRenderer());
+    render.batches.clear();
+    ASSERT_TRUE(engine.RunFrame(1000.0));
+    engine.Draw();
+    EXPECT_FALSE(render.batches.empty());  // the console's panel
+    EXPECT_EQ(overlay.GetConsole().Run("n > 0"), "true");
+    overlay.Detach();
 }
 
 TEST(DevOverlay, ProfilerCountsMatchTheScene) {

@@ -52,3 +52,35 @@ TEST(LuaHeap, ScriptsRunOnItAndItsCountFollowsLuas) {
     lua_close(L);
     EXPECT_EQ(heap.GetInUse(), 0u);
 }
+
+// Past a quarter above its ceiling the heap refuses to grow: Lua raises "not enough
+// memory" where it happened, the count stays right, and the state works on.
+TEST(LuaHeap, RefusesToGrowFarPastItsCeiling) {
+    vK_LuaHeap heap;
+    lua_State* L = lua_newstate(&vK_LuaHeap::Alloc, &heap);
+    ASSERT_NE(L, nullptr);
+    luaL_openlibs(L);
+    heap.SetCeiling(size_t(1) << 20);  // refusals start at 1.25 MB
+    struct Case {
+        const char* script;
+        const char* result;  // or the error
+    };
+    const Case cases[] = {
+        {"return #string.rep('x', 1200 * 1024)", "not enough memory"},          // one large block
+        {"local t = {} for i = 1, 1e6 do t[i] = i end", "not enough memory"},   // one block growing
+        {"local t = {} for i = 1, 1e5 do t[i] = {} end", "not enough memory"},  // many small ones
+        {"return #string.rep('x', 300 * 1024)", "307200"},                      // within the limit
+    };
+    for (const Case& c : cases) {
+        const int status = luaL_dostring(L, c.script);
+        EXPECT_EQ(std::string(lua_tostring(L, -1)), c.result) << c.script;
+        EXPECT_EQ(status != 0, std::string(c.result) == "not enough memory") << c.script;
+        lua_pop(L, 1);
+        lua_gc(L, LUA_GCCOLLECT, 0);
+        EXPECT_EQ(heap.GetInUse(), LuaBytes(L)) << c.script;
+        EXPECT_LT(heap.GetInUse(), size_t(1) << 20) << c.script;
+        EXPECT_FALSE(heap.IsOverCeiling()) << c.script;
+    }
+    lua_close(L);
+    EXPECT_EQ(heap.GetInUse(), 0u);
+}
