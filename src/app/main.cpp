@@ -212,11 +212,15 @@ int main(int argc, char** argv) {
     if (const int status = RunGameTool(options); status >= 0) return status;
     vK_RunTools tools;
     if (const int status = tools.PrepareReplay(options.run, options.startup); status != 0) return status;
+    // Before SDL starts, so that SIGINT and SIGTERM stay ours: a running script is
+    // stopped, the loop quits at the next frame, and the status tells the signal.
+    OsInstallStopHandlers();
     Vrakko_Impl* platform = StartEngine(options.startup);
     if (!platform) return 1;
     int status = tools.Attach(*platform, options.run, options.startup.assetRoot);
     if (status == 0) status = tools.RunGame(*platform, options.run);
     tools.Detach(*platform);
     EngineShutdown();
+    if (const int signal = OsStopSignal(); signal != 0) return 128 + signal;
     return status;
 }

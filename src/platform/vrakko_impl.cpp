@@ -398,6 +398,7 @@ void Vrakko_Impl::RunLoop() {
     if (!window_ || !context_) return;
     Vrakko& engine = GetEngine();
     while (!quit_) {
+        if (OsStopSignal() != 0) break;  // SIGINT or SIGTERM: the running script was stopped
         SDL_Event e;
         while (SDL_PollEvent(&e)) {
             // A replay takes its input from the recording alone.
