@@ -67,6 +67,7 @@ void vK_AssetCheck::Report(bool error, const std::string& file, int line, const 
 
 void vK_AssetCheck::Run() {
     findings_.clear();
+    textUses_.clear();
     ListFiles();
     CollectModules();
     CheckConfig();
@@ -77,6 +78,7 @@ void vK_AssetCheck::Run() {
     CheckSubtitles();
     CheckImages();
     CheckMedia();
+    CheckGlyphs();
     ReleaseSamples();
     std::stable_sort(findings_.begin(), findings_.end(), [](const Finding& a, const Finding& b) {
         return a.file != b.file ? a.file < b.file : a.line < b.line;
@@ -320,6 +322,7 @@ void vK_AssetCheck::CheckModuleObjects(const Module& module, const tinyxml2::XML
         return;
     }
     CheckAttributes(type, element, file);
+    NoteTextUse(element, file);
     for (const tinyxml2::XMLAttribute* a = element->FirstAttribute(); a; a = a->Next()) {
         const std::string value = a->Value();
         if (std::strcmp(a->Name(), "res") == 0 && !value.empty()) {

@@ -21,9 +21,9 @@ class XMLElement;
 // fonts, sounds and videos the engine's decoders refuse (with their reason); and, as warnings,
 // what the engine passes over with only a warning in the log (attributes and ObjSet keys
 // no property has, frames an atlas lacks, animation functions a file does not define
-// or leaves empty). A file that does not parse is reported once: the findings that
-// would only repeat it (string ids, after a string table or the configuration failed)
-// are left out.
+// or leaves empty, texts with characters their fonts have no glyphs for). A file that does not parse is
+// reported once: the findings that would only repeat it (string ids, after a string table or the
+// configuration failed) are left out.
 //
 // Needs the engine services with the game's object types and script functions
 // registered; it opens no window and changes nothing.
@@ -87,6 +87,19 @@ private:
     void CheckLuaReferences(const std::string& file, const std::string& code);
     void CheckSubtitles();
     void CheckImages();
+    // asset_check_glyphs.cpp: the texts of the string tables against the fonts that draw
+    // them; text objects note the font and string id they use as the modules are read.
+    struct Place {
+        std::string file;
+        int line = 0;
+    };
+    struct TextUse {
+        std::string font, id, object, file;
+        int line = 0;
+    };
+    void NoteTextUse(const tinyxml2::XMLElement* element, const std::string& file);
+    std::map<std::string, Place> StringRows() const;
+    void CheckGlyphs();
     // asset_check_media.cpp: fonts, sounds and videos.
     void CheckMedia();
     bool IsVideo(const std::string& file, const std::vector<uint8_t>& bytes) const;
@@ -119,6 +132,7 @@ private:
     std::map<std::string, vK_Object*> samples_;       // by type; null for unknown types
     std::map<std::string, std::string> objectTypes_;  // object name -> type, from modules
     std::set<std::string> createdNames_;              // made by literal ObjCreate / ObjClone
+    std::vector<TextUse> textUses_;                   // text objects with a font and a string id
     bool configBroken_ = false;                       // the configuration does not parse
     bool stringsBroken_ = false;                      // nor does a string table it lists
 };

@@ -4,6 +4,7 @@
 #include <jpeglib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -251,6 +252,15 @@ TEST_F(AssetCheck, WhatTheEngineIgnoresIsAWarning) {
                      "                        visble = false})\n"
                      "    return ObjGet(\"p_dor\")\n"
                      "end\n");
+    // A title in a script the demo's serif font lacks, and a text no object shows with a
+    // character no font of the demo has (DejaVu draws the emoticon, not the clock).
+    std::string strings = folder.ReadFile("game/assets/strings/demo.xml");
+    const std::string title = "The Clockmaker's Attic</text>";
+    strings.replace(strings.find(title), title.size(), "The Clockmaker's Attic \u6642\u8a08</text>");
+    const size_t tableEnd = strings.find("  </table>");
+    const int clockLine = 1 + static_cast<int>(std::count(strings.begin(), strings.begin() + tableEnd, '\n'));
+    strings.insert(tableEnd, "    <row><id>demo_clock</id><text>Tick \U0001F600 \U0001F570</text></row>\n");
+    folder.WriteFile("game/assets/strings/demo.xml", strings);
     const std::vector<std::string> expected = {
         "assets/modules/planted.lua:3: warning: ObjSet: object \"p_door\" (spr) has no property \"visble\"; "
         "it is ignored",
@@ -266,11 +276,17 @@ TEST_F(AssetCheck, WhatTheEngineIgnoresIsAWarning) {
         "assets/modules/planted.xml:5: warning: animation function \"idle\" of assets/anims/stub.xml has no "
         "frames "
         "(object \"p_stub\" plays it)",
+        "assets/strings/demo.xml:6: warning: text \"demo_title\" has characters that font assets/fonts/serif "
+        "(object \"caption\", assets/modules/motion.xml:13) has no glyphs for: U+4E00..U+9FFF (CJK Unified "
+        "Ideographs); they are not drawn",
+        "assets/strings/demo.xml:" + std::to_string(clockLine) +
+            ": warning: text \"demo_clock\" has characters that no font of the game has glyphs for: "
+            "U+1F300..U+1F5FF (Miscellaneous Symbols and Pictographs)",
     };
     const CheckRun run = Check(root, "", folder);
     EXPECT_EQ(run.status, 0);  // warnings alone do not fail the check
     EXPECT_EQ(run.lines, expected);
-    EXPECT_NE(run.summary.find("0 errors, 6 warnings"), std::string::npos) << run.summary;
+    EXPECT_NE(run.summary.find("0 errors, 8 warnings"), std::string::npos) << run.summary;
 }
 
 // A configuration that does not parse is one finding with its line and column: no key
