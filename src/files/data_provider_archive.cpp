@@ -125,7 +125,10 @@ vK_DataProviderArchive::vK_DataProviderArchive(
         const char* entry = zip_get_name(archive_, static_cast<zip_uint64_t>(i), 0);
         if (!entry) continue;
         index_.insert(entry);
-        lowerIndex_.emplace(LowerAscii(entry), static_cast<uint64_t>(i));
+        // Folder entries ("assets/images/") are listed but are no files to read.
+        const std::string name = entry;
+        if (!name.empty() && name.back() != '/')
+            foldedIndex_.emplace(FoldCase(name), static_cast<uint64_t>(i));
     }
 }
 
@@ -133,21 +136,22 @@ vK_DataProviderArchive::~vK_DataProviderArchive() {
     if (archive_) zip_discard(archive_);
 }
 
-bool vK_DataProviderArchive::Exists(const std::string& path) {
+const uint64_t* vK_DataProviderArchive::Find(const std::string& path) const {
     std::string cleaned;
-    if (ClassifyRequestPath(path, &cleaned) == vK_PathArea::kRefused) return false;
-    return index_.count(cleaned) != 0;
+    if (!archive_ || ClassifyRequestPath(path, &cleaned) == vK_PathArea::kRefused) return nullptr;
+    const auto found = foldedIndex_.find(FoldCase(cleaned));
+    return found == foldedIndex_.end() ? nullptr : &found->second;
 }
+
+bool vK_DataProviderArchive::Exists(const std::string& path) { return Find(path) != nullptr; }
 
 bool vK_DataProviderArchive::ReadAll(const std::string& path, std::vector<uint8_t>& bytes) {
     bytes.clear();
-    std::string cleaned;
-    if (ClassifyRequestPath(path, &cleaned) == vK_PathArea::kRefused) return false;
-    const std::string lower = LowerAscii(cleaned);
-    if (!archive_ || !Exists(lower)) return false;
-    auto found = lowerIndex_.find(lower);
-    if (found == lowerIndex_.end()) return false;
-    const zip_uint64_t entry = found->second;
+    const uint64_t* found = Find(path);
+    if (!found) return false;
+    const zip_uint64_t entry = *found;
+    const char* stored = zip_get_name(archive_, entry, 0);
+    const std::string name = stored ? stored : path;
 
     zip_stat_t st;
     zip_stat_init(&st);
@@ -155,7 +159,7 @@ bool vK_DataProviderArchive::ReadAll(const std::string& path, std::vector<uint8_
     zip_file_t* file = password_.empty() ? zip_fopen_index(archive_, entry, 0)
                                          : zip_fopen_index_encrypted(archive_, entry, 0, password_.c_str());
     if (!file) {
-        Log("Warning: can't open archive entry %s: %s", lower.c_str(), zip_strerror(archive_));
+        Log("Warning: can't open archive entry %s: %s", name.c_str(), zip_strerror(archive_));
         return false;
     }
     const uint64_t stated = st.size;
@@ -172,7 +176,7 @@ bool vK_DataProviderArchive::ReadAll(const std::string& path, std::vector<uint8_
         bytes.resize(old_size + kReadBlock);
         const zip_int64_t n = zip_fread(file, bytes.data() + old_size, kReadBlock);
         if (n < 0) {
-            Log("Warning: can't read archive entry %s: %s", lower.c_str(), zip_file_strerror(file));
+            Log("Warning: can't read archive entry %s: %s", name.c_str(), zip_file_strerror(file));
             bytes.resize(old_size);
             ok = false;
             break;

@@ -7,9 +7,10 @@
 struct zip;
 
 // Serves entries of a password-protected zip archive. The archive is opened once,
-// through the given readers (last to first), and stays open. Membership is the
-// index of entry names exactly as stored; reading looks up the lower-cased request
-// path, so only entries stored in lower case can be read. Opening a file or a
+// through the given readers (last to first), and stays open. Requests match entries
+// whatever the case of either (both compared in FoldCase form), the same for Exists and
+// ReadAll; the first entry in archive order wins among names that differ only in case.
+// Folder entries are listed but neither exist nor read as files. Opening a file or a
 // stream falls back to the asset folder, as the base does.
 class vK_DataProviderArchive : public vK_DataProviderBase {
 public:
@@ -28,9 +29,12 @@ public:
     const std::set<std::string>& GetEntryNames() const { return index_; }
 
 private:
+    // The entry index a request names; null when there is none.
+    const uint64_t* Find(const std::string& path) const;
+
     std::string password_;
     zip* archive_ = nullptr;
     std::set<std::string> index_;
-    // Lower-cased entry name -> the first entry (in archive order) with that name.
-    std::unordered_map<std::string, uint64_t> lowerIndex_;
+    // Folded entry name -> the first file entry (in archive order) with that name.
+    std::unordered_map<std::string, uint64_t> foldedIndex_;
 };

@@ -29,7 +29,7 @@ const std::map<std::string, std::string>& vK_DataProviderBase::Listing(const std
     for (const std::string& name : listed) {
         // Several names differing only in case: the smallest wins, whatever
         // order the directory lists them in.
-        auto [pos, inserted] = names.emplace(LowerAscii(name), name);
+        auto [pos, inserted] = names.emplace(FoldCase(name), name);
         if (!inserted && name < pos->second) pos->second = name;
     }
     CachedListing& entry = listings_[dir];
@@ -50,7 +50,7 @@ std::string vK_DataProviderBase::LocateUnder(const std::string& root, const std:
         start = end + 1;
         if (segment.empty() || segment == ".") continue;
         const auto& names = Listing(current);
-        auto found = names.find(LowerAscii(segment));
+        auto found = names.find(FoldCase(segment));
         if (found == names.end()) return exact;
         current += "/" + found->second;
     }

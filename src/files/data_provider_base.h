@@ -21,7 +21,7 @@ struct vK_FileLocations {
 
 // A data provider serving "assets/..." from the asset folder. Paths are relative
 // '/'-separated request paths; the resolved path is the provider's file path.
-// When the exact file is missing, the path is matched case-insensitively, segment
+// When the exact file is missing, the path is matched regardless of case (FoldCase), segment
 // by segment, against cached directory listings (content made on a
 // case-insensitive system names files in any case).
 class vK_DataProviderBase {
@@ -54,7 +54,7 @@ protected:
     std::string LocateUnder(const std::string& root, const std::string& rest);
 
 private:
-    // Lower-cased name -> name as stored, for one directory.
+    // Folded name (FoldCase) -> name as stored, for one directory.
     const std::map<std::string, std::string>& Listing(const std::string& dir);
 
     std::shared_ptr<const vK_FileLocations> locations_;

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "files/data_provider_archive.h"
 #include "files/file_manager.h"
 #include "files/log.h"
+#include "files/path_rules.h"
 #include "support/file_manager_fixture.h"
 
 namespace {
@@ -48,18 +50,61 @@ TEST_F(ArchiveTest, ArchiveComesFirstThenSaveThenAssets) {
     EXPECT_EQ(Load("assets/stored.bin"), "\x01\x02\x03");
 }
 
-TEST_F(ArchiveTest, LowerCaseLookupAsStored) {
+// Exists and reading agree for every request, whatever the case of the request and of
+// the entry as stored; folder entries are no files.
+TEST_F(ArchiveTest, AnswersTheSameWhateverTheCase) {
+    folder.WriteFile("src/assets/\xc3\x84pfel/\xce\xa3\xd0\x96.txt", "greek and cyrillic");
     MakeArchive("dunKerrow");
-    Start();
-    // A mixed-case request reads the lower-case entry.
-    EXPECT_EQ(Load("assets/Sprites/A.png"), std::string(5000, 'a'));
-    // An entry stored in mixed case is in the index but never read.
-    EXPECT_EQ(fm.Exists("assets/Mixed/Case.TXT"), 0);
-    int status = 0;
-    vK_LogCapture log;
-    Load("assets/Mixed/Case.TXT", &status);
-    EXPECT_EQ(status, 1);
-    EXPECT_TRUE(log.Contains("Error: file not found assets/Mixed/Case.TXT."));
+    auto locations = std::make_shared<vK_FileLocations>();
+    locations->asset_root = folder.Path() + "/root";
+    vK_DataProviderArchive archive(locations, {std::make_shared<vK_DataProviderBase>(locations)},
+                                   "assets/data", "dunKerrow");
+    ASSERT_TRUE(archive.IsOpen());
+    struct Case {
+        const char* request;
+        bool there;
+        std::string content;
+    };
+    const std::string sprite(5000, 'a');
+    const Case cases[] = {
+        {"assets/sprites/a.png", true, sprite},    // stored in lower case, asked alike
+        {"assets/Sprites/A.PNG", true, sprite},    // asked in mixed case
+        {"assets/Mixed/Case.TXT", true, "mixed"},  // stored in mixed case, asked as stored
+        {"assets/mixed/case.txt", true, "mixed"},  // and in lower case
+        {"assets\\MIXED\\case.Txt", true, "mixed"},
+        {"assets/\xc3\xa4pfel/\xcf\x83\xd0\xb6.txt", true, "greek and cyrillic"},  // äpfel/σж
+        {"assets/\xc3\x84PFEL/\xcf\x82\xd0\x96.TXT", true, "greek and cyrillic"},  // ÄPFEL/ςЖ
+        {"assets/sprites/", false, ""},                                            // a folder entry
+        {"assets/sprites/b.png", false, ""},
+        {"assets/../assets/stored.bin", false, ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> bytes;
+        EXPECT_EQ(archive.ReadAll(c.request, bytes), c.there) << c.request;
+        EXPECT_EQ(archive.Exists(c.request), c.there) << c.request;
+        EXPECT_TRUE(Text(bytes) == c.content) << c.request;
+    }
+    EXPECT_TRUE(archive.GetEntryNames().count("assets/Mixed/Case.TXT"));
+}
+
+// ASCII letters lower byte by byte as they always have; the capitals of the Latin-1,
+// Latin Extended-A, Greek and Cyrillic blocks fold to their small letters; everything
+// else, broken UTF-8 included, is kept.
+TEST(FoldCase, FoldsCapitalsOfTheCoveredBlocks) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Assets/Images/BALL.png", "assets/images/ball.png"},
+        {"@[`{", "@[`{"},  // the neighbours of A-Z and a-z
+        {"\xc3\x80\xc3\x96\xc3\x97\xc3\x98\xc3\x9e", "\xc3\xa0\xc3\xb6\xc3\x97\xc3\xb8\xc3\xbe"},  // ÀÖ×ØÞ
+        {"\xc3\x9f\xc3\xbf\xc2\xb5", "\xc3\x9f\xc3\xbf\xce\xbc"},  // ß ÿ kept, µ -> μ
+        {"\xc4\x80\xc4\x81\xc4\xb0\xc4\xb9\xc5\xb8\xc5\xbd\xc5\xbf",
+         "\xc4\x81\xc4\x81\xc4\xb0\xc4\xba\xc3\xbf\xc5\xbes"},  // ĀāİĹŸŽſ
+        {"\xce\x86\xce\x91\xce\xa9\xcf\x82\xcf\x83", "\xce\xac\xce\xb1\xcf\x89\xcf\x83\xcf\x83"},  // ΆΑΩςσ
+        {"\xd0\x80\xd0\x90\xd0\xaf\xd1\xa0\xd3\x80\xd3\xbe",
+         "\xd1\x90\xd0\xb0\xd1\x8f\xd1\xa1\xd3\x8f\xd3\xbf"},  // ЀАЯѠӀӾ
+        {"\xc3x\xc3", "\xc3x\xc3"},                            // cut-off sequences
+        {"\xe1\xba\x9e\xc8\x80", "\xe1\xba\x9e\xc8\x80"},      // ẞ, Ȁ: outside the blocks
+    };
+    for (const auto& [text, folded] : cases) EXPECT_EQ(FoldCase(text), folded) << text;
 }
 
 TEST_F(ArchiveTest, SameBytesFromArchiveAndFolder) {
