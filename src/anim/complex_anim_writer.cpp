@@ -5,14 +5,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
-#include <functional>
-#include <set>
+#include <map>
 
 #include "anim/complex_anim_res.h"
-#include "files/byte_buffer.h"
-#include "files/byte_reader.h"
+#include "files/tagged_writer.h"
 #include "graphics/matrix.h"
 #include "particles/part_sys_impl_rnd.h"
 #include "particles/prst_format.h"
@@ -29,71 +25,6 @@ float ToBinaryValue(int code, float v) {
 }
 
 int Byte255(float v) { return static_cast<int>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); }
-
-class Writer {
-public:
-    explicit Writer(std::vector<uint8_t>& out, std::string& error) : out_(out), error_(error) {}
-
-    bool ok() const { return error_.empty(); }
-    void Fail(const std::string& message) {
-        if (error_.empty()) error_ = message;
-    }
-    void Byte(int v) { out_.push_back(static_cast<uint8_t>(v)); }
-    void Raw16(int v) {
-        Byte(v & 0xFF);
-        Byte((v >> 8) & 0xFF);
-    }
-    void Raw32(uint32_t v) {
-        for (int i = 0; i < 4; ++i) Byte(static_cast<int>((v >> (8 * i)) & 0xFF));
-    }
-    void U8(uint8_t id, int v, const char* what) {
-        if (v < 0 || v > 255) Fail(std::string(what) + " does not fit one byte: " + std::to_string(v));
-        Byte(id);
-        Byte(v);
-    }
-    void U16(uint8_t id, int v, const char* what) {
-        if (v < 0 || v > 65535) Fail(std::string(what) + " does not fit two bytes: " + std::to_string(v));
-        Byte(id);
-        Raw16(v);
-    }
-    void I16(uint8_t id, int v, const char* what) {
-        if (v < -32768 || v > 32767)
-            Fail(std::string(what) + " does not fit two bytes: " + std::to_string(v));
-        Byte(id);
-        Raw16(v & 0xFFFF);
-    }
-    void I32(uint8_t id, int v) {
-        Byte(id);
-        Raw32(static_cast<uint32_t>(v));
-    }
-    void F32(uint8_t id, float v) {
-        uint32_t bits = 0;
-        std::memcpy(&bits, &v, sizeof bits);
-        Byte(id);
-        Raw32(bits);
-    }
-    void RawString(const std::string& s) {
-        if (s.empty() || s.size() > 255) Fail("text \"" + s.substr(0, 40) + "\" must be 1 to 255 bytes long");
-        Byte(static_cast<int>(std::min<size_t>(s.size(), 255)));
-        out_.insert(out_.end(), s.begin(),
-                    s.begin() + static_cast<std::ptrdiff_t>(std::min<size_t>(s.size(), 255)));
-    }
-    // Empty strings are left out of the stream.
-    void Str(uint8_t id, const std::string& s) {
-        if (s.empty()) return;
-        Byte(id);
-        RawString(s);
-    }
-    void Count16(uint8_t id, size_t n, const char* what) {
-        U16(id, static_cast<int>(std::min<size_t>(n, 70000)), what);
-    }
-    void End() { Byte(0); }
-    std::vector<uint8_t>& Out() { return out_; }
-
-private:
-    std::vector<uint8_t>& out_;
-    std::string& error_;
-};
 
 // The body of an embedded random-emitter system (the ".prst" encoding without its header).
 bool ParticleBody(const SParticleSource& source, std::vector<uint8_t>& body, std::string& error) {
@@ -118,14 +49,14 @@ bool ParticleBody(const SParticleSource& source, std::vector<uint8_t>& body, std
 
 class AnmWriter {
 public:
-    AnmWriter(const vK_ComplexAnimRes& res, Writer& w) : res_(res), w_(w) {}
+    AnmWriter(const vK_ComplexAnimRes& res, vK_TaggedWriter& w) : res_(res), w_(w) {}
 
     void Body() {
         CollectNames(res_.objects);
         if (res_.calcType) w_.U8(2, 1, "calc_type");
         if (!resourceIds_.empty()) {
             w_.Byte(3);
-            w_.Count16(1, resourceIds_.size(), "number of textures");
+            Count16(1, resourceIds_.size(), "number of textures");
             for (const auto& [name, id] : resourceIds_) {
                 w_.U16(1, id, "texture id");
                 w_.Str(2, name);
@@ -136,20 +67,26 @@ public:
         // The font table precedes the objects: their texts look their font up in it.
         if (!fontTags_.empty()) {
             w_.Byte(6);
-            w_.Byte(static_cast<int>(fontTags_.size()));
+            w_.Count(12, fontTags_.size());
             for (const auto& [name, tag] : fontTags_) {
                 w_.RawString(name);
                 w_.Byte(tag);
             }
         }
-        w_.Count16(4, res_.objects.size(), "number of objects");
+        Count16(4, res_.objects.size(), "number of objects");
         for (const auto& o : res_.objects) Object(*o);
-        w_.Count16(5, res_.functions.size(), "number of functions");
+        Count16(5, res_.functions.size(), "number of functions");
         for (const auto& [name, f] : res_.functions) Function(f);
         w_.End();
     }
 
 private:
+    // An object array with a two-byte count.
+    void Count16(uint8_t id, size_t n, const char* what) {
+        w_.Byte(id);
+        w_.Count(13, n, what);
+    }
+
     void CollectNames(const std::vector<std::unique_ptr<SAnimObject>>& list) {
         for (const auto& o : list) {
             if (!o->resource.empty() && !resourceIds_.count(o->resource)) {
@@ -180,8 +117,8 @@ private:
         if (o.sbfloop) w_.U8(12, o.sbfloop, "sbfloop");
         if (!o.depends.empty()) {
             w_.Byte(13);
-            w_.Byte(static_cast<int>(std::min<size_t>(o.depends.size(), 255)));
             if (o.depends.size() > 255) w_.Fail("more than 255 dependent parameters");
+            w_.Count(12, o.depends.size());
             for (const SDependendParam& p : o.depends) {
                 w_.U8(1, p.code, "parameter code");
                 w_.U8(2, p.depends ? 1 : 0, "depends");
@@ -201,7 +138,7 @@ private:
             w_.End();
         }
         if (!o.children.empty()) {
-            w_.Count16(15, o.children.size(), "number of children");
+            Count16(15, o.children.size(), "number of children");
             for (const auto& c : o.children) Object(*c);
         }
         if (o.text) Text(*o.text);
@@ -247,12 +184,12 @@ private:
     void Function(const SFunction& f) {
         w_.Str(1, f.name);
         if (f.loop) w_.U8(2, 1, "loop");
-        w_.Count16(3, f.objects.size(), "number of animated objects");
+        Count16(3, f.objects.size(), "number of animated objects");
         for (const auto& [index, fo] : f.objects) {
             w_.U16(1, index, "object index");
             w_.Byte(2);
             if (fo.lines.size() > 255) w_.Fail("more than 255 lines for one object");
-            w_.Byte(static_cast<int>(std::min<size_t>(fo.lines.size(), 255)));
+            w_.Count(12, fo.lines.size());
             for (const SAnimLine& line : fo.lines) Line(line);
             w_.End();
         }
@@ -263,7 +200,7 @@ private:
         w_.U8(1, line.code, "parameter code");
         if (line.loop) w_.U8(2, 1, "loop");
         if (line.loopFrame != 0) w_.U16(3, line.loopFrame, "loop frame");
-        w_.Count16(4, line.frames.size(), "number of key frames");
+        Count16(4, line.frames.size(), "number of key frames");
         for (const SFrame& f : line.frames) {
             w_.F32(1, f.t);
             if (line.code == vK_AnimParam::kText) {
@@ -282,7 +219,7 @@ private:
             w_.F32(6, f.fm_t);
             w_.F32(7, ToBinaryValue(line.code, f.fm_v));
             if (!f.vertices.empty()) {
-                w_.Count16(8, f.vertices.size(), "number of vertices");
+                Count16(8, f.vertices.size(), "number of vertices");
                 for (const SVertex& v : f.vertices) {
                     w_.F32(1, v.x);
                     w_.F32(2, v.y);
@@ -295,7 +232,7 @@ private:
             w_.End();
         }
         if (!line.triangles.empty()) {
-            w_.Count16(5, line.triangles.size(), "number of triangles");
+            Count16(5, line.triangles.size(), "number of triangles");
             for (const STriangle& t : line.triangles) {
                 w_.U16(1, t.v0, "vertex index");
                 w_.U16(2, t.v1, "vertex index");
@@ -307,7 +244,7 @@ private:
     }
 
     const vK_ComplexAnimRes& res_;
-    Writer& w_;
+    vK_TaggedWriter& w_;
     std::map<std::string, int> resourceIds_;
     std::map<std::string, int> fontTags_;
 };
@@ -317,11 +254,11 @@ private:
 bool WriteAnm(const vK_ComplexAnimRes& res, std::vector<uint8_t>& out, std::string& error) {
     out.clear();
     error.clear();
-    Writer w(out, error);
-    w.Byte(vK_AnmWire::kContext);
-    w.Byte(vK_AnmWire::kMarker);
-    w.RawString(vK_AnmWire::kKind);
+    vK_TaggedWriter w(out);
+    w.Header(vK_AnmWire::kContext, vK_AnmWire::kMarker, vK_AnmWire::kKind);
     AnmWriter(res, w).Body();
-    if (!w.ok()) out.clear();
-    return w.ok();
+    if (w.Ok()) return true;
+    out.clear();
+    error = w.Error();
+    return false;
 }

@@ -3,85 +3,31 @@
 #include <tinyxml2.h>
 
 #include <cstdio>
-#include <cstring>
 #include <map>
 
+#include "files/tagged_writer.h"
 #include "particles/part_sys_impl_rnd.h"
 #include "particles/prst_format.h"
 
 namespace {
 using Rnd = vK_PartSysImpl_Rnd;
 
-class Writer {
-public:
-    explicit Writer(std::vector<uint8_t>& out) : out_(out) {}
-    void Id(uint8_t id) { out_.push_back(id); }
-    void U8(uint8_t id, int v) {
-        Id(id);
-        out_.push_back(static_cast<uint8_t>(v));
-    }
-    void U16(uint8_t id, int v) {
-        Id(id);
-        Raw16(static_cast<uint16_t>(v));
-    }
-    void I32(uint8_t id, int v) {
-        Id(id);
-        Raw32(static_cast<uint32_t>(v));
-    }
-    void F32(uint8_t id, float v) {
-        Id(id);
-        uint32_t bits = 0;
-        std::memcpy(&bits, &v, sizeof bits);
-        Raw32(bits);
-    }
-    // Empty texts are left out of the stream.
-    bool Str(uint8_t id, const std::string& s) {
-        if (s.empty()) return true;
-        if (s.size() > 255) return false;
-        Id(id);
-        RawString(s);
-        return true;
-    }
-    void RawString(const std::string& s) {
-        out_.push_back(static_cast<uint8_t>(s.size()));
-        out_.insert(out_.end(), s.begin(), s.end());
-    }
-    void Count(int wire, size_t n) {
-        if (wire == 12) {
-            out_.push_back(static_cast<uint8_t>(n));
-        } else {
-            Raw16(static_cast<uint16_t>(n));
-        }
-    }
-    void End() { out_.push_back(0); }
-    void Raw16(uint16_t v) {
-        out_.push_back(static_cast<uint8_t>(v));
-        out_.push_back(static_cast<uint8_t>(v >> 8));
-    }
-    void Raw32(uint32_t v) {
-        for (int i = 0; i < 4; ++i) out_.push_back(static_cast<uint8_t>(v >> (8 * i)));
-    }
-
-private:
-    std::vector<uint8_t>& out_;
-};
-
-void WriteParam(Writer& w, uint8_t id, const Rnd::SParam& c) {
+void WriteParam(vK_TaggedWriter& w, uint8_t id, const Rnd::SParam& c) {
     if (c.points.empty() && c.delta == 0.0f && !c.loop) return;
-    w.Id(id);
+    w.Byte(id);
     w.F32(1, c.delta);
     if (c.loop) w.U8(2, 1);
     if (!c.points.empty()) {
-        w.Id(3);
+        w.Byte(3);
         w.Count(vK_PrstWire::kPoints, c.points.size());
         for (const Rnd::SPoint& p : c.points) {
             w.F32(1, p.t);
             w.F32(2, p.v);
-            w.Id(3);
+            w.Byte(3);
             w.F32(1, p.mf_t);
             w.F32(2, p.mf_v);
             w.End();
-            w.Id(4);
+            w.Byte(4);
             w.F32(1, p.mb_t);
             w.F32(2, p.mb_v);
             w.End();
@@ -145,18 +91,16 @@ bool WritePrst(const vK_PartSysImpl_Rnd& preset, std::vector<uint8_t>& out, std:
         if (!t->texture_name.empty()) ResourceId(res_ids, t->texture_name);
         if (t->mask.present && !t->mask.texture_name.empty()) ResourceId(res_ids, t->mask.texture_name);
     }
-    out.push_back(vK_PrstWire::kContext);
-    out.push_back(vK_PrstWire::kMarker);
-    Writer w(out);
-    w.RawString(vK_PrstWire::kKind);
+    vK_TaggedWriter w(out);
+    w.Header(vK_PrstWire::kContext, vK_PrstWire::kMarker, vK_PrstWire::kKind);
     if (!w.Str(1, preset.GetName()) || !w.Str(3, preset.GetVersion())) {
         error = "the name or version is longer than 255 bytes";
         return false;
     }
     if (preset.IsFree()) w.U8(4, 1);
     if (!res_ids.empty()) {
-        w.Id(5);
-        w.Id(1);
+        w.Byte(5);
+        w.Byte(1);
         w.Count(vK_PrstWire::kResources, res_ids.size());
         for (const auto& [name, id] : res_ids) {
             w.U16(1, id);
@@ -168,7 +112,7 @@ bool WritePrst(const vK_PartSysImpl_Rnd& preset, std::vector<uint8_t>& out, std:
         }
         w.End();
     }
-    w.Id(6);
+    w.Byte(6);
     w.Count(vK_PrstWire::kEmitters, templates.size());
     for (size_t i = 0; i < templates.size(); ++i) {
         const Rnd::SEmitter& e = *templates[i];
@@ -198,7 +142,7 @@ bool WritePrst(const vK_PartSysImpl_Rnd& preset, std::vector<uint8_t>& out, std:
                 error = "an emitter has more than 255 links";
                 return false;
             }
-            w.Id(71);
+            w.Byte(71);
             w.Count(vK_PrstWire::kLinks, e.links.size());
             for (const Rnd::SEmitterLink& link : e.links) {
                 const Rnd::SEmitter* target = preset.FindLinkTarget(link);
@@ -218,7 +162,7 @@ bool WritePrst(const vK_PartSysImpl_Rnd& preset, std::vector<uint8_t>& out, std:
             }
         }
         if (e.mask.present) {
-            w.Id(72);
+            w.Byte(72);
             if (!e.mask.texture_name.empty()) w.U16(1, res_ids[e.mask.texture_name]);
             w.F32(2, e.mask.angle);
             w.F32(3, e.mask.scale_x);

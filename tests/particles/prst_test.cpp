@@ -128,6 +128,30 @@ TEST(Prst, XmlToBinaryToXmlKeepsThePreset) {
     EXPECT_EQ(again, bytes);
 }
 
+TEST(Prst, WriterStoresTheseBytes) {
+    auto preset = FromXml(R"(<ps type="rnd" name="a" ver="1.0"><emit res="s" lifetime="1" playing="1">
+        <pos_x delta="0.5"><p t="0" v="2"/></pos_x></emit></ps>)");
+    const std::vector<std::vector<uint8_t>> parts = {
+        {1, 1, 3, 'r', 'n', 'd'},                 // head
+        {1, 1, 'a', 3, 3, '1', '.', '0'},         // name, version
+        {5, 1, 1, 0, 1, 1, 0, 2, 1, 's', 0, 0},   // resource group: texture 1 is "s"
+        {6, 1, 0},                                // one emitter
+        {1, 0, 0, 2, 0, 3, 0, 4, 1, 0, 5, 0, 0},  // id, position mode, level, texture, frame
+        {6, 0, 0, 0x80, 0x3F, 7, 1, 8, 0},        // lifetime 1, playing, no loop
+        {9, 0, 0, 0, 0, 10, 0},                   // warm-up, blend
+        {31, 1, 0, 0, 0, 0x3F, 3, 1, 0},          // pos_x: spread 0.5, one point
+        {1, 0, 0, 0, 0, 2, 0, 0, 0, 0x40},        // t 0, v 2
+        {3, 1, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0},     // forward handle
+        {4, 1, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0},     // backward handle
+        {0, 0, 0, 0}};                            // point, curve, emitter, preset
+    std::vector<uint8_t> expected;
+    for (const auto& part : parts) expected.insert(expected.end(), part.begin(), part.end());
+    std::vector<uint8_t> bytes;
+    std::string error;
+    ASSERT_TRUE(WritePrst(*preset, bytes, error)) << error;
+    EXPECT_EQ(bytes, expected);
+}
+
 TEST(Prst, TaggedReaderRules) {
     const std::vector<uint8_t> head = {1, 1, 3, 'r', 'n', 'd'};
     auto with = [&](std::vector<uint8_t> body) {
