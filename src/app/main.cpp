@@ -30,6 +30,8 @@ const char* kUsage =
     "  --record FILE      write every input event of the run, its random seed and its display\n"
     "                     to FILE (text, one event a line); frames advance by a fixed 1/60 s;\n"
     "                     the save folder at start is copied to FILE.save for the replay\n"
+    "                     (FILE outside the save folder; a FILE.save --record did not make\n"
+    "                     is never replaced)\n"
     "  --replay FILE      play a recording back frame for frame: fixed 1/60 s steps without\n"
     "                     waiting, the window's own input and sound off, ends where it ended;\n"
     "                     starts from a copy of the save folder the recording names\n"
