@@ -365,7 +365,8 @@ TEST_F(FontTest, Render_MissingGlyphsAreLoggedOncePerFontAndBlock) {
          lacks + "U+AC00..U+D7AF (Hangul Syllables)\n" + lacks +
              "U+1F300..U+1F5FF (Miscellaneous Symbols and Pictographs)"},
         {"invisible codes need no glyph", &sans, "\u2764\ufe0f\u200d\ufeff", ""},
-        {"a code outside the named blocks", &sans, "\U00013000", lacks + "U+13000..U+1307F (other characters)"},
+        {"a code outside the named blocks", &sans, "\U00013000",
+         lacks + "U+13000..U+1307F (other characters)"},
         {"another font", &other, "\u6642",
          "Warning: font assets/fonts/other has no glyphs for U+4E00..U+9FFF (CJK Unified Ideographs)"},
     };
