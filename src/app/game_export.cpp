@@ -4,17 +4,18 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <system_error>
 
 #include "app/author_tools.h"
+#include "app/desktop_entry.h"
 #include "app/pe_resources.h"
 #include "app/shared_libraries.h"
 #include "app/tar_writer.h"
+#include "app/tool_files.h"
 #include "app/zip_writer.h"
 #include "files/file_manager.h"
+#include "files/os_services.h"
 #include "files/path_rules.h"
 #include "graphics/image_codec.h"
 
@@ -29,33 +30,11 @@ struct PackageFile {
     uint32_t mode = 0644;
 };
 
-bool ReadBytes(const fs::path& path, std::vector<uint8_t>& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-
-bool WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes, uint32_t mode = 0644) {
-    std::error_code ec;
-    fs::create_directories(path.parent_path(), ec);
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!out) return false;
-    }
-    fs::permissions(path, static_cast<fs::perms>(mode), ec);
-    return !ec;
-}
+// The file every package folder an export makes carries: only a folder with it is
+// replaced by the next export.
+constexpr const char* kExportMarker = ".vrakko-export";
 
 std::vector<uint8_t> TextBytes(const std::string& text) { return {text.begin(), text.end()}; }
-
-bool Hidden(const fs::path& relative) {
-    for (const fs::path& part : relative)
-        if (!part.empty() && part.string()[0] == '.') return true;
-    return false;
-}
 
 // A 256 x 256 icon for games that bring none: a rounded tile with a vertical gradient
 // and a light ring.
@@ -86,7 +65,8 @@ std::vector<uint8_t> DefaultIcon() {
 // The bytes of the game's own "assets/icon.png"; empty when it has none.
 std::vector<uint8_t> GameIconFile(const std::string& root) {
     std::vector<uint8_t> icon;
-    if (!ReadBytes(fs::path(root) / "assets" / "icon.png", icon)) icon.clear();
+    std::string unused;
+    if (!ReadToolFile(root + "/assets/icon.png", icon, unused)) icon.clear();
     return icon;
 }
 
@@ -116,6 +96,8 @@ bool BrandExecutable(std::vector<uint8_t>& exe, const std::string& root, const s
     return true;
 }
 
+// Sets the library path to the bundled libraries and starts the engine; the desktop
+// entry's installer is the engine's, told where the launcher is.
 std::string LauncherScript(const std::string& name) {
     return "#!/bin/sh\n"
            "# Starts the game. With --install-desktop-entry it adds the game to the desktop's\n"
@@ -123,32 +105,14 @@ std::string LauncherScript(const std::string& name) {
            name +
            ".desktop pointing at this folder).\n"
            "here=$(dirname \"$(readlink -f \"$0\")\")\n"
-           "if [ \"$1\" = \"--install-desktop-entry\" ]; then\n"
-           "  apps=\"${XDG_DATA_HOME:-$HOME/.local/share}/applications\"\n"
-           "  mkdir -p \"$apps\" || exit 1\n"
-           "  sed -e \"s|^Exec=.*|Exec=\\\"$here/" +
-           name + "\\\"|\" -e \"s|^Icon=.*|Icon=$here/icon.png|\" \"$here/" + name + ".desktop\" >\"$apps/" +
-           name +
-           ".desktop\" || exit 1\n"
-           "  echo \"installed $apps/" +
-           name +
-           ".desktop\"\n"
-           "  exit 0\n"
-           "fi\n"
            "LD_LIBRARY_PATH=\"$here/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}\"\n"
            "export LD_LIBRARY_PATH\n"
+           "if [ \"$1\" = \"--install-desktop-entry\" ]; then\n"
+           "  exec \"$here/vrakko\" --install-desktop-entry \"$here/" +
+           name +
+           "\"\n"
+           "fi\n"
            "exec \"$here/vrakko\" \"$@\"\n";
-}
-
-std::string DesktopEntry(const std::string& title, const std::string& name) {
-    std::string escaped;
-    for (char c : title) {
-        if (c == '\n' || c == '\r') continue;
-        if (c == '\\') escaped += '\\';
-        escaped += c;
-    }
-    return "[Desktop Entry]\nType=Application\nName=" + escaped + "\nExec=" + name +
-           "\nIcon=icon.png\nTerminal=false\nCategories=Game;\n";
 }
 
 // The Linux package: launcher, engine, bundled libraries, archive, desktop entry, icon.
@@ -156,12 +120,13 @@ bool LinuxPackage(const std::string& name, const std::string& title, const std::
                   const std::vector<uint8_t>& icon, std::vector<PackageFile>& files, std::string& error) {
     // The running engine, by its real path: ldd would read "/proc/self/exe" as itself.
     std::error_code ec;
-    const std::string engine = fs::read_symlink("/proc/self/exe", ec).string();
-    PackageFile exe{"vrakko", {}, 0755};
-    if (!ReadBytes(engine, exe.bytes) || exe.bytes.empty()) {
-        error = "can not read the engine's executable";
+    const std::string engine = OsPathText(fs::read_symlink("/proc/self/exe", ec));
+    if (ec) {
+        error = "can not find the engine's executable: " + ec.message();
         return false;
     }
+    PackageFile exe{"vrakko", {}, 0755};
+    if (!ReadToolFile(engine, exe.bytes, error)) return false;
     vK_LibraryScan scan;
     if (!ScanSharedLibraries(engine, scan, error)) return false;
     if (!scan.missing.empty()) {
@@ -169,17 +134,14 @@ bool LinuxPackage(const std::string& name, const std::string& title, const std::
         return false;
     }
     files.push_back({name, TextBytes(LauncherScript(name)), 0755});
-    files.push_back({name + ".desktop", TextBytes(DesktopEntry(title, name)), 0644});
+    files.push_back({name + ".desktop", TextBytes(PackagedDesktopEntry(title, name)), 0644});
     files.push_back({"assets/data.pck", archive, 0644});
     files.push_back({"icon.png", icon, 0644});
     std::sort(scan.bundled.begin(), scan.bundled.end(),
               [](const vK_SharedLibrary& a, const vK_SharedLibrary& b) { return a.soname < b.soname; });
     for (const vK_SharedLibrary& lib : scan.bundled) {
         PackageFile file{"lib/" + lib.soname, {}, 0644};
-        if (!ReadBytes(lib.path, file.bytes)) {
-            error = "can not read " + lib.path;
-            return false;
-        }
+        if (!ReadToolFile(lib.path, file.bytes, error)) return false;
         files.push_back(std::move(file));
     }
     files.push_back(std::move(exe));
@@ -188,13 +150,40 @@ bool LinuxPackage(const std::string& name, const std::string& title, const std::
     return true;
 }
 
+// Readies the package folder for writing: absent, empty, or made by an earlier export
+// (it carries the marker), which is removed. Anything else is the author's and stays.
+bool ClearPackageFolder(const fs::path& folder, std::string& error) {
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(folder, ec);
+    if (status.type() == fs::file_type::not_found) return true;
+    const std::string text = OsPathText(folder);
+    if (ec) {
+        error = "can not read " + text + ": " + ec.message();
+        return false;
+    }
+    if (fs::is_directory(status)) {  // a link to a folder is not one here
+        if (fs::is_empty(folder, ec) && !ec) return true;
+        if (fs::is_regular_file(fs::symlink_status(folder / kExportMarker, ec)))
+            return RemoveToolTree(text, error);
+    }
+    error = text + " is there and was not made by an export (it has no " + kExportMarker +
+            " file); move it away or export into another folder";
+    return false;
+}
+
 bool ExportLinux(const std::string& outDir, const std::string& name, const std::string& title,
                  const std::vector<uint8_t>& archive, const std::vector<uint8_t>& icon, std::string& error) {
     std::vector<PackageFile> files;
     if (!LinuxPackage(name, title, archive, icon, files, error)) return false;
-    const fs::path folder = fs::path(outDir) / (name + "-linux");
-    std::error_code ec;
-    fs::remove_all(folder, ec);
+    const fs::path folderPath = OsPath(outDir) / (name + "-linux");
+    if (!ClearPackageFolder(folderPath, error)) return false;
+    const std::string folder = OsPathText(folderPath);
+    // The marker first: a package left half written is still replaced by the next export.
+    if (!WriteToolFile(
+            folder + "/" + kExportMarker,
+            TextBytes("Made by vrakko --export; the next export of this game replaces this folder.\n"), 0644,
+            error))
+        return false;
     vK_TarWriter tar;
     tar.AddFolder(name);
     std::string lastFolder;
@@ -207,19 +196,45 @@ bool ExportLinux(const std::string& outDir, const std::string& name, const std::
             error = tar.Error();
             return false;
         }
-        if (!WriteBytes(folder / file.path, file.bytes, file.mode)) {
-            error = "can not write " + (folder / file.path).string();
-            return false;
-        }
+        if (!WriteToolFile(folder + "/" + file.path, file.bytes, file.mode, error)) return false;
     }
     const std::vector<uint8_t> packed = tar.Finish();
-    const fs::path tarPath = fs::path(outDir) / (name + "-linux.tar.gz");
-    if (packed.empty() || !WriteBytes(tarPath, packed)) {
-        error = packed.empty() ? tar.Error() : "can not write " + tarPath.string();
+    const std::string tarPath = OsPathText(OsPath(outDir) / (name + "-linux.tar.gz"));
+    if (packed.empty()) {
+        error = tar.Error();
         return false;
     }
+    if (!ReplaceToolFile(tarPath, packed, 0644, error)) return false;
     std::printf("vrakko --export: %s/ (%zu files) and %s (%zu bytes)\n", folder.c_str(), files.size(),
                 tarPath.c_str(), packed.size());
+    return true;
+}
+
+// The DLLs beside vrakko.exe and the licence folder of the Windows build.
+bool WindowsBuildFiles(const std::string& build, std::vector<PackageFile>& files, std::string& error) {
+    std::vector<vK_TreeFile> found;
+    std::error_code ec;
+    for (fs::directory_iterator it(OsPath(build), ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = OsPathText(it->path().filename());
+        std::error_code kind;
+        if (name == "licenses" || name == "licences" || name == "LICENSES") {
+            std::vector<vK_TreeFile> below;
+            if (!it->is_directory(kind)) continue;
+            if (!ListTreeFiles(OsPathText(it->path()), below, error)) return false;
+            for (const vK_TreeFile& file : below) found.push_back({name + "/" + file.name, file.path});
+        } else if (name[0] != '.' && it->path().extension() == ".dll" && it->is_regular_file(kind)) {
+            found.push_back({name, OsPathText(it->path())});
+        }
+    }
+    if (ec) {
+        error = "can not read the folder " + build + ": " + ec.message();
+        return false;
+    }
+    for (const vK_TreeFile& file : found) {
+        PackageFile packaged{file.name, {}, file.name.find('/') == std::string::npos ? 0755u : 0644u};
+        if (!ReadToolFile(file.path, packaged.bytes, error)) return false;
+        files.push_back(std::move(packaged));
+    }
     return true;
 }
 
@@ -229,30 +244,18 @@ bool ExportLinux(const std::string& outDir, const std::string& name, const std::
 bool ExportWindows(const std::string& outDir, const std::string& build, const std::string& root,
                    const std::string& name, const vK_GameIdentity& identity,
                    const std::vector<uint8_t>& archive, std::string& error) {
-    const fs::path buildDir(build);
     std::vector<PackageFile> files;
     PackageFile exe{name + ".exe", {}, 0755};
-    if (!ReadBytes(buildDir / "vrakko.exe", exe.bytes) || exe.bytes.empty()) {
+    const std::string exePath = build + "/vrakko.exe";
+    if (!OsIsRegularFile(exePath)) {
         error = "no Windows build in " + build + " (vrakko.exe is missing; `make windows` builds it)";
         return false;
     }
+    if (!ReadToolFile(exePath, exe.bytes, error)) return false;
     if (!BrandExecutable(exe.bytes, root, name, identity, error)) return false;
     files.push_back(std::move(exe));
     files.push_back({"assets/data.pck", archive, 0644});
-    std::error_code ec;
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(buildDir, ec)) {
-        const fs::path relative = fs::relative(entry.path(), buildDir, ec);
-        const std::string top = relative.begin()->string();
-        const bool licence = top == "licenses" || top == "licences" || top == "LICENSES";
-        const bool dll = relative.has_parent_path() == false && relative.extension() == ".dll";
-        if (!entry.is_regular_file() || (!licence && !dll) || Hidden(relative)) continue;
-        PackageFile file{relative.generic_string(), {}, dll ? 0755u : 0644u};
-        if (!ReadBytes(entry.path(), file.bytes)) {
-            error = "can not read " + entry.path().string();
-            return false;
-        }
-        files.push_back(std::move(file));
-    }
+    if (!WindowsBuildFiles(build, files, error)) return false;
     std::sort(files.begin(), files.end(),
               [](const PackageFile& a, const PackageFile& b) { return a.path < b.path; });
     vK_ZipWriter zip;
@@ -263,12 +266,24 @@ bool ExportWindows(const std::string& outDir, const std::string& build, const st
         }
     }
     const std::vector<uint8_t> bytes = zip.Finish();
-    const fs::path zipPath = fs::path(outDir) / (name + "-windows.zip");
-    if (!WriteBytes(zipPath, bytes)) {
-        error = "can not write " + zipPath.string();
-        return false;
-    }
+    const std::string zipPath = OsPathText(OsPath(outDir) / (name + "-windows.zip"));
+    if (!ReplaceToolFile(zipPath, bytes, 0644, error)) return false;
     std::printf("vrakko --export: %s (%zu files, %zu bytes)\n", zipPath.c_str(), files.size(), bytes.size());
+    return true;
+}
+
+// Refuses an export whose outputs and the game's folder lie inside one another: writing
+// them would delete or overwrite the game, or pack an earlier export into the archive.
+bool CheckOutputsApart(const std::string& root, const std::vector<std::string>& outputs, std::string& error) {
+    for (const std::string& output : outputs) {
+        bool overlap = false;
+        if (!PathsOverlap(root, output, overlap, error)) return false;
+        if (overlap) {
+            error = "the game's folder " + root + " and the export's output " + output +
+                    " lie inside one another; export into a folder outside the game";
+            return false;
+        }
+    }
     return true;
 }
 
@@ -292,36 +307,25 @@ std::string ExportFileName(const std::string& title) {
 }
 
 bool PackAssets(const std::string& root, std::vector<uint8_t>& archive, std::string& error) {
-    const fs::path assets = fs::path(root) / "assets";
-    if (fs::exists(assets / "data.pck")) {
+    std::vector<vK_TreeFile> files;
+    if (!ListTreeFiles(root + "/assets", files, error)) return false;
+    // Entry name as the archive compares names -> the file.
+    std::map<std::string, const vK_TreeFile*> entries;
+    for (const vK_TreeFile& file : files) {
+        const auto [at, added] = entries.emplace(FoldCase("assets/" + file.name), &file);
+        if (!added) {
+            error = "two files differ only in case: " + at->second->path + " and " + file.path;
+            return false;
+        }
+    }
+    if (entries.count("assets/data.pck")) {
         error = "the tree already holds assets/data.pck; export from the loose asset folder without it";
         return false;
     }
-    // Lower-cased entry name -> the file.
-    std::map<std::string, fs::path> entries;
-    std::error_code ec;
-    fs::recursive_directory_iterator it(assets, fs::directory_options::follow_directory_symlink, ec);
-    if (ec) {
-        error = "can not read " + assets.string();
-        return false;
-    }
-    for (const fs::directory_entry& entry : it) {
-        const fs::path relative = fs::relative(entry.path(), assets, ec);
-        if (!entry.is_regular_file() || Hidden(relative)) continue;
-        const std::string name = LowerAscii("assets/" + relative.generic_string());
-        if (!entries.emplace(name, entry.path()).second) {
-            error =
-                "two files differ only in case: " + entries[name].string() + " and " + entry.path().string();
-            return false;
-        }
-    }
     vK_ZipWriter zip(vK_FileManager::kArchivePassword);
-    for (const auto& [name, path] : entries) {
+    for (const auto& [name, file] : entries) {
         std::vector<uint8_t> bytes;
-        if (!ReadBytes(path, bytes)) {
-            error = "can not read " + path.string();
-            return false;
-        }
+        if (!ReadToolFile(file->path, bytes, error)) return false;
         if (!zip.Add(name, bytes)) {
             error = zip.Error();
             return false;
@@ -333,11 +337,14 @@ bool PackAssets(const std::string& root, std::vector<uint8_t>& archive, std::str
 
 int ParseExportOption(int argc, const std::vector<std::string>& argv, int& i, vK_ExportOptions& options) {
     const std::string arg = argv[i];
-    std::string* value = arg == "--export"          ? &options.outDir
-                         : arg == "--target"        ? &options.target
-                         : arg == "--windows-build" ? &options.windowsBuild
-                                                    : nullptr;
+    std::string* value = arg == "--export"                  ? &options.outDir
+                         : arg == "--target"                ? &options.target
+                         : arg == "--windows-build"         ? &options.windowsBuild
+                         : arg == "--install-desktop-entry" ? &options.desktopLauncher
+                                                            : nullptr;
     if (!value) return 0;
+    if (arg == "--export") options.requested = true;
+    if (arg == "--install-desktop-entry") options.installDesktopEntry = true;
     if (i + 1 >= argc) {
         std::fprintf(stderr, "vrakko: %s needs a value\n", arg.c_str());
         return -1;
@@ -351,6 +358,10 @@ int RunExport(const vK_StartupOptions& startup, const vK_ExportOptions& options)
         std::fprintf(stderr, "vrakko --export: --target must be linux or windows\n");
         return 2;
     }
+    if (options.outDir.empty()) {
+        std::fprintf(stderr, "vrakko --export: give the folder to export into (--export OUT_DIR)\n");
+        return 2;
+    }
     if (RunAssetCheck(startup, false) != 0) {
         std::fprintf(stderr,
                      "vrakko --export: the asset tree has errors (listed above); nothing was exported\n");
@@ -359,11 +370,20 @@ int RunExport(const vK_StartupOptions& startup, const vK_ExportOptions& options)
     const vK_GameIdentity identity = ReadGameIdentity(startup);
     const std::string title = identity.title.empty() ? "Game" : identity.title;
     const std::string name = ExportFileName(title);
+    const std::string out = OsPathText(OsPath(options.outDir) / name);
+    const std::vector<std::string> outputs =
+        options.target == "linux" ? std::vector<std::string>{out + "-linux", out + "-linux.tar.gz"}
+                                  : std::vector<std::string>{out + "-windows.zip"};
     std::vector<uint8_t> archive;
     std::string error;
     std::error_code ec;
-    fs::create_directories(options.outDir, ec);
-    bool ok = PackAssets(startup.assetRoot, archive, error);
+    bool ok = CheckOutputsApart(startup.assetRoot, outputs, error);
+    if (ok) fs::create_directories(OsPath(options.outDir), ec);
+    if (ec) {
+        ok = false;
+        error = "can not make the folder " + options.outDir + ": " + ec.message();
+    }
+    ok = ok && PackAssets(startup.assetRoot, archive, error);
     if (ok && options.target == "linux")
         ok = ExportLinux(options.outDir, name, title, archive, GameIcon(startup.assetRoot), error);
     else if (ok)

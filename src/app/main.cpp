@@ -1,10 +1,12 @@
 // The entry point: options, engine start-up, the application, shut-down.
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <string>
 #include <vector>
 
 #include "app/author_tools.h"
+#include "app/desktop_entry.h"
 #include "app/engine_startup.h"
 #include "app/game_export.h"
 #include "app/new_project.h"
@@ -53,6 +55,9 @@ const char* kUsage =
     "                     (default build/windows)\n"
     "  --new DIR          write a new game from the template into DIR (new or empty)\n"
     "  --name NAME        with --new: the game's name (default: DIR's name)\n"
+    "  --install-desktop-entry LAUNCHER  put LAUNCHER.desktop of an exported game into the\n"
+    "                     desktop's application menu, pointing at LAUNCHER (the game's\n"
+    "                     launcher passes this on when given --install-desktop-entry)\n"
     "  --help             show this text\n";
 
 struct Options {
@@ -173,11 +178,12 @@ int ParseOptions(const std::vector<std::string>& argv, Options& options) {
     return 0;
 }
 
-// The author tools that need no game folder: a new project, an export. -1 when neither
-// was asked for, else the exit status.
+// The author tools that need no game folder: a new project, an export, an exported
+// game's desktop entry. -1 when none was asked for, else the exit status.
 int RunProjectTool(const Options& options) {
-    if (!options.newProject.dir.empty()) return RunNewProject(options.newProject);
-    if (options.exporting.outDir.empty()) return -1;
+    if (options.newProject.requested) return RunNewProject(options.newProject);
+    if (options.exporting.installDesktopEntry) return InstallDesktopEntry(options.exporting.desktopLauncher);
+    if (!options.exporting.requested) return -1;
     try {
         return RunExport(options.startup, options.exporting);
     } catch (const vK_Exception& e) {
@@ -202,7 +208,7 @@ int RunGameTool(const Options& options) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv) try {
     // The game's message names become script globals at start-up; this reference keeps
     // their definitions in the program.
     if (GameMessageIdCount() <= 0) return 1;
@@ -225,4 +231,9 @@ int main(int argc, char** argv) {
     EngineShutdown();
     if (const int signal = OsStopSignal(); signal != 0) return 128 + signal;
     return status;
+} catch (const std::exception& e) {
+    // The last resort: tools and the engine report their failures as results, so what
+    // arrives here is a fault, said instead of aborting.
+    std::fprintf(stderr, "vrakko: stopped by an unexpected error: %s\n", e.what());
+    return 1;
 }

@@ -7,6 +7,7 @@
 // three items that fly into the inventory, the loading screen, a string table, pictures,
 // a font, a sound, a README for the author and a play-through that wins the level.
 struct vK_NewProjectOptions {
+    bool requested = false;  // --new was given, even with an empty value
     std::string dir;
     std::string name;  // the game's name; the folder's name when empty
 };
@@ -16,8 +17,9 @@ struct vK_NewProjectOptions {
 int ParseNewProjectOption(int argc, const std::vector<std::string>& argv, int& i,
                           vK_NewProjectOptions& options);
 
-// Writes the project; the exit status (0 written, 1 failed, 2 refused: a folder that is
-// not empty or an unusable name).
+// Writes the project into a folder beside DIR, moved into place when complete (a failure
+// leaves nothing behind); the exit status (0 written, 1 failed, 2 refused: no folder, one
+// that is not empty or an unusable name).
 int RunNewProject(const vK_NewProjectOptions& options);
 
 // The text as it stands between the quotes of a JSON string.

@@ -1,20 +1,28 @@
 // The export: the archive and tar writers give the same bytes for the same input and
 // are read back by the engine and by Debian's unzip and tar; the library scan keeps the
 // desktop's own libraries out; the demo exported for Linux and unpacked in a temporary
-// folder replays its play-through to the reference frame; the Windows export packs the
-// Windows build; a tree with errors is refused with the checker's lines.
+// folder (with a name that needs quoting) replays its play-through to the reference frame
+// and installs its desktop entry; the Windows export packs the Windows build; a tree with
+// errors is refused with the checker's lines; a mixed-case game answers the same from
+// folder and archive; links are packed by their names, loops refused.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "app/desktop_entry.h"
 #include "app/game_export.h"
 #include "app/shared_libraries.h"
 #include "app/tar_writer.h"
 #include "app/zip_writer.h"
+#include "files/data_provider_archive.h"
+#include "files/path_rules.h"
 #include "support/file_manager_fixture.h"
 #include "support/frame_compare.h"
 #include "support/log_check.h"
@@ -94,17 +102,165 @@ TEST_F(PackedArchive, IsReproducibleAndReadByTheEngineAndUnzip) {
     EXPECT_NE(Shell("unzip -q -t -P wrong '" + root + "/assets/data.pck' >/dev/null 2>&1"), 0);
 }
 
-TEST(PackAssetsRefuses, NamesThatDifferOnlyInCaseAndAPackedTree) {
+// A game whose names mix cases (ASCII and not) answers every request the same from its
+// folder and from its exported archive: what exists, what reads, and the listing.
+TEST(ExportedArchive, AnswersAsTheFolderWhateverTheCase) {
     TempFolder folder;
-    folder.WriteFile("a/assets/Logo.png", "x");
-    folder.WriteFile("a/assets/logo.png", "y");
-    folder.WriteFile("b/assets/data.pck", "z");
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"assets/images/Ball.png", "ball"},
+        {"assets/Sounds/Chime.OGG", "chime"},
+        {"assets/images/\xc3\x84pfel.png", "apples"},              // Äpfel
+        {"assets/Texte/\xce\xa3\xd0\x96-notes.txt", "sigma zhe"},  // ΣЖ
+        {"assets/config.json", "{}"},
+    };
+    for (const auto& [path, content] : files) folder.WriteFile("game/" + path, content);
     std::vector<uint8_t> archive;
     std::string error;
-    EXPECT_FALSE(PackAssets(folder.Path() + "/a", archive, error));
-    EXPECT_NE(error.find("differ only in case"), std::string::npos) << error;
-    EXPECT_FALSE(PackAssets(folder.Path() + "/b", archive, error));
-    EXPECT_NE(error.find("data.pck"), std::string::npos) << error;
+    ASSERT_TRUE(PackAssets(folder.Path() + "/game", archive, error)) << error;
+    folder.WriteFile("packed/assets/data.pck", Text(archive));
+    const char* requests[] = {
+        "assets/images/Ball.png",
+        "assets/images/ball.png",
+        "assets/IMAGES/BALL.PNG",
+        "assets/sounds/chime.ogg",
+        "assets/Sounds/Chime.OGG",
+        "assets/images/\xc3\xa4pfel.png",
+        "assets/images/\xc3\x84PFEL.png",
+        "assets/texte/\xcf\x83\xd0\xb6-notes.txt",
+        "assets/TEXTE/\xcf\x82\xd0\x96-NOTES.txt",
+        "assets/images/Bal.png",
+        "assets/images",
+    };
+    // (exists, content) for every request.
+    auto answers = [&](const std::string& root) {
+        vK_FileManager files;
+        files.SetAssetRoot(root);
+        files.SetSaveFolder(folder.Path() + "/save");
+        files.RegisterProviders();
+        std::vector<std::string> out;
+        for (const char* request : requests) {
+            std::vector<uint8_t> bytes;
+            files.SetSilent(true);
+            const int loaded = files.LoadFile(request, bytes, 0);
+            out.push_back(std::to_string(files.Exists(request)) + std::to_string(loaded) + " " + Text(bytes));
+        }
+        return out;
+    };
+    const std::vector<std::string> fromFolder = answers(folder.Path() + "/game");
+    EXPECT_EQ(fromFolder[0], "00 ball");
+    EXPECT_EQ(fromFolder[9], "11 ");
+    EXPECT_EQ(answers(folder.Path() + "/packed"), fromFolder);
+    std::set<std::string> listed;
+    for (const auto& [path, content] : files) listed.insert(FoldCase(path));
+    auto locations = std::make_shared<vK_FileLocations>();
+    locations->asset_root = folder.Path() + "/packed";
+    vK_DataProviderArchive packed(locations, {std::make_shared<vK_DataProviderBase>(locations)},
+                                  "assets/data", vK_FileManager::kArchivePassword);
+    EXPECT_EQ(packed.GetEntryNames(), listed);
+}
+
+// What the packer takes from the tree and what it refuses: links to files are packed
+// under their own names with the bytes they lead to (also from outside the tree); a
+// folder link that loops, names that differ only in case, a data.pck and a broken link
+// are refused with the path.
+TEST(PackAssets, FollowsFileLinksAndRefusesWhatItCanNotPack) {
+    struct Case {
+        const char* what;
+        std::function<void(const TempFolder&)> setup;
+        std::string error;                           // empty: packed
+        std::map<std::string, std::string> entries;  // what a packed archive holds
+    };
+    const auto link = [](const TempFolder& f, const std::string& target, const std::string& at) {
+        std::filesystem::create_symlink(target, f.Path() + "/" + at);
+    };
+    const Case cases[] = {
+        {"links to files inside and outside the tree",
+         [&](const TempFolder& f) {
+             f.WriteFile("g/assets/images/ball.png", "ball");
+             f.WriteFile("outside/Shared.txt", "shared");
+             link(f, "ball.png", "g/assets/images/Ball2.png");
+             link(f, f.Path() + "/outside/Shared.txt", "g/assets/Shared.txt");
+             link(f, f.Path() + "/outside", "g/assets/more");
+             f.WriteFile("g/assets/.hidden/x", "left out");
+         },
+         "",
+         {{"assets/images/ball.png", "ball"},
+          {"assets/images/ball2.png", "ball"},
+          {"assets/shared.txt", "shared"},
+          {"assets/more/shared.txt", "shared"}}},
+        {"a folder link that loops",
+         [&](const TempFolder& f) {
+             f.WriteFile("g/assets/a/x.txt", "x");
+             link(f, "..", "g/assets/a/back");
+         },
+         "g/assets/a/back: it leads back to",
+         {}},
+        {"names that differ only in case",
+         [](const TempFolder& f) {
+             f.WriteFile("g/assets/Logo.png", "x");
+             f.WriteFile("g/assets/logo.png", "y");
+         },
+         "differ only in case",
+         {}},
+        {"names that differ only in a non-ASCII case",
+         [](const TempFolder& f) {
+             f.WriteFile("g/assets/\xc3\x84.png", "x");
+             f.WriteFile("g/assets/\xc3\xa4.png", "y");
+         },
+         "differ only in case",
+         {}},
+        {"a packed tree", [](const TempFolder& f) { f.WriteFile("g/assets/Data.pck", "z"); }, "data.pck", {}},
+        {"a broken link",
+         [&](const TempFolder& f) {
+             f.WriteFile("g/assets/a.txt", "a");
+             link(f, "gone.png", "g/assets/b.png");
+         },
+         "g/assets/b.png: No such file or directory",
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder folder;
+        c.setup(folder);
+        std::vector<uint8_t> archive;
+        std::string error;
+        const bool packed = PackAssets(folder.Path() + "/g", archive, error);
+        EXPECT_EQ(packed, c.error.empty()) << error;
+        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        if (!packed) continue;
+        folder.WriteFile("packed/assets/data.pck", Text(archive));
+        auto locations = std::make_shared<vK_FileLocations>();
+        locations->asset_root = folder.Path() + "/packed";
+        vK_DataProviderArchive reader(locations, {std::make_shared<vK_DataProviderBase>(locations)},
+                                      "assets/data", vK_FileManager::kArchivePassword);
+        std::map<std::string, std::string> entries;
+        for (const std::string& name : reader.GetEntryNames()) {
+            std::vector<uint8_t> bytes;
+            EXPECT_TRUE(reader.ReadAll(name, bytes)) << name;
+            entries[name] = Text(bytes);
+        }
+        EXPECT_EQ(entries, c.entries);
+    }
+}
+
+// Exec= and Icon= values for paths with every character the desktop entry format or
+// its Exec quoting treats specially.
+TEST(DesktopEntry, QuotesAndEscapesPaths) {
+    const std::pair<const char*, const char*> exec[] = {
+        {"/games/Attic/Attic", R"("/games/Attic/Attic")"},
+        {"/my games/a&b|c;d", R"("/my games/a&b|c;d")"},
+        {"/a\"b", R"("/a\\"b")"},
+        {"/a$HOME", R"("/a\\$HOME")"},
+        {"/a`id`", R"("/a\\`id\\`")"},
+        {"/a\\b", R"("/a\\\\b")"},
+        {"/100%", R"("/100%%")"},
+        {"/a\nb", R"("/a\nb")"},
+    };
+    for (const auto& [path, value] : exec) EXPECT_EQ(DesktopExecValue(path), value) << path;
+    EXPECT_EQ(EscapeDesktopString("/a b\\c\td\"$`%"), "/a b\\\\c\\td\"$`%");
+    EXPECT_EQ(PackagedDesktopEntry("Tom\\Jerry\n", "Tom-Jerry"),
+              "[Desktop Entry]\nType=Application\nName=Tom\\\\Jerry\nExec=Tom-Jerry\nIcon=icon.png\n"
+              "Terminal=false\nCategories=Game;\n");
 }
 
 TEST(TarWriter, GivesTheSameBytesAndTarUnpacksThem) {
@@ -197,26 +353,36 @@ TEST_F(ExportedDemo, LinuxTarballReplaysThePlaythrough) {
     EXPECT_NE(
         folder.ReadFile("out/" + name + "-linux/" + name + ".desktop").find("Name=The Clockmaker's Attic\n"),
         std::string::npos);
-    // Unpacked where no build tree is near, and the build's own libraries out of reach.
+    // Unpacked where no build tree is near, into a folder whose name needs quoting in
+    // shell and desktop entry alike, and the build's own libraries out of reach.
     TempFolder player;
-    ASSERT_EQ(Shell("tar -xzf '" + out + name + "-linux.tar.gz' -C '" + player.Path() + "'"), 0);
-    ASSERT_FALSE(player.Has(name + "/assets/modules"));
+    const std::string odd = "a b&c|d\"e$f`g\\h";
+    const std::string place = player.Path() + "/" + odd;
+    std::filesystem::create_directory(place);
+    ASSERT_EQ(Shell("cd '" + place + "' && tar -xzf '" + out + name + "-linux.tar.gz'"), 0);
+    ASSERT_FALSE(player.Has(odd + "/" + name + "/assets/modules"));
+    const std::string launcher = place + "/" + name + "/" + name;
     const std::string command =
-        "cd / && env -u LD_LIBRARY_PATH SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy '" + player.Path() +
-        "/" + name + "/" + name + "' --save-dir '" + player.Path() + "/save' --replay '" + kRecording +
-        "' --screenshot-at " + std::to_string(kEndFrame) + ":'" + player.Path() + "/end.png' >'" +
-        player.Path() + "/run.txt' 2>&1";
+        "cd / && env -u LD_LIBRARY_PATH SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy '" + launcher +
+        "' --save-dir '" + player.Path() + "/save' --replay '" + kRecording + "' --screenshot-at " +
+        std::to_string(kEndFrame) + ":'" + player.Path() + "/end.png' >'" + player.Path() + "/run.txt' 2>&1";
     ASSERT_EQ(Shell(command), 0) << player.ReadFile("run.txt");
     EXPECT_EQ(FaultLines(player.Path() + "/save/logfile.txt"), "");
     EXPECT_NE(player.ReadFile("save/logfile.txt").find("demo: well done"), std::string::npos);
-    // The launcher puts the game into the desktop's menu, pointing at where it was unpacked.
-    ASSERT_EQ(Shell("XDG_DATA_HOME='" + player.Path() + "/share' '" + player.Path() + "/" + name + "/" +
-                    name + "' --install-desktop-entry >/dev/null"),
+    // The launcher puts the game into the desktop's menu, pointing at where it was
+    // unpacked: '"', '$', '`' and '\' escaped inside the quotes, then '\' once more.
+    ASSERT_EQ(Shell("XDG_DATA_HOME='" + player.Path() + "/share' '" + launcher +
+                    "' --install-desktop-entry >/dev/null"),
               0);
     const std::string entry = player.ReadFile("share/applications/" + name + ".desktop");
-    EXPECT_NE(entry.find("Exec=\"" + player.Path() + "/" + name + "/" + name + "\"\n"), std::string::npos)
+    EXPECT_NE(entry.find("Exec=\"" + player.Path() + "/a b&c|d\\\\\"e\\\\$f\\\\`g\\\\\\\\h/" + name + "/" +
+                         name + "\"\n"),
+              std::string::npos)
         << entry;
-    EXPECT_NE(entry.find("Icon=" + player.Path() + "/" + name + "/icon.png\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("Icon=" + player.Path() + "/a b&c|d\"e$f`g\\\\h/" + name + "/icon.png\n"),
+              std::string::npos)
+        << entry;
+    EXPECT_NE(entry.find("Name=The Clockmaker's Attic\n"), std::string::npos) << entry;
     vK_Image end, reference;
     if (!LoadPngFile(player.Path() + "/end.png", end)) GTEST_SKIP() << "no OpenGL context for screenshots";
     ASSERT_TRUE(LoadPngFile(kReference, reference));
