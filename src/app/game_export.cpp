@@ -16,6 +16,7 @@
 #include "app/zip_writer.h"
 #include "files/file_manager.h"
 #include "files/os_services.h"
+#include "files/path_overlap.h"
 #include "files/path_rules.h"
 #include "graphics/image_codec.h"
 
@@ -276,9 +277,7 @@ bool ExportWindows(const std::string& outDir, const std::string& build, const st
 // them would delete or overwrite the game, or pack an earlier export into the archive.
 bool CheckOutputsApart(const std::string& root, const std::vector<std::string>& outputs, std::string& error) {
     for (const std::string& output : outputs) {
-        bool overlap = false;
-        if (!PathsOverlap(root, output, overlap, error)) return false;
-        if (overlap) {
+        if (PathsOverlap(root, output)) {
             error = "the game's folder " + root + " and the export's output " + output +
                     " lie inside one another; export into a folder outside the game";
             return false;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "files/os_services.h"
+#include "files/path_overlap.h"
 #include "platform/input_recording.h"
 
 namespace fs = std::filesystem;
@@ -81,7 +82,7 @@ bool SnapshotSaveFolder(const std::string& recordingPath, const std::string& sav
     std::error_code ec;
     if (saveFolder.empty() || !fs::is_directory(OsPath(saveFolder), ec)) return true;
     const std::string copy = recordingPath + ".save";
-    if (FoldersOverlap(saveFolder, copy)) {
+    if (PathsOverlap(saveFolder, copy)) {
         error = "the save folder " + saveFolder + " and its copy for the recording, " + copy +
                 ", would overlap (one inside the other); write the recording outside the save folder";
         return false;

@@ -29,23 +29,6 @@ bool MakeParents(const std::string& path, std::string& error) {
     return true;
 }
 
-// Whether inner is outer or lies below it, both absolute and normal.
-bool Inside(const fs::path& inner, const fs::path& outer) {
-    auto i = inner.begin();
-    for (auto o = outer.begin(); o != outer.end(); ++o, ++i) {
-        if (o->empty()) continue;  // the empty last part of "dir/"
-        if (i == inner.end() || *i != *o) return false;
-    }
-    return true;
-}
-
-bool Resolve(const std::string& path, fs::path& resolved, std::string& error) {
-    std::error_code ec;
-    resolved = fs::weakly_canonical(fs::absolute(OsPath(path), ec), ec);
-    if (ec) return Fail(error, "can not resolve", path, ec.message());
-    return true;
-}
-
 // Lists dir into files under prefix; ancestors are the resolved folders being listed.
 bool ListInto(const fs::path& dir, const std::string& prefix, std::vector<fs::path>& ancestors,
               std::vector<vK_TreeFile>& files, std::string& error) {
@@ -123,13 +106,6 @@ bool ReplaceToolFile(const std::string& path, const std::vector<uint8_t>& bytes,
         return false;
     }
     return RenameToolPath(temp, path, error);
-}
-
-bool PathsOverlap(const std::string& a, const std::string& b, bool& overlap, std::string& error) {
-    fs::path ra, rb;
-    if (!Resolve(a, ra, error) || !Resolve(b, rb, error)) return false;
-    overlap = Inside(ra, rb) || Inside(rb, ra);
-    return true;
 }
 
 bool ListTreeFiles(const std::string& dir, std::vector<vK_TreeFile>& files, std::string& error) {

@@ -17,10 +17,6 @@ bool WriteToolFile(const std::string& path, const std::vector<uint8_t>& bytes, u
 bool ReplaceToolFile(const std::string& path, const std::vector<uint8_t>& bytes, uint32_t mode,
                      std::string& error);
 
-// Whether a and b are the same folder or one lies inside the other, after links and ".."
-// are resolved in the parts that exist. False with error when a path can not be resolved.
-bool PathsOverlap(const std::string& a, const std::string& b, bool& overlap, std::string& error);
-
 // A file below a listed folder: its name there ('/' separators, as spelt on disk, links
 // by their own names) and the path to read it from.
 struct vK_TreeFile {

@@ -8,6 +8,7 @@
 
 #include "core/vrakko.h"
 #include "files/os_services.h"
+#include "files/path_overlap.h"
 #include "platform/text_lines.h"
 #include "platform/vrakko_impl.h"
 
@@ -284,37 +285,6 @@ void vK_InputReplayer::BeforeFrame(Vrakko_Impl& platform) {
     }
 }
 
-namespace {
-
-// path made absolute with its links, "." and ".." resolved as far as it exists, without a
-// trailing separator.
-std::filesystem::path ResolvedFolder(const std::string& path) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::path resolved = fs::weakly_canonical(OsPath(path), ec);
-    if (ec) resolved = fs::absolute(OsPath(path), ec).lexically_normal();
-    if (!resolved.has_filename() && resolved.has_relative_path()) resolved = resolved.parent_path();
-    return resolved;
-}
-
-// Whether inner is outer or lies below it, part by part.
-bool StartsWith(const std::filesystem::path& inner, const std::filesystem::path& outer) {
-    auto part = inner.begin();
-    for (const std::filesystem::path& expected : outer) {
-        if (part == inner.end() || *part != expected) return false;
-        ++part;
-    }
-    return true;
-}
-
-}  // namespace
-
-bool FoldersOverlap(const std::string& a, const std::string& b) {
-    if (a.empty() || b.empty()) return false;
-    const std::filesystem::path first = ResolvedFolder(a), second = ResolvedFolder(b);
-    return StartsWith(first, second) || StartsWith(second, first);
-}
-
 bool CopySaveFolder(const std::string& from, const std::string& to, std::string& error) {
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -322,7 +292,7 @@ bool CopySaveFolder(const std::string& from, const std::string& to, std::string&
         error = "there is no save folder " + from;
         return false;
     }
-    if (FoldersOverlap(from, to)) {
+    if (PathsOverlap(from, to)) {
         error = "can not copy " + from + " into " + to + ": one folder is inside the other";
         return false;
     }

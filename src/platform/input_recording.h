@@ -60,10 +60,6 @@ std::string FormatRecordedWindowAction(long frame, int action);
 // only copies it made itself; copies of the folder leave it out, like the log.
 constexpr const char* kSaveCopyMarker = "recording_copy.txt";
 
-// Whether the two paths name the same folder or one lies inside the other, once links
-// and "." or ".." are resolved (as far as the paths exist).
-bool FoldersOverlap(const std::string& a, const std::string& b);
-
 // Copies the save folder from into to (created; files in to with the same names are
 // replaced), leaving out the log and the copy marker; false with error set when something
 // could not be copied or when the folders overlap (a copy into itself never ends).
