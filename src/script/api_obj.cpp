@@ -14,6 +14,7 @@
 #include "scene/property_check.h"
 #include "scene/scene.h"
 #include "script/api_args.h"
+#include "script/lua_data_rules.h"
 #include "script/name_lookups.h"
 #include "script/script_api.h"
 #include "script/script_hub.h"
@@ -32,12 +33,11 @@ vK_Object* StorageRoot() { return vK_Scene::Instance() ? vK_Scene::Instance()->G
 // the Lua tables where they lie instead of converting them: a value reads as the hub's
 // conversion would make it, and only values no direct reading covers are converted.
 
-// Reads Lua tables as the arrays the data conversion makes of them: a table whose first
-// key is no string converts to the array of its values, the number keys ascending first,
-// then the other keys in traversal order. Tables must not gain keys while being read.
+// Reads Lua tables as the arrays the data conversion makes of them (vK_LuaDataRules: the
+// first key decides, elements in array order). Tables must not gain keys while being read.
 class ArrayReader {
 public:
-    explicit ArrayReader(lua_State* L) : lua_(L), registry_(lua_topointer(L, LUA_REGISTRYINDEX)) {}
+    explicit ArrayReader(lua_State* L) : lua_(L) {}
 
     // Calls visit(value index) for each element in order until it returns false. Returns
     // false, visiting nothing, when the value at index converts to no array (not a
@@ -84,17 +84,18 @@ private:
     // Whether the value converts to an array; its number of keys and whether they are
     // 1 to count met in that order (Lua's array part: no sorting needed).
     bool Scan(int index, int& count, bool& in_order) const {
-        if (lua_type(lua_, index) != LUA_TTABLE || lua_topointer(lua_, index) == registry_) return false;
+        if (lua_type(lua_, index) != LUA_TTABLE || vK_LuaDataRules::IsRegistry(lua_, index)) return false;
         lua_pushnil(lua_);
         if (lua_next(lua_, index) == 0) return false;
-        if (lua_type(lua_, -2) == LUA_TSTRING) {
+        if (vK_LuaDataRules::KeyMakesTable(lua_, -2)) {
             lua_pop(lua_, 2);
             return false;
         }
         in_order = true;
         do {
             lua_pop(lua_, 1);
-            in_order = in_order && lua_type(lua_, -1) == LUA_TNUMBER && lua_tonumber(lua_, -1) == count + 1.0;
+            in_order =
+                in_order && vK_LuaDataRules::ArrayPlace::Of(lua_, -1).Continues(static_cast<size_t>(count));
             ++count;
         } while (lua_next(lua_, index) != 0);
         return true;
@@ -103,15 +104,17 @@ private:
     template <typename Visit>
     bool ForEachSorted(int index, Visit&& visit) const {
         const int base = lua_gettop(lua_);
-        std::vector<double> numbers;
+        // The number keys are sorted; the other keys follow in traversal order.
+        std::vector<vK_LuaDataRules::ArrayPlace> numbers;
         lua_pushnil(lua_);
         while (lua_next(lua_, index) != 0) {
             lua_pop(lua_, 1);
-            if (lua_type(lua_, -1) == LUA_TNUMBER) numbers.push_back(lua_tonumber(lua_, -1));
+            const auto place = vK_LuaDataRules::ArrayPlace::Of(lua_, -1);
+            if (place.numeric) numbers.push_back(place);
         }
-        std::sort(numbers.begin(), numbers.end());
-        for (double key : numbers) {
-            lua_pushnumber(lua_, key);
+        std::sort(numbers.begin(), numbers.end(), vK_LuaDataRules::ArrayPlace::Before);
+        for (const vK_LuaDataRules::ArrayPlace& place : numbers) {
+            lua_pushnumber(lua_, place.key);
             lua_rawget(lua_, index);
             const bool go_on = visit(base + 1);
             lua_settop(lua_, base);
@@ -127,7 +130,6 @@ private:
     }
 
     lua_State* lua_;
-    const void* registry_;
 };
 
 // The value at index converted apart from the tables holding it (stack indices, 0 for

@@ -6,6 +6,7 @@
 #include <lua.hpp>
 
 #include "files/log.h"
+#include "script/lua_data_rules.h"
 #include "script/lua_script.h"
 #include "script/script_hub.h"
 
@@ -142,20 +143,10 @@ vK_Data* vK_ScriptHub::PopValue(lua_State* L, PopContext& ctx, int depth) {
         case LUA_TBOOLEAN:
             result = new vK_DataBool(lua_toboolean(L, -1) != 0);
             break;
-        case LUA_TNUMBER: {
-            const double x = lua_tonumber(L, -1);
-            switch (NumberTag(x)) {
-                case vK_Data::kInt:
-                    result = new vK_DataInt(static_cast<int32_t>(x));
-                    break;
-                case vK_Data::kFloat:
-                    result = new vK_DataFloat(static_cast<float>(x));
-                    break;
-                default:
-                    result = new vK_DataDouble(x);
-            }
+        case LUA_TNUMBER:
+            result = vK_LuaDataRules::WithNumberData(lua_tonumber(L, -1),
+                                                     [](const vK_Data& number) { return number.Clone(); });
             break;
-        }
         case LUA_TSTRING: {
             size_t len = 0;
             const char* s = lua_tolstring(L, -1, &len);
@@ -199,48 +190,36 @@ vK_Data* vK_ScriptHub::PopTable(lua_State* L, PopContext& ctx, int depth) {
     }
     // Stack: table, key, value.
     vK_Data* result = nullptr;
-    if (lua_type(L, -2) == LUA_TSTRING) {
+    if (vK_LuaDataRules::KeyMakesTable(L, -2)) {
         auto* table = new vK_DataTable();
+        std::string number_text;
         do {
-            std::string key;
-            int key_type = lua_type(L, -2);
-            if (key_type == LUA_TSTRING) {
-                size_t len = 0;
-                const char* s = lua_tolstring(L, -2, &len);
-                key.assign(s, len);
-            } else if (key_type == LUA_TNUMBER) {
-                // Lua's own number format, computed without touching the key.
-                key = FormatNumber(lua_tonumber(L, -2), false, 14);
-            } else {
-                lua_pop(L, 1);  // keys that are neither strings nor numbers are left out
+            std::string_view key;
+            if (!vK_LuaDataRules::TableKey(L, -2, number_text, key)) {
+                lua_pop(L, 1);
                 continue;
             }
-            table->Set(key, PopValue(L, ctx, depth + 1));
+            table->Set(std::string(key), PopValue(L, ctx, depth + 1));
         } while (lua_next(L, -2) != 0);
         result = table;
     } else {
-        // Arrays come back in key order: number keys ascending, then any other keys
-        // in traversal order, whatever order the table walk gives. A walk that yields
-        // 1, 2, 3, ... (Lua's array part) needs no sorting; the items are sorted only
-        // when a key came out of that order.
+        // Arrays come back in array order, whatever order the table walk gives; the
+        // items are sorted only when a key came out of it.
         struct Item {
-            bool numeric;
-            double key;
+            vK_LuaDataRules::ArrayPlace place;
             std::unique_ptr<vK_Data> value;
         };
         std::vector<Item, vK_PoolAllocator<Item>> items;
         items.reserve(lua_objlen(L, -3));
         bool in_order = true;
         do {
-            bool numeric = lua_type(L, -2) == LUA_TNUMBER;
-            double key = numeric ? lua_tonumber(L, -2) : 0.0;
-            in_order = in_order && numeric && key == static_cast<double>(items.size() + 1);
-            items.push_back(Item{numeric, key, std::unique_ptr<vK_Data>(PopValue(L, ctx, depth + 1))});
+            const auto place = vK_LuaDataRules::ArrayPlace::Of(L, -2);
+            in_order = in_order && place.Continues(items.size());
+            items.push_back(Item{place, std::unique_ptr<vK_Data>(PopValue(L, ctx, depth + 1))});
         } while (lua_next(L, -2) != 0);
         if (!in_order) {
             std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
-                if (a.numeric != b.numeric) return a.numeric;
-                return a.numeric && a.key < b.key;
+                return vK_LuaDataRules::ArrayPlace::Before(a.place, b.place);
             });
         }
         auto* array = new vK_DataArray();

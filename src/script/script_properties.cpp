@@ -9,7 +9,7 @@
 #include "scene/object.h"
 #include "scene/property_check.h"
 #include "scene/property_table.h"
-#include "script/script_hub.h"
+#include "script/lua_data_rules.h"
 #include "script/script_warnings.h"
 
 namespace {
@@ -31,16 +31,9 @@ constexpr int kMaxItems = 96;
 unsigned ApplyItem(const vK_PropertyTable& table, vK_Object& object, const Item& item) {
     switch (item.type) {
         case LUA_TNUMBER:
-            switch (vK_ScriptHub::NumberTag(item.number)) {
-                case vK_Data::kInt:
-                    return table.ApplyEntry(object, item.index,
-                                            vK_DataInt(static_cast<int32_t>(item.number)));
-                case vK_Data::kFloat:
-                    return table.ApplyEntry(object, item.index,
-                                            vK_DataFloat(static_cast<float>(item.number)));
-                default:
-                    return table.ApplyEntry(object, item.index, vK_DataDouble(item.number));
-            }
+            return vK_LuaDataRules::WithNumberData(item.number, [&](const vK_Data& number) {
+                return table.ApplyEntry(object, item.index, number);
+            });
         case LUA_TBOOLEAN:
             return table.ApplyEntry(object, item.index, vK_DataBool(item.number != 0));
         case LUA_TSTRING:
@@ -56,7 +49,7 @@ bool vK_ScriptProperties::Apply(lua_State* L, int index, vK_Object& object) {
     const vK_PropertyTable* table = object.DirectProperties();
     // The general conversion turns the registry into null; leave that to it.
     if (!table || lua_type(L, index) != LUA_TTABLE || !lua_checkstack(L, 3) ||
-        lua_topointer(L, index) == lua_topointer(L, LUA_REGISTRYINDEX))
+        vK_LuaDataRules::IsRegistry(L, index))
         return false;
 
     Item items[kMaxItems];
@@ -67,19 +60,20 @@ bool vK_ScriptProperties::Apply(lua_State* L, int index, vK_Object& object) {
         // An empty table: SetProperties with no keys changes nothing.
         return true;
     }
-    if (lua_type(L, -2) != LUA_TSTRING) {
+    if (!vK_LuaDataRules::KeyMakesTable(L, -2)) {
         lua_settop(L, base);
         return true;
     }
-    // Stack: key, value. Number keys would become their decimal text, which names no
-    // property; other non-string keys are left out by the conversion too.
+    // Stack: key, value. Keys are those of the conversion: number keys become their
+    // text (which names no property, and is warned about like any unknown key), other
+    // keys that are no strings are left out.
+    std::string number_text;
     do {
-        if (lua_type(L, -2) == LUA_TSTRING) {
-            size_t length = 0;
-            const char* key = lua_tolstring(L, -2, &length);  // a string already: no conversion
-            const int entry = table->Find(std::string_view(key, length));
-            if (entry < 0 && !vK_PropertyCheck::Knows(object, std::string_view(key, length)))
-                vK_ScriptWarnings::UnknownProperty(object, std::string_view(key, length));
+        std::string_view key;
+        if (vK_LuaDataRules::TableKey(L, -2, number_text, key)) {
+            const int entry = table->Find(key);
+            if (entry < 0 && !vK_PropertyCheck::Knows(object, key))
+                vK_ScriptWarnings::UnknownProperty(object, key);
             if (entry >= 0) {
                 Item item{entry, lua_type(L, -1), 0.0, nullptr, 0};
                 switch (item.type) {

@@ -120,6 +120,42 @@ TEST_F(ObjSetTest, EveryArgumentShapeReadsAsItsConversion) {
     }
 }
 
+// A property table's keys are those of its conversion whether it is read in place or
+// converted (a table value sends it to the conversion): number keys become their text,
+// which names no property and is warned about; other keys are left out silently. Each
+// row's table t traverses a string key first (the assertion checks it), sets pos_x to
+// the row's number and gets the row's key.
+TEST_F(ObjSetTest, NumberKeysAreWarnedAboutWhetherReadInPlaceOrConverted) {
+    struct Row {
+        const char* table;
+        const char* key;
+        const char* log;  // "" for none
+    };
+    const Row rows[] = {
+        {"{pos_x = 1, visible = 1}", "7", "has no property \"7\""},
+        {"{pos_x = 2, visible = 1, user_data = {}}", "7", "has no property \"7\""},
+        {"{pos_x = 3, visible = 1}", "0.25", "has no property \"0.25\""},
+        {"{pos_x = 4, visible = 1, user_data = {}}", "-2", "has no property \"-2\""},
+        {"{pos_x = 5, visible = 1}", "true", ""},
+        {"{pos_x = 6, visible = 1, user_data = {}}", "true", ""},
+    };
+    int x = 0;
+    for (const Row& row : rows) {
+        const std::string code = std::string("local t = ") + row.table + "; t[" + row.key +
+                                 "] = 1; assert(type(next(t)) == 'string'); ObjSet('s1', t)";
+        SCOPED_TRACE(code);
+        ResetLogOnce();
+        vK_LogCapture log;
+        ASSERT_TRUE(fx.Lua(code));
+        EXPECT_EQ(vK_Object::FindObject("s1")->GetX(), static_cast<float>(++x));
+        if (*row.log) {
+            EXPECT_TRUE(log.Contains(row.log)) << log.Text();
+        } else {
+            EXPECT_EQ(log.Text(), "");
+        }
+    }
+}
+
 // Tables converted apart from the list and pair holding them still see those as being
 // converted: a reference back to the pair becomes nil, as in the whole list's conversion.
 TEST_F(ObjSetTest, ValuesConvertedFromAPairKeepTheirPlaceInTheList) {
