@@ -1,4 +1,4 @@
-// The tools that write files (--export, --new, --install-desktop-entry) run against
+// The tools that write files (--export, --new, --install-desktop-entry, --record) run against
 // overlapping, nested, linked and read-only folders: whatever they answer, every file
 // that was under the temporary folder before is there afterwards byte for byte, and a
 // refusal or failure says why and writes nothing.
@@ -237,6 +237,37 @@ const std::vector<ToolWrite>& Rows() {
          .says = "Permission denied",
          .writesNothing = true,
          .needsPermissions = true},
+        {.what = "record: the recording's copy would be the save folder itself",
+         .setup =
+             [](const TempFolder& f) {
+                 CopyGame(f);
+                 f.WriteFile("d/x.save/p_000000.json", "a player's progress");
+             },
+         .arguments = "--root game --save-dir d/x.save --record d/x --frames 2",
+         .status = 2,
+         .says = "would overlap (one inside the other)",
+         .shellPrefix = "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy"},
+        {.what = "record: the recording inside the save folder",
+         .setup =
+             [](const TempFolder& f) {
+                 CopyGame(f);
+                 f.WriteFile("s/p_000000.json", "a player's progress");
+             },
+         .arguments = "--root game --save-dir s --record s/run.rec --frames 2",
+         .status = 2,
+         .says = "would overlap (one inside the other)",
+         .shellPrefix = "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy"},
+        {.what = "record: the save folder reached through a link from the copy's place",
+         .setup =
+             [](const TempFolder& f) {
+                 CopyGame(f);
+                 f.WriteFile("s/p_000000.json", "a player's progress");
+                 Link(f, "s", "run.save");
+             },
+         .arguments = "--root game --save-dir s --record run --frames 2",
+         .status = 2,
+         .says = "would overlap (one inside the other)",
+         .shellPrefix = "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy"},
         {.what = "desktop entry: a path with a space and & | \" $ ` \\",
          .setup =
              [](const TempFolder& f) {
