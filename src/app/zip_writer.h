@@ -9,6 +9,10 @@
 // encryption whose 12-byte header is derived from the entry's name and content instead
 // of drawn at random. The same entries therefore give the same bytes. The engine's
 // archive provider reads what this writes.
+// libzip, which the engine links for reading, can write traditional encryption and set
+// each entry's time, but it draws the encryption header from a secure random source with
+// no way to supply it, so two exports of one tree would differ in every encrypted entry.
+// That is why the export writes its archives itself.
 class vK_ZipWriter {
 public:
     // An empty password writes plain entries.
