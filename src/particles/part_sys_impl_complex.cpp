@@ -2,6 +2,7 @@
 
 #include <tinyxml2.h>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <lua.hpp>
@@ -17,6 +18,7 @@
 #include "graphics/texture.h"
 #include "graphics/vertex_list.h"
 #include "scene/particle_system.h"
+#include "scene/property_animation.h"
 
 namespace {
 // Registry key of the system that owns a state.
@@ -30,10 +32,18 @@ float Clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 
 float Number(lua_State* L, int index) { return static_cast<float>(lua_tonumber(L, index)); }
 
-// A property index; numbers that are no index (NaN, huge) select nothing.
-int PropertyIndex(lua_State* L, int index) {
+// The animation parameter of a script's property index; numbers that are no index
+// (negative, NaN, huge) select nothing.
+int ParameterAt(lua_State* L, int index) {
     const double v = lua_tonumber(L, index);
-    return v >= 0.0 && v < 1000.0 ? static_cast<int>(v) : -1;
+    return vK_PartSysImpl_Complex::ScriptParameter(v >= 0.0 && v < 1000.0 ? static_cast<int>(v) : -1);
+}
+
+// A particle's channels in the order of vK_AnimChannel (const for a const particle).
+template <class P>
+auto ChannelsOf(P& p) {
+    return std::array<decltype(&p.pos_x), kChannelCount>{&p.pos_x, &p.pos_y, &p.scale_x, &p.scale_y, &p.angle,
+                                                         &p.alpha, &p.red,   &p.green,   &p.blue};
 }
 
 // Sets a global without metamethods, so a script's metatable on _G cannot raise here.
@@ -102,63 +112,23 @@ std::string ChildText(const tinyxml2::XMLElement& e, const char* name) {
 
 // ---- particles ----------------------------------------------------------------------------
 
-void vK_PartSysImpl_Complex::Particle::Set(int property, float value) {
-    switch (property) {
-        case kPosX:
-            pos_x = value;
-            break;
-        case kPosY:
-            pos_y = value;
-            break;
-        case kScaleX:
-            scale_x = value;
-            break;
-        case kScaleY:
-            scale_y = value;
-            break;
-        case kAngle:
-            angle = value;
-            break;
-        case kAlpha:
-            alpha = Clamp01(value);
-            break;
-        case kColorR:
-            red = Clamp01(value);
-            break;
-        case kColorG:
-            green = Clamp01(value);
-            break;
-        case kColorB:
-            blue = Clamp01(value);
-            break;
-        default:
-            break;  // z has no storage; other indices mean nothing
-    }
+void vK_PartSysImpl_Complex::Particle::Set(int parameter, float value) {
+    if (AnimParameterStride(parameter) != 3) return;
+    if (parameter >= kAnimAlpha && parameter <= kAnimColorB) value = Clamp01(value);
+    WriteAnimatedValues(parameter, &value, ChannelsOf(*this));
 }
 
-float vK_PartSysImpl_Complex::Particle::Get(int property) const {
-    switch (property) {
-        case kPosX:
-            return pos_x;
-        case kPosY:
-            return pos_y;
-        case kScaleX:
-            return scale_x;
-        case kScaleY:
-            return scale_y;
-        case kAngle:
-            return angle;
-        case kAlpha:
-            return alpha;
-        case kColorR:
-            return red;
-        case kColorG:
-            return green;
-        case kColorB:
-            return blue;
-        default:
-            return 0.0f;
-    }
+float vK_PartSysImpl_Complex::Particle::Get(int parameter) const {
+    float value = 0.0f;
+    if (AnimParameterStride(parameter) == 3) ReadAnimatedValues(parameter, ChannelsOf(*this), &value);
+    return value;
+}
+
+int vK_PartSysImpl_Complex::ScriptParameter(int index) {
+    static constexpr int kParameters[kScriptPropertyCount] = {
+        kAnimPosX,  kAnimPosY,  kAnimNone,   kAnimScaleX, kAnimScaleY,
+        kAnimAngle, kAnimAlpha, kAnimColorR, kAnimColorG, kAnimColorB};
+    return index >= 0 && index < kScriptPropertyCount ? kParameters[index] : kAnimNone;
 }
 
 // ---- loading ----------------------------------------------------------------------------
@@ -234,7 +204,7 @@ void vK_PartSysImpl_Complex::OpenState() {
     static const char* const kProperties[] = {"vk_pos_x",   "vk_pos_y",  "vk_pos_z", "vk_scale_x",
                                               "vk_scale_y", "vk_angle",  "vk_alpha", "vk_color_r",
                                               "vk_color_g", "vk_color_b"};
-    for (int i = 0; i < 10; ++i) RawSetGlobalNumber(lua_, kProperties[i], i);
+    for (int i = 0; i < kScriptPropertyCount; ++i) RawSetGlobalNumber(lua_, kProperties[i], i);
     RawSetGlobalNumber(lua_, "ps_state", 0);
     RawSetGlobalNumber(lua_, "ps_dt", 0);
     RawSetGlobalFunction(lua_, "CreateEmitter", &L_CreateEmitter);
@@ -381,7 +351,7 @@ void vK_PartSysImpl_Complex::AdvanceTrack(Particle& p, Track& track, float perce
     const float* k = track.keys.data();
     // One key holds its value; two keys are needed to interpolate.
     if (pairs == 1) {
-        p.Set(track.property, k[1]);
+        p.Set(track.parameter, k[1]);
         return;
     }
     if (track.key < 0 || track.key > pairs - 2) track.key = 0;
@@ -391,7 +361,7 @@ void vK_PartSysImpl_Complex::AdvanceTrack(Particle& p, Track& track, float perce
     const float span = std::fabs(p1 - p0);
     // Two keys at one percentage jump to the second value instead of dividing by zero.
     const float value = span > 0.0f ? v0 + (v1 - v0) * (percent - p0) / span : v1;
-    p.Set(track.property, value);
+    p.Set(track.parameter, value);
 }
 
 void vK_PartSysImpl_Complex::CreateParticles(float n) {
@@ -494,7 +464,7 @@ int vK_PartSysImpl_Complex::L_Animate(lua_State* L) {
     vK_PartSysImpl_Complex* self = Self(L);
     if (!self || !self->currentParticle_ || !lua_istable(L, 2)) return 0;
     Track track;
-    track.property = PropertyIndex(L, 1);
+    track.parameter = ParameterAt(L, 1);
     for (int i = 1; i <= kMaxKeys * 2; ++i) {
         lua_rawgeti(L, 2, i);
         const bool number = lua_isnumber(L, -1) != 0;
@@ -547,7 +517,7 @@ int vK_PartSysImpl_Complex::L_SetProperty(lua_State* L) {
     vK_PartSysImpl_Complex* self = Self(L);
     if (!self || !self->currentParticle_) return 0;
     if (lua_type(L, 1) == LUA_TNUMBER) {
-        self->currentParticle_->Set(PropertyIndex(L, 1), Number(L, 2));
+        self->currentParticle_->Set(ParameterAt(L, 1), Number(L, 2));
     } else if (const char* key = lua_tostring(L, 1)) {
         self->currentParticle_->custom[key] = Number(L, 2);
     }
@@ -566,7 +536,7 @@ int vK_PartSysImpl_Complex::L_GetProperty(lua_State* L) {
     if (self && self->currentParticle_) {
         const Particle& p = *self->currentParticle_;
         if (lua_type(L, 1) == LUA_TNUMBER) {
-            value = p.Get(PropertyIndex(L, 1));
+            value = p.Get(ParameterAt(L, 1));
         } else if (const char* key = lua_tostring(L, 1)) {
             auto found = p.custom.find(key);
             if (found != p.custom.end()) value = found->second;

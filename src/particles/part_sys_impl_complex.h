@@ -31,18 +31,14 @@ public:
     static constexpr int kMaxKeys = 4096;
     static constexpr int kMaxNesting = 8;
 
-    enum Property : int {
-        kPosX = 0,
-        kPosY,
-        kPosZ,
-        kScaleX,
-        kScaleY,
-        kAngle,
-        kAlpha,
-        kColorR,
-        kColorG,
-        kColorB
-    };
+    // The property indices scripts pass to Animate, SetProperty and GetProperty (and
+    // the globals vk_pos_x ... vk_color_b hold): 0 pos x, 1 pos y, 2 pos z, 3 scale x,
+    // 4 scale y, 5 angle, 6 alpha, 7 red, 8 green, 9 blue. Presets' scripts carry these
+    // numbers, so they stay; particles work with the animation parameters
+    // (vK_AnimParameter), and ScriptParameter maps an index to its parameter: z, which
+    // has no storage, and every other number to kAnimNone.
+    static constexpr int kScriptPropertyCount = 10;
+    static int ScriptParameter(int index);
 
     struct EmitterType {
         std::string name;
@@ -57,7 +53,7 @@ public:
         bool remove = false;
     };
     struct Track {
-        int property = 0;
+        int parameter = 0;  // vK_AnimParameter
         int key = 0;
         std::vector<float> keys;  // (percent, value) pairs
     };
@@ -71,8 +67,10 @@ public:
         float alpha = 1, red = 1, green = 1, blue = 1;
         std::vector<Track> tracks;
         std::map<std::string, float> custom;
-        void Set(int property, float value);
-        float Get(int property) const;
+        // By animation parameter, of one value each (any other sets nothing and reads
+        // 0); alpha and colours are clamped to 0..1.
+        void Set(int parameter, float value);
+        float Get(int parameter) const;
     };
 
     vK_PartSysImpl_Complex();

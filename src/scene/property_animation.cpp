@@ -100,6 +100,12 @@ int WriteAnimatedValues(int parameter, const float* values, const vK_AnimChannel
     });
 }
 
+int ReadAnimatedValues(int parameter, const vK_AnimChannelValues& fields, float* values) {
+    return ForEachChannel(parameter, [&](vK_AnimChannel channel, int i) {
+        values[i] = fields[channel] != nullptr ? *fields[channel] : 0.0f;
+    });
+}
+
 int AnimParameterStride(int parameter) {
     switch (parameter) {
         case kAnimPosXY:

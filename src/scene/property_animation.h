@@ -50,6 +50,11 @@ using vK_AnimChannelFields = std::array<float*, kChannelCount>;
 // Stores the values of parameter (0 to 12) into the fields of its channels; returns how
 // many it stored (0 for kAnimNone, kAnimByName and unknown ids).
 int WriteAnimatedValues(int parameter, const float* values, const vK_AnimChannelFields& fields);
+// Where one target's channel values can be read.
+using vK_AnimChannelValues = std::array<const float*, kChannelCount>;
+// The reverse: reads the values of parameter's channels into values, in the order
+// WriteAnimatedValues takes them; returns how many it read.
+int ReadAnimatedValues(int parameter, const vK_AnimChannelValues& fields, float* values);
 
 // The per-frame state additive animations write; rebuilt every frame.
 struct vK_AnimationModifiers {

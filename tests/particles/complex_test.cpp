@@ -1,6 +1,7 @@
 // The script-driven system: its own Lua state, scripts run per frame, hand-stepped.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -80,7 +81,7 @@ TEST_F(ComplexSystem, TracksInterpolateAndClamp) {
         EXPECT_NEAR(p.red, f.red, 1e-5f);
         EXPECT_EQ(p.scale_x, 7.0f);
         EXPECT_NEAR(p.angle, f.angle, 1e-5f);
-        EXPECT_EQ(p.Get(Complex::kPosZ), 0.0f);
+        EXPECT_EQ(p.Get(Complex::ScriptParameter(2)), 0.0f);  // z
     }
     Steps(*c, 1, 0.25f);
     EXPECT_EQ(c->GetParticleCount(), 0);
@@ -102,6 +103,47 @@ TEST_F(ComplexSystem, PropertiesByIndexAndByName) {
     EXPECT_EQ(Custom(p, "none"), 0.0f);
     EXPECT_EQ(p.alpha, 1.0f);
     EXPECT_EQ(p.pos_x, 12.0f);  // a string that reads as a number
+}
+
+// The property indices of scripts, as numbers and as the globals holding them: each
+// selects one field of the particle for SetProperty, GetProperty and Animate (z and
+// numbers past 9 none). The born script sets 0.25, reads it back into "got" and
+// animates the property to 0.75 with a one-key track, which the same update applies.
+TEST_F(ComplexSystem, ScriptPropertyIndicesSelectTheirFields) {
+    using P = Complex::Particle;
+    const struct {
+        const char* index;
+        float P::*field;  // nullptr: none
+    } rows[] = {
+        {"0", &P::pos_x},         {"1", &P::pos_y},
+        {"2", nullptr},           {"3", &P::scale_x},
+        {"4", &P::scale_y},       {"5", &P::angle},
+        {"6", &P::alpha},         {"7", &P::red},
+        {"8", &P::green},         {"9", &P::blue},
+        {"10", nullptr},          {"12", nullptr},
+        {"13", nullptr},          {"-1", nullptr},
+        {"vk_pos_z", nullptr},    {"vk_scale_x", &P::scale_x},
+        {"vk_angle", &P::angle},  {"vk_alpha", &P::alpha},
+        {"vk_color_b", &P::blue}, {"3.5", &P::scale_x},
+    };
+    float P::*const fields[] = {&P::pos_x, &P::pos_y, &P::scale_x, &P::scale_y, &P::angle,
+                                &P::alpha, &P::red,   &P::green,   &P::blue};
+    const float defaults[] = {0, 0, 1, 1, 0, 1, 1, 1, 1};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.index);
+        const std::string i = row.index;
+        auto c = Started(Preset(kCreateOnce, Type("a", "if not done then CreateParticles(1); done = true end",
+                                                  "DieAfter(10); SetProperty(" + i +
+                                                      ", 0.25); SetProperty('got', "
+                                                      "GetProperty(" +
+                                                      i + ")); Animate(" + i + ", {0, 0.75})")));
+        Steps(*c, 1, 0.1f);
+        ASSERT_EQ(c->GetParticleCount(), 1);
+        const P& p = *c->GetParticles()[0];
+        EXPECT_EQ(Custom(p, "got"), row.field ? 0.25f : 0.0f);
+        for (size_t f = 0; f < std::size(fields); ++f)
+            EXPECT_EQ(p.*fields[f], fields[f] == row.field ? 0.75f : defaults[f]) << "field " << f;
+    }
 }
 
 TEST_F(ComplexSystem, UnknownTypeNameUsesTypeZeroAndNoTypesMakeNoEmitter) {
