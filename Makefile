@@ -22,7 +22,7 @@ test: deps
 	cd build/asan && ctest --output-on-failure -j $(JOBS)
 
 # The author's reference, docs/reference/{functions,objects,messages,config}.md, generated
-# from the registrations in the code; tests/app/reference_test.cpp fails when it is stale.
+# from the registrations in the code; tests/app/tools/reference_test.cpp fails when it is stale.
 docs: deps
 	$(CMAKE) -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DVRAKKO_SANITIZE=ON
 	$(CMAKE) --build build/asan -j $(JOBS) --target vrakko

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/asset_check_scan.h"
+#include "app/tools/asset_check_scan.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

@@ -1,6 +1,6 @@
 // Writing resources into arbitrary bytes taken as a Windows executable: must refuse
 // cleanly or write within bounds, and a written image must take a second write.
-#include "app/pe_resources.h"
+#include "app/tools/pe_resources.h"
 
 #include <cstddef>
 #include <cstdint>

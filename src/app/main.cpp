@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "app/author_tools.h"
-#include "app/desktop_entry.h"
 #include "app/engine_startup.h"
-#include "app/game_export.h"
-#include "app/new_project.h"
 #include "app/run_tools.h"
+#include "app/tools/author_tools.h"
+#include "app/tools/desktop_entry.h"
+#include "app/tools/game_export.h"
+#include "app/tools/new_project.h"
 #include "data/exception.h"
 #include "files/os_services.h"
 #include "game/game_message_ids.h"

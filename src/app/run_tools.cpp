@@ -5,7 +5,7 @@
 #include <ctime>
 #include <filesystem>
 
-#include "app/dev_overlay.h"
+#include "app/dev/dev_overlay.h"
 #include "app/engine_startup.h"
 #include "core/random.h"
 #include "core/vrakko.h"
